@@ -1,0 +1,24 @@
+# GoogleTest under CTest. Labels: unit (no outside tools), fs (needs mkntfs, ntfscp,
+# mkfs.fat, mtools, sfdisk), gui (needs Xvfb).
+enable_testing()
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+# rvd_add_test(NAME name LABEL unit|fs|gui SOURCES ... LIBS ...)
+# Builds one GoogleTest program and registers its tests with the given label.
+function(rvd_add_test)
+  cmake_parse_arguments(T "" "NAME;LABEL;WORKING_DIRECTORY" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_LABEL)
+    set(T_LABEL unit)
+  endif()
+  if(NOT T_WORKING_DIRECTORY)
+    set(T_WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  endif()
+  add_executable(${T_NAME} ${T_SOURCES})
+  set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  gtest_discover_tests(${T_NAME}
+    WORKING_DIRECTORY ${T_WORKING_DIRECTORY}
+    PROPERTIES LABELS ${T_LABEL}
+    DISCOVERY_TIMEOUT 60)
+endfunction()
