@@ -1,0 +1,15 @@
+// CRC-64 that protects the blocks, sector runs and index chunks of an image set.
+//
+//   unsigned long crc64(const unsigned char* data, unsigned long length, uint64_t* out);
+//
+// Reflected, table-driven; polynomial 0xAD93D23594C935A9 (reflected 0x95AC9329AC4BC9B5),
+// register starts with all bits set, no final XOR. Callers store the value little-endian.
+// Check value of the nine bytes "123456789": 0xCAA717168609F281.
+//
+// Returns 0, or a KS result code with module number 3 (the image container's) and kind
+// 0x009 when data or out is null. A length of 0 gives the initial value, all bits set.
+#pragma once
+
+#include <cstdint>
+
+unsigned long crc64(const unsigned char* data, unsigned long length, uint64_t* out);
