@@ -29,6 +29,8 @@ const BlockVector kFips197[] = {
      "3925841d02dc09fbdc118597196a0b32", 10},
 };
 
+void PrintTo(const BlockVector& v, std::ostream* os) { *os << v.name; }
+
 class Fips197Test : public ::testing::TestWithParam<BlockVector> {};
 
 TEST_P(Fips197Test, BlockFunctionsAndEcbMatchTheVector)
@@ -125,6 +127,8 @@ const CallCase kCallCases[] = {
     {"CtrNeedsNoIV", true, false, true, false, false, 32, AesCipher::ModeCtr, 0},
     {"CbcNeedsNoCounter", true, true, false, false, false, 32, AesCipher::ModeCbc, 0},
 };
+
+void PrintTo(const CallCase& c, std::ostream* os) { *os << c.name; }
 
 class AesCallTest : public ::testing::TestWithParam<CallCase> {};
 

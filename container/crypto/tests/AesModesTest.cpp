@@ -24,6 +24,8 @@ const ModeName kReferenceModes[] = {
     {AesCipher::ModeOfb, "ofb"},
 };
 
+void PrintTo(const ModeName& m, std::ostream* os) { *os << m.openSsl; }
+
 const unsigned long kKeyLengths[] = {16, 24, 32};
 const unsigned long kDataLengths[] = {16, 32, 48, 4096, 65536 + 16};
 
@@ -113,6 +115,8 @@ const CtrCase kCtrCases[] = {
     {"CarryIntoHighHalf", "fdffffffffffffff0000000000000000", 16, 96},
     {"WrapsRoundToZero", "fdffffffffffffffffffffffffffffff", 32, 96},
 };
+
+void PrintTo(const CtrCase& c, std::ostream* os) { *os << c.name; }
 
 class AesCtrTest : public ::testing::TestWithParam<CtrCase> {};
 
