@@ -1,0 +1,35 @@
+// Answers "which disks are there, and where are their bytes".
+//
+// When the environment variable RVD_DISK_IMAGES is set, the disks are exactly the
+// disk-image files it names (a ':'-separated list; names that are not regular files
+// are left out) and nothing else, so that tests and demonstrations never reach a disk
+// of the machine. Otherwise the disks are the machine's, as /sys/block lists them.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "DiskMapEntry.h"
+
+class CDiskMap {
+public:
+    static constexpr const char* kImagesVariable = "RVD_DISK_IMAGES";
+    static constexpr const char* kDevicePrefix = "\\\\.\\PhysicalDrive";
+
+    // sysBlock and devFolder are seams for tests; the machine's are the defaults.
+    explicit CDiskMap(std::string sysBlock = "/sys/block", std::string devFolder = "/dev");
+
+    // The disks, numbered from 0 in this order. Reads the environment every time.
+    std::vector<DiskMapEntry> Disks() const;
+    // The disk named by "\\.\PhysicalDriveN"; false when there is none.
+    bool FindByDeviceName(const std::string& deviceName, DiskMapEntry& out) const;
+    // "\\.\PhysicalDriveN" for disk number n.
+    static std::string DeviceName(unsigned number);
+
+private:
+    std::vector<DiskMapEntry> ImageDisks(const std::string& list) const;
+    std::vector<DiskMapEntry> MachineDisks() const;
+
+    std::string sysBlock_;
+    std::string devFolder_;
+};

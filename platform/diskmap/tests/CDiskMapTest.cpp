@@ -1,0 +1,155 @@
+// The disk map over image files named in the environment, and over a made-up
+// /sys/block tree. Nothing here looks at the machine's own disks.
+#include <cstdlib>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "CDiskMap.h"
+
+namespace {
+
+class TempFolder {
+public:
+    TempFolder()
+    {
+        char pattern[] = "/tmp/diskmap-test-XXXXXX";
+        path = mkdtemp(pattern);
+    }
+    ~TempFolder() { std::system(("rm -rf '" + path + "'").c_str()); }
+    std::string File(const std::string& name, size_t bytes) const
+    {
+        const std::string file = path + "/" + name;
+        std::ofstream(file) << std::string(bytes, '\0');
+        return file;
+    }
+    void Write(const std::string& relative, const std::string& text) const
+    {
+        const std::string file = path + "/" + relative;
+        std::system(("mkdir -p '" + file.substr(0, file.rfind('/')) + "'").c_str());
+        std::ofstream(file) << text;
+    }
+    std::string path;
+};
+
+// Sets the image list for one test and puts the old value back afterwards.
+class ImageList {
+public:
+    explicit ImageList(const char* value)
+    {
+        const char* old = std::getenv(CDiskMap::kImagesVariable);
+        had_ = old != nullptr;
+        if (had_)
+            old_ = old;
+        if (value != nullptr)
+            setenv(CDiskMap::kImagesVariable, value, 1);
+        else
+            unsetenv(CDiskMap::kImagesVariable);
+    }
+    ~ImageList()
+    {
+        if (had_)
+            setenv(CDiskMap::kImagesVariable, old_.c_str(), 1);
+        else
+            unsetenv(CDiskMap::kImagesVariable);
+    }
+
+private:
+    bool had_ = false;
+    std::string old_;
+};
+
+} // namespace
+
+TEST(DiskMap, ListsExactlyTheNamedImageFilesInOrder)
+{
+    TempFolder dir;
+    const std::string a = dir.File("a.img", 4096);
+    const std::string b = dir.File("b.img", 1024 * 1024 + 100);
+    // A missing name, an empty item and a folder are no disks.
+    ImageList images((b + ":" + dir.path + "/missing.img::" + dir.path + ":" + a).c_str());
+    const std::vector<DiskMapEntry> disks = CDiskMap(dir.path + "/no-sys").Disks();
+    ASSERT_EQ(disks.size(), 2u);
+    EXPECT_EQ(disks[0].path, b);
+    EXPECT_EQ(disks[0].sectors, 2048u) << "a partial last sector is not counted";
+    EXPECT_EQ(disks[0].number, 0u);
+    EXPECT_TRUE(disks[0].imageFile);
+    EXPECT_EQ(disks[0].model, "Disk image b.img");
+    EXPECT_EQ(disks[1].path, a);
+    EXPECT_EQ(disks[1].sectors, 8u);
+    EXPECT_EQ(disks[1].number, 1u);
+}
+
+TEST(DiskMap, AnEmptyListMeansNoDisksEvenWhereTheMachineHasSome)
+{
+    TempFolder dir;
+    dir.Write("sys/sda/size", "2048\n");
+    dir.Write("sys/sda/device/model", "Real disk\n");
+    ImageList images("");
+    EXPECT_TRUE(CDiskMap(dir.path + "/sys", dir.path + "/dev").Disks().empty());
+}
+
+TEST(DiskMap, MachineDisksFromTheBlockFolder)
+{
+    TempFolder dir;
+    dir.Write("sys/sdb/size", "4096\n");
+    dir.Write("sys/sdb/device/model", "SECOND DISK     \n");
+    dir.Write("sys/sda/size", "2048\n");
+    dir.Write("sys/sda/device/model", "FIRST DISK\n");
+    dir.Write("sys/nvme0n1/size", "8192\n");
+    dir.Write("sys/nvme0n1/device/dummy", "");
+    dir.Write("sys/sdc/size", "0\n"); // reader without a card
+    dir.Write("sys/sdc/device/model", "CARD READER\n");
+    dir.Write("sys/loop0/size", "100\n");
+    dir.Write("sys/loop0/device/x", "");
+    dir.Write("sys/sr0/size", "100\n");
+    dir.Write("sys/sr0/device/model", "DVD\n");
+    dir.Write("sys/dm-0/size", "100\n"); // no device behind it either
+    ImageList images(nullptr);
+    const std::vector<DiskMapEntry> disks = CDiskMap(dir.path + "/sys", "/devices").Disks();
+    ASSERT_EQ(disks.size(), 3u);
+    EXPECT_EQ(disks[0].path, "/devices/sda");
+    EXPECT_EQ(disks[0].model, "FIRST DISK");
+    EXPECT_EQ(disks[0].sectors, 2048u);
+    EXPECT_EQ(disks[1].path, "/devices/sdb");
+    EXPECT_EQ(disks[1].model, "SECOND DISK");
+    EXPECT_EQ(disks[2].path, "/devices/nvme0n1");
+    EXPECT_EQ(disks[2].model, "nvme0n1");
+    EXPECT_EQ(disks[2].number, 2u);
+    EXPECT_FALSE(disks[2].imageFile);
+}
+
+TEST(DiskMap, DeviceNames)
+{
+    TempFolder dir;
+    const std::string a = dir.File("a.img", 512);
+    const std::string b = dir.File("b.img", 1024);
+    ImageList images((a + ":" + b).c_str());
+    CDiskMap map(dir.path + "/no-sys");
+    EXPECT_EQ(CDiskMap::DeviceName(1), "\\\\.\\PhysicalDrive1");
+    struct Case {
+        std::string name;
+        bool found;
+        std::string path;
+    };
+    const Case cases[] = {
+        {"\\\\.\\PhysicalDrive0", true, a},
+        {"\\\\.\\PhysicalDrive1", true, b},
+        {"\\\\.\\PhysicalDrive2", false, ""},
+        {"\\\\.\\PhysicalDrive", false, ""},
+        {"\\\\.\\PhysicalDrive1x", false, ""},
+        {"\\\\.\\PhysicalDrive-1", false, ""},
+        {"\\\\.\\PhysicalDrive99999999999999999999", false, ""},
+        {"/dev/sda", false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DiskMapEntry disk;
+        EXPECT_EQ(map.FindByDeviceName(c.name, disk), c.found);
+        if (c.found) {
+            EXPECT_EQ(disk.path, c.path);
+        }
+    }
+}
