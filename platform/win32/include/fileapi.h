@@ -1,0 +1,30 @@
+// Files and directory searches.
+#pragma once
+
+#include "minwinbase.h"
+#include "windef.h"
+
+// Creation dispositions.
+#define CREATE_NEW 1u
+#define CREATE_ALWAYS 2u
+#define OPEN_EXISTING 3u
+#define OPEN_ALWAYS 4u
+#define TRUNCATE_EXISTING 5u
+
+#define INVALID_FILE_ATTRIBUTES 0xFFFFFFFFu
+
+extern "C" {
+HANDLE WINAPI CreateFileW(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                          DWORD disposition, DWORD flagsAndAttributes, HANDLE templateFile);
+BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped);
+BOOL WINAPI WriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
+BOOL WINAPI SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, PLARGE_INTEGER newPosition, DWORD method);
+BOOL WINAPI SetEndOfFile(HANDLE file);
+BOOL WINAPI GetFileSizeEx(HANDLE file, PLARGE_INTEGER size);
+BOOL WINAPI DeleteFileW(LPCWSTR path);
+DWORD WINAPI GetFileAttributesW(LPCWSTR path);
+BOOL WINAPI SetFileAttributesW(LPCWSTR path, DWORD attributes);
+HANDLE WINAPI FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW found);
+BOOL WINAPI FindNextFileW(HANDLE search, LPWIN32_FIND_DATAW found);
+BOOL WINAPI FindClose(HANDLE search);
+}

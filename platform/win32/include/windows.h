@@ -1,0 +1,17 @@
+// The Win32 declarations this system's modules use, written for the Linux build.
+// Each part lives in a header named like its Windows counterpart, so that code may
+// include either <windows.h> or the narrower header and compile the same way on
+// Windows against the real headers.
+#pragma once
+
+#include "windef.h"
+#include "winnt.h"
+#include "guiddef.h"
+#include "winerror.h"
+#include "minwinbase.h"
+#include "winbase.h"
+#include "handleapi.h"
+#include "errhandlingapi.h"
+#include "fileapi.h"
+#include "sysinfoapi.h"
+#include "timezoneapi.h"
