@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -27,6 +28,11 @@ struct ScanCase {
     std::string text;
     std::vector<Entry> expected;
 };
+
+void PrintTo(const ScanCase& c, std::ostream* os)
+{
+    *os << c.what;
+}
 
 class IniScannerTable : public ::testing::TestWithParam<ScanCase> {};
 
