@@ -28,6 +28,8 @@ wchar_t* CopyWide(const wchar_t* text, size_t length)
 
 } // namespace
 
+namespace ks_win32 {
+
 FileSearch* FileSearch::Open(const wchar_t* pattern)
 {
     if (!pattern || !*pattern) {
@@ -59,7 +61,7 @@ FileSearch* FileSearch::Open(const wchar_t* pattern)
     }
     search->directory_ = ::opendir(nativeFolder.CStr());
     if (!search->directory_) {
-        ks_win32::FailWithErrno(errno);
+        FailWithErrno(errno);
         delete search;
         return nullptr;
     }
@@ -93,7 +95,7 @@ bool FileSearch::Next(WIN32_FIND_DATAW* found)
         const dirent* entry = ::readdir(directory_);
         if (!entry) {
             if (errno != 0)
-                ks_win32::FailWithErrno(errno);
+                FailWithErrno(errno);
             else
                 SetLastError(ERROR_NO_MORE_FILES);
             return false;
@@ -116,3 +118,5 @@ bool FileSearch::Next(WIN32_FIND_DATAW* found)
         return true;
     }
 }
+
+} // namespace ks_win32

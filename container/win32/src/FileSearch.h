@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+namespace ks_win32 {
+
 class FileSearch {
 public:
     // Splits pattern at its last "/" or "\" into folder and name pattern and opens
@@ -35,3 +37,5 @@ private:
     DIR* directory_ = nullptr;
     wchar_t* namePattern_ = nullptr;
 };
+
+} // namespace ks_win32

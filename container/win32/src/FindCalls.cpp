@@ -2,6 +2,8 @@
 #include "FileSearch.h"
 #include "Win32Layer.h"
 
+using ks_win32::FileSearch;
+
 extern "C" HANDLE WINAPI FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW found)
 {
     FileSearch* search = FileSearch::Open(pattern);

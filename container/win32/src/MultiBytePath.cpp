@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 
+namespace ks_win32 {
+
 MultiBytePath::MultiBytePath(const wchar_t* path)
 {
     if (!path || !*path) {
@@ -28,3 +30,5 @@ MultiBytePath::MultiBytePath(const wchar_t* path)
 }
 
 MultiBytePath::~MultiBytePath() { std::free(text_); }
+
+} // namespace ks_win32

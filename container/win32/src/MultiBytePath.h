@@ -3,6 +3,8 @@
 
 #include <cstddef>
 
+namespace ks_win32 {
+
 class MultiBytePath {
 public:
     // Converts path; on failure (null, empty, not representable in the current
@@ -18,3 +20,5 @@ public:
 private:
     char* text_ = nullptr;
 };
+
+} // namespace ks_win32
