@@ -24,9 +24,10 @@ uint64_t SplitMix64(uint64_t& state)
 void FallbackBytes(unsigned char* bytes)
 {
     static std::atomic<uint64_t> counter{0};
-    struct timespec spec;
-    ::clock_gettime(CLOCK_REALTIME, &spec);
-    uint64_t state = static_cast<uint64_t>(spec.tv_sec) * 1000000000ull + static_cast<uint64_t>(spec.tv_nsec);
+    struct timespec clockReading;
+    ::clock_gettime(CLOCK_REALTIME, &clockReading);
+    uint64_t state = static_cast<uint64_t>(clockReading.tv_sec) * 1000000000ull;
+    state += static_cast<uint64_t>(clockReading.tv_nsec);
     state ^= static_cast<uint64_t>(::getpid()) << 40;
     state ^= counter.fetch_add(1) * 0xD1B54A32D192ED03ull;
     const uint64_t words[2] = {SplitMix64(state), SplitMix64(state)};

@@ -45,8 +45,14 @@ KSWin32PosixCalls KSWin32SetPosixCalls(const KSWin32PosixCalls& calls)
 
 namespace ks_win32 {
 
-int CallOpen(const char* path, int flags, mode_t mode) { return openCall.load(std::memory_order_relaxed)(path, flags, mode); }
-ssize_t CallRead(int fd, void* buffer, size_t size) { return readCall.load(std::memory_order_relaxed)(fd, buffer, size); }
+int CallOpen(const char* path, int flags, mode_t mode)
+{
+    return openCall.load(std::memory_order_relaxed)(path, flags, mode);
+}
+ssize_t CallRead(int fd, void* buffer, size_t size)
+{
+    return readCall.load(std::memory_order_relaxed)(fd, buffer, size);
+}
 ssize_t CallWrite(int fd, const void* data, size_t size)
 {
     return writeCall.load(std::memory_order_relaxed)(fd, data, size);

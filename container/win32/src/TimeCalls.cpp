@@ -80,10 +80,10 @@ extern "C" void WINAPI GetSystemTimeAsFileTime(LPFILETIME now)
 {
     if (!now)
         return;
-    struct timespec spec;
-    ::clock_gettime(CLOCK_REALTIME, &spec);
-    const int64_t ticks = (static_cast<int64_t>(spec.tv_sec) + kDaysFrom1601To1970 * kSecondsPerDay) * kTicksPerSecond +
-                          spec.tv_nsec / 100;
+    struct timespec clockReading;
+    ::clock_gettime(CLOCK_REALTIME, &clockReading);
+    const int64_t seconds = static_cast<int64_t>(clockReading.tv_sec) + kDaysFrom1601To1970 * kSecondsPerDay;
+    const int64_t ticks = seconds * kTicksPerSecond + clockReading.tv_nsec / 100;
     StoreFileTime(static_cast<uint64_t>(ticks), now);
 }
 
@@ -142,9 +142,9 @@ extern "C" BOOL WINAPI FileTimeToSystemTime(const FILETIME* fileTime, LPSYSTEMTI
 // value; the monotonic clock keeps those differences right when the date is set.
 extern "C" DWORD WINAPI GetTickCount(void)
 {
-    struct timespec spec;
-    ::clock_gettime(CLOCK_MONOTONIC, &spec);
+    struct timespec clockReading;
+    ::clock_gettime(CLOCK_MONOTONIC, &clockReading);
     const uint64_t milliseconds =
-        static_cast<uint64_t>(spec.tv_sec) * 1000u + static_cast<uint64_t>(spec.tv_nsec) / 1000000u;
+        static_cast<uint64_t>(clockReading.tv_sec) * 1000u + static_cast<uint64_t>(clockReading.tv_nsec) / 1000000u;
     return static_cast<DWORD>(milliseconds);
 }
