@@ -24,6 +24,13 @@ protected:
         m_file.getString("LANGUAGE", "CURRENT", "DEFAULT", m_language);
     }
 
+    // Leave the program-wide message parser as a fresh program has it.
+    void TearDown() override
+    {
+        g_bIniLoad = 0;
+        g_clsIniParser.loadString(nullptr, 0);
+    }
+
     // The text for code as the message library finds it, or why there is none.
     ::testing::AssertionResult HasText(unsigned int code, std::string& text) const
     {
@@ -110,8 +117,6 @@ TEST_F(ShippedMessageFile, UnexplainedFailuresShowTheirCode)
     }
     ASSERT_EQ(ZeFormatFullMessage(0x00425060u, sizeof out, out), 1);
     EXPECT_STREQ(out, "The password is wrong. Enter the password that was given when the image was made.");
-    g_bIniLoad = 0;
-    g_clsIniParser.loadString(nullptr, 0);
 }
 
 } // namespace
