@@ -50,6 +50,9 @@ ssize_t LimitedWrite(int fd, const void* data, size_t size)
     return n;
 }
 
+// Hands out at most five bytes a call, as a pipe or a slow device may.
+ssize_t TrickleRead(int fd, void* buffer, size_t size) { return ::read(fd, buffer, size < 5 ? size : 5); }
+
 class FaultInjection : public ::testing::Test {
 protected:
     void SetUp() override
@@ -126,6 +129,19 @@ TEST_F(FaultInjection, PartialWritesAreContinuedUntilEverythingIsWritten)
     ASSERT_TRUE(WriteFileExt(file_, payload_.data(), 0, 0, static_cast<DWORD>(payload_.size()), &written, nullptr));
     EXPECT_EQ(written, payload_.size());
     EXPECT_EQ(ReadWholeFile(folder_.Path("image.rvd")), payload_);
+}
+
+TEST_F(FaultInjection, PartialReadsAreContinuedUntilTheEndOfTheFile)
+{
+    ASSERT_TRUE(WriteFile(file_, payload_.data(), 23, nullptr, nullptr));
+    KSWin32ScopedPosixCalls trickle(With(nullptr, &TrickleRead));
+    char buffer[64] = {};
+    DWORD read = 0;
+    ASSERT_TRUE(ReadFileExt(file_, buffer, 0, 0, 20, &read, nullptr));
+    EXPECT_EQ(read, 20u);
+    ASSERT_TRUE(ReadFile(file_, buffer, sizeof buffer, &read, nullptr));
+    EXPECT_EQ(read, 3u);
+    EXPECT_EQ(std::string(buffer, 3), "ppp");
 }
 
 TEST_F(FaultInjection, WriteThatStopsMakingProgressIsReportedAsShort)
