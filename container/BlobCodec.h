@@ -1,0 +1,46 @@
+// The storage rule of every blob of an image file: compression with one zlib
+// stream, then AES over the zero-padded result, each only when the blob's group
+// has its bit in the head flags and only when it makes the blob smaller.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "KSImageFormat.h"
+
+class AesCipher;
+
+class BlobCodec {
+public:
+    struct Settings {
+        uint32_t flags = 0;     // head flags (compress and encrypt bits)
+        uint8_t level = 0;      // zlib level from head +36
+        uint8_t cipherMode = 0; // head +38
+        AesCipher* cipher = nullptr;
+    };
+
+    // Turns raw bytes into stored bytes. On success *stored points into the codec's
+    // work buffer (or at raw when nothing was done) and stays valid until the next
+    // call.
+    unsigned long Encode(const Settings& settings, KSBlobGroup group, const unsigned char* raw, uint32_t rawSize,
+                         const unsigned char** stored, uint32_t* storedSize);
+
+    // Turns stored bytes back into rawSize raw bytes at out. stored is modified in
+    // place when the blob is encrypted.
+    unsigned long Decode(const Settings& settings, KSBlobGroup group, unsigned char* stored, uint32_t storedSize,
+                         unsigned char* out, uint32_t rawSize);
+
+    static bool Compresses(uint32_t flags, KSBlobGroup group) { return (flags & (1u << group)) != 0; }
+    static bool Encrypts(uint32_t flags, KSBlobGroup group) { return (flags & (0x10u << group)) != 0; }
+
+    void Release() { std::vector<unsigned char>().swap(work_); }
+
+private:
+    enum : uint32_t { kWorkSize = 4u << 20 };
+
+    bool EnsureWork(uint32_t bytes);
+    // Deflates into work_; returns the compressed size, or 0 when it does not shrink.
+    uint32_t Deflate(uint8_t level, const unsigned char* raw, uint32_t rawSize);
+
+    std::vector<unsigned char> work_;
+};

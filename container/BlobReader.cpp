@@ -1,0 +1,37 @@
+#include "BlobReader.h"
+
+#include <new>
+
+#include "CofranResult.h"
+
+namespace {
+// No blob of a well-formed set comes near this; a damaged size must not make us
+// allocate gigabytes.
+constexpr uint32_t kLargestBlob = 256u << 20;
+}
+
+unsigned long ReadBlobAt(CofranFile& file, BlobCodec& codec, const BlobCodec::Settings& settings, KSBlobGroup group,
+                         uint64_t pos, uint32_t rawSize, uint32_t storedSize, std::vector<unsigned char>& out)
+{
+    out.clear();
+    if (rawSize == 0)
+        return 0;
+    if (storedSize == 0 || storedSize > kLargestBlob || rawSize > kLargestBlob)
+        return COFRAN_FAIL(KS_KIND_BAD_DATA);
+    std::vector<unsigned char> stored;
+    try {
+        stored.resize(storedSize);
+        out.resize(rawSize);
+    } catch (const std::bad_alloc&) {
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+    }
+    uint32_t got = 0;
+    if (!file.ReadAt(pos, stored.data(), storedSize, &got))
+        return COFRAN_FAIL(KS_KIND_READ_FAILED);
+    if (got != storedSize)
+        return COFRAN_FAIL(KS_KIND_BAD_DATA);
+    const unsigned long rc = codec.Decode(settings, group, stored.data(), storedSize, out.data(), rawSize);
+    if (KSFailed(rc))
+        out.clear();
+    return rc;
+}

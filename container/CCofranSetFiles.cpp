@@ -1,0 +1,345 @@
+// The files of a set: finding its last file, listing the files a version needs,
+// and the lookups from stream offsets and file numbers to names and disc labels.
+#include <cstring>
+#include <cwchar>
+
+#include "CCofran.h"
+#include "CofranResult.h"
+#include "DirectoryLists.h"
+#include "FolderScan.h"
+#include "ImageEnds.h"
+#include "ImageNaming.h"
+#include "KSWideString.h"
+#include "VersionChain.h"
+
+namespace {
+
+bool SameNameIgnoringCase(const std::wstring& a, const std::wstring& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (CompareWchar(a[i], b[i]) != 0)
+            return false;
+    return true;
+}
+
+std::wstring FolderForSearch(const std::wstring& path)
+{
+    std::wstring folder, base;
+    ImageNaming::SplitSetPath(path.c_str(), folder, base);
+    return folder.empty() ? std::wstring(L"./") : folder;
+}
+
+bool IsZeroGuid(const GUID* id)
+{
+    static const unsigned char zero[16] = {};
+    return std::memcmp(id, zero, 16) == 0;
+}
+
+void FillImg(_KS_IMG& img, const _KS_IMG_HEAD& head, const _KS_IMG_TAIL& tail, const std::wstring& path)
+{
+    std::memset(&img, 0, sizeof img);
+    img.VersionIndex = head.VersionIndex;
+    img.FileNumber = head.FileNumber;
+    img.Base = tail.Base;
+    img.DataLength = tail.DataLength;
+    ImageNaming::CopyOut(path.substr(0, KS_PATH_CHARS - 1), img.Path, KS_PATH_CHARS);
+}
+
+// The last entry of the file-name list whose base is not above offset.
+const _KS_IMGNAME_NO* NameForOffset(const _KS_IMGNAME_NO* names, unsigned long count, unsigned long long offset)
+{
+    for (unsigned long i = count; i > 0; --i)
+        if (names[i - 1].Base <= offset)
+            return &names[i - 1];
+    return nullptr;
+}
+
+} // namespace
+
+unsigned long CCofran::FindLastFile(const std::wstring& path, bool byNameNumber, std::wstring& last)
+{
+    last = path;
+    _KS_IMG_HEAD head;
+    if (!ReadImageHead(path.c_str(), &head))
+        return 0;
+    const std::wstring folder = FolderForSearch(path);
+    std::vector<std::wstring> names;
+    if (!ScanFolder(folder, names))
+        return COFRAN_FAIL(KS_KIND_SEARCH_FAILED);
+    uint32_t best = byNameNumber ? head.NameNumber : head.FileNumber;
+    for (const std::wstring& name : names) {
+        const std::wstring candidate = folder + name;
+        _KS_IMG_HEAD other;
+        if (!ReadImageHead(candidate.c_str(), &other) || std::memcmp(other.SetId, head.SetId, 16) != 0)
+            continue;
+        const uint32_t number = byNameNumber ? other.NameNumber : other.FileNumber;
+        if (number >= best) {
+            best = number;
+            last = candidate;
+        }
+    }
+    return 0;
+}
+
+unsigned long CCofran::SearchLastCofran(const wchar_t* path, wchar_t* out, unsigned long outChars,
+                                        unsigned long byNameNumber)
+{
+    if (path == nullptr || out == nullptr || ImageNaming::EndsWithSeparator(path))
+        return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
+    if (std::wcslen(path) + 1 > outChars)
+        return COFRAN_FAIL(KS_KIND_TOO_SMALL);
+    std::wstring last;
+    const unsigned long rc = FindLastFile(path, byNameNumber != 0, last);
+    if (KSFailed(rc))
+        return rc;
+    return ImageNaming::CopyOut(last, out, outChars) ? 0 : COFRAN_FAIL(KS_KIND_TOO_SMALL);
+}
+
+unsigned long CCofran::GetBackupImg(_KS_IMG* list, unsigned long* count)
+{
+    if (count == nullptr)
+        return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
+    GUID id;
+    std::memcpy(&id, rhead_.SetId, sizeof id);
+    return GetBackupImg(&id, nullptr, list, count, KS_SEARCH_SET);
+}
+
+unsigned long CCofran::GetBackupImg(const GUID* setId, const wchar_t* path, _KS_IMG* list, unsigned long* count,
+                                    unsigned long searchMode)
+{
+    if (count == nullptr || (searchMode == KS_SEARCH_FOLDER && path == nullptr))
+        return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
+    if (path == nullptr) {
+        if (!SetOpen())
+            return COFRAN_FAIL(KS_KIND_NOT_OPEN);
+        return ListSetFrom(openPath_, folder_, list, count);
+    }
+    if (std::wcslen(path) >= KS_PATH_CHARS)
+        return COFRAN_FAIL(KS_KIND_PATH_TOO_LONG);
+
+    uint8_t id[16];
+    if (setId == nullptr || IsZeroGuid(setId)) {
+        if (ImageNaming::EndsWithSeparator(path))
+            return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
+        _KS_IMG_HEAD head;
+        if (!ReadImageHead(path, &head))
+            return COFRAN_FAIL(KS_KIND_OPEN_FAILED);
+        std::memcpy(id, head.SetId, 16);
+    } else {
+        std::memcpy(id, setId, 16);
+    }
+
+    const std::wstring folder = FolderForSearch(path);
+    std::vector<std::wstring> names;
+    if (!ScanFolder(folder, names))
+        return COFRAN_FAIL(KS_KIND_CHAIN_BROKEN);
+    unsigned long found = 0;
+    for (const std::wstring& name : names) {
+        const std::wstring candidate = folder + name;
+        CofranFile file;
+        _KS_IMG_HEAD head;
+        _KS_IMG_TAIL tail;
+        if (KSFailed(OpenImageEnds(file, candidate.c_str(), &head, &tail)) || std::memcmp(head.SetId, id, 16) != 0)
+            continue;
+        if (searchMode != KS_SEARCH_FOLDER) {
+            std::wstring last;
+            const unsigned long rc = FindLastFile(candidate, true, last);
+            if (KSFailed(rc))
+                return rc;
+            return ListSetFrom(last, folder, list, count);
+        }
+        if (list != nullptr) {
+            if (found >= *count)
+                return COFRAN_FAIL(KS_KIND_TOO_SMALL);
+            FillImg(list[found], head, tail, candidate);
+        }
+        ++found;
+    }
+    if (searchMode != KS_SEARCH_FOLDER)
+        return COFRAN_FAIL(KS_KIND_CHAIN_BROKEN);
+    *count = found;
+    return 0;
+}
+
+bool CCofran::FindSetFile(const std::wstring& folder, const std::wstring& name, const std::wstring& previousHeadPath,
+                          const uint8_t* setId, uint32_t fileNumber, std::wstring& found, _KS_IMG_HEAD& head,
+                          _KS_IMG_TAIL& tail)
+{
+    auto accept = [&](const std::wstring& candidate) {
+        CofranFile file;
+        if (KSFailed(OpenImageEnds(file, candidate.c_str(), &head, &tail)))
+            return false;
+        if (std::memcmp(head.SetId, setId, 16) != 0 || head.FileNumber != fileNumber)
+            return false;
+        found = candidate;
+        return true;
+    };
+    if (accept(folder + name))
+        return true;
+    std::vector<std::wstring> names;
+    if (ScanFolder(folder, names))
+        for (const std::wstring& other : names)
+            if (SameNameIgnoringCase(other, name) && accept(folder + other))
+                return true;
+    return !previousHeadPath.empty() && accept(previousHeadPath);
+}
+
+unsigned long CCofran::ListSetFrom(const std::wstring& start, const std::wstring& folder, _KS_IMG* list,
+                                   unsigned long* count)
+{
+    CofranFile file;
+    _KS_IMG_HEAD head;
+    _KS_IMG_TAIL tail;
+    if (KSFailed(OpenImageEnds(file, start.c_str(), &head, &tail)))
+        return COFRAN_FAIL(KS_KIND_OPEN_FAILED);
+    const BlobCodec::Settings settings = DirectoryLists::SettingsFor(head, &cipher_);
+    std::vector<_KS_VERSION> versions;
+    std::vector<_KS_IMGNAME_NO> names;
+    unsigned long rc;
+    if (KSFailed(rc = DirectoryLists::Versions(file, codec_, settings, tail, versions)) ||
+        KSFailed(rc = DirectoryLists::Names(file, codec_, settings, tail, names)))
+        return rc;
+    file.Close();
+    if (versions.empty()) {
+        *count = 0;
+        return 0;
+    }
+    const uint64_t needed = VersionChain::FileCount(versions, versions.size() - 1);
+    if (needed == 0 || list == nullptr) {
+        *count = static_cast<unsigned long>(needed);
+        return 0;
+    }
+    if (*count < needed)
+        return COFRAN_FAIL(KS_KIND_TOO_SMALL);
+    const uint32_t chainFirstFile = versions[VersionChain::First(versions, versions.size() - 1)].FirstFile;
+
+    unsigned long filled = 0;
+    std::wstring path = start;
+    uint8_t setId[16];
+    std::memcpy(setId, head.SetId, 16);
+    for (;;) {
+        FillImg(list[filled++], head, tail, path);
+        const bool chainStart = head.FileNumber <= chainFirstFile && (head.Flags & KS_FLAG_CHAIN) == 0;
+        if (chainStart || filled >= needed || head.FileNumber == 0)
+            break;
+        const uint32_t wanted = head.FileNumber - 1;
+        uint32_t nameNumber = 0;
+        for (const _KS_IMGNAME_NO& n : names)
+            if (n.FileNumber == wanted)
+                nameNumber = n.NameNumber;
+        const std::wstring name = ImageNaming::FileName(std::wstring(), baseName_.empty()
+                                                                            ? ImageNaming::FromUtf16(head.BaseName, KS_BASE_NAME_UNITS)
+                                                                            : baseName_,
+                                                        nameNumber);
+        const std::wstring previous = ImageNaming::FromUtf16(head.PrevPath, KS_HEAD_PATH_UNITS);
+        std::wstring next;
+        if (!FindSetFile(folder, name, previous, setId, wanted, next, head, tail))
+            break;
+        path = next;
+    }
+    *count = filled;
+    return 0;
+}
+
+unsigned long CCofran::CheckCofranVer(const _KS_VERSION* version)
+{
+    if (version == nullptr)
+        return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
+    if (!SetOpen())
+        return COFRAN_FAIL(KS_KIND_NOT_OPEN);
+    const unsigned long use = Use();
+    if (use != KS_OPEN_SEQUENTIAL && use != KS_OPEN_BACKUP && use != KS_OPEN_SEQUENTIAL_ALT)
+        return COFRAN_FAIL(KS_KIND_WRONG_OBJECT);
+    if (DiscSet())
+        return 0;
+    std::vector<_KS_VERSION> versions;
+    unsigned long rc = LoadVersions(versions);
+    if (KSFailed(rc))
+        return rc;
+    size_t at = versions.size();
+    for (size_t i = versions.size(); i > 0; --i)
+        if (versions[i - 1].Index == version->Index) {
+            at = i - 1;
+            break;
+        }
+    if (at == versions.size())
+        return COFRAN_FAIL(KS_KIND_CHAIN_BROKEN); // no such version in this set
+    const _KS_VERSION& v = versions[at];
+
+    unsigned long count = static_cast<unsigned long>(VersionChain::FileCount(versions, versions.size() - 1));
+    std::vector<_KS_IMG> files(count == 0 ? 1 : count);
+    if (KSFailed(rc = GetBackupImg(files.data(), &count)))
+        return rc;
+    if (count < v.FileCount || v.FileCount == 0)
+        return COFRAN_FAIL(KS_KIND_CHAIN_BROKEN);
+    const uint32_t lastFile = v.FirstFile + v.FileCount - 1;
+    size_t from = count;
+    for (size_t i = 0; i < count; ++i)
+        if (files[i].FileNumber == lastFile) {
+            from = i;
+            break;
+        }
+    if (from == count)
+        return COFRAN_FAIL(KS_KIND_CHAIN_BROKEN);
+    for (size_t i = from + 1; i < count; ++i)
+        if (files[i].FileNumber + 1 != files[i - 1].FileNumber)
+            return COFRAN_FAIL(KS_KIND_CHAIN_BROKEN);
+    return 0;
+}
+
+unsigned long CCofran::GetLabelNoFromOffset(const _KS_VERSION* versions, unsigned long versionCount,
+                                            const _KS_CDINFO* labels, unsigned long labelCount,
+                                            const _KS_IMGNAME_NO* names, unsigned long nameCount,
+                                            unsigned long long offset, unsigned long* labelIndex,
+                                            unsigned long* fileNumber)
+{
+    (void)versionCount;
+    if (versions == nullptr || labels == nullptr || names == nullptr || labelIndex == nullptr || fileNumber == nullptr)
+        return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
+    const _KS_IMGNAME_NO* name = NameForOffset(names, nameCount, offset);
+    if (name == nullptr)
+        return COFRAN_FAIL(KS_KIND_OTHER_FILE);
+    for (unsigned long i = 0; i < labelCount; ++i) {
+        const uint64_t first = labels[i].FirstFile;
+        if (name->FileNumber >= first && name->FileNumber < first + labels[i].FileCount) {
+            *labelIndex = labels[i].Index;
+            *fileNumber = name->FileNumber;
+            return 0;
+        }
+    }
+    return COFRAN_FAIL(KS_KIND_OTHER_FILE);
+}
+
+unsigned long CCofran::GetCofranNameFromOffset(const _KS_VERSION* versions, unsigned long versionCount,
+                                               const _KS_IMGNAME_NO* names, unsigned long nameCount,
+                                               unsigned long long offset, wchar_t* out, unsigned long outChars,
+                                               unsigned long* fileNumber)
+{
+    (void)versionCount;
+    if (versions == nullptr || names == nullptr || out == nullptr || fileNumber == nullptr)
+        return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
+    const _KS_IMGNAME_NO* name = NameForOffset(names, nameCount, offset);
+    if (name == nullptr)
+        return COFRAN_FAIL(KS_KIND_OTHER_FILE);
+    if (!ImageNaming::CopyOut(ImageNaming::FileName(folder_, baseName_, name->NameNumber), out, outChars))
+        return COFRAN_FAIL(KS_KIND_TOO_SMALL);
+    *fileNumber = name->FileNumber;
+    return 0;
+}
+
+unsigned long CCofran::GetCofranNameFromCofranNo(const _KS_VERSION* versions, unsigned long versionCount,
+                                                 const _KS_IMGNAME_NO* names, unsigned long nameCount,
+                                                 unsigned long long fileNumber, wchar_t* out, unsigned long outChars)
+{
+    (void)versionCount;
+    if (versions == nullptr || names == nullptr || out == nullptr)
+        return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
+    for (unsigned long i = 0; i < nameCount; ++i)
+        if (names[i].FileNumber == fileNumber)
+            return ImageNaming::CopyOut(ImageNaming::FileName(folder_, baseName_, names[i].NameNumber), out, outChars)
+                       ? 0
+                       : COFRAN_FAIL(KS_KIND_TOO_SMALL);
+    return COFRAN_FAIL(KS_KIND_OTHER_FILE);
+}
