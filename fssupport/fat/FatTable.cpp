@@ -22,8 +22,8 @@ uint64_t FatTable::EntryCapacity() const
 {
     switch (kind_) {
     case KS_FS_FAT12:
-        // Entry k needs the word at k * 3 / 2; the last whole entry ends the buffer.
-        return bytes_.size() < 2 ? 0 : (static_cast<uint64_t>(bytes_.size()) * 2 - 1) / 3;
+        // Entry k needs the word at k * 3 / 2, so k * 3 / 2 + 2 may not pass the end.
+        return bytes_.size() < 2 ? 0 : (static_cast<uint64_t>(bytes_.size() - 2) * 2 + 1) / 3 + 1;
     case KS_FS_FAT16:
         return bytes_.size() / 2;
     case KS_FS_FAT32:
