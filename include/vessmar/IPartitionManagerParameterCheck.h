@@ -9,7 +9,9 @@ class IManagerItem;
 enum : unsigned long {
     CHECK_ITEM_PRIMARY_POSSIBLE = 0x1,
     CHECK_ITEM_LOGICAL_POSSIBLE = 0x2,
-    CHECK_ITEM_SPACE_TEST = 0x10000, // the place is at the edge of the extended partition
+    // Both kinds are possible, and the room left differs by kind (a logical partition
+    // gives a track to its extended boot record): callers test whether the data fits.
+    CHECK_ITEM_SPACE_TEST = 0x10000,
 };
 
 class IPartitionManagerParameterCheck : public IObject {

@@ -1,0 +1,48 @@
+#include "CDeviceManager.h"
+
+#include "CDiskItem.h"
+#include "CDiskMap.h"
+#include "CItemIterator.h"
+#include "InterfaceKey.h"
+#include "VessmarLock.h"
+
+void CDeviceManager::Rescan()
+{
+    VessmarGuard guard(VessmarLock());
+    std::vector<CDiskItem*> fresh;
+    for (const DiskMapEntry& entry : CDiskMap().Disks()) {
+        CDiskItem* disk = new CDiskItem(entry);
+        disk->Hold();
+        fresh.push_back(disk);
+    }
+    fresh.swap(disks_);
+    for (CDiskItem* old : fresh) {
+        old->Retire();
+        old->Unhold();
+    }
+    scanned_ = true;
+}
+
+IObject* CDeviceManager::GetInterface(const char* key)
+{
+    VessmarGuard guard(VessmarLock());
+    if (IsKeyOf<IManager>(key))
+        return static_cast<IManager*>(this);
+    if (IsKeyOf<IContainer>(key))
+        return static_cast<IContainer*>(this);
+    return nullptr;
+}
+
+unsigned long long CDeviceManager::GetCount()
+{
+    VessmarGuard guard(VessmarLock());
+    return disks_.size();
+}
+
+IIterator* CDeviceManager::CreateIterator()
+{
+    VessmarGuard guard(VessmarLock());
+    std::vector<CRefCounted*> owners(disks_.begin(), disks_.end());
+    std::vector<IManagerItem*> items(disks_.begin(), disks_.end());
+    return new CItemIterator(owners, items);
+}

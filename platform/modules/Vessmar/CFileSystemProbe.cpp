@@ -1,0 +1,160 @@
+#include "CFileSystemProbe.h"
+
+#include <blkid/blkid.h>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "LittleEndian.h"
+#include "MbrPartitionRecord.h"
+
+#if defined(RVD_HAVE_FENLOW) || defined(RVD_HAVE_FERROW)
+#include "KSFSSupport.h"
+#include "KSResult.h"
+#endif
+
+namespace {
+
+// Closes a descriptor on every way out.
+struct FileHandle {
+    explicit FileHandle(const std::string& path) : fd(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~FileHandle()
+    {
+        if (fd >= 0)
+            close(fd);
+    }
+    int fd;
+};
+
+enumFILE_SYSTEM_TYPE KindFromBlkid(const char* type, const char* version)
+{
+    if (type == nullptr)
+        return FILE_SYSTEM_OTHER;
+    if (std::strcmp(type, "vfat") == 0 || std::strcmp(type, "msdos") == 0) {
+        if (version != nullptr && std::strcmp(version, "FAT12") == 0)
+            return FILE_SYSTEM_FAT12;
+        if (version != nullptr && std::strcmp(version, "FAT16") == 0)
+            return FILE_SYSTEM_FAT16;
+        return FILE_SYSTEM_FAT32;
+    }
+    if (std::strcmp(type, "ntfs") == 0)
+        return FILE_SYSTEM_NTFS;
+    if (std::strcmp(type, "BitLocker") == 0)
+        return FILE_SYSTEM_BITLOCKER;
+    return FILE_SYSTEM_OTHER;
+}
+
+void ProbeWithBlkid(int fd, uint64_t start, uint64_t count, FileSystemInfo& info)
+{
+    blkid_probe probe = blkid_new_probe();
+    if (probe == nullptr)
+        return;
+    if (blkid_probe_set_device(probe, fd, static_cast<blkid_loff_t>(start * 512),
+                               static_cast<blkid_loff_t>(count * 512)) == 0) {
+        blkid_probe_enable_superblocks(probe, 1);
+        blkid_probe_set_superblocks_flags(probe, BLKID_SUBLKS_TYPE | BLKID_SUBLKS_LABEL | BLKID_SUBLKS_VERSION);
+        blkid_probe_enable_partitions(probe, 0);
+        if (blkid_do_safeprobe(probe) == 0) {
+            const char* type = nullptr;
+            const char* version = nullptr;
+            const char* label = nullptr;
+            blkid_probe_lookup_value(probe, "TYPE", &type, nullptr);
+            blkid_probe_lookup_value(probe, "VERSION", &version, nullptr);
+            info.kind = KindFromBlkid(type, version);
+            if (blkid_probe_lookup_value(probe, "LABEL", &label, nullptr) == 0 && label != nullptr)
+                info.label = label;
+        }
+    }
+    blkid_free_probe(probe);
+}
+
+#if defined(RVD_HAVE_FENLOW) || defined(RVD_HAVE_FERROW)
+struct VolumeReach {
+    int fd;
+    uint64_t start;
+    uint64_t count;
+};
+
+unsigned long ReadVolumeSectors(void* context, unsigned long long first, unsigned long count, void* buffer)
+{
+    const VolumeReach* reach = static_cast<const VolumeReach*>(context);
+    if (first > reach->count || count > reach->count - first)
+        return KS_RESULT(KS_MODULE_FSSUPPORT, KS_KIND_BAD_ARGUMENT);
+    const size_t bytes = static_cast<size_t>(count) * 512;
+    if (pread(reach->fd, buffer, bytes, static_cast<off_t>((reach->start + first) * 512)) !=
+        static_cast<ssize_t>(bytes))
+        return KS_RESULT(KS_MODULE_FSSUPPORT, KS_KIND_BAD_ARGUMENT);
+    return 0;
+}
+
+// The module only looks: metadata that a reader hands out is not written anywhere.
+unsigned long IgnoreSectors(void*, unsigned long long, unsigned long, void*, unsigned long) { return 0; }
+
+// Used sectors as the reader counts them; 0 when the reader cannot tell.
+uint64_t UsedSectorsFromReader(unsigned long (*factory)(unsigned long, unsigned long, void**), int fd,
+                               uint64_t start, uint64_t count)
+{
+    void* object = nullptr;
+    if (factory(0, 0, &object) != 0 || object == nullptr)
+        return 0;
+    IKSFSSupport* reader = static_cast<IKSFSSupport*>(object);
+    VolumeReach reach{fd, start, count};
+    uint64_t used = 0;
+    _KS_VOLUME volume;
+    std::memset(&volume, 0, sizeof(volume));
+    if (reader->InitFileSystem(ReadVolumeSectors, IgnoreSectors, &reach) == 0 && reader->GetVolumeInfo(&volume) == 0)
+        used = volume.UsedSectors;
+    reader->Release();
+    return used;
+}
+#endif
+
+} // namespace
+
+FileSystemInfo CFileSystemProbe::Probe(const std::string& path, uint64_t start, uint64_t count)
+{
+    FileSystemInfo info;
+    info.usedSectors = count;
+    FileHandle file(path);
+    if (file.fd < 0 || count == 0)
+        return info;
+    ProbeWithBlkid(file.fd, start, count, info);
+
+    unsigned char boot[512];
+    if (pread(file.fd, boot, sizeof(boot), static_cast<off_t>(start * 512)) != static_cast<ssize_t>(sizeof(boot)))
+        return info;
+    info.hasBootRecord = HasBootSignature(boot);
+    switch (info.kind) {
+    case FILE_SYSTEM_FAT12:
+    case FILE_SYSTEM_FAT16:
+        info.sectorsPerCluster = boot[13];
+        info.reservedSectors = LoadLE16(boot + 14);
+        info.serial = LoadLE32(boot + 39);
+        break;
+    case FILE_SYSTEM_FAT32:
+        info.sectorsPerCluster = boot[13];
+        info.reservedSectors = LoadLE16(boot + 14);
+        info.serial = LoadLE32(boot + 67);
+        break;
+    case FILE_SYSTEM_NTFS:
+        // Values above 0x80 give the cluster size as a negative power of two, in bytes.
+        info.sectorsPerCluster = boot[13] <= 0x80 ? boot[13] : ((256 - boot[13]) < 31 ? (1 << (256 - boot[13])) / 512 : 0);
+        info.serial = LoadLE64(boot + 72);
+        break;
+    default:
+        break;
+    }
+
+    uint64_t used = 0;
+#if defined(RVD_HAVE_FENLOW)
+    if (info.kind == FILE_SYSTEM_FAT12 || info.kind == FILE_SYSTEM_FAT16 || info.kind == FILE_SYSTEM_FAT32)
+        used = UsedSectorsFromReader(KSCreateObjectFsFat, file.fd, start, count);
+#endif
+#if defined(RVD_HAVE_FERROW)
+    if (info.kind == FILE_SYSTEM_NTFS)
+        used = UsedSectorsFromReader(KSCreateObjectFsNt, file.fd, start, count);
+#endif
+    if (used != 0 && used <= count)
+        info.usedSectors = used;
+    return info;
+}
