@@ -1,0 +1,90 @@
+#include "GuiTest.h"
+
+#include "GuiEvents.h"
+#include "GuiWait.h"
+#include "GuiWorkspace.h"
+#include "XvfbDisplay.h"
+
+#include <csignal>
+#include <unistd.h>
+
+bool GuiTest::ready_ = false;
+std::string GuiTest::error_;
+
+// The toolkit keeps its type system, fonts and caches for the life of the process
+// on purpose; those one-time allocations are not leaks of ours.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig\n"
+           "leak:libpango\n"
+           "leak:libgtk-x11-2.0\n"
+           "leak:libgdk-x11-2.0\n"
+           "leak:libgobject-2.0\n"
+           "leak:libglib-2.0\n"
+           "leak:libgdk_pixbuf-2.0\n"
+           "leak:libcairo\n"
+           "leak:libX11\n"
+           "leak:libharfbuzz\n"
+           "leak:libatk-1.0\n";
+}
+
+namespace {
+
+void OnDeadline(int)
+{
+    static const char message[] = "\nGUI test passed its deadline; ending the process\n";
+    ssize_t ignored = write(STDERR_FILENO, message, sizeof message - 1);
+    (void)ignored;
+    _exit(124);
+}
+
+} // namespace
+
+void GuiTest::SetUpTestSuite()
+{
+    if (ready_)
+        return;
+    if (!XvfbDisplay::Shared().Start(&error_))
+        return;
+    if (!GuiWorkspace::Shared().Prepare(&error_))
+        return;
+    if (!gtk_init_check(nullptr, nullptr)) {
+        error_ = "GTK could not open the display " + XvfbDisplay::Shared().Name();
+        return;
+    }
+    ready_ = true;
+}
+
+void GuiTest::SetUp()
+{
+    ASSERT_TRUE(ready_) << error_;
+    signal(SIGALRM, OnDeadline);
+    alarm(kTestDeadlineSeconds);
+    gui_events::MovePointerAway();
+    gui_wait::Settle();
+}
+
+void GuiTest::TearDown()
+{
+    GList* toplevels = gtk_window_list_toplevels();
+    for (GList* it = toplevels; it; it = it->next)
+        g_object_ref(it->data);
+    for (GList* it = toplevels; it; it = it->next) {
+        GtkWidget* window = GTK_WIDGET(it->data);
+        if (gtk_widget_get_visible(window) || GTK_WINDOW(window)->type == GTK_WINDOW_TOPLEVEL)
+            gtk_widget_destroy(window);
+        g_object_unref(window);
+    }
+    g_list_free(toplevels);
+    if (ready_)
+        gui_wait::Settle(20, 500);
+    alarm(0);
+}
+
+bool GuiTest::ShowAndSettle(GtkWidget* window)
+{
+    gtk_widget_show_all(window);
+    const bool mapped = gui_wait::Until([&] { return gtk_widget_get_mapped(window) != FALSE; });
+    gui_wait::Settle();
+    return mapped;
+}

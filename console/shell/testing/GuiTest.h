@@ -1,0 +1,26 @@
+// Base fixture of every GUI test: a private Xvfb, GTK started on it, the working
+// directory prepared (bin/ with ../res/ beside it), and a watchdog that ends the
+// process if one test runs past its deadline. The program lists its tests without
+// any of this, so test discovery needs no display.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include <string>
+
+class GuiTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    void SetUp() override;
+    void TearDown() override;
+
+    // Shows a toplevel window, waits until it is mapped and drawn.
+    static bool ShowAndSettle(GtkWidget* window);
+
+    static constexpr unsigned kTestDeadlineSeconds = 60;
+
+private:
+    static bool ready_;
+    static std::string error_;
+};

@@ -1,0 +1,31 @@
+// A private X server for one test process: Xvfb picks a free display number itself
+// (-displayfd), so test processes run in parallel without racing for one, and it
+// ends with the process.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+class XvfbDisplay {
+public:
+    // The process-wide server, started on first use; DISPLAY names it afterwards.
+    static XvfbDisplay& Shared();
+    ~XvfbDisplay();
+
+    // True when the server runs; otherwise *error says why. Waits at most
+    // kStartTimeoutMs for the server.
+    bool Start(std::string* error);
+    const std::string& Name() const { return name_; }
+
+    static constexpr int kStartTimeoutMs = 20000;
+    static constexpr int kScreenWidth = 1024;
+    static constexpr int kScreenHeight = 768;
+
+private:
+    XvfbDisplay() = default;
+    void Stop();
+
+    pid_t pid_ = 0;
+    std::string name_;
+};

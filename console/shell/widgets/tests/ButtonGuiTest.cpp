@@ -1,0 +1,108 @@
+#include "CButtonPlus.h"
+#include "GuiEvents.h"
+#include "GuiTest.h"
+#include "GuiWait.h"
+#include "PixelSnapshot.h"
+
+namespace {
+
+constexpr uint32_t kHoverTop = 0xFDD889;
+constexpr uint32_t kFrameEdge = 0x003B73;
+
+class ButtonGuiTest : public GuiTest {
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+        GtkWidget* box = gtk_fixed_new();
+        gtk_container_add(GTK_CONTAINER(window), box);
+        button = new CButtonPlus("_Restore");
+        gtk_fixed_put(GTK_FIXED(box), button->GetButtonWidget(), 20, 20);
+        gtk_widget_set_size_request(box, 120, 70);
+        g_signal_connect(button->GetButtonWidget(), "clicked", G_CALLBACK(CountClick), &clicks);
+        ASSERT_TRUE(ShowAndSettle(window));
+    }
+    void TearDown() override
+    {
+        gtk_widget_destroy(window);
+        delete button;
+        GuiTest::TearDown();
+    }
+    static void CountClick(GtkButton*, gpointer counter) { ++*static_cast<int*>(counter); }
+
+    PixelSnapshot Pixels() { return PixelSnapshot::OfWidget(button->GetButtonWidget()); }
+    GtkWidget* Widget() { return button->GetButtonWidget(); }
+
+    GtkWidget* window = nullptr;
+    CButtonPlus* button = nullptr;
+    int clicks = 0;
+};
+
+TEST_F(ButtonGuiTest, DrawsItsFrameAndHoverHighlight)
+{
+    EXPECT_EQ(Widget()->allocation.width, CButtonPlus::kDefaultWidth);
+    EXPECT_EQ(Widget()->allocation.height, CButtonPlus::kDefaultHeight);
+    {
+        PixelSnapshot normal = Pixels();
+        EXPECT_EQ(normal.At(0, 0), 0xD6D3C7u);
+        EXPECT_EQ(normal.At(10, 0), kFrameEdge);
+        EXPECT_NE(normal.At(10, 1), kHoverTop);
+    }
+    gui_events::MovePointer(gui_events::CentreOf(Widget()));
+    ASSERT_TRUE(gui_wait::Until([&] { return button->GetState() == kPointerHover; }));
+    gui_wait::Settle();
+    PixelSnapshot hover = Pixels();
+    EXPECT_EQ(hover.At(10, 1), kHoverTop);
+    EXPECT_EQ(hover.At(2, 22), 0xE59700u);
+    EXPECT_EQ(hover.At(10, 0), kFrameEdge);
+}
+
+TEST_F(ButtonGuiTest, PressLeaveAndReleaseOutsideGivesNormalAndNoClick)
+{
+    gui_events::MovePointer(gui_events::CentreOf(Widget()));
+    gui_events::PressButton(1);
+    ASSERT_TRUE(gui_wait::Until([&] { return button->GetState() == kPointerPressed; }));
+    gui_events::MovePointerAway();
+    gui_events::ReleaseButton(1);
+    gui_wait::Settle();
+    EXPECT_EQ(button->GetState(), kPointerNormal);
+    EXPECT_EQ(clicks, 0);
+    EXPECT_NE(Pixels().At(10, 1), kHoverTop);
+}
+
+TEST_F(ButtonGuiTest, LeftClickInsideEndsInHoverAndClicks)
+{
+    gui_events::Click(Widget());
+    ASSERT_TRUE(gui_wait::Until([&] { return clicks == 1; }));
+    EXPECT_EQ(button->GetState(), kPointerHover);
+}
+
+TEST_F(ButtonGuiTest, RightButtonKeepsThePressedStateUntilThePointerMoves)
+{
+    gui_events::MovePointer(gui_events::CentreOf(Widget()));
+    ASSERT_TRUE(gui_wait::Until([&] { return button->GetState() == kPointerHover; }));
+    gui_events::PressButton(3);
+    gui_events::ReleaseButton(3);
+    gui_wait::Settle();
+    EXPECT_EQ(button->GetState(), kPointerPressed);
+    EXPECT_NE(Pixels().At(10, 1), kHoverTop);
+    gui_events::MovePointerAway();
+    ASSERT_TRUE(gui_wait::Until([&] { return button->GetState() == kPointerNormal; }));
+    EXPECT_EQ(clicks, 0);
+}
+
+TEST_F(ButtonGuiTest, WrapperDeletedBeforeItsWidgetIsSafe)
+{
+    // The widget outlives the wrapper; its handlers must not call into freed memory.
+    delete button;
+    button = nullptr;
+    gui_events::MovePointer(gui_events::CentreOf(window));
+    gtk_widget_queue_draw(window);
+    gui_wait::Settle();
+    gui_events::MovePointerAway();
+    gui_wait::Settle();
+    SUCCEED();
+}
+
+} // namespace

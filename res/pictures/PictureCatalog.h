@@ -1,0 +1,21 @@
+// Every picture the console reads from "../res/": its file name (spelled exactly as
+// the console asks for it), its size and how it is drawn.
+#pragma once
+
+#include <cairo.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct PictureSpec {
+    std::string name;
+    int width;
+    int height;
+    std::function<void(cairo_t*, int, int)> paint;
+};
+
+const std::vector<PictureSpec>& PictureCatalog();
+// The window icon, drawn at 16 x 16 and written as a Windows icon file.
+constexpr const char* kWindowIconName = "main16.ico";
+void PaintWindowIcon(cairo_t* cr, int width, int height);
