@@ -1,0 +1,16 @@
+// The recovery console: splash, then the main window, then the main loop until the
+// window is closed.
+#include "ConsoleStartup.h"
+
+#include <gtk/gtk.h>
+
+int main(int argc, char* argv[])
+{
+    gtk_init(&argc, &argv);
+    // GLib's threads need no set-up of their own. gdk_threads_init is deliberately
+    // not called: every GTK call stays on this thread.
+    StartupRecord record;
+    BeginConsoleStartup(record);
+    gtk_main();
+    return 0;
+}

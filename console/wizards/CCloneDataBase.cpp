@@ -1,0 +1,7 @@
+#include "CCloneDataBase.h"
+
+CCloneDataBase* CCloneDataBase::Instance()
+{
+    static CCloneDataBase data;
+    return &data;
+}
