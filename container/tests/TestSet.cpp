@@ -2,8 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <cstdio>
 
 #include <dirent.h>
 #include <unistd.h>
@@ -115,8 +114,15 @@ InspectedFile Inspect(const std::string& path)
     InspectedFile f;
     std::memset(&f.head, 0, sizeof f.head);
     std::memset(&f.tail, 0, sizeof f.tail);
-    std::ifstream in(path, std::ios::binary);
-    f.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (FILE* in = std::fopen(path.c_str(), "rb")) {
+        std::fseek(in, 0, SEEK_END);
+        const long size = std::ftell(in);
+        std::fseek(in, 0, SEEK_SET);
+        f.bytes.resize(size > 0 ? static_cast<size_t>(size) : 0);
+        if (!f.bytes.empty() && std::fread(f.bytes.data(), 1, f.bytes.size(), in) != f.bytes.size())
+            f.bytes.clear();
+        std::fclose(in);
+    }
     if (f.bytes.size() < KS_IMG_HEAD_SIZE + KS_IMG_TAIL_SIZE)
         return f;
     KSImgHeadFromBytes(f.bytes.data(), f.head);

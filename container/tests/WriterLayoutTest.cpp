@@ -186,10 +186,11 @@ TEST(WriterLayout, OneFileSetMatchesTheFormatByteForByte)
         EXPECT_EQ(blocks[i].count, KSBlockClusters(b));
         const uint32_t raw = blocks[i].count * 4096;
         EXPECT_EQ(TestCrc64(blocks[i].data, raw), b.Crc);
-        if (blocks[i].compressible)
+        if (blocks[i].compressible) {
             EXPECT_LT(KSBlockStored(b), raw);
-        else
+        } else {
             EXPECT_EQ(raw, KSBlockStored(b));
+        }
         const std::vector<unsigned char> data = f.Blob(KS_GROUP_DATA, f.FilePos(b.Offset), raw, KSBlockStored(b));
         ASSERT_EQ(raw, data.size());
         EXPECT_EQ(0, memcmp(blocks[i].data, data.data(), raw));
