@@ -16,6 +16,7 @@ struct ChooserCase {
     const char* name;
     bool partitioned;
     unsigned long kind; // 0: no reader
+    friend void PrintTo(const ChooserCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class FsReaderChooserTest : public ::testing::TestWithParam<ChooserCase> {};
@@ -61,7 +62,7 @@ const ChooserCase kCases[] = {
     {"fat/fat12.sh", "fat12.img", false, KS_FS_FAT12},
     {"fat/fat16-f0.sh", "fat16-f0.img", true, KS_FS_FAT16},
     {"fat/fat32.sh", "fat32.img", true, KS_FS_FAT32},
-    {"ntfs/ntfs-basic.sh", "ntfs-basic.img", true, KS_FS_NTFS},
+    {"ntfs/ntfs-4k.sh", "ntfs-4k.img", true, KS_FS_NTFS},
     {nullptr, "unknown", false, 0},
 };
 

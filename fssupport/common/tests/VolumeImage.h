@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -32,14 +30,22 @@ public:
     // an image file; empty when the file does not hold it.
     static VolumeImage FromFile(const std::string& path, uint64_t firstSector = 0, uint64_t sectorCount = 0)
     {
-        std::ifstream in(path, std::ios::binary);
-        std::vector<unsigned char> all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        const uint64_t begin = firstSector * 512;
-        const uint64_t end = sectorCount == 0 ? all.size() : begin + sectorCount * 512;
-        if (begin >= all.size() || end > all.size())
+        std::FILE* f = std::fopen(path.c_str(), "rb");
+        if (f == nullptr)
             return VolumeImage();
-        return VolumeImage(std::vector<unsigned char>(all.begin() + static_cast<std::ptrdiff_t>(begin),
-                                                      all.begin() + static_cast<std::ptrdiff_t>(end)));
+        std::fseek(f, 0, SEEK_END);
+        const uint64_t fileSize = static_cast<uint64_t>(std::ftell(f));
+        const uint64_t begin = firstSector * 512;
+        const uint64_t end = sectorCount == 0 ? fileSize : begin + sectorCount * 512;
+        VolumeImage image;
+        if (begin < end && end <= fileSize) {
+            image.bytes.resize(static_cast<size_t>(end - begin));
+            std::fseek(f, static_cast<long>(begin), SEEK_SET);
+            if (std::fread(image.bytes.data(), 1, image.bytes.size(), f) != image.bytes.size())
+                image.bytes.clear();
+        }
+        std::fclose(f);
+        return image;
     }
 
     struct Partition {

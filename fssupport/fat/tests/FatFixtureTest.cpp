@@ -236,6 +236,15 @@ TEST_P(FatFixtureTest, VolumeRebuiltFromTheOutputHoldsEveryFileButTheSystemFiles
     }
 }
 
+TEST_P(FatFixtureTest, CheckFindsAFatWhoseFirstEntryDisagreesWithTheMediaByte)
+{
+    EXPECT_EQ(reader_->CheckFileSystem(), 0ul);
+    const size_t firstFat = GetParam().reservedSectors * 512u;
+    volume_.bytes[firstFat] ^= 0x08;
+    ReaderPtr again = NewReader();
+    EXPECT_EQ(again->InitFileSystem(VolumeImage::Read, VolumeImage::WriteRecord, &volume_), 0x04B09006ul);
+}
+
 TEST_P(FatFixtureTest, FailingWriteCallbackStopsSpecialInfoWithItsCode)
 {
     ASSERT_EQ(reader_->WalkThroughVolume(nullptr), 0ul);
