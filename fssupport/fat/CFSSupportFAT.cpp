@@ -74,7 +74,7 @@ unsigned long CFSSupportFAT::InitFileSystem(KS_READ_SECTORS_CALLBACK read, KS_WR
         return FatResult::BootSectorRead;
     boot_.reset(new (std::nothrow) FatBootSector(sector));
     if (!boot_)
-        return 0x00A69008;
+        return FatResult::ParserNoMemory;
     if (boot_->Label() == FatBootSector::kLabelNone)
         return FatResult::NoLabelKind;
     // The reserved area, the FATs and the root directory must leave room for data

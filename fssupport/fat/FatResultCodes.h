@@ -8,6 +8,7 @@ namespace FatResult {
 constexpr unsigned long NoReadCallback = 0x013D9005;
 constexpr unsigned long NullCallback = 0x00939009;
 constexpr unsigned long BootSectorRead = 0x009F9256;
+constexpr unsigned long ParserNoMemory = 0x00A69008;
 constexpr unsigned long NoLabelKind = 0x00AC9006;
 constexpr unsigned long FatNoMemory = 0x01579008;
 constexpr unsigned long FatLoad = 0x01619005;
