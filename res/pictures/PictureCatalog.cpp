@@ -358,8 +358,8 @@ std::vector<PictureSpec> Build()
     add("rv_linux_start.png", 400, 200, [](cairo_t* cr, int w, int h) {
         Banner(cr, w, h, kBlue, kNavy);
         DrawGlyph(cr, Glyph::App, 70, 95, 90);
-        Text(cr, "Zendrel Kivra Backup", 130, 95, 24, kWhite, true);
-        Text(cr, "Starting the recovery console...", 132, 122, 13, kSky);
+        Text(cr, "Zendrel Kivra Backup", 128, 95, 19, kWhite, true);
+        Text(cr, "Starting the recovery console...", 129, 120, 12, kSky);
     });
     add("StartBottom.PNG", 400, 30, [](cairo_t* cr, int w, int h) { Banner(cr, w, h, kNavy, Rgb(0x1B2F5E)); });
     add("scan_sys_info.png", 360, 80,

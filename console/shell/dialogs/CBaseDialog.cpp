@@ -28,8 +28,10 @@ void CBaseDialog::InitDialog(GtkWidget* parent, const char* title, int width, in
     g_signal_connect(m_dialog, "key-press-event", G_CALLBACK(OnKeyPress), this);
 
     GtkWindow* window = GTK_WINDOW(m_dialog);
-    if (parent && GTK_IS_WINDOW(parent))
-        gtk_window_set_transient_for(window, GTK_WINDOW(parent));
+    // Callers may hand any widget of their window; the dialog stays over its window.
+    GtkWidget* parentWindow = parent ? gtk_widget_get_toplevel(parent) : nullptr;
+    if (parentWindow && GTK_IS_WINDOW(parentWindow))
+        gtk_window_set_transient_for(window, GTK_WINDOW(parentWindow));
     gtk_window_set_resizable(window, FALSE);
     gtk_window_set_modal(window, TRUE);
     gtk_window_set_position(window, GTK_WIN_POS_CENTER_ON_PARENT);

@@ -4,6 +4,7 @@
 #include "GuiTest.h"
 #include "GuiWait.h"
 #include "ModalDialogAnswerer.h"
+#include "PixelSnapshot.h"
 
 #include <gdk/gdkkeysyms.h>
 
@@ -147,6 +148,36 @@ TEST_F(BaseDialogGuiTest, DeletingWithoutDestroyTakesTheWindowDown)
     delete dialog;
     EXPECT_FALSE(gtk_widget_get_visible(widget));
     g_object_unref(widget);
+}
+
+TEST_F(BaseDialogGuiTest, DialogSitsOverItsParentWithTheConsoleLook)
+{
+    GtkWidget* parent = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    GtkWidget* inner = gtk_label_new("main window");
+    gtk_container_add(GTK_CONTAINER(parent), inner);
+    ASSERT_TRUE(ShowAndSettle(parent));
+
+    CBaseDialog dialog(inner, "Look", 300, 120);
+    dialog.AddButton("_OK", DLG_RESULT_OK);
+    GtkWindow* window = GTK_WINDOW(dialog.GetDialog());
+    EXPECT_EQ(gtk_window_get_transient_for(window), GTK_WINDOW(parent));
+    EXPECT_TRUE(gtk_window_get_modal(window));
+    EXPECT_FALSE(gtk_window_get_resizable(window));
+    EXPECT_STREQ(gtk_window_get_title(window), "Look");
+    GdkPixbuf* icon = gtk_window_get_icon(window);
+    ASSERT_NE(icon, nullptr) << "../res/main16.ico did not load";
+    EXPECT_EQ(gdk_pixbuf_get_width(icon), 16);
+
+    uint32_t background = 0;
+    ModalDialogAnswerer answerer([&](GtkDialog* d) {
+        PixelSnapshot pixels = PixelSnapshot::OfWidget(GTK_WIDGET(d));
+        background = pixels.At(5, 5);
+        gtk_dialog_response(d, DLG_RESULT_OK);
+    });
+    EXPECT_EQ(dialog.RunDlg(), DLG_RESULT_OK);
+    EXPECT_EQ(background, 0xECE9D8u);
+    dialog.DestoryDlg();
+    gtk_widget_destroy(parent);
 }
 
 } // namespace
