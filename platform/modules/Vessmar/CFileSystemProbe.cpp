@@ -9,6 +9,9 @@
 #include "MbrPartitionRecord.h"
 
 #if defined(RVD_HAVE_FENLOW) || defined(RVD_HAVE_FERROW)
+#include <algorithm>
+#include <vector>
+
 #include "KSFSSupport.h"
 #include "KSResult.h"
 #endif
@@ -90,20 +93,40 @@ unsigned long ReadVolumeSectors(void* context, unsigned long long first, unsigne
 // The module only looks: metadata that a reader hands out is not written anywhere.
 unsigned long IgnoreSectors(void*, unsigned long long, unsigned long, void*, unsigned long) { return 0; }
 
-// Used sectors as the reader counts them; 0 when the reader cannot tell.
+// Used sectors as the reader sees the volume: the sectors before the cluster area (a
+// FAT volume's boot area, tables and fixed root) and every cluster that its bitmap
+// marks in use. Sectors past the last whole cluster hold nothing. 0 when the reader
+// cannot tell.
 uint64_t UsedSectorsFromReader(unsigned long (*factory)(unsigned long, unsigned long, void**), int fd,
                                uint64_t start, uint64_t count)
 {
     void* object = nullptr;
-    if (factory(0, 0, &object) != 0 || object == nullptr)
+    if (KSFailed(factory(1, 4, &object)) || object == nullptr)
         return 0;
     IKSFSSupport* reader = static_cast<IKSFSSupport*>(object);
     VolumeReach reach{fd, start, count};
     uint64_t used = 0;
     _KS_VOLUME volume;
     std::memset(&volume, 0, sizeof(volume));
-    if (reader->InitFileSystem(ReadVolumeSectors, IgnoreSectors, &reach) == 0 && reader->GetVolumeInfo(&volume) == 0)
-        used = volume.UsedSectors;
+    if (KSSucceeded(reader->InitFileSystem(ReadVolumeSectors, IgnoreSectors, &reach)) &&
+        KSSucceeded(reader->GetVolumeInfo(&volume)) && volume.SectorsPerCluster != 0 && volume.BitmapSize != 0) {
+        std::vector<unsigned char> bitmap(volume.BitmapSize, 0);
+        unsigned long long firstBit = 0;
+        unsigned long bits = volume.BitmapSize * 8ul;
+        if (KSSucceeded(reader->GetBitMap(bitmap.data(), &firstBit, &bits))) {
+            const bool fat = volume.FileSystem >= KS_FS_FAT12 && volume.FileSystem <= KS_FS_FAT32;
+            const uint64_t clusterArea = fat ? static_cast<uint64_t>(volume.ReservedSectors) +
+                                                   static_cast<uint64_t>(volume.NumberOfFats) * volume.SectorsPerFat +
+                                                   volume.RootDirSectors
+                                             : 0;
+            const uint64_t clusters = std::min<uint64_t>(std::min<uint64_t>(bits, volume.BitmapSize * 8ull),
+                                                         volume.TotalSectors / volume.SectorsPerCluster);
+            uint64_t inUse = 0;
+            for (uint64_t bit = 0; bit < clusters; ++bit)
+                inUse += (bitmap[bit / 8] >> (bit % 8)) & 1;
+            used = clusterArea + inUse * volume.SectorsPerCluster;
+        }
+    }
     reader->Release();
     return used;
 }

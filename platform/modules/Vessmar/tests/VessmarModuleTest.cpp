@@ -1,6 +1,8 @@
 // Vessmar.mo over sfdisk-made disk images: what it lists, against sfdisk and blkid,
 // what CheckItem allows, and items that stay valid across a rescan.
 #include <atomic>
+#include <cstdlib>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -158,6 +160,12 @@ TEST(VessmarModule, FileSystemsAsBlkidSeesThemWithBootSectorFigures)
         EXPECT_LE(extend->GetUsedSectors(), entry->GetSectorCount());
         EXPECT_EQ(As<IPartitionBootInfo>(items[w.item])->HasBootRecord(), w.kind != FILE_SYSTEM_OTHER);
     }
+#if defined(RVD_HAVE_FERROW)
+    // A fresh NTFS volume uses a small part of its sectors for its metadata files.
+    const unsigned long long ntfsUsed = As<IFileSystemPartitionExtendInfo>(items[3])->GetUsedSectors();
+    EXPECT_GT(ntfsUsed, 16u);
+    EXPECT_LT(ntfsUsed, EntryOf(items[3])->GetSectorCount() / 2);
+#endif
     EXPECT_STREQ(As<IFileSystemPartition>(items[0])->GetVolumeLabel(), "SYSTEM");
     EXPECT_EQ(As<IFileSystemPartition>(items[0])->GetVolumeSerial(), 0x1600C0DEu);
     EXPECT_TRUE(As<IPartitionBootInfo>(items[0])->IsSystemPartition());
@@ -178,6 +186,50 @@ TEST(VessmarModule, FileSystemsAsBlkidSeesThemWithBootSectorFigures)
     EXPECT_NE(editor->SetUsedSectors(40000), 0u) << "more than the partition holds";
     EXPECT_EQ(editor->SetUsedSectorsSource(USED_SECTORS_MEASURED), 0u);
     EXPECT_EQ(extend->GetUsedSectors(), measured);
+}
+
+TEST(VessmarModule, UsedSectorsOfFatVolumesAgreeWithTheirFreeSpace)
+{
+    DiskImages images({LayoutFixture()});
+    const std::vector<IManagerItem*> items = Items(PartitionsOf(Disks()[0]));
+    for (size_t i : {0u, 1u}) {
+        SCOPED_TRACE(i);
+        IPartitionEntry* entry = EntryOf(items[i]);
+        const unsigned long long used = As<IFileSystemPartitionExtendInfo>(items[i])->GetUsedSectors();
+#if defined(RVD_HAVE_FENLOW)
+        // mtools counts the free clusters on its own; used are the sectors in front of the
+        // clusters and every cluster that is not free.
+        const std::string listing = RunCommand("MTOOLS_SKIP_CHECK=1 mdir -i '" + images.Path(0) + "@@" +
+                                               std::to_string(entry->GetStartSector() * 512) + "' :: 2>/dev/null");
+        const size_t end = listing.find(" bytes free");
+        ASSERT_NE(end, std::string::npos) << listing;
+        size_t begin = listing.rfind('\n', end);
+        begin = begin == std::string::npos ? 0 : begin + 1;
+        unsigned long long freeBytes = 0;
+        for (size_t k = begin; k < end; ++k)
+            if (listing[k] >= '0' && listing[k] <= '9')
+                freeBytes = freeBytes * 10 + static_cast<unsigned long long>(listing[k] - '0');
+        // The boot sector as minfo reads it gives where the clusters begin and how many there are.
+        const std::string info = RunCommand("MTOOLS_SKIP_CHECK=1 minfo -i '" + images.Path(0) + "@@" +
+                                            std::to_string(entry->GetStartSector() * 512) + "' :: 2>/dev/null");
+        auto field = [&info](const char* name) {
+            const size_t at = info.find(name);
+            EXPECT_NE(at, std::string::npos) << name << "\n" << info;
+            return at == std::string::npos ? 0ull : std::strtoull(info.c_str() + at + std::strlen(name), nullptr, 10);
+        };
+        const unsigned long long clusterSize = field("cluster size: ");
+        const unsigned long long dataStart = field("reserved (boot) sectors: ") +
+                                             field("fats: ") * field("sectors per fat: ") +
+                                             field("max available root directory slots: ") * 32 / 512;
+        const unsigned long long clusters = (field("small size: ") - dataStart) / clusterSize;
+        ASSERT_GT(clusterSize, 0u);
+        EXPECT_EQ(used, dataStart + (clusters - freeBytes / 512 / clusterSize) * clusterSize);
+        EXPECT_LT(used, entry->GetSectorCount());
+#else
+        // Without the FAT reader every sector counts as used.
+        EXPECT_EQ(used, entry->GetSectorCount());
+#endif
+    }
 }
 
 TEST(VessmarModule, CheckItemAnswersBitFlags)
