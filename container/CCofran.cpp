@@ -29,6 +29,8 @@ CCofran::CCofran()
     std::memset(&rindHead_, 0, sizeof rindHead_);
     std::memset(&openEntry_, 0, sizeof openEntry_);
     std::memset(&lastBlock_, 0, sizeof lastBlock_);
+    std::memset(&curVol_, 0, sizeof curVol_);
+    std::memset(&rRunHead_, 0, sizeof rRunHead_);
     g_liveObjects.fetch_add(1);
 }
 
@@ -138,14 +140,14 @@ unsigned long CCofran::CheckPassword(const _KS_IMG_HEAD& head) const
     return 0;
 }
 
-unsigned long CCofran::OpenForReading(const wchar_t* path)
+unsigned long CCofran::OpenFileForReading(const std::wstring& path)
 {
-    if (std::wcslen(path) >= KS_PATH_CHARS)
+    if (path.size() >= KS_PATH_CHARS)
         return COFRAN_FAIL(KS_KIND_TOO_SMALL);
     reader_.Close();
     _KS_IMG_HEAD head;
     _KS_IMG_TAIL tail;
-    unsigned long rc = OpenImageEnds(reader_, path, &head, &tail);
+    unsigned long rc = OpenImageEnds(reader_, path.c_str(), &head, &tail);
     if (KSFailed(rc))
         return rc;
     rc = CheckPassword(head);
@@ -159,9 +161,14 @@ unsigned long CCofran::OpenForReading(const wchar_t* path)
         baseName_ = ImageNaming::FromUtf16(head.BaseName, KS_BASE_NAME_UNITS);
     if (folder_.empty())
         folder_ = ImageNaming::FolderOf(path);
-    CloseVolume();
     openPath_ = path;
     return 0;
+}
+
+unsigned long CCofran::OpenForReading(const wchar_t* path)
+{
+    CloseVolume();
+    return OpenFileForReading(path);
 }
 
 unsigned long CCofran::OpenForBackup(const wchar_t* path)

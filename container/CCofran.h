@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "BlobCodec.h"
 #include "CofranFile.h"
 #include "IKSCofran.h"
+#include "IndexChunkCache.h"
 #include "WriteBuffer.h"
 
 class CCofran final : public IKSCofran {
@@ -122,6 +124,32 @@ private:
     void FreeWriterRun();
     void ResetWriter();
 
+    // ---- the volume reader (CCofranReader.cpp, CCofranReadData.cpp,
+    //      CCofranVolumeCheck.cpp, CCofranFileSwitch.cpp)
+    unsigned long OpenFileForReading(const std::wstring& path);
+    bool VolumeOpen() const { return curVolume_ >= 0; }
+    bool InOpenFile(uint64_t offset, uint64_t size) const;
+    uint64_t FilePosition(uint64_t offset) const { return offset - rtail_.Base + rtail_.DataStart; }
+    unsigned long SwitchFor(uint64_t offset);
+    unsigned long LoadSwitchLists();
+    unsigned long SwitchOnDiscs(uint64_t offset);
+    unsigned long ReadFileBytes(uint64_t pos, void* buffer, uint32_t size);
+    unsigned long ReadStored(uint64_t offset, uint32_t stored, KSBlobGroup group, unsigned char* out, uint32_t raw);
+    bool RunEntry(uint32_t position, _KS_RIND_ENTRY& entry) const;
+    unsigned long LoadChunk(uint32_t position, const _KS_RIND_ENTRY& entry, const unsigned char** chunk);
+    unsigned long SaveChunkToTemp(IndexChunkCache::Slot& slot);
+    unsigned long BlockRawSize(const _KS_BLOCK& block, uint32_t* raw) const;
+    unsigned long ReadBlockInto(const _KS_BLOCK& block, unsigned char* out);
+    unsigned long ReadClusters(uint32_t first, unsigned char* buffer, uint32_t clusters, uint32_t* done);
+    unsigned long FindDirectRun(uint64_t sector, _KS_RIND_ENTRY& run) const;
+    unsigned long HoldPreSectors();
+    unsigned long HoldDirectRun(const _KS_RIND_ENTRY& run);
+    unsigned long ReadPreSectors(int64_t first, unsigned char* out, uint32_t count);
+    unsigned long ReadSystemSectors(uint64_t first, unsigned char* out, uint32_t count, uint32_t* done);
+    unsigned long ReadDataSectors(uint64_t first, unsigned char* out, uint64_t count, uint64_t* done);
+    void DropTempFile();
+    uint32_t ChunkUsed(const unsigned char* chunk) const;
+
     // Writer state saved by BeginBackup so that a refusal leaves it untouched.
     struct WriterSnapshot {
         _KS_IMG_HEAD head;
@@ -180,6 +208,33 @@ private:
     _KS_IMG_TAIL rtail_;
     std::wstring openPath_;
     _KS_BLOCK lastBlock_; // the block last returned by GetNextBlockInfo
+
+    // current read volume
+    int curVolume_ = -1;
+    _KS_VOLUME curVol_;
+    std::vector<unsigned char> rRun_;    // its run index, raw
+    _KS_RIND_HEAD rRunHead_;
+    uint32_t rRunPos_ = 0;               // block walk: next run-index entry
+    uint32_t rFindPos_ = 0;              // cluster reads: where the last entry was found
+    const unsigned char* walkChunk_ = nullptr;
+    std::vector<unsigned char> walkBuffer_;
+    uint32_t walkPos_ = 0;
+    IndexChunkCache cache_;
+    uint64_t age_ = 0;
+    std::vector<unsigned char> sectorBuffer_;
+    enum HeldRun { kHeldNone, kHeldPre, kHeldDirect, kHeldBlock };
+    HeldRun heldKind_ = kHeldNone;
+    uint64_t heldFirst_ = 0;             // first sector (direct run) or cluster (block)
+    uint32_t heldCount_ = 0;
+    std::map<uint32_t, uint64_t> movedChunks_; // run-index position -> temp-file offset
+    CofranFile tempFile_;
+    std::wstring tempPath_;
+    uint64_t tempSize_ = 0;
+    std::vector<_KS_IMG> setFiles_;
+    std::vector<_KS_IMGNAME_NO> setNames_;
+    std::vector<_KS_CDINFO> setLabels_;
+    bool switchListsLoaded_ = false;
+    std::vector<unsigned char> stored_;  // stored bytes on their way to the codec
 
     AesCipher cipher_;
     BlobCodec codec_;

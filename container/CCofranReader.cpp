@@ -1,74 +1,264 @@
-// The volume reader: block walks, cluster and sector reads, checks and bitmaps.
+// The volume reader: opening a volume of the open set and walking its blocks.
+#include <cstring>
+#include <new>
+
 #include "CCofran.h"
 #include "CofranResult.h"
+#include "ImageNaming.h"
+#include "VolumeGeometry.h"
+#include "crc64.h"
+
+namespace {
+constexpr size_t kCacheSlots = 64;
+constexpr uint32_t kMinBufferSectors = 8192;
+constexpr uint64_t kLargestSectorBuffer = 64ull << 20;
+constexpr uint32_t kLargestRunIndex = 256u << 20;
+constexpr uint64_t kLargestBlockBytes = 0x200000;
+} // namespace
+
+bool CCofran::RunEntry(uint32_t position, _KS_RIND_ENTRY& entry) const
+{
+    if (uint64_t(position) + KS_RIND_ENTRY_SIZE > rRun_.size())
+        return false;
+    KSRindEntryFromBytes(rRun_.data() + position, entry);
+    return true;
+}
+
+uint32_t CCofran::ChunkUsed(const unsigned char* chunk) const
+{
+    // A damaged used length must not lead the walk out of the chunk.
+    const uint32_t used = LoadLE32(chunk + 8);
+    return used > KS_INDEX_CHUNK_SIZE ? KS_INDEX_CHUNK_SIZE : used;
+}
+
+unsigned long CCofran::BlockRawSize(const _KS_BLOCK& block, uint32_t* raw) const
+{
+    const uint64_t bytes = uint64_t(KSBlockClusters(block)) * VolumeGeometry::ClusterBytes(curVol_);
+    if (bytes == 0 || bytes > kLargestBlockBytes)
+        return COFRAN_FAIL(KS_KIND_BAD_DATA);
+    *raw = static_cast<uint32_t>(bytes);
+    return 0;
+}
+
+unsigned long CCofran::ReadBlockInto(const _KS_BLOCK& block, unsigned char* out)
+{
+    uint32_t raw = 0;
+    const unsigned long rc = BlockRawSize(block, &raw);
+    if (KSFailed(rc))
+        return rc;
+    return ReadStored(block.Offset, KSBlockStored(block), KS_GROUP_DATA, out, raw);
+}
 
 unsigned long CCofran::OpenVolume(_KS_VOLUME* volume)
 {
     if (volume == nullptr || volume->Magic != KS_VOLUME_MAGIC)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
-    return COFRAN_FAIL(KS_KIND_NOT_OPEN);
+    if (!SetOpen())
+        return COFRAN_FAIL(KS_KIND_NOT_OPEN);
+    if (volume->BytesPerSector == 0 || volume->BytesPerSector % 512 != 0 || volume->SectorsPerCluster == 0)
+        return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
+    CloseVolume();
+
+    unsigned long rc;
+    const bool empty = volume->RunIndexRawSize == 0;
+    if (!empty && !InOpenFile(volume->RunIndexOffset, volume->RunIndexRawSize)) {
+        std::vector<_KS_VOLUME> list;
+        if (KSFailed(rc = LoadVolumes(list)))
+            return rc;
+        for (const _KS_VOLUME& v : list)
+            if (v.VolumeNumber == volume->VolumeNumber) {
+                volume->RunIndexOffset = v.RunIndexOffset;
+                volume->RunIndexRawSize = v.RunIndexRawSize;
+                volume->RunIndexStoredSize = v.RunIndexStoredSize;
+            }
+        if (!InOpenFile(volume->RunIndexOffset, volume->RunIndexRawSize))
+            return COFRAN_FAIL(KS_KIND_OTHER_FILE);
+    }
+
+    const uint32_t rawSize = volume->RunIndexRawSize;
+    std::memset(&rRunHead_, 0, sizeof rRunHead_);
+    try {
+        if (rawSize > kLargestRunIndex)
+            return COFRAN_FAIL(KS_KIND_BAD_DATA);
+        rRun_.assign(rawSize, 0);
+    } catch (const std::bad_alloc&) {
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+    }
+    if (!empty) {
+        // Run indexes are stored raw.
+        if (rawSize < KS_RIND_HEAD_SIZE)
+            return COFRAN_FAIL(KS_KIND_BAD_DATA);
+        if (KSFailed(rc = ReadFileBytes(FilePosition(volume->RunIndexOffset), rRun_.data(), rawSize))) {
+            rRun_.clear();
+            return rc;
+        }
+        KSRindHeadFromBytes(rRun_.data(), rRunHead_);
+        if (rRunHead_.Magic != KS_RIND_MAGIC || rRunHead_.VolumeNumber != volume->VolumeNumber ||
+            rRunHead_.HeadSize < KS_RIND_HEAD_SIZE || rRunHead_.HeadSize > rawSize) {
+            rRun_.clear();
+            return COFRAN_FAIL(KS_KIND_BAD_DATA);
+        }
+        rRunPos_ = rRunHead_.HeadSize;
+        if (Use() == KS_OPEN_BACKUP && rRunHead_.FirstMaskedEntry != 0) {
+            if (rRunHead_.FirstMaskedEntry < rRunHead_.HeadSize) {
+                rRun_.clear();
+                return COFRAN_FAIL(KS_KIND_BAD_DATA);
+            }
+            rRunPos_ = rRunHead_.FirstMaskedEntry;
+        }
+    } else {
+        rRunHead_.HeadSize = 0;
+        rRunPos_ = 0;
+    }
+    rFindPos_ = rRunHead_.HeadSize;
+
+    // Room for the largest run the volume can hold: the pre-volume sectors, the
+    // reserved sectors, a FAT or the root directory, and always one whole block.
+    uint64_t sectors = kMinBufferSectors;
+    for (uint64_t n : {uint64_t(volume->PreVolumeSectors), uint64_t(volume->ReservedSectors),
+                       uint64_t(volume->RootDirSectors), uint64_t(volume->SectorsPerFat)})
+        if (n > sectors)
+            sectors = n;
+    uint64_t bytes = sectors * volume->BytesPerSector;
+    if (bytes < kLargestBlockBytes)
+        bytes = kLargestBlockBytes;
+    if (bytes > kLargestSectorBuffer) {
+        rRun_.clear();
+        return COFRAN_FAIL(KS_KIND_BAD_DATA);
+    }
+    const bool manySlots = Use() == KS_OPEN_RANDOM || (Use() == KS_OPEN_BACKUP && DiscSet());
+    try {
+        sectorBuffer_.assign(bytes, 0);
+    } catch (const std::bad_alloc&) {
+        rRun_.clear();
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+    }
+    if (!cache_.Allocate(manySlots ? kCacheSlots : 1, KS_INDEX_CHUNK_SIZE)) {
+        CloseVolume();
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+    }
+    curVol_ = *volume;
+    curVolume_ = volume->VolumeNumber;
+    return 0;
+}
+
+void CCofran::DropTempFile()
+{
+    if (tempFile_.IsOpen()) {
+        tempFile_.Close();
+        DeleteFileW(tempPath_.c_str());
+    }
+    tempPath_.clear();
+    tempSize_ = 0;
+    movedChunks_.clear();
+}
+
+unsigned long CCofran::CloseVolume()
+{
+    curVolume_ = -1;
+    std::memset(&curVol_, 0, sizeof curVol_);
+    std::vector<unsigned char>().swap(rRun_);
+    std::memset(&rRunHead_, 0, sizeof rRunHead_);
+    rRunPos_ = 0;
+    rFindPos_ = 0;
+    walkChunk_ = nullptr;
+    walkPos_ = 0;
+    std::vector<unsigned char>().swap(walkBuffer_);
+    cache_.Clear();
+    age_ = 0;
+    std::vector<unsigned char>().swap(sectorBuffer_);
+    heldKind_ = kHeldNone;
+    DropTempFile();
+    setFiles_.clear();
+    setNames_.clear();
+    setLabels_.clear();
+    switchListsLoaded_ = false;
+    std::vector<unsigned char>().swap(stored_);
+    return 0;
 }
 
 unsigned long CCofran::GetNextBlockInfo(_KS_BLOCK* block, unsigned long reserved)
 {
-    (void)reserved;
     if (block == nullptr)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
-    return COFRAN_FAIL(KS_KIND_NOT_OPEN);
+    if (!SetOpen() || !VolumeOpen())
+        return COFRAN_FAIL(KS_KIND_NOT_OPEN);
+    const unsigned long use = Use();
+    if (reserved != 0 || use == KS_OPEN_RANDOM || use > KS_OPEN_SEQUENTIAL_ALT)
+        return COFRAN_FAIL(KS_KIND_WRONG_OBJECT);
+    std::memset(&lastBlock_, 0, sizeof lastBlock_);
+
+    for (;;) {
+        if (walkChunk_ == nullptr) {
+            _KS_RIND_ENTRY entry;
+            uint32_t position = rRunPos_;
+            for (;; position += KS_RIND_ENTRY_SIZE) {
+                if (!RunEntry(position, entry))
+                    return COFRAN_FAIL(KS_KIND_OTHER_FILE); // the rest lies in another file
+                if ((entry.Length & KS_RUN_DIRECT) != 0 || movedChunks_.count(position) != 0)
+                    continue;
+                if (entry.First == KS_RUN_OPEN_CLUSTER)
+                    return COFRAN_FAIL(KS_KIND_BAD_DATA);
+                if (use != KS_OPEN_BACKUP && !InOpenFile(KSRindEntryOffset(entry), entry.Stored))
+                    continue;
+                break;
+            }
+            try {
+                walkBuffer_.resize(KS_INDEX_CHUNK_SIZE);
+            } catch (const std::bad_alloc&) {
+                return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+            }
+            const unsigned long rc =
+                ReadStored(KSRindEntryOffset(entry), entry.Stored, KS_GROUP_INDEX, walkBuffer_.data(), KS_INDEX_CHUNK_SIZE);
+            if (KSFailed(rc))
+                return rc;
+            if (LoadLE32(walkBuffer_.data()) != KS_INDX_MAGIC)
+                return COFRAN_FAIL(KS_KIND_BAD_DATA);
+            walkChunk_ = walkBuffer_.data();
+            walkPos_ = LoadLE32(walkBuffer_.data() + 4);
+            rRunPos_ = position + KS_RIND_ENTRY_SIZE;
+        }
+        const uint32_t used = ChunkUsed(walkChunk_);
+        while (uint64_t(walkPos_) + KS_BLOCK_SIZE <= used) {
+            _KS_BLOCK b;
+            KSBlockFromBytes(walkChunk_ + walkPos_, b);
+            walkPos_ += KS_BLOCK_SIZE;
+            if (use != KS_OPEN_BACKUP && !InOpenFile(b.Offset, 1))
+                continue;
+            *block = b;
+            lastBlock_ = b;
+            return 0;
+        }
+        walkChunk_ = nullptr;
+    }
 }
 
 unsigned long CCofran::ReadBlock(const _KS_BLOCK* block, void* buffer)
 {
     if (block == nullptr || buffer == nullptr)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
-    return COFRAN_FAIL(KS_KIND_NOT_OPEN);
-}
-
-unsigned long CCofran::CheckVolume()
-{
-    return COFRAN_FAIL(KS_KIND_NOT_OPEN);
+    if (!SetOpen() || !VolumeOpen())
+        return COFRAN_FAIL(KS_KIND_NOT_OPEN);
+    const unsigned long use = Use();
+    if (use == KS_OPEN_RANDOM || use > KS_OPEN_SEQUENTIAL_ALT)
+        return COFRAN_FAIL(KS_KIND_WRONG_OBJECT);
+    return ReadBlockInto(*block, static_cast<unsigned char*>(buffer));
 }
 
 unsigned long CCofran::CheckNextBlock(_KS_BLOCK* block)
 {
     if (block == nullptr)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
-    return COFRAN_FAIL(KS_KIND_NOT_OPEN);
-}
-
-unsigned long CCofran::ReadData(unsigned long firstCluster, void* buffer, unsigned long clusters,
-                                unsigned long* clustersRead)
-{
-    (void)firstCluster;
-    (void)clusters;
-    if (buffer == nullptr || clustersRead == nullptr)
-        return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
-    *clustersRead = 0;
-    return COFRAN_FAIL(KS_KIND_NOT_OPEN);
-}
-
-unsigned long CCofran::ReadSector(long long firstSector, void* buffer, unsigned long count, unsigned long* sectorsRead,
-                                  unsigned long reserved)
-{
-    (void)firstSector;
-    (void)count;
-    (void)reserved;
-    if (buffer == nullptr)
-        return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
-    if (sectorsRead != nullptr)
-        *sectorsRead = 0;
-    return COFRAN_FAIL(KS_KIND_NOT_OPEN);
-}
-
-unsigned long CCofran::GetVolumeBitmap(const _KS_VOLUME* volume, void* bitmap, unsigned long bytes)
-{
-    (void)bytes;
-    if (volume == nullptr || bitmap == nullptr || volume->Magic != KS_VOLUME_MAGIC)
-        return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
-    return COFRAN_FAIL(KS_KIND_NOT_OPEN);
-}
-
-unsigned long CCofran::CloseVolume()
-{
-    return 0;
+    unsigned long rc = GetNextBlockInfo(block, 0);
+    if (KSFailed(rc))
+        return rc;
+    heldKind_ = kHeldNone;
+    uint32_t raw = 0;
+    if (KSFailed(rc = BlockRawSize(*block, &raw)) || raw > sectorBuffer_.size())
+        return KSFailed(rc) ? rc : COFRAN_FAIL(KS_KIND_BAD_DATA);
+    if (KSFailed(rc = ReadBlockInto(*block, sectorBuffer_.data())))
+        return rc;
+    uint64_t crc = 0;
+    crc64(sectorBuffer_.data(), raw, &crc);
+    return crc == block->Crc ? 0 : COFRAN_FAIL(KS_KIND_BAD_DATA);
 }

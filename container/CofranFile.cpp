@@ -9,6 +9,13 @@ bool CofranFile::OpenRead(const wchar_t* path)
     return IsOpen();
 }
 
+bool CofranFile::CreateNew(const wchar_t* path)
+{
+    Close();
+    handle_ = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    return IsOpen();
+}
+
 bool CofranFile::OpenReadWrite(const wchar_t* path)
 {
     Close();

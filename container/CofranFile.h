@@ -16,6 +16,8 @@ public:
 
     // Read-only, shared for reading.
     bool OpenRead(const wchar_t* path);
+    // A new file that must not exist yet (false with ERROR_ALREADY_EXISTS when it does).
+    bool CreateNew(const wchar_t* path);
     // Existing file, read and write.
     bool OpenReadWrite(const wchar_t* path);
     // Always created anew, read and write, shared for reading. With direct set the

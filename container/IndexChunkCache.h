@@ -1,0 +1,29 @@
+// The reader's cache of index chunks: a few slots, each holding one chunk and the
+// run-index position it came from, replaced least recently used first.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class IndexChunkCache {
+public:
+    struct Slot {
+        std::vector<unsigned char> chunk;
+        uint32_t runPosition = 0; // 0: empty
+        uint64_t age = 0;
+    };
+
+    // Keeps as many of the wanted slots as memory allows; false when not even one.
+    bool Allocate(size_t slots, size_t chunkBytes);
+    void Clear() { slots_.clear(); }
+    bool Empty() const { return slots_.empty(); }
+
+    // The slot holding the chunk of the run-index entry at runPosition, or null.
+    Slot* Find(uint32_t runPosition);
+    // A free slot, or else the one used longest ago.
+    Slot& Victim();
+
+private:
+    std::vector<Slot> slots_;
+};

@@ -1,0 +1,37 @@
+// Where a volume's system area ends and how many clusters follow it.
+#pragma once
+
+#include <cstdint>
+
+#include "KSVolume.h"
+
+namespace VolumeGeometry {
+
+// Sectors 0 up to this one (excluded) are the system area: reserved sectors, the
+// FAT copies and the root directory. Empty for NTFS.
+inline uint64_t SystemAreaEnd(const _KS_VOLUME& v)
+{
+    return uint64_t(v.ReservedSectors) + uint64_t(v.SectorsPerFat) * v.NumberOfFats + v.RootDirSectors;
+}
+
+// Whole clusters after the system area (rounded down), 0 when there are none.
+inline uint64_t ClusterCount(const _KS_VOLUME& v)
+{
+    const uint64_t system = SystemAreaEnd(v);
+    if (v.SectorsPerCluster == 0 || v.TotalSectors <= system)
+        return 0;
+    return (v.TotalSectors - system) / v.SectorsPerCluster;
+}
+
+// Clusters counting a last partial cluster, as the volume check does.
+inline uint64_t ClusterCountRoundedUp(const _KS_VOLUME& v)
+{
+    const uint64_t system = SystemAreaEnd(v);
+    if (v.SectorsPerCluster == 0 || v.TotalSectors <= system)
+        return 0;
+    return (v.TotalSectors - system + v.SectorsPerCluster - 1) / v.SectorsPerCluster;
+}
+
+inline uint64_t ClusterBytes(const _KS_VOLUME& v) { return uint64_t(v.SectorsPerCluster) * v.BytesPerSector; }
+
+} // namespace VolumeGeometry
