@@ -1,0 +1,137 @@
+#include "CCloneDataBase.h"
+#include "CCloneWizard.h"
+#include "CChkImgWizard.h"
+#include "CConsoleOperationDialogs.h"
+#include "COperationLauncher.h"
+#include "CRestoreWizardDialog.h"
+#include "CUpdateInfoDlg.h"
+#include "GuiEvents.h"
+#include "GuiTest.h"
+#include "GuiWait.h"
+#include "TitledDialogWatcher.h"
+#include "VessmarRescan.h"
+#include "vessmar/IVessmarModule.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+IVessmarModule* OpenMissing()
+{
+    return OpenModuleT<IVessmarModule>("RvdNoSuchDeviceManager");
+}
+
+// The console's own scan dialog and wizards, answered by the watcher.
+class OperationDialogsGuiTest : public GuiTest {
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        SetVessmarOpener(OpenMissing); // no device manager: the scan ends at its first tick
+        parent = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+        ASSERT_TRUE(ShowAndSettle(parent));
+    }
+    void TearDown() override
+    {
+        SetVessmarOpener(nullptr);
+        GuiTest::TearDown();
+    }
+
+    static void SendWindowClose(GtkDialog* dialog)
+    {
+        GdkEvent* close = gdk_event_new(GDK_DELETE);
+        close->any.window = GDK_WINDOW(g_object_ref(GTK_WIDGET(dialog)->window));
+        close->any.send_event = TRUE;
+        gtk_main_do_event(close);
+        gdk_event_free(close);
+    }
+    static void ClickFirstButton(GtkDialog* dialog)
+    {
+        GList* children = gtk_container_get_children(GTK_CONTAINER(dialog->action_area));
+        if (children)
+            gui_events::Click(GTK_WIDGET(children->data));
+        g_list_free(children);
+    }
+
+    GtkWidget* parent = nullptr;
+};
+
+TEST_F(OperationDialogsGuiTest, RestoreScansThenRunsAWizardThatEndsItsOwnLife)
+{
+    const int liveBefore = CRestoreWizardDialog::LiveCount();
+    TitledDialogWatcher watcher;
+    int liveWhileUp = -1;
+    watcher.AnswerTitled(CRestoreWizardDialog::kTitle, [&](GtkDialog* dialog) {
+        liveWhileUp = CRestoreWizardDialog::LiveCount();
+        EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(dialog)), GTK_WINDOW(parent));
+        ClickFirstButton(dialog);
+    });
+    CConsoleOperationDialogs dialogs;
+        COperationLauncher launcher(&dialogs);
+    launcher.StartRestore(parent);
+    EXPECT_EQ(watcher.seen, (std::vector<std::string>{CUpdateInfoDlg::kTitle, CRestoreWizardDialog::kTitle}));
+    EXPECT_EQ(liveWhileUp, liveBefore + 1);
+    EXPECT_EQ(CRestoreWizardDialog::LiveCount(), liveBefore);
+
+    // Closed by the window manager instead of a button: gone all the same.
+    watcher.seen.clear();
+    watcher.AnswerTitled(CRestoreWizardDialog::kTitle, SendWindowClose);
+    launcher.StartRestore(parent);
+    EXPECT_EQ(watcher.seen.size(), 2u);
+    EXPECT_EQ(CRestoreWizardDialog::LiveCount(), liveBefore);
+}
+
+TEST_F(OperationDialogsGuiTest, CloneEndSignIsClearedBeforeEachRunAndTheDialogDestroyedOnce)
+{
+    struct Case {
+        const char* name;
+        int staleSign;
+        bool quitFromInside;
+        int signAfter;
+    };
+    const Case cases[] = {
+        {"Quit closes the wizard from inside", 0, true, 1},
+        {"window manager close leaves it to the console", 0, false, 0},
+        {"a sign left by an earlier run hides nothing", 1, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        CCloneDataBase::Instance()->SetEndSign(c.staleSign);
+        TitledDialogWatcher watcher;
+        int signWhileUp = -1;
+        int widthWhileUp = 0;
+        watcher.AnswerTitled(CConsoleOperationDialogs::kCloneTitle, [&](GtkDialog* dialog) {
+            signWhileUp = CCloneDataBase::Instance()->GetEndSign();
+            widthWhileUp = GTK_WIDGET(dialog)->allocation.width;
+            if (c.quitFromInside)
+                ClickFirstButton(dialog);
+            else
+                SendWindowClose(dialog);
+        });
+        CConsoleOperationDialogs dialogs;
+        COperationLauncher launcher(&dialogs);
+        launcher.StartClone(parent);
+        gui_wait::Settle();
+        EXPECT_EQ(watcher.seen,
+                  (std::vector<std::string>{CUpdateInfoDlg::kTitle, CConsoleOperationDialogs::kCloneTitle}));
+        EXPECT_EQ(signWhileUp, 0);
+        EXPECT_EQ(widthWhileUp, CConsoleOperationDialogs::kCloneWidth);
+        EXPECT_EQ(CCloneDataBase::Instance()->GetEndSign(), c.signAfter);
+        EXPECT_EQ(ModalDialogAnswerer::FindModalDialog(), nullptr) << "a clone dialog stayed on screen";
+    }
+}
+
+TEST_F(OperationDialogsGuiTest, CheckImageScansThenRunsItsWizard)
+{
+    TitledDialogWatcher watcher;
+    watcher.AnswerTitled(CChkImgWizard::kTitle, [&](GtkDialog* dialog) { ClickFirstButton(dialog); });
+    CConsoleOperationDialogs dialogs;
+        COperationLauncher launcher(&dialogs);
+    launcher.StartCheckImage(parent);
+    gui_wait::Settle();
+    EXPECT_EQ(watcher.seen, (std::vector<std::string>{CUpdateInfoDlg::kTitle, CChkImgWizard::kTitle}));
+    EXPECT_EQ(ModalDialogAnswerer::FindModalDialog(), nullptr);
+}
+
+} // namespace
