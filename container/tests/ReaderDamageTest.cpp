@@ -1,1 +1,191 @@
+// Damaged sets: every damaged byte gives a result code, never a crash or a hang.
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+#include "KSWin32ScopedPosixCalls.h"
+#include "TestSet.h"
+
+namespace {
+
+// One NTFS volume: a compressible run and an incompressible one.
+struct SmallSet {
+    ScratchFolder dir;
+    std::string path = dir.Path() + "dmg.rvd";
+    _KS_VOLUME volume;
+    uint64_t runIndexPos = 0, chunkPos = 0, patternPos = 0, randomPos = 0;
+    uint32_t chunkStored = 0;
+
+    explicit SmallSet(unsigned long level)
+    {
+        CofranPtr c;
+        EXPECT_EQ(0u, StartSet(c.p, dir.WPath("dmg.rvd"), level));
+        const _KS_VOLUME v = NtfsVolume(8, 10000);
+        const std::vector<unsigned char> pattern = PatternBytes(50 * 4096, 1), random = RandomBytes(5 * 4096, 2);
+        EXPECT_EQ(0u, c->WriteVolumeInfo(&v, 256));
+        EXPECT_EQ(0u, c->WriteData(0, pattern.data(), 50, 0));
+        EXPECT_EQ(0u, c->WriteData(60, random.data(), 5, 0));
+        EXPECT_EQ(0u, c->EndBackup(0));
+        const InspectedFile f = Inspect(path);
+        const std::vector<unsigned char> vols =
+            f.Blob(KS_GROUP_DIR, KSTailVolumeListPos(f.tail), f.tail.VolumeListRaw, f.tail.VolumeListStored);
+        KSVolumeFromBytes(vols.data(), volume);
+        runIndexPos = f.FilePos(volume.RunIndexOffset);
+        _KS_RIND_ENTRY e;
+        KSRindEntryFromBytes(f.bytes.data() + runIndexPos + 48, e);
+        chunkPos = f.FilePos(KSRindEntryOffset(e));
+        chunkStored = e.Stored;
+        const std::vector<unsigned char> chunk = f.Blob(KS_GROUP_INDEX, chunkPos, 0x8000, e.Stored);
+        _KS_BLOCK b;
+        KSBlockFromBytes(chunk.data() + 16, b);
+        patternPos = f.FilePos(b.Offset);
+        KSBlockFromBytes(chunk.data() + 40, b);
+        randomPos = f.FilePos(b.Offset);
+    }
+
+    void Patch(uint64_t pos, std::vector<unsigned char> bytes, bool flip = false)
+    {
+        FILE* f = std::fopen(path.c_str(), "r+b");
+        ASSERT_NE(nullptr, f);
+        if (flip) {
+            std::fseek(f, static_cast<long>(pos), SEEK_SET);
+            for (unsigned char& b : bytes)
+                b = static_cast<unsigned char>(std::fgetc(f) ^ b);
+        }
+        std::fseek(f, static_cast<long>(pos), SEEK_SET);
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+    }
+};
+
+// Opens the set, opens the volume and checks every block; the first failure's kind.
+unsigned long CheckAll(const SmallSet& s, unsigned long mode = KS_OPEN_SEQUENTIAL)
+{
+    CofranPtr c;
+    unsigned long rc = c->OpenCofran(Widen(s.path).c_str(), mode, nullptr, 0);
+    _KS_VOLUME v = s.volume;
+    if (rc == 0)
+        rc = c->OpenVolume(&v);
+    _KS_BLOCK b;
+    while (rc == 0)
+        rc = c->CheckNextBlock(&b);
+    return Kind(rc) == 0x108 ? 0 : Kind(rc);
+}
+
+TEST(ReaderDamage, EachDamagedPlaceGivesItsKind)
+{
+    struct Case {
+        const char* what;
+        unsigned long level;
+        uint64_t SmallSet::*place;
+        int offset;
+        std::vector<unsigned char> bytes;
+        bool flip;
+        unsigned long kind;
+    } cases[] = {
+        {"stored block byte: its CRC-64 no longer matches", 6, &SmallSet::randomPos, 100, {0x01}, true, 0x00C},
+        {"compressed block byte: the stream does not inflate", 6, &SmallSet::patternPos, 40, {0xFF}, true, 0x064},
+        {"index chunk byte: the stream does not inflate", 6, &SmallSet::chunkPos, 20, {0xFF}, true, 0x064},
+        {"index chunk magic", 0, &SmallSet::chunkPos, 0, {'X'}, false, 0x00C},
+        {"run index magic", 6, &SmallSet::runIndexPos, 0, {'X'}, false, 0x00C},
+        {"run index volume number", 6, &SmallSet::runIndexPos, 8, {7}, false, 0x00C},
+        {"run entry with the open-entry mark", 6, &SmallSet::runIndexPos, 48, {0xFF, 0xFF, 0xFF, 0xFF}, false, 0x00C},
+        {"block count 0", 0, &SmallSet::chunkPos, 20, {0x00, 0xFC}, false, 0x00C},
+        // A stored size far above the block's raw size: refused, never copied.
+        {"block stored size huge", 0, &SmallSet::chunkPos, 21, {0xFF, 0xFF, 0xFF}, false, 0x00C},
+        {"chunk used length huge", 0, &SmallSet::chunkPos, 8, {0xFF, 0xFF, 0xFF, 0xFF}, false, 0x00C},
+    };
+    for (const Case& k : cases) {
+        SmallSet s(k.level);
+        ASSERT_EQ(0u, CheckAll(s)) << "undamaged: " << k.what;
+        s.Patch(s.*k.place + k.offset, k.bytes, k.flip);
+        EXPECT_EQ(k.kind, CheckAll(s)) << k.what;
+    }
+}
+
+TEST(ReaderDamage, RandomAccessOverADamagedChunkFailsCleanly)
+{
+    SmallSet s(0);
+    s.Patch(s.chunkPos + 8, {0xFF, 0xFF, 0xFF, 0x7F}); // used length past the chunk
+    s.Patch(s.chunkPos + 40 + 4, {0xFF, 0xFF, 0xFF, 0xFF}); // second block: 1023 clusters, huge stored size
+    CofranPtr c;
+    ASSERT_EQ(0u, c->OpenCofran(Widen(s.path).c_str(), KS_OPEN_RANDOM, nullptr, 0));
+    _KS_VOLUME v = s.volume;
+    ASSERT_EQ(0u, c->OpenVolume(&v));
+    std::vector<unsigned char> buf(4096 * 64);
+    unsigned long got = 0;
+    EXPECT_EQ(0u, c->ReadData(0, buf.data(), 50, &got));
+    EXPECT_EQ(0x00Cu, Kind(c->ReadData(60, buf.data(), 5, &got)));
+    EXPECT_EQ(0x00Cu, Kind(c->ReadSector(60 * 8, buf.data(), 8, &got, 0)));
+}
+
+std::atomic<int> g_readCalls{0};
+ssize_t FailingRead(int, void*, size_t)
+{
+    ++g_readCalls;
+    errno = EIO;
+    return -1;
+}
+
+struct Answers {
+    int calls = 0;
+    int failUntil = 0;          // the fault is lifted after this many messages
+    unsigned long answer = 0;   // what the callback returns
+    KSWin32ScopedPosixCalls* fault = nullptr;
+    unsigned long lastResult = 0;
+};
+
+unsigned long OnReadFailure(void* context, unsigned long message, void* data)
+{
+    Answers* a = static_cast<Answers*>(context);
+    EXPECT_EQ(KS_IMG_MSG_READ_FAILED, message);
+    a->lastResult = static_cast<const _KS_IMG_MSG_READ*>(data)->Result;
+    if (++a->calls == a->failUntil && a->fault != nullptr) {
+        delete a->fault;
+        a->fault = nullptr;
+    }
+    return a->answer;
+}
+
+TEST(ReaderDamage, AFailedReadIsReportedRetriedAndGivenUp)
+{
+    SmallSet s(6);
+    KSWin32PosixCalls failing = KSWin32RealPosixCalls();
+    failing.Read = &FailingRead;
+    struct Case {
+        bool withCallback;
+        int failUntil;
+        unsigned long answer, kind;
+        int messages;
+    } cases[] = {
+        {false, 0, 0, 0x106, 0},
+        {true, 0, 0, 0x106, 10},       // ten messages, ten retries, then the failure
+        {true, 0, 0x1059, 0x059, 1},   // the caller stops it
+        {true, 3, 0, 0x000, 3},        // the read works again after the third message
+    };
+    for (const Case& k : cases) {
+        CofranPtr c;
+        ASSERT_EQ(0u, c->OpenCofran(Widen(s.path).c_str(), KS_OPEN_SEQUENTIAL, nullptr, 0));
+        Answers answers;
+        answers.failUntil = k.failUntil;
+        answers.answer = k.answer;
+        if (k.withCallback) {
+            ASSERT_EQ(0u, c->SetCallBack(&OnReadFailure, &answers));
+        }
+        answers.fault = new KSWin32ScopedPosixCalls(failing);
+        _KS_VOLUME v = s.volume;
+        const unsigned long rc = c->OpenVolume(&v);
+        delete answers.fault;
+        EXPECT_EQ(k.kind, Kind(rc));
+        EXPECT_EQ(k.messages, answers.calls);
+        if (k.messages > 0) {
+            EXPECT_EQ(0x106u, Kind(answers.lastResult));
+        }
+    }
+}
+
+} // namespace
