@@ -13,14 +13,14 @@ extern "C" const char* __lsan_default_suppressions()
 
 namespace {
 
-bool Draw(const std::string& folder, const PictureSpec& spec)
+bool Draw(const std::string& folder, const PictureEntry& picture)
 {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, spec.width, spec.height);
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, picture.width, picture.height);
     cairo_t* cr = cairo_create(surface);
-    spec.paint(cr, spec.width, spec.height);
+    picture.paint(cr, picture.width, picture.height);
     const bool drawn = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
     cairo_destroy(cr);
-    const std::string path = folder + "/" + spec.name;
+    const std::string path = folder + "/" + picture.name;
     const bool written = drawn && cairo_surface_write_to_png(surface, path.c_str()) == CAIRO_STATUS_SUCCESS;
     cairo_surface_destroy(surface);
     if (!written)
@@ -52,8 +52,8 @@ int main(int argc, char** argv)
     }
     const std::string folder = argv[1];
     bool ok = true;
-    for (const PictureSpec& spec : PictureCatalog())
-        ok = Draw(folder, spec) && ok;
+    for (const PictureEntry& picture : PictureCatalog())
+        ok = Draw(folder, picture) && ok;
     ok = DrawWindowIcon(folder) && ok;
     cairo_debug_reset_static_data();
     return ok ? 0 : 1;

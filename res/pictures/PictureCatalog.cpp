@@ -237,9 +237,9 @@ void Glyphed(cairo_t* cr, int w, int h, Glyph glyph)
     DrawGlyph(cr, glyph, w / 2.0, h / 2.0, std::fmin(w, h));
 }
 
-std::vector<PictureSpec> Build()
+std::vector<PictureEntry> Build()
 {
-    std::vector<PictureSpec> all;
+    std::vector<PictureEntry> all;
     auto add = [&](std::string name, int w, int h, std::function<void(cairo_t*, int, int)> paint) {
         all.push_back({std::move(name), w, h, std::move(paint)});
     };
@@ -388,9 +388,9 @@ std::vector<PictureSpec> Build()
 
 } // namespace
 
-const std::vector<PictureSpec>& PictureCatalog()
+const std::vector<PictureEntry>& PictureCatalog()
 {
-    static const std::vector<PictureSpec> catalog = Build();
+    static const std::vector<PictureEntry> catalog = Build();
     return catalog;
 }
 

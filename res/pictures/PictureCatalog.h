@@ -8,14 +8,14 @@
 #include <string>
 #include <vector>
 
-struct PictureSpec {
+struct PictureEntry {
     std::string name;
     int width;
     int height;
     std::function<void(cairo_t*, int, int)> paint;
 };
 
-const std::vector<PictureSpec>& PictureCatalog();
+const std::vector<PictureEntry>& PictureCatalog();
 // The window icon, drawn at 16 x 16 and written as a Windows icon file.
 constexpr const char* kWindowIconName = "main16.ico";
 void PaintWindowIcon(cairo_t* cr, int width, int height);

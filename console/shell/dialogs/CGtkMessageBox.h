@@ -3,7 +3,7 @@
 #pragma once
 
 #include "CBaseDialog.h"
-#include "MessageBoxSpec.h"
+#include "MessageBoxContents.h"
 
 class CGtkMessageBox : public CBaseDialog {
 public:

@@ -30,11 +30,11 @@ Size LoadedSize(const std::string& name)
 TEST(DrawnPictures, EveryCatalogPictureLoadsAtItsSize)
 {
     std::set<std::string> names;
-    for (const PictureSpec& spec : PictureCatalog()) {
-        EXPECT_TRUE(names.insert(spec.name).second) << "drawn twice: " << spec.name;
-        const Size size = LoadedSize(spec.name);
-        EXPECT_EQ(size.width, spec.width) << spec.name;
-        EXPECT_EQ(size.height, spec.height) << spec.name;
+    for (const PictureEntry& picture : PictureCatalog()) {
+        EXPECT_TRUE(names.insert(picture.name).second) << "drawn twice: " << picture.name;
+        const Size size = LoadedSize(picture.name);
+        EXPECT_EQ(size.width, picture.width) << picture.name;
+        EXPECT_EQ(size.height, picture.height) << picture.name;
     }
 }
 

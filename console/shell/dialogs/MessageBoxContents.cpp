@@ -1,4 +1,4 @@
-#include "MessageBoxSpec.h"
+#include "MessageBoxContents.h"
 
 const char* MessageBoxIconPicture(GTK_MB_ICON_TYPE icon)
 {

@@ -1,4 +1,4 @@
-#include "MessageBoxSpec.h"
+#include "MessageBoxContents.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 namespace {
 
-TEST(MessageBoxSpec, IconPictures)
+TEST(MessageBoxContents, IconPictures)
 {
     struct {
         int icon;
@@ -25,7 +25,7 @@ TEST(MessageBoxSpec, IconPictures)
     }
 }
 
-TEST(MessageBoxSpec, ButtonSets)
+TEST(MessageBoxContents, ButtonSets)
 {
     auto describe = [](int type) {
         std::string text;
