@@ -73,6 +73,8 @@ void CMainWnd::InitMainSroWnd()
     GtkWidget* rows[kStartCount];
     CToolBarButton* buttons[kStartCount] = {&m_backupButton, &m_restoreButton, &m_cloneButton};
     for (int i = 0; i < kStartCount; ++i) {
+        // The pictures' rounded corners show the page's white, not the toolkit's grey.
+        gtk_widget_modify_bg(buttons[i]->GetBtnWidget(), GTK_STATE_NORMAL, &white);
         rows[i] = gtk_hbox_new(FALSE, 0);
         gtk_box_pack_start(GTK_BOX(rows[i]), buttons[i]->GetBtnWidget(), FALSE, FALSE, 24);
     }
