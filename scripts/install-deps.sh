@@ -8,7 +8,7 @@ packages=(
   zlib1g-dev libssl-dev
   ntfs-3g mtools dosfstools fdisk
   libfdisk-dev libblkid-dev
-  libgtk2.0-dev xvfb xauth
+  libgtk2.0-dev libxtst-dev xvfb xauth
   clang libclang-rt-14-dev
 )
 missing=()
