@@ -56,7 +56,9 @@ private:
     unsigned long FindVersionLastFile(int* index) const;
     unsigned long OpenFile(const wchar_t* path);
     unsigned long SureNeedCd(uint32_t fileNumber, int wait);
-    bool IsImgInCurCD(uint32_t fileNumber);
+    // True when the file numbered fileNumber is among the files the container finds
+    // for the disc in the drive; its path goes to foundPath when given.
+    bool IsImgInCurCD(uint32_t fileNumber, wchar_t* foundPath = nullptr);
     int DiscRecordOf(uint32_t fileNumber) const;
     unsigned long Prompt(unsigned long message, void* data);
     unsigned long PromptForFile(const wchar_t* name);

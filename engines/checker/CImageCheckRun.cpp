@@ -225,7 +225,9 @@ unsigned long CImageCheck::ReadDiscBlocks(const _KS_VOLUME& volume, uint64_t uni
         rc = container_->GetCofranNameFromCofranNo(versions_.data(), static_cast<unsigned long>(versions_.size()),
                                                    names_.data(), static_cast<unsigned long>(names_.size()), number,
                                                    name, KS_PATH_CHARS);
-        while (rc == 0 && !IsImgInCurCD(number)) {
+        // The file is opened where the container found it, which need not be the
+        // name the set's naming rule gives.
+        while (rc == 0 && !IsImgInCurCD(number, name)) {
             rc = PromptForFile(name);
             if (rc == 0 && progress_.Cancelled())
                 rc = CheckResult::DiscBlocksCancelled;
@@ -242,7 +244,7 @@ unsigned long CImageCheck::LocateDiscFileForOffset(uint64_t offset, wchar_t* out
     if (rc != 0)
         return rc;
     *fileNumber = static_cast<uint32_t>(number);
-    while (!IsImgInCurCD(*fileNumber)) {
+    while (!IsImgInCurCD(*fileNumber, out)) {
         if ((rc = PromptForFile(out)) != 0)
             return rc;
         if (progress_.Cancelled())

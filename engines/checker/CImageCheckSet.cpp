@@ -200,15 +200,20 @@ int CImageCheck::DiscRecordOf(uint32_t fileNumber) const
     return -1;
 }
 
-bool CImageCheck::IsImgInCurCD(uint32_t fileNumber)
+bool CImageCheck::IsImgInCurCD(uint32_t fileNumber, wchar_t* foundPath)
 {
     const GUID setId = SetGuid(fileInfo_);
     std::vector<_KS_IMG> onDisc;
     if (ListFilesFrom(currentFile_, &setId, onDisc) != 0)
         return false;
     for (const _KS_IMG& file : onDisc)
-        if (file.FileNumber == fileNumber)
+        if (file.FileNumber == fileNumber) {
+            if (foundPath != nullptr) {
+                std::wcsncpy(foundPath, file.Path, KS_PATH_CHARS - 1);
+                foundPath[KS_PATH_CHARS - 1] = 0;
+            }
             return true;
+        }
     return false;
 }
 

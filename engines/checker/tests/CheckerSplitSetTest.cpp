@@ -1,0 +1,208 @@
+// The checker over a set split into several files, on hard disk and as a disc set
+// whose files are asked for one at a time.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "FixtureSetWriter.h"
+#include "IKSCheck.h"
+#include "KSResult.h"
+
+namespace {
+
+// About 57 MB of incompressible clusters, stored as they are: two files at the
+// smallest split size of 50 MiB.
+class SplitSetTest : public ::testing::Test {
+protected:
+    static std::string folder_;
+    static FixtureSet set_;
+
+    static void SetUpTestSuite()
+    {
+        char pattern[] = "/tmp/provane-split-XXXXXX";
+        folder_ = std::string(mkdtemp(pattern)) + "/";
+        FixtureVolume filler;
+        filler.syntheticClusters = 14000;
+        FixtureSetOptions options;
+        options.level = 0;
+        options.splitMiB = 50;
+        std::string error;
+        if (mkdir((folder_ + "written").c_str(), 0755) != 0)
+            return;
+        const unsigned long rc =
+            WriteFixtureSet(WidePath(folder_ + "written/split.rvd"), {filler}, options, &set_, &error);
+        if (rc != 0)
+            std::fprintf(stderr, "split set not written: %s (0x%lx)\n", error.c_str(), rc);
+        // Moved away from where it was written, as a set burnt to discs is: the paths
+        // its files record of each other lead nowhere.
+        if (rename((folder_ + "written").c_str(), (folder_ + "stash").c_str()) != 0)
+            set_.files.clear();
+        for (std::wstring& file : set_.files)
+            file = WidePath(folder_ + "stash/" + BaseName(file));
+    }
+    static void TearDownTestSuite()
+    {
+        const std::string cmd = "rm -rf '" + folder_ + "'";
+        if (std::system(cmd.c_str()) != 0)
+            std::fprintf(stderr, "could not remove %s\n", folder_.c_str());
+    }
+
+    static void Copy(const std::string& from, const std::string& to)
+    {
+        const std::string cmd = "cp '" + from + "' '" + to + "'";
+        ASSERT_EQ(0, std::system(cmd.c_str()));
+    }
+
+    static std::string BaseName(const std::wstring& path)
+    {
+        const std::string p = NarrowPath(path);
+        return p.substr(p.rfind('/') + 1);
+    }
+};
+
+std::string SplitSetTest::folder_;
+FixtureSet SplitSetTest::set_;
+
+struct Checker {
+    IKSCheck* p = nullptr;
+    Checker()
+    {
+        void* out = nullptr;
+        EXPECT_EQ(0u, KSCreateObjectCheck(0, 7, &out));
+        p = static_cast<IKSCheck*>(out);
+    }
+    ~Checker() { p->Release(); }
+
+    void Prepare(std::wstring path)
+    {
+        EXPECT_EQ(0u, p->IsPwdProtect(&path[0]));
+        _KS_VERSION version;
+        int count = 1;
+        ASSERT_EQ(0u, p->GetImageVersions(&version, 1, &count, &path[0]));
+        _KS_VOLUME volume;
+        ASSERT_EQ(0u, p->GetImgVolumes(&volume, 1, &count, &version));
+        ASSERT_EQ(1, count);
+        ASSERT_EQ(0u, p->SetImgInfo(&version, &path[0]));
+        ASSERT_EQ(0u, p->AddCheck(&volume));
+    }
+
+    _KS_PROGRESS_INFO Run()
+    {
+        EXPECT_EQ(0u, p->Execute());
+        _KS_PROGRESS_INFO record;
+        do {
+            usleep(5000);
+            p->GetCheckProgress(&record);
+        } while (record.State != KS_CHECK_STATE_FINISH && record.State != KS_CHECK_STATE_USER_CANCEL);
+        return record;
+    }
+};
+
+// The prompt side of a disc drive: files asked for are copied from the stash into
+// the drive's folder.
+struct DiscDrive {
+    std::string stash;
+    std::string drive;
+    IKSCheck* check = nullptr;
+    bool cancelOnAsk = false;
+    std::vector<std::string> asked;
+    int other = 0;
+
+    static unsigned long Prompt(void* context, unsigned long message, void* data)
+    {
+        DiscDrive* d = static_cast<DiscDrive*>(context);
+        if (message != KS_IMG_MSG_LOCATE_FILE) {
+            ++d->other;
+            return KSMakeResult(1, KS_MODULE_CONSOLE, 0x607);
+        }
+        const _KS_IMG_MSG_FILE* file = static_cast<const _KS_IMG_MSG_FILE*>(data);
+        const std::string wanted = NarrowPath(file->Path);
+        const std::string name = wanted.substr(wanted.rfind('/') + 1);
+        d->asked.push_back(name);
+        // The set's naming rule and the name the file was written under may differ
+        // in case, as on a disc; the user puts in the file that matches.
+        std::string found;
+        if (DIR* dir = opendir(d->stash.c_str())) {
+            while (dirent* entry = readdir(dir))
+                if (strcasecmp(entry->d_name, name.c_str()) == 0)
+                    found = entry->d_name;
+            closedir(dir);
+        }
+        if (found.empty())
+            return KSMakeResult(3, KS_MODULE_CONSOLE, 0x607);
+        const std::string cmd = "cp '" + d->stash + found + "' '" + d->drive + found + "'";
+        if (std::system(cmd.c_str()) != 0)
+            return KSMakeResult(2, KS_MODULE_CONSOLE, 0x607);
+        if (d->cancelOnAsk)
+            d->check->UserCancel();
+        return 0;
+    }
+};
+
+} // namespace
+
+TEST_F(SplitSetTest, EveryFileOfASplitSetIsRead)
+{
+    ASSERT_GE(set_.files.size(), 2u);
+    Checker check;
+    check.Prepare(set_.files.back());
+    const _KS_PROGRESS_INFO end = check.Run();
+    EXPECT_EQ(0u, end.Result) << std::hex << end.Result;
+    EXPECT_EQ(static_cast<uint32_t>(KS_CHECK_STATE_FINISH), end.State);
+    EXPECT_EQ(100u, end.OverallPercent);
+}
+
+TEST_F(SplitSetTest, ADiscSetAsksForTheFilesItNeeds)
+{
+    ASSERT_GE(set_.files.size(), 2u);
+    const std::string drive = folder_ + "disc/mnt/CD/";
+    ASSERT_EQ(0, std::system(("mkdir -p '" + drive + "'").c_str()));
+    // Only the last file is in the drive.
+    Copy(NarrowPath(set_.files.back()), drive + BaseName(set_.files.back()));
+
+    Checker check;
+    DiscDrive disc;
+    disc.stash = folder_ + "stash/";
+    disc.drive = drive;
+    disc.check = check.p;
+    check.Prepare(WidePath(drive + BaseName(set_.files.back())));
+    ASSERT_EQ(0u, check.p->SetPromptCall(&DiscDrive::Prompt, &disc));
+    const _KS_PROGRESS_INFO end = check.Run();
+    EXPECT_EQ(0u, end.Result) << std::hex << end.Result;
+    EXPECT_EQ(static_cast<uint32_t>(KS_CHECK_STATE_FINISH), end.State);
+    ASSERT_FALSE(disc.asked.empty());
+    EXPECT_EQ(0, strcasecmp(BaseName(set_.files.front()).c_str(), disc.asked.front().c_str()));
+    EXPECT_EQ(0, disc.other);
+    ASSERT_EQ(0, std::system(("rm -rf '" + folder_ + "disc'").c_str()));
+}
+
+TEST_F(SplitSetTest, CancelDuringTheBlocksEndsCancelled)
+{
+    ASSERT_GE(set_.files.size(), 2u);
+    const std::string drive = folder_ + "cancel/mnt/CD/";
+    ASSERT_EQ(0, std::system(("mkdir -p '" + drive + "'").c_str()));
+    Copy(NarrowPath(set_.files.back()), drive + BaseName(set_.files.back()));
+
+    Checker check;
+    DiscDrive disc;
+    disc.stash = folder_ + "stash/";
+    disc.drive = drive;
+    disc.check = check.p;
+    disc.cancelOnAsk = true; // the user cancels while the second file is read
+    check.Prepare(WidePath(drive + BaseName(set_.files.back())));
+    ASSERT_EQ(0u, check.p->SetPromptCall(&DiscDrive::Prompt, &disc));
+    const _KS_PROGRESS_INFO end = check.Run();
+    EXPECT_EQ(0x059u, KSResultKind(end.Result)) << std::hex << end.Result;
+    EXPECT_EQ(0xAu, KSResultModule(end.Result));
+    EXPECT_EQ(static_cast<uint32_t>(KS_CHECK_STATE_USER_CANCEL), end.State);
+    ASSERT_EQ(0, std::system(("rm -rf '" + folder_ + "cancel'").c_str()));
+}
