@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Starts the recovery console on this machine for a look around: installs what the
+# build needs, builds the console with its modules and pictures, makes two small
+# demo disk images, and starts the console over them. The console sees only the
+# demo images (through RVD_DISK_IMAGES), never the machine's own disks.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+build=${BUILD_DIR:-build}
+
+bash scripts/install-deps.sh
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build" -j "$(nproc)" --target RecoveryConsole Vessmar Common rvd_pictures
+
+demo="$root/$build/demo"
+mkdir -p "$demo"
+images=()
+for n in 0 1; do
+  image="$demo/demo-disk-$n.img"
+  if [ ! -f "$image" ]; then
+    echo "Making demo disk $n"
+    bash tests/fixtures/demo/demo-disk-$n.sh "$image.tmp" >"$image.log" 2>&1 || {
+      echo "could not make $image; see $image.log" >&2
+      exit 1
+    }
+    mv "$image.tmp" "$image"
+    rm -f "$image.log"
+  fi
+  images+=("$image")
+done
+
+if [ -z "${DISPLAY:-}" ]; then
+  echo "No display: run this from a graphical session (DISPLAY is not set)." >&2
+  exit 1
+fi
+
+export RVD_DISK_IMAGES
+RVD_DISK_IMAGES=$(IFS=:; echo "${images[*]}")
+# The console finds its pictures and message file as ../res/ from bin/.
+cd "$build/bin"
+exec ./RecoveryConsole "$@"
