@@ -25,6 +25,7 @@ class SplitSetTest : public ::testing::Test {
 protected:
     static std::string folder_;
     static FixtureSet set_;
+    static FixtureSet discSet_; // the same, written with one disc label per file
 
     static void SetUpTestSuite()
     {
@@ -48,6 +49,17 @@ protected:
             set_.files.clear();
         for (std::wstring& file : set_.files)
             file = WidePath(folder_ + "stash/" + BaseName(file));
+
+        options.discSet = true;
+        if (mkdir((folder_ + "discs").c_str(), 0755) != 0 ||
+            WriteFixtureSet(WidePath(folder_ + "discs/labelled.rvd"), {filler}, options, &discSet_, &error) != 0) {
+            std::fprintf(stderr, "disc set not written: %s\n", error.c_str());
+            discSet_.files.clear();
+        }
+        if (rename((folder_ + "discs").c_str(), (folder_ + "burnt").c_str()) != 0)
+            discSet_.files.clear();
+        for (std::wstring& file : discSet_.files)
+            file = WidePath(folder_ + "burnt/" + BaseName(file));
     }
     static void TearDownTestSuite()
     {
@@ -71,6 +83,7 @@ protected:
 
 std::string SplitSetTest::folder_;
 FixtureSet SplitSetTest::set_;
+FixtureSet SplitSetTest::discSet_;
 
 struct Checker {
     IKSCheck* p = nullptr;
@@ -205,4 +218,62 @@ TEST_F(SplitSetTest, CancelDuringTheBlocksEndsCancelled)
     EXPECT_EQ(0xAu, KSResultModule(end.Result));
     EXPECT_EQ(static_cast<uint32_t>(KS_CHECK_STATE_USER_CANCEL), end.State);
     ASSERT_EQ(0, std::system(("rm -rf '" + folder_ + "cancel'").c_str()));
+}
+
+namespace {
+
+// A drive that holds one disc at a time: disc n (from 1) holds file n - 1 of the set.
+struct DiscChanger {
+    std::vector<std::string> files; // the set's files in the order written
+    std::string drive;
+    std::vector<std::string> asked;
+
+    void Insert(size_t disc)
+    {
+        const std::string cmd = "rm -f '" + drive + "'* && cp '" + files[disc - 1] + "' '" + drive + "'";
+        if (std::system(cmd.c_str()) != 0)
+            std::fprintf(stderr, "could not change the disc\n");
+    }
+
+    static unsigned long Prompt(void* context, unsigned long message, void* data)
+    {
+        DiscChanger* d = static_cast<DiscChanger*>(context);
+        if (message != KS_IMG_MSG_INSERT_DISC)
+            return KSMakeResult(1, KS_MODULE_CONSOLE, 0x607);
+        const _KS_IMG_MSG_DISC* request = static_cast<const _KS_IMG_MSG_DISC*>(data);
+        EXPECT_EQ(2u, request->Kind);
+        EXPECT_EQ(-1, request->Drive) << "a path without a drive letter names no drive";
+        const std::string number = NarrowPath(request->DiscNumber);
+        d->asked.push_back(number);
+        const size_t disc = static_cast<size_t>(std::atoi(number.c_str()));
+        if (disc < 1 || disc > d->files.size())
+            return KSMakeResult(2, KS_MODULE_CONSOLE, 0x607);
+        d->Insert(disc);
+        return 0;
+    }
+};
+
+} // namespace
+
+TEST_F(SplitSetTest, ADiscSetWithLabelsAsksForEachDisc)
+{
+    ASSERT_GE(discSet_.files.size(), 2u);
+    DiscChanger changer;
+    for (const std::wstring& file : discSet_.files)
+        changer.files.push_back(NarrowPath(file));
+    changer.drive = folder_ + "labels/mnt/CD/";
+    ASSERT_EQ(0, std::system(("mkdir -p '" + changer.drive + "'").c_str()));
+    changer.Insert(discSet_.files.size()); // the last disc is in the drive
+
+    Checker check;
+    check.Prepare(WidePath(changer.drive + BaseName(discSet_.files.back())));
+    ASSERT_EQ(0u, check.p->SetPromptCall(&DiscChanger::Prompt, &changer));
+    const _KS_PROGRESS_INFO end = check.Run();
+    EXPECT_EQ(0u, end.Result) << std::hex << end.Result;
+    EXPECT_EQ(static_cast<uint32_t>(KS_CHECK_STATE_FINISH), end.State);
+    // The first disc to list the set's files, the last one for the version, then the
+    // first again for the blocks it holds.
+    const std::vector<std::string> expected = {"1", "2", "1"};
+    EXPECT_EQ(expected, changer.asked);
+    ASSERT_EQ(0, std::system(("rm -rf '" + folder_ + "labels'").c_str()));
 }

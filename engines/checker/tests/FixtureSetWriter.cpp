@@ -51,7 +51,7 @@ struct Writer {
         if (rc == 0)
             rc = c->GetAvailableCofranName(next, KS_PATH_CHARS);
         if (rc == 0)
-            rc = Begin(next, 0);
+            rc = Begin(next, options.discSet ? static_cast<unsigned long>(KS_BEGIN_DISC_SET) : 0ul);
         if (rc == 0)
             out->files.push_back(next);
         return rc;
@@ -265,7 +265,8 @@ unsigned long WriteFixtureSet(const std::wstring& path, const std::vector<Fixtur
         options.password != nullptr ? static_cast<unsigned long>(std::wcslen(options.password) * sizeof(wchar_t)) : 0;
     rc = c->OpenCofran(path.c_str(), KS_OPEN_BACKUP, options.password, bytes);
     if (rc == 0)
-        rc = w.Begin(path.c_str(), options.password != nullptr ? static_cast<unsigned long>(KS_BEGIN_ENCRYPT) : 0ul);
+        rc = w.Begin(path.c_str(), (options.password != nullptr ? static_cast<unsigned long>(KS_BEGIN_ENCRYPT) : 0ul) |
+                                       (options.discSet ? static_cast<unsigned long>(KS_BEGIN_DISC_SET) : 0ul));
     if (rc != 0)
         *error = "cannot start the set";
     for (size_t i = 0; rc == 0 && i < sources.size(); ++i)

@@ -20,6 +20,7 @@ struct FixtureSetOptions {
     unsigned long level = 6;
     unsigned long splitMiB = 0;
     const wchar_t* password = nullptr;
+    bool discSet = false; // every file of the set on a disc of its own, with disc labels
 };
 
 struct FixtureSet {
