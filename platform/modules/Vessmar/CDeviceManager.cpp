@@ -8,13 +8,15 @@
 
 void CDeviceManager::Rescan()
 {
-    VessmarGuard guard(VessmarLock());
+    // The disks are read without the lock: nobody else sees them before the swap, and
+    // other threads may go on walking the old tree meanwhile.
     std::vector<CDiskItem*> fresh;
     for (const DiskMapEntry& entry : CDiskMap().Disks()) {
         CDiskItem* disk = new CDiskItem(entry);
         disk->Hold();
         fresh.push_back(disk);
     }
+    VessmarGuard guard(VessmarLock());
     fresh.swap(disks_);
     for (CDiskItem* old : fresh) {
         old->Retire();

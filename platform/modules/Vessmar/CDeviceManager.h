@@ -12,7 +12,7 @@ public:
     // Reads every disk anew. Disks of the earlier scan leave the tree; items that callers
     // still hold stay valid (and refuse edits) until they are released.
     void Rescan();
-    bool Scanned() const { return scanned_; }
+    bool Scanned() const { return scanned_; } // read under the module lock
 
     IObject* GetInterface(const char* key) override;
     // The manager lives as long as the module: references are not counted.

@@ -7,8 +7,14 @@
 CDeviceManager& CVessmarModule::Manager()
 {
     // Made on first use and kept for the life of the process, like the module itself.
+    // The first use scans; scanning takes the lock only to swap the new tree in.
     static CDeviceManager* manager = new CDeviceManager;
-    if (!manager->Scanned())
+    bool scanned;
+    {
+        VessmarGuard guard(VessmarLock());
+        scanned = manager->Scanned();
+    }
+    if (!scanned)
         manager->Rescan();
     return *manager;
 }
@@ -21,21 +27,17 @@ IObject* CVessmarModule::GetInterface(const char* key)
 
 IObject* CVessmarModule::Open(unsigned long)
 {
-    VessmarGuard guard(VessmarLock());
     return static_cast<IManager*>(&Manager());
 }
 
 unsigned long CVessmarModule::Refresh(unsigned long)
 {
-    VessmarGuard guard(VessmarLock());
-    CDeviceManager& manager = Manager();
-    manager.Rescan();
+    Manager().Rescan();
     return 0;
 }
 
 IManager* CVessmarModule::GetManager()
 {
-    VessmarGuard guard(VessmarLock());
     return &Manager();
 }
 

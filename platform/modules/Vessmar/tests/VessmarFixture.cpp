@@ -11,6 +11,8 @@
 
 IVessmarModule* Vessmar()
 {
+    // Whatever a test does first, the module never sees the machine's own disks.
+    setenv(CDiskMap::kImagesVariable, "", 0);
     IModule* root = OpenModuleFromFile(VESSMAR_MODULE_FILE);
     if (root == nullptr)
         return nullptr;
