@@ -118,3 +118,42 @@ TEST_F(MainWindowGuiTest, StatusBarDrawsItsFourTopLines)
 }
 
 } // namespace
+
+namespace {
+
+struct CloseRun {
+    CMainWnd* wnd;
+    bool gaveUp = false;
+};
+
+gboolean SendClose(gpointer data)
+{
+    GtkWidget* window = static_cast<CloseRun*>(data)->wnd->GetWindow();
+    GdkEvent* close = gdk_event_new(GDK_DELETE);
+    close->any.window = GDK_WINDOW(g_object_ref(window->window));
+    close->any.send_event = TRUE;
+    gtk_main_do_event(close);
+    gdk_event_free(close);
+    return FALSE;
+}
+
+gboolean GiveUp(gpointer data)
+{
+    static_cast<CloseRun*>(data)->gaveUp = true;
+    gtk_main_quit();
+    return FALSE;
+}
+
+TEST_F(MainWindowGuiTest, ClosingTheWindowDestroysItAndEndsTheMainLoop)
+{
+    CloseRun run{wnd};
+    g_timeout_add(100, SendClose, &run);
+    const guint giveUp = g_timeout_add(10000, GiveUp, &run);
+    gtk_main();
+    EXPECT_FALSE(run.gaveUp) << "the main loop did not end";
+    if (!run.gaveUp)
+        g_source_remove(giveUp);
+    EXPECT_EQ(wnd->GetWindow(), nullptr);
+}
+
+} // namespace
