@@ -38,6 +38,12 @@ void CCheckProgressMgr::SetPercents(uint32_t itemPercent, uint32_t overallPercen
     record_.OverallPercent = overallPercent;
 }
 
+void CCheckProgressMgr::SetItemPercent(uint32_t itemPercent)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    record_.ItemPercent = itemPercent;
+}
+
 void CCheckProgressMgr::Finish(unsigned long result, std::atomic<bool>* busy)
 {
     std::lock_guard<std::mutex> hold(lock_);

@@ -18,6 +18,7 @@ public:
     void SetStage(uint32_t stage, uint32_t state);
     void SetCurrentItem(uint16_t item);
     void SetPercents(uint32_t itemPercent, uint32_t overallPercent);
+    void SetItemPercent(uint32_t itemPercent);
     // Ends the run: clears busy, then writes the result and after it the state that
     // tells the caller to look at it, all in one step, so that no copy shows the end
     // state without its result and a caller who sees the end may start the next run.

@@ -31,7 +31,7 @@ void CImageCheck::CheckThread()
     for (size_t i = 0; rc == 0 && i < volumes_.size(); ++i) {
         currentItem_ = static_cast<uint16_t>(i);
         progress_.SetCurrentItem(currentItem_);
-        progress_.SetPercents(0, CheckProgressMath::OverallPercent(currentItem_, static_cast<uint32_t>(volumes_.size()), 0));
+        progress_.SetItemPercent(0);
         rc = CheckImageVolumn(start, volumes_[i]);
     }
     volumes_.clear();

@@ -98,8 +98,14 @@ unsigned long CImageCheck::LoadSet(const wchar_t* path)
         const _KS_VERSION& newest = versions.back();
         const unsigned long nameCount = newest.FirstFile + newest.FileCount;
         if (nameCount > 0) {
-            names.resize(nameCount);
+            // Entries the container does not fill keep a mark and are dropped, so that
+            // no zeroed entry can pass for a file at stream offset 0.
+            _KS_IMGNAME_NO unfilled;
+            std::memset(&unfilled, 0xFF, sizeof unfilled);
+            names.assign(nameCount, unfilled);
             rc = container_->GetBackupImgNameInfo(names.data(), nameCount);
+            while (!names.empty() && std::memcmp(&names.back(), &unfilled, sizeof unfilled) == 0)
+                names.pop_back();
         }
     }
     container_->CloseCofran();
@@ -259,6 +265,9 @@ unsigned long CImageCheck::SureNeedCd(uint32_t fileNumber, int wait)
         const unsigned long rc = Prompt(KS_IMG_MSG_INSERT_DISC, &message);
         if (rc != 0)
             return rc;
+        // A user who cancels while a disc is asked for is not asked again.
+        if (progress_.Cancelled())
+            return KS_RESULT(KS_MODULE_CHECKER, CheckResult::KIND_CANCELLED);
     }
     return 0;
 }
