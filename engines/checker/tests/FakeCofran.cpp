@@ -130,7 +130,7 @@ unsigned long FakeCofran::GetCofranNameFromCofranNo(const _KS_VERSION*, unsigned
     return Fail(0x108);
 }
 
-unsigned long FakeCofran::OpenCofran(const wchar_t* path, unsigned long, const wchar_t* pw, unsigned long bytes)
+unsigned long FakeCofran::OpenCofran(const wchar_t* path, unsigned long mode, const wchar_t* pw, unsigned long bytes)
 {
     CloseCofran();
     if (path == nullptr)
@@ -141,6 +141,7 @@ unsigned long FakeCofran::OpenCofran(const wchar_t* path, unsigned long, const w
                 return Fail(0x060);
             open_ = static_cast<int>(i);
             ++opens;
+            lastOpenMode = mode;
             return 0;
         }
     return Fail(0x104);
@@ -279,9 +280,15 @@ unsigned long FakeCofran::CheckNextBlock(_KS_BLOCK* block)
 
 unsigned long FakeCofran::ReadData(unsigned long, void*, unsigned long, unsigned long*) { return Fail(0x006); }
 
-unsigned long FakeCofran::ReadSector(long long, void*, unsigned long, unsigned long*, unsigned long)
+unsigned long FakeCofran::ReadSector(long long first, void* buffer, unsigned long count, unsigned long* read,
+                                      unsigned long)
 {
-    return Fail(0x106);
+    if (part_ == nullptr || buffer == nullptr)
+        return Fail(0x005);
+    lastFirstSector = first;
+    *read = count < sectorsServed ? count : sectorsServed;
+    std::memset(buffer, 0xA5, static_cast<size_t>(*read) * 512);
+    return *read == 0 ? Fail(0x106) : 0;
 }
 
 unsigned long FakeCofran::CloseVolume()

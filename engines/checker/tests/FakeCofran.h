@@ -38,6 +38,9 @@ public:
     std::function<void(size_t blocksSoFar)> onBlock;
     size_t blocksReturned = 0;
     int opens = 0;
+    unsigned long lastOpenMode = 0;
+    unsigned long sectorsServed = 0; // ReadSector reports min(count, this) sectors read
+    long long lastFirstSector = 0;
     bool released = false;
     bool* releasedFlag = nullptr; // set to true by Release when given
 
