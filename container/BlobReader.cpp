@@ -18,6 +18,12 @@ unsigned long ReadBlobAt(CofranFile& file, BlobCodec& codec, const BlobCodec::Se
         return 0;
     if (storedSize == 0 || storedSize > kLargestBlob || rawSize > kLargestBlob)
         return COFRAN_FAIL(KS_KIND_BAD_DATA);
+    // Sizes from a damaged tail must not make us allocate what the file cannot hold:
+    // the stored bytes lie in the file, and zlib expands by at most about 1:1032.
+    uint64_t fileSize = 0;
+    if (!file.Size(&fileSize) || pos > fileSize || storedSize > fileSize - pos ||
+        uint64_t(rawSize) > uint64_t(storedSize) * 1040 + 1024)
+        return COFRAN_FAIL(KS_KIND_BAD_DATA);
     std::vector<unsigned char> stored;
     try {
         stored.resize(storedSize);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -221,7 +222,8 @@ private:
     uint32_t walkPos_ = 0;
     IndexChunkCache cache_;
     uint64_t age_ = 0;
-    std::vector<unsigned char> sectorBuffer_;
+    std::unique_ptr<unsigned char[]> sectorBuffer_; // not zeroed: it only holds what was read
+    uint64_t sectorBytes_ = 0;
     enum HeldRun { kHeldNone, kHeldPre, kHeldDirect, kHeldBlock };
     HeldRun heldKind_ = kHeldNone;
     uint64_t heldFirst_ = 0;             // first sector (direct run) or cluster (block)

@@ -125,7 +125,7 @@ unsigned long CCofran::ReadClusters(uint32_t first, unsigned char* buffer, uint3
     const bool held = heldKind_ == kHeldBlock && heldFirst_ == found.Offset && heldCount_ == count;
     if (first == found.FirstCluster && clusters >= count) {
         if (held)
-            std::memcpy(buffer, sectorBuffer_.data(), count * clusterBytes);
+            std::memcpy(buffer, sectorBuffer_.get(), count * clusterBytes);
         else {
             const unsigned long rc = ReadBlockInto(found, buffer);
             if (KSFailed(rc))
@@ -137,11 +137,11 @@ unsigned long CCofran::ReadClusters(uint32_t first, unsigned char* buffer, uint3
     if (!held) {
         uint32_t raw = 0;
         unsigned long rc = BlockRawSize(found, &raw);
-        if (KSSucceeded(rc) && raw > sectorBuffer_.size())
+        if (KSSucceeded(rc) && raw > sectorBytes_)
             rc = COFRAN_FAIL(KS_KIND_BAD_DATA);
         heldKind_ = kHeldNone;
         if (KSSucceeded(rc))
-            rc = ReadBlockInto(found, sectorBuffer_.data());
+            rc = ReadBlockInto(found, sectorBuffer_.get());
         if (KSFailed(rc))
             return rc;
         heldKind_ = kHeldBlock;
@@ -149,7 +149,7 @@ unsigned long CCofran::ReadClusters(uint32_t first, unsigned char* buffer, uint3
         heldCount_ = count;
     }
     const uint32_t take = std::min<uint32_t>(clusters, found.FirstCluster + count - first);
-    std::memcpy(buffer, sectorBuffer_.data() + (first - found.FirstCluster) * clusterBytes, take * clusterBytes);
+    std::memcpy(buffer, sectorBuffer_.get() + (first - found.FirstCluster) * clusterBytes, take * clusterBytes);
     *done = take;
     return 0;
 }
@@ -188,10 +188,10 @@ unsigned long CCofran::HoldPreSectors()
     if (heldKind_ == kHeldPre)
         return 0;
     const uint64_t bytes = uint64_t(rRunHead_.PreSectors) * curVol_.BytesPerSector;
-    if (bytes > sectorBuffer_.size())
+    if (bytes > sectorBytes_)
         return COFRAN_FAIL(KS_KIND_BAD_DATA);
     heldKind_ = kHeldNone;
-    const unsigned long rc = ReadStored(rRunHead_.PreOffset, rRunHead_.PreStored, KS_GROUP_DATA, sectorBuffer_.data(),
+    const unsigned long rc = ReadStored(rRunHead_.PreOffset, rRunHead_.PreStored, KS_GROUP_DATA, sectorBuffer_.get(),
                                         static_cast<uint32_t>(bytes));
     if (KSSucceeded(rc))
         heldKind_ = kHeldPre;
@@ -204,11 +204,11 @@ unsigned long CCofran::HoldDirectRun(const _KS_RIND_ENTRY& run)
     if (heldKind_ == kHeldDirect && heldFirst_ == offset)
         return 0;
     const uint64_t bytes = uint64_t(run.Length & KS_RUN_LENGTH_MASK) * curVol_.BytesPerSector;
-    if (bytes > sectorBuffer_.size())
+    if (bytes > sectorBytes_)
         return COFRAN_FAIL(KS_KIND_BAD_DATA);
     heldKind_ = kHeldNone;
     const unsigned long rc =
-        ReadStored(offset, run.Stored, KS_GROUP_DATA, sectorBuffer_.data(), static_cast<uint32_t>(bytes));
+        ReadStored(offset, run.Stored, KS_GROUP_DATA, sectorBuffer_.get(), static_cast<uint32_t>(bytes));
     if (KSSucceeded(rc)) {
         heldKind_ = kHeldDirect;
         heldFirst_ = offset;
@@ -229,7 +229,7 @@ unsigned long CCofran::ReadPreSectors(int64_t first, unsigned char* out, uint32_
     const unsigned long rc = HoldPreSectors();
     if (KSFailed(rc))
         return rc;
-    std::memcpy(out, sectorBuffer_.data() + (first + n) * bps, uint64_t(count) * bps);
+    std::memcpy(out, sectorBuffer_.get() + (first + n) * bps, uint64_t(count) * bps);
     return 0;
 }
 
@@ -250,7 +250,7 @@ unsigned long CCofran::ReadSystemSectors(uint64_t first, unsigned char* out, uin
             return COFRAN_FAIL(KS_KIND_BAD_DATA);
         rc = ReadStored(KSRindEntryOffset(run), run.Stored, KS_GROUP_DATA, out, static_cast<uint32_t>(bytes));
     } else if (KSSucceeded(rc = HoldDirectRun(run))) {
-        std::memcpy(out, sectorBuffer_.data() + (first - run.First) * bps, uint64_t(take) * bps);
+        std::memcpy(out, sectorBuffer_.get() + (first - run.First) * bps, uint64_t(take) * bps);
     }
     if (KSSucceeded(rc))
         *done = take;

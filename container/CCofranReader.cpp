@@ -127,12 +127,12 @@ unsigned long CCofran::OpenVolume(_KS_VOLUME* volume)
         return COFRAN_FAIL(KS_KIND_BAD_DATA);
     }
     const bool manySlots = Use() == KS_OPEN_RANDOM || (Use() == KS_OPEN_BACKUP && DiscSet());
-    try {
-        sectorBuffer_.assign(bytes, 0);
-    } catch (const std::bad_alloc&) {
+    sectorBuffer_.reset(new (std::nothrow) unsigned char[bytes]);
+    if (!sectorBuffer_) {
         rRun_.clear();
         return COFRAN_FAIL(KS_KIND_NO_MEMORY);
     }
+    sectorBytes_ = bytes;
     if (!cache_.Allocate(manySlots ? kCacheSlots : 1, KS_INDEX_CHUNK_SIZE)) {
         CloseVolume();
         return COFRAN_FAIL(KS_KIND_NO_MEMORY);
@@ -166,7 +166,8 @@ unsigned long CCofran::CloseVolume()
     std::vector<unsigned char>().swap(walkBuffer_);
     cache_.Clear();
     age_ = 0;
-    std::vector<unsigned char>().swap(sectorBuffer_);
+    sectorBuffer_.reset();
+    sectorBytes_ = 0;
     heldKind_ = kHeldNone;
     DropTempFile();
     setFiles_.clear();
@@ -254,11 +255,11 @@ unsigned long CCofran::CheckNextBlock(_KS_BLOCK* block)
         return rc;
     heldKind_ = kHeldNone;
     uint32_t raw = 0;
-    if (KSFailed(rc = BlockRawSize(*block, &raw)) || raw > sectorBuffer_.size())
+    if (KSFailed(rc = BlockRawSize(*block, &raw)) || raw > sectorBytes_)
         return KSFailed(rc) ? rc : COFRAN_FAIL(KS_KIND_BAD_DATA);
-    if (KSFailed(rc = ReadBlockInto(*block, sectorBuffer_.data())))
+    if (KSFailed(rc = ReadBlockInto(*block, sectorBuffer_.get())))
         return rc;
     uint64_t crc = 0;
-    crc64(sectorBuffer_.data(), raw, &crc);
+    crc64(sectorBuffer_.get(), raw, &crc);
     return crc == block->Crc ? 0 : COFRAN_FAIL(KS_KIND_BAD_DATA);
 }

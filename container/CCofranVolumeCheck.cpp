@@ -47,7 +47,7 @@ unsigned long CCofran::CheckVolume()
             const unsigned long rc = HoldPreSectors();
             if (KSFailed(rc))
                 return rc;
-            crc64(sectorBuffer_.data(), rRunHead_.PreSectors * v.BytesPerSector, &crc);
+            crc64(sectorBuffer_.get(), rRunHead_.PreSectors * v.BytesPerSector, &crc);
             if (crc != rRunHead_.PreCrc)
                 return COFRAN_FAIL(KS_KIND_BAD_DATA);
         }
@@ -59,13 +59,13 @@ unsigned long CCofran::CheckVolume()
         if (KSFailed(FindDirectRun(sector, run)))
             return rtail_.EndState == KS_TAIL_SET_COMPLETE ? COFRAN_FAIL(KS_KIND_BAD_DATA) : 0;
         const uint32_t length = run.Length & KS_RUN_LENGTH_MASK;
-        if (uint64_t(length) * v.BytesPerSector > sectorBuffer_.size())
+        if (uint64_t(length) * v.BytesPerSector > sectorBytes_)
             return COFRAN_FAIL(KS_KIND_BAD_DATA);
         if (InOpenFile(KSRindEntryOffset(run), run.Stored)) {
             const unsigned long rc = HoldDirectRun(run);
             if (KSFailed(rc))
                 return rc;
-            crc64(sectorBuffer_.data(), length * v.BytesPerSector, &crc);
+            crc64(sectorBuffer_.get(), length * v.BytesPerSector, &crc);
             if (crc != KSRindEntryCrc(run))
                 return COFRAN_FAIL(KS_KIND_BAD_DATA);
         }

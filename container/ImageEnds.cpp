@@ -24,6 +24,9 @@ unsigned long ReadImageEnds(CofranFile& file, _KS_IMG_HEAD* head, _KS_IMG_TAIL* 
         return COFRAN_FAIL(KS_KIND_BAD_DATA);
     if (KSImgTailChecksum(tailBytes) != tail->Checksum)
         return COFRAN_FAIL(KS_KIND_BAD_DATA);
+    // The data area lies between the directory and the tail.
+    if (tail->DataStart > size || tail->DataLength > size - tail->DataStart)
+        return COFRAN_FAIL(KS_KIND_BAD_DATA);
     return 0;
 }
 
