@@ -180,9 +180,9 @@ template <class T, class Ward = CMomPtrWard<T>>
 class CMomPtr : public CMomPtrBase<T, Ward> {
 public:
     CMomPtr() {}
-    explicit CMomPtr(IObject* source) { this->SetIObject(source); }
+    CMomPtr(IObject* source) { this->SetIObject(source); }
     template <class U, class = decltype(static_cast<IObject*>(static_cast<U*>(nullptr)))>
-    explicit CMomPtr(U* source)
+    CMomPtr(U* source)
     {
         this->SetIObject(static_cast<IObject*>(source));
     }

@@ -275,6 +275,7 @@ IManagerItem* CDiskItem::CreatePartition(const AddPartitionParam* record, unsign
     if (placement.createsExtended)
         table_.extended = placement.extended;
     CPartitionItem* item = new CPartitionItem(this, partition, planned);
+    item->SetDriveLetter(record->DriveLetter); // anything but a letter ('*') means none
     item->Hold();
     parts_.push_back(item);
     dirty_ = true;

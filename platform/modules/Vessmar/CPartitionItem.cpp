@@ -48,6 +48,8 @@ IObject* CPartitionItem::GetInterface(const char* key)
         return static_cast<IFileSystemPartitionExtendInfoEditor*>(this);
     if (IsKeyOf<IPartitionBootInfo>(key))
         return static_cast<IPartitionBootInfo*>(this);
+    if (IsKeyOf<IVolumeEntryInfo>(key))
+        return static_cast<IVolumeEntryInfo*>(this);
     return nullptr;
 }
 
@@ -216,3 +218,24 @@ unsigned long CPartitionItem::WriteBootSector(const void* buffer, unsigned long 
     close(fd);
     return put > 0 ? static_cast<unsigned long>(put / 512) : 0;
 }
+
+char CPartitionItem::GetDriveLetter()
+{
+    VessmarGuard guard(VessmarLock());
+    return letter_;
+}
+
+unsigned long CPartitionItem::SetDriveLetter(char letter)
+{
+    VessmarGuard guard(VessmarLock());
+    if (letter >= 'a' && letter <= 'z')
+        letter = static_cast<char>(letter - 'a' + 'A');
+    if (letter != 0 && (letter < 'A' || letter > 'Z'))
+        return KS_RESULT(0, KS_KIND_BAD_ARGUMENT);
+    letter_ = letter;
+    return 0;
+}
+
+unsigned long CPartitionItem::MountVolume() { return KS_RESULT(0, KS_KIND_WRONG_OBJECT); }
+
+unsigned long CPartitionItem::UnmountVolume() { return KS_RESULT(0, KS_KIND_WRONG_OBJECT); }

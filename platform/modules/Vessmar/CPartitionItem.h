@@ -14,6 +14,7 @@
 #include "vessmar/IPartitionBootInfo.h"
 #include "vessmar/IPartitionEntry.h"
 #include "vessmar/IPartitionEntryEditor.h"
+#include "vessmar/IVolumeEntryInfo.h"
 
 class CDiskItem;
 
@@ -25,7 +26,8 @@ class CPartitionItem final : public CRefCounted,
                              public IFileSystemPartitionEditor,
                              public IFileSystemPartitionExtendInfo,
                              public IFileSystemPartitionExtendInfoEditor,
-                             public IPartitionBootInfo {
+                             public IPartitionBootInfo,
+                             public IVolumeEntryInfo {
 public:
     // A partition of the disk's table.
     CPartitionItem(CDiskItem* disk, const DosPartition& partition, const FileSystemInfo& fileSystem);
@@ -77,6 +79,14 @@ public:
     unsigned long ReadBootSector(void* buffer, unsigned long count) override;
     bool IsSystemPartition() override;
     unsigned long WriteBootSector(const void* buffer, unsigned long count) override;
+    // IVolumeEntryInfo: this platform names volumes by mount point, not by letter; the
+    // letter is only recorded, and mounting is left to the recovery system's scripts.
+    char GetDriveLetter() override;
+    const char* GetMountName() override { return ""; }
+    unsigned long SetDriveLetter(char letter) override;
+    unsigned long MountVolume() override;
+    bool IsVolumeMounted(char) override { return false; }
+    unsigned long UnmountVolume() override;
 
 private:
     ~CPartitionItem() override;
@@ -87,4 +97,5 @@ private:
     bool free_;
     uint64_t usedFromCaller_ = 0;
     bool useCallerUsed_ = false;
+    char letter_ = 0;
 };

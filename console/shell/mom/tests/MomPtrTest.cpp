@@ -82,6 +82,17 @@ TEST(MomPtr, HoldsTheAskedInterfaceWithOneReference)
     EXPECT_FALSE(object.dead);
 }
 
+TEST(MomPtr, CopyInitialisesFromAnInterfacePointer)
+{
+    CCounted object(0);
+    {
+        CMomPtr<IAlpha> alpha = static_cast<IBeta*>(&object);
+        EXPECT_EQ(alpha->Alpha(), 1);
+        EXPECT_EQ(object.refs, 1);
+    }
+    EXPECT_TRUE(object.dead) << "the only holder released it";
+}
+
 TEST(MomPtr, SettingTheHeldPointerAgainChangesNothing)
 {
     CCounted object(1);

@@ -12,6 +12,7 @@
 #include "vessmar/IFileSystemPartition.h"
 #include "vessmar/IPartitionEntryEditor.h"
 #include "vessmar/IPartitionTableChainWriter.h"
+#include "vessmar/IVolumeEntryInfo.h"
 
 namespace {
 
@@ -127,9 +128,18 @@ TEST(VessmarEdit, FirstPartitionsOfABlankDisk)
     DiskImages images({"blank:40"});
     IManagerItem* disk = Disks()[0];
     IPartitionManager* partitions = PartitionsOf(disk);
-    const AddPartitionParam first = Record(FILE_SYSTEM_FAT16, 0, C - 1, true);
+    AddPartitionParam first = Record(FILE_SYSTEM_FAT16, 0, C - 1, true);
+    first.DriveLetter = 'c';
     IManagerItem* primary = partitions->CreatePartition(&first, 0);
     ASSERT_NE(primary, nullptr);
+    // The manager keeps the letter the record asks for; '*' asks for none.
+    IVolumeEntryInfo* volume = As<IVolumeEntryInfo>(primary);
+    ASSERT_NE(volume, nullptr);
+    EXPECT_EQ(volume->GetDriveLetter(), 'C');
+    EXPECT_NE(volume->SetDriveLetter('1'), 0u);
+    EXPECT_EQ(volume->GetDriveLetter(), 'C');
+    EXPECT_STREQ(volume->GetMountName(), "");
+    EXPECT_NE(volume->MountVolume(), 0u) << "volumes are mounted by the recovery system's scripts";
     EXPECT_EQ(EntryOf(primary)->GetStartSector(), 63u) << "a slot from sector 0 begins after the first track";
     EXPECT_EQ(EntryOf(primary)->GetHiddenSectors(), 63u);
     ASSERT_EQ(As<IPartitionEntryEditor>(primary)->SetActive(true), 0u);
@@ -137,6 +147,7 @@ TEST(VessmarEdit, FirstPartitionsOfABlankDisk)
     IManagerItem* logical = partitions->CreatePartition(&second, 0);
     ASSERT_NE(logical, nullptr);
     EXPECT_EQ(EntryOf(logical)->GetStartSector(), C + 63);
+    EXPECT_EQ(As<IVolumeEntryInfo>(logical)->GetDriveLetter(), 0);
     ASSERT_EQ(As<IPartitionEntryEditor>(logical)->SetPartitionType(0x82), 0u);
     ASSERT_EQ(As<IPartitionTableChainWriter>(disk)->Write(), 0u);
     // The extended partition takes the rest of the free space, so more logical ones fit.
