@@ -192,3 +192,34 @@ TEST(CheckerRun, NothingChosenOrAddedIsRefusedByTheRun)
     ASSERT_EQ(0u, c.check->AddCheck(&c.fake->volumes[0]));
     EXPECT_EQ(0x02DEA005u, c.Run().Result) << "no version chosen";
 }
+
+// Which volumes get the bitmap comparison. The fake container serves no sectors, so
+// a comparison that is attempted finds no file system in the image.
+TEST(CheckerRun, OnlyFatAndNtfsVolumesWithAReaderAreCompared)
+{
+    const struct {
+        const char* what;
+        uint8_t fileSystem;
+        uint8_t flags;
+        unsigned long result;
+    } cases[] = {
+        {"FAT16", KS_FS_FAT16, 0, 0x0550A006},
+        {"FAT32", KS_FS_FAT32, 0, 0x0550A006},
+        {"NTFS", KS_FS_NTFS, 0, 0x0550A006},
+        {"built without a reader", KS_FS_NTFS, KS_VOLFLAG_NO_FS_READER, 0},
+        {"FAT12", KS_FS_FAT12, 0, 0},
+        {"other", KS_FS_OTHER, 0, 0},
+    };
+    for (const auto& k : cases) {
+        FakeChecker c(FakeCofran::OneVolumeSet(kFolder, 1, {2}));
+        ASSERT_EQ(0u, c.Choose());
+        _KS_VOLUME v = c.fake->volumes[0];
+        v.FileSystem = k.fileSystem;
+        v.Flags = k.flags;
+        ASSERT_EQ(0u, c.check->AddCheck(&v));
+        const _KS_PROGRESS_INFO end = c.Run();
+        EXPECT_EQ(k.result, end.Result) << k.what;
+        EXPECT_EQ(2u, c.fake->blocksReturned) << k.what << ": the blocks are read either way";
+        EXPECT_EQ(static_cast<uint32_t>(KS_STAGE_CHECK_BITMAP), end.Stage) << k.what;
+    }
+}
