@@ -158,6 +158,10 @@ unsigned long CImageCheck::CollectDiscFiles()
     const GUID setId = SetGuid(fileInfo_);
     std::vector<_KS_IMG> collected;
     int disc = static_cast<int>(discs_.size()) - 1;
+    // A disc whose listing never fits its record (the file asked for is there, so
+    // nobody is prompted) would otherwise be tried for ever.
+    const int kTriesPerDisc = 10;
+    int tries = 0;
     while (disc >= 0) {
         if (!collected.empty()) {
             if (collected.back().FileNumber == 0)
@@ -175,10 +179,13 @@ unsigned long CImageCheck::CollectDiscFiles()
                 return rc != 0 ? rc : CheckResult::RunStartFileMissing;
             if (rc != 0 && KSResultKind(rc) != 0x00E)
                 return rc;
+            if (++tries >= kTriesPerDisc)
+                return rc != 0 ? rc : CheckResult::RunStartFileMissing;
             continue; // the same disc record is tried again
         }
         collected.insert(collected.end(), found.begin(), found.end());
         --disc;
+        tries = 0;
     }
     files_.swap(collected);
     return 0;
