@@ -87,7 +87,7 @@ void CDiskItem::Load()
     }
     if (table_.kind != DiskLabelKind::Dos && table_.kind != DiskLabelKind::None)
         return;
-    bad_ = !Consistent(table_, disk_.sectors);
+    bad_ = table_.damaged || !Consistent(table_, disk_.sectors);
     for (const DosPartition& p : table_.partitions) {
         CPartitionItem* item = new CPartitionItem(this, p, CFileSystemProbe::Probe(disk_.path, p.start, p.count));
         item->Hold();

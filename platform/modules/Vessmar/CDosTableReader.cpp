@@ -68,8 +68,20 @@ DosTable CDosTableReader::Read(const std::string& path, uint32_t sectorsPerTrack
             table.extended.type = code;
             continue;
         }
+        const uint64_t start = fdisk_partition_get_start(pa);
+        if (partno >= 4) {
+            // A chain that links back to an earlier record repeats its partitions: keep
+            // each once, and remember that the table is damaged.
+            bool repeated = false;
+            for (const DosPartition& seen : table.partitions)
+                repeated = repeated || (!seen.primary && seen.start == start);
+            if (repeated) {
+                table.damaged = true;
+                continue;
+            }
+        }
         DosPartition p;
-        p.start = fdisk_partition_get_start(pa);
+        p.start = start;
         p.count = fdisk_partition_get_size(pa);
         p.type = code;
         p.active = fdisk_partition_is_bootable(pa) != 0;

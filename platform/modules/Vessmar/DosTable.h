@@ -31,4 +31,5 @@ struct DosTable {
     std::string labelId;                 // "0x12345678", kept across writes
     std::vector<DosPartition> partitions; // primaries and logicals, in disk order
     DosExtended extended;
+    bool damaged = false;                 // the chain of extended boot records loops
 };

@@ -248,3 +248,48 @@ TEST(VessmarEdit, DamagedTableIsReportedBadAndNotEdited)
     EXPECT_EQ(partitions->CreatePartition(&record, 0), nullptr);
     EXPECT_NE(As<IPartitionTableChainWriter>(disk)->Write(), 0u);
 }
+
+TEST(VessmarEdit, ExtendedChainThatLoopsEndsTheWalk)
+{
+    DiskImages images({"blank:8"});
+    // An extended partition at sector 2048 whose one record links back to itself.
+    {
+        unsigned char mbr[512] = {};
+        unsigned char* e = mbr + 446;
+        e[4] = 0x05;
+        StoreLE32(e + 8, 2048);
+        StoreLE32(e + 12, 8192);
+        mbr[510] = 0x55;
+        mbr[511] = 0xAA;
+        unsigned char ebr[512] = {};
+        unsigned char* data = ebr + 446;
+        data[4] = 0x06;
+        StoreLE32(data + 8, 63);
+        StoreLE32(data + 12, 1000);
+        unsigned char* link = ebr + 446 + 16;
+        link[4] = 0x05;
+        StoreLE32(link + 8, 0); // the next record is this one again
+        StoreLE32(link + 12, 2000);
+        ebr[510] = 0x55;
+        ebr[511] = 0xAA;
+        const int fd = open(images.Path(0).c_str(), O_WRONLY);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(pwrite(fd, mbr, sizeof(mbr), 0), 512);
+        ASSERT_EQ(pwrite(fd, ebr, sizeof(ebr), 2048 * 512), 512);
+        close(fd);
+    }
+    ASSERT_EQ(Vessmar()->Refresh(0), 0u);
+    const std::vector<IManagerItem*> disks = Disks();
+    ASSERT_EQ(disks.size(), 1u);
+    unsigned logicals = 0;
+    for (IManagerItem* item : Items(PartitionsOf(disks[0]))) {
+        IPartitionEntry* entry = EntryOf(item);
+        if (entry->GetPartitionType() == 0x06) {
+            ++logicals;
+            EXPECT_EQ(entry->GetStartSector(), 2048u + 63);
+            EXPECT_EQ(entry->GetHiddenSectors(), 63u);
+        }
+    }
+    EXPECT_EQ(logicals, 1u) << "each record is read once";
+    EXPECT_TRUE(PartitionsOf(disks[0])->IsBadDisk()) << "a looping chain is no table to edit";
+}
