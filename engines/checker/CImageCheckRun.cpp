@@ -40,7 +40,8 @@ void CImageCheck::CheckThread()
 
 unsigned long CImageCheck::CheckCDFull()
 {
-    if (container_ == nullptr)
+    // Nothing to open before a set was loaded: the run was never prepared.
+    if (container_ == nullptr || !setLoaded_)
         return CheckResult::RunNotPrepared;
     unsigned long rc = OpenFile(currentFile_);
     if (rc != 0)

@@ -191,6 +191,10 @@ TEST(CheckerRun, NothingChosenOrAddedIsRefusedByTheRun)
     ASSERT_EQ(0u, c.check->SetImgInfo(nullptr, &path[0]));
     ASSERT_EQ(0u, c.check->AddCheck(&c.fake->volumes[0]));
     EXPECT_EQ(0x02DEA005u, c.Run().Result) << "no version chosen";
+
+    FakeChecker fresh(FakeCofran::OneVolumeSet(kFolder, 1, {1}));
+    ASSERT_EQ(0u, fresh.check->AddCheck(&fresh.fake->volumes[0]));
+    EXPECT_EQ(0x02DEA005u, fresh.Run().Result) << "no set loaded";
 }
 
 // Which volumes get the bitmap comparison. The fake container serves no sectors, so
