@@ -144,6 +144,8 @@ bool CPartitionLayout::Place(uint64_t first, uint64_t last, bool primary, Placem
         if (region.insideExtended || !FreeSlot(p.slot))
             return false;
         p.start = first == 0 ? track_ : first;
+        if (p.start <= track_)
+            p.slotStart = 0; // the first track belongs to the partition that starts in it
     } else {
         p.start = first + track_;
         if (region.insideExtended) {
@@ -160,7 +162,8 @@ bool CPartitionLayout::Place(uint64_t first, uint64_t last, bool primary, Placem
                     return false;
             }
         } else {
-            if (table_.extended.present || !FreeSlot(out.extended.slot))
+            // Sector 0 holds the master boot record: no extended partition starts there.
+            if (first == 0 || table_.extended.present || !FreeSlot(out.extended.slot))
                 return false;
             out.createsExtended = true;
             out.extended.present = true;

@@ -146,6 +146,13 @@ TEST(PartitionLayout, FirstPartitionsOfAnEmptyDisk)
     EXPECT_EQ(primary.partition.start, T) << "a slot from sector 0 begins after the first track";
     EXPECT_EQ(primary.partition.count, 2 * C - T);
 
+    Placement atZero;
+    EXPECT_FALSE(layout.Place(0, 2 * C - 1, false, atZero)) << "an extended partition over the master boot record";
+    Placement inFirstTrack;
+    ASSERT_TRUE(layout.Place(1, 2 * C - 1, true, inFirstTrack));
+    EXPECT_EQ(inFirstTrack.partition.start, 1u);
+    EXPECT_EQ(inFirstTrack.partition.slotStart, 0u);
+
     Placement logical;
     ASSERT_TRUE(layout.Place(2 * C, 4 * C - 1, false, logical));
     ASSERT_TRUE(logical.createsExtended);
