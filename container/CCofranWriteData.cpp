@@ -1,9 +1,11 @@
 // The writer's data path: cluster runs as blocks listed in index chunks, system
 // sectors as direct runs, and the volume's run index that points at both.
+#include <algorithm>
 #include <cstring>
 #include <new>
 
 #include "CCofran.h"
+#include "ChangeMask.h"
 #include "CofranResult.h"
 #include "crc64.h"
 
@@ -12,6 +14,7 @@ namespace {
 constexpr uint32_t kMaxBlockClusters = 512;
 constexpr uint32_t kMaxBlockBytes = 0x200000;
 constexpr unsigned long kMaxSectorCount = 0x3FFFFFFE;
+constexpr uint64_t kMaskPiece = 0x8000; // a change-mask bit stands for 32 KiB
 
 uint64_t Crc(const void* data, uint64_t length)
 {
@@ -178,19 +181,69 @@ unsigned long CCofran::WriteData(unsigned long firstCluster, const void* data, u
     const unsigned char* in = static_cast<const unsigned char*>(data);
     uint32_t first = static_cast<uint32_t>(firstCluster);
     uint32_t remaining = static_cast<uint32_t>(clusters);
+    ChangeMask mask(changeMask);
+    bool differed = false;
     while (remaining > 0) {
-        const uint32_t n = remaining >= limit ? limit - 1 : remaining;
+        uint32_t n = remaining >= limit ? limit - 1 : remaining;
+        uint32_t consumed = n; // clusters of this call that the new index entry covers
+        bool refer = false;    // the entry refers to stored data of the remembered block
+        _KS_BLOCK block;
+        const uint32_t w = lastBlock_.FirstCluster;
+        const uint32_t v = KSBlockClusters(lastBlock_);
+        if (changeMask != 0 && v != 0 && KSBlockStored(lastBlock_) != 0) {
+            if (first < w) {
+                n = consumed = std::min(n, w - first);
+            } else if (first == w) {
+                if (n < v)
+                    return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
+                n = consumed = v;
+                if (!differed && Crc(in, uint64_t(n) * clusterSize) == lastBlock_.Crc) {
+                    refer = true;
+                    block = lastBlock_;
+                    std::memset(&lastBlock_, 0, sizeof lastBlock_); // indexed once
+                } else {
+                    differed = true;
+                    uint64_t pieces = 0;
+                    if (!mask.NextRun(&pieces))
+                        pieces = UINT64_MAX; // the mask is used up: the rest of the block
+                    uint64_t cut = v;
+                    if (pieces != UINT64_MAX) {
+                        if (clusterSize > kMaskPiece) {
+                            if (pieces % (clusterSize / kMaskPiece) != 0)
+                                return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
+                            pieces /= clusterSize / kMaskPiece;
+                        } else {
+                            pieces *= kMaskPiece / clusterSize;
+                        }
+                        cut = std::min<uint64_t>(std::max<uint64_t>(pieces, 1), v);
+                    }
+                    n = consumed = static_cast<uint32_t>(cut);
+                    lastBlock_.FirstCluster += n;
+                    lastBlock_.CountSize = (v - n) | (KSBlockStored(lastBlock_) << KS_BLOCK_SIZE_SHIFT);
+                }
+            } else if (first - w < v) {
+                return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT); // inside the remembered block
+            } else {
+                // Past the remembered block: index it again as it is, then go on.
+                refer = true;
+                block = lastBlock_;
+                consumed = 0;
+                std::memset(&lastBlock_, 0, sizeof lastBlock_);
+            }
+        }
+        const uint32_t entryFirst = refer ? block.FirstCluster : first;
+        const uint32_t entryCount = refer ? KSBlockClusters(block) : n;
         // Widen the open run-index entry over the new clusters.
         if (openEntry_.First == KS_RUN_OPEN_CLUSTER && (openEntry_.Length & KS_RUN_LENGTH_MASK) == 0) {
-            openEntry_.First = first;
-            openEntry_.Length = n;
+            openEntry_.First = entryFirst;
+            openEntry_.Length = entryCount;
         } else {
             uint64_t start = openEntry_.First;
             uint64_t end = start + (openEntry_.Length & KS_RUN_LENGTH_MASK);
-            if (first < start)
-                start = first;
-            if (end < uint64_t(first) + n)
-                end = uint64_t(first) + n;
+            if (entryFirst < start)
+                start = entryFirst;
+            if (end < uint64_t(entryFirst) + entryCount)
+                end = uint64_t(entryFirst) + entryCount;
             const uint64_t length = end - start;
             openEntry_.First = static_cast<uint32_t>(start);
             openEntry_.Length = static_cast<uint32_t>(length > KS_RUN_LENGTH_MASK ? uint64_t(KS_RUN_LENGTH_MASK) : length);
@@ -198,18 +251,19 @@ unsigned long CCofran::WriteData(unsigned long firstCluster, const void* data, u
         if (chunkUsed_ == 0)
             chunkUsed_ = KS_INDX_HEAD_SIZE;
 
-        _KS_BLOCK block;
-        block.FirstCluster = first;
-        block.Offset = StreamPosition();
-        block.Crc = Crc(in, uint64_t(n) * clusterSize);
-        uint32_t stored = 0;
-        const unsigned long rc = WriteBlob(KS_GROUP_DATA, in, static_cast<uint32_t>(n * clusterSize), &stored);
-        if (KSFailed(rc)) {
-            if (chunkUsed_ == KS_INDX_HEAD_SIZE)
-                chunkUsed_ = 0;
-            return rc;
+        if (!refer) {
+            block.FirstCluster = first;
+            block.Offset = StreamPosition();
+            block.Crc = Crc(in, uint64_t(n) * clusterSize);
+            uint32_t stored = 0;
+            const unsigned long rc = WriteBlob(KS_GROUP_DATA, in, static_cast<uint32_t>(n * clusterSize), &stored);
+            if (KSFailed(rc)) {
+                if (chunkUsed_ == KS_INDX_HEAD_SIZE)
+                    chunkUsed_ = 0;
+                return rc;
+            }
+            block.CountSize = n | (stored << KS_BLOCK_SIZE_SHIFT);
         }
-        block.CountSize = n | (stored << KS_BLOCK_SIZE_SHIFT);
         KSBlockToBytes(block, chunk_.data() + chunkUsed_);
         chunkUsed_ += KS_BLOCK_SIZE;
         if (KS_INDEX_CHUNK_SIZE - chunkUsed_ < KS_BLOCK_SIZE) {
@@ -221,9 +275,11 @@ unsigned long CCofran::WriteData(unsigned long firstCluster, const void* data, u
             if (KSFailed(closed))
                 return closed;
         }
-        first += n;
-        in += uint64_t(n) * clusterSize;
-        remaining -= n;
+        first += consumed;
+        in += uint64_t(consumed) * clusterSize;
+        remaining -= consumed;
     }
+    if (differed)
+        lastBlock_.CountSize &= ~uint32_t(KS_BLOCK_COUNT_MASK);
     return 0;
 }
