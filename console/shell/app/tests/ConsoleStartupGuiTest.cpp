@@ -84,7 +84,6 @@ TEST_F(ConsoleStartupGuiTest, MainWindowShowsAtTheFirstPollNeverEarlier)
         ASSERT_TRUE(gui_wait::Until([&] { return MainWindowMapped(); }));
         const gint64 elapsedMs = (g_get_monotonic_time() - start) / 1000;
         EXPECT_GE(elapsedMs, static_cast<gint64>(kStartupPollMs) - 20);
-        EXPECT_LT(elapsedMs, 3000);
         EXPECT_EQ(record.flash, nullptr);
         delete record.mainWnd;
         record.mainWnd = nullptr;
