@@ -23,6 +23,20 @@ unsigned long CopyTerminated(To* destination, unsigned long count, const From* s
     return 0;
 }
 
+// One wide character as one UTF-16 unit. Where wchar_t is itself a 2-byte unit
+// (Windows) it passes unchanged; where it is wider, a character beyond one unit is
+// not split into a surrogate pair but becomes U+FFFD rather than its low 16 bits,
+// which would be a different character or even an early terminator. A template, so
+// that only the branch for the platform's width is compiled.
+template <typename WideChar>
+char16_t ToUtf16Unit(WideChar c)
+{
+    if constexpr (sizeof(WideChar) > sizeof(char16_t))
+        return c >= 0 && c <= 0xFFFF ? static_cast<char16_t>(c) : kReplacementCharacter;
+    else
+        return static_cast<char16_t>(c);
+}
+
 wchar_t FoldAscii(wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
 
 } // namespace
@@ -34,12 +48,7 @@ unsigned long UINT16towcs(wchar_t* destination, unsigned long count, const char1
 
 unsigned long wcstoUINT16(char16_t* destination, unsigned long count, const wchar_t* source)
 {
-    // A character beyond one UTF-16 unit is not split into a surrogate pair; it
-    // becomes U+FFFD rather than its low 16 bits, which would be a different
-    // character or even an early terminator.
-    return CopyTerminated(destination, count, source, [](wchar_t c) {
-        return c >= 0 && c <= 0xFFFF ? static_cast<char16_t>(c) : kReplacementCharacter;
-    });
+    return CopyTerminated(destination, count, source, [](wchar_t c) { return ToUtf16Unit(c); });
 }
 
 int CompareWchar(wchar_t a, wchar_t b)
