@@ -90,6 +90,23 @@ TEST_F(ConsoleStartupGuiTest, MainWindowShowsAtTheFirstPollNeverEarlier)
     }
 }
 
+TEST_F(ConsoleStartupGuiTest, SplashAnimatesOnlyWhileShownAndStopsBeforeItGoes)
+{
+    CFlashDlg* flash = new CFlashDlg(nullptr);
+    gui_wait::Until([] { return false; }, 3 * static_cast<int>(CFlashDlg::kTickMs));
+    EXPECT_FALSE(flash->IsAnimating());
+    EXPECT_EQ(flash->GetFraction(), 0.0);
+    flash->ShowDlg();
+    EXPECT_TRUE(flash->IsAnimating());
+    ASSERT_TRUE(gui_wait::Until([&] { return flash->GetFraction() >= 0.3; }));
+    GtkWidget* window = flash->GetWindow();
+    g_object_add_weak_pointer(G_OBJECT(window), reinterpret_cast<gpointer*>(&window));
+    flash->DestroyDlg();
+    EXPECT_EQ(window, nullptr);
+    // A tick left behind would touch the deleted splash (and the sanitizer would say so).
+    gui_wait::Until([] { return false; }, 3 * static_cast<int>(CFlashDlg::kTickMs));
+}
+
 TEST_F(ConsoleStartupGuiTest, WindowManagerCannotCloseTheSplash)
 {
     BeginConsoleStartup(record, HeldStarter);
