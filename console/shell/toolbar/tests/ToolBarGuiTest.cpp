@@ -169,3 +169,21 @@ TEST_F(ToolBarGuiTest, HelpStartsTheViewerWithItsTopicAndEndsThePreviousOne)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ToolBarGuiTest, TipAndStatusTextsLongerThanTheirArraysAreCut)
+{
+    CToolBarButton& button = toolbar->Button(kTbClone);
+    const std::string longText(5000, 't');
+    button.SetTip(longText.c_str());
+    button.SetStatusText(longText.c_str());
+    EXPECT_EQ(std::string(button.GetTip()), longText.substr(0, CToolBarButton::kTextCapacity - 1));
+    EXPECT_EQ(std::string(button.GetStatusText()), longText.substr(0, CToolBarButton::kTextCapacity - 1));
+    button.SetTip("Clone a disk");
+    button.SetStatusText(nullptr);
+    EXPECT_STREQ(button.GetTip(), "Clone a disk");
+    EXPECT_STREQ(button.GetStatusText(), "");
+}
+
+} // namespace
