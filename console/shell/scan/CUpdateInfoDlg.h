@@ -18,6 +18,7 @@ public:
     void DestroyDlg();
 
     GtkWidget* GetDialog() const { return m_dialog; }
+    GtkWidget* GetPicture() const { return m_picture; }
 
     static constexpr guint kTickMs = 200;
     static constexpr const char* kTitle = "Zendrel Kivra Backup";

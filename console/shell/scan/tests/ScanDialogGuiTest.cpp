@@ -4,6 +4,7 @@
 #include "GuiTest.h"
 #include "GuiWait.h"
 #include "ModalDialogAnswerer.h"
+#include "PixelSnapshot.h"
 #include "VessmarRescan.h"
 
 #include <gdk/gdkkeysyms.h>
@@ -49,6 +50,10 @@ void TryToEnd(GtkDialog* dialog)
 
 struct Probe {
     GtkWidget* dialog = nullptr;
+    GtkWidget* picture = nullptr;
+    int trailPixels = 0;
+    int blockPixels = 0;
+    int bandRow = 0;
     bool stillUpAfterRefusals = false;
     gint64 letAt = 0;
 };
@@ -57,6 +62,15 @@ gboolean CheckThenLet(gpointer data)
 {
     Probe* probe = static_cast<Probe*>(data);
     probe->stillUpAfterRefusals = ModalDialogAnswerer::FindModalDialog() == GTK_DIALOG(probe->dialog);
+    if (probe->stillUpAfterRefusals) {
+        // The moving block and its trail, in their band above the picture's bottom.
+        const PixelSnapshot shot = PixelSnapshot::OfWidget(probe->picture);
+        probe->bandRow = shot.Height() - 9;
+        for (int x = 0; x < shot.Width(); ++x) {
+            probe->trailPixels += shot.At(x, probe->bandRow) == 0x7BAAFF;
+            probe->blockPixels += shot.At(x, probe->bandRow) == 0xE0EBFF;
+        }
+    }
     probe->letAt = g_get_monotonic_time();
     g_module.Let();
     return FALSE;
@@ -70,6 +84,7 @@ TEST_F(ScanDialogGuiTest, RefusesEscapeAndCloseAndEndsAfterRefreshReturns)
     Probe probe;
     CUpdateInfoDlg scan(nullptr);
     probe.dialog = scan.GetDialog();
+    probe.picture = scan.GetPicture();
     ModalDialogAnswerer refusals(
         [&](GtkDialog* dialog) {
             EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(dialog)), CUpdateInfoDlg::kTitle);
@@ -83,6 +98,8 @@ TEST_F(ScanDialogGuiTest, RefusesEscapeAndCloseAndEndsAfterRefreshReturns)
 
     EXPECT_TRUE(refusals.Answered());
     EXPECT_TRUE(probe.stillUpAfterRefusals);
+    EXPECT_GE(probe.trailPixels, 7) << "row " << probe.bandRow;
+    EXPECT_GE(probe.blockPixels, 1) << "row " << probe.bandRow;
     ASSERT_NE(probe.letAt, 0) << "the dialog ended before Refresh returned";
     EXPECT_EQ(g_module.refreshCalls, callsBefore + 1);
     EXPECT_EQ(g_module.lastFlags, 0u);
