@@ -72,6 +72,74 @@ TEST_F(BaseDialogGuiTest, AFourthButtonIsShownButNotCounted)
     dialog.DestoryDlg();
 }
 
+// A dialog that puts its only button at the right edge, as derived dialogs may.
+class RightEdgeDialog : public CBaseDialog {
+public:
+    explicit RightEdgeDialog(bool rightEdge) : CBaseDialog(nullptr, "One button", 400, 120)
+    {
+        m_singleButtonAtRightEdge = rightEdge;
+        AddButton("_Close", DLG_RESULT_CANCEL);
+    }
+};
+
+TEST_F(BaseDialogGuiTest, ASingleButtonSitsInTheMiddleOrAtTheRightEdge)
+{
+    struct {
+        bool rightEdge;
+        int x;
+    } cases[] = {{false, 400 / 2 - 43}, {true, 400 - 100}};
+    for (const auto& c : cases) {
+        RightEdgeDialog dialog(c.rightEdge);
+        const Placed p = RunAndMeasure(dialog);
+        ASSERT_EQ(p.width, 400);
+        EXPECT_EQ(p.x, std::vector<int>{c.x}) << "right edge " << c.rightEdge;
+        dialog.DestoryDlg();
+    }
+}
+
+TEST_F(BaseDialogGuiTest, ButtonOperationsReachTheirButtons)
+{
+    CBaseDialog dialog(nullptr, "Operations", 400, 120);
+    EXPECT_STREQ(dialog.GetHelpName(), "UnKnow");
+    EXPECT_EQ(dialog.GetDefaultBtn(), nullptr);
+    dialog.AddButton("_Details", static_cast<DLG_RESULT>(6));
+    dialog.AddButton("_Yes", DLG_RESULT_OK);
+    dialog.AddButton("_No", DLG_RESULT_CANCEL);
+    GtkDialog* widget = GTK_DIALOG(dialog.GetDialog());
+    GtkWindow* window = GTK_WINDOW(widget);
+
+    // The extra button is what GetDefaultBtn names; it ends the dialog with nothing.
+    ASSERT_NE(dialog.GetDefaultBtn(), nullptr);
+    EXPECT_EQ(dialog.GetDefaultBtn(), dialog.GetButtonWidget(0));
+    EXPECT_EQ(gtk_dialog_get_response_for_widget(widget, dialog.GetDefaultBtn()), GTK_RESPONSE_NONE);
+    EXPECT_EQ(gtk_dialog_get_response_for_widget(widget, dialog.GetButtonWidget(1)), DLG_RESULT_OK);
+    EXPECT_EQ(gtk_dialog_get_response_for_widget(widget, dialog.GetButtonWidget(2)), DLG_RESULT_CANCEL);
+
+    // The reject button took the focus when it was added; SetButtonFocus moves it,
+    // and a position with no button leaves it where it is.
+    EXPECT_EQ(gtk_window_get_focus(window), dialog.GetButtonWidget(2));
+    dialog.SetButtonFocus(1);
+    EXPECT_EQ(gtk_window_get_focus(window), dialog.GetButtonWidget(1));
+    dialog.SetButtonFocus(3);
+    EXPECT_EQ(gtk_window_get_focus(window), dialog.GetButtonWidget(1));
+
+    dialog.SetButtonLabel(1, "_Restore");
+    dialog.SetButtonLabel(3, "_Nowhere");
+    EXPECT_STREQ(gtk_button_get_label(GTK_BUTTON(dialog.GetButtonWidget(1))), "_Restore");
+    EXPECT_STREQ(gtk_button_get_label(GTK_BUTTON(dialog.GetButtonWidget(2))), "_No");
+
+    // On screen, Enter presses the button that was given the focus.
+    GtkWidget* focusedAtRun = nullptr;
+    ModalDialogAnswerer answerer([&](GtkDialog* d) {
+        focusedAtRun = gtk_window_get_focus(GTK_WINDOW(d));
+        ModalDialogAnswerer::TapKey(GDK_Return)(d);
+    });
+    EXPECT_EQ(dialog.RunDlg(), DLG_RESULT_OK);
+    EXPECT_EQ(focusedAtRun, dialog.GetButtonWidget(1));
+    EXPECT_FALSE(answerer.TimedOut());
+    dialog.DestoryDlg();
+}
+
 class SwallowEscape : public CBaseDialog {
 public:
     SwallowEscape() : CBaseDialog(nullptr, "Keys", 300, 100) { AddButton("_OK", DLG_RESULT_OK); }

@@ -58,6 +58,37 @@ TEST_F(ButtonGuiTest, DrawsItsFrameAndHoverHighlight)
     EXPECT_EQ(hover.At(10, 0), kFrameEdge);
 }
 
+TEST_F(ButtonGuiTest, SizeAndBackgroundPictures)
+{
+    struct {
+        int width, height;
+        int wantWidth, wantHeight;
+    } sizes[] = {{90, -1, 90, 24}, {-1, 30, 68, 30}, {-1, -1, 68, 24}};
+    for (const auto& s : sizes) {
+        button->SetSize(s.width, s.height);
+        int w = 0, h = 0;
+        gtk_widget_get_size_request(Widget(), &w, &h);
+        EXPECT_EQ(w, s.wantWidth) << s.width << " x " << s.height;
+        EXPECT_EQ(h, s.wantHeight) << s.width << " x " << s.height;
+    }
+
+    // btn_normal behind the normal, hover and selected states; btn_down behind the
+    // held and the insensitive ones.
+    GtkStyle* style = gtk_widget_get_style(Widget());
+    GdkPixmap* normal = style->bg_pixmap[GTK_STATE_NORMAL];
+    GdkPixmap* down = style->bg_pixmap[GTK_STATE_ACTIVE];
+    ASSERT_NE(normal, nullptr);
+    ASSERT_NE(down, nullptr);
+    EXPECT_NE(normal, down);
+    EXPECT_EQ(style->bg_pixmap[GTK_STATE_PRELIGHT], normal);
+    EXPECT_EQ(style->bg_pixmap[GTK_STATE_SELECTED], normal);
+    EXPECT_EQ(style->bg_pixmap[GTK_STATE_INSENSITIVE], down);
+    int w = 0, h = 0;
+    gdk_drawable_get_size(normal, &w, &h);
+    EXPECT_EQ(w, CButtonPlus::kDefaultWidth);
+    EXPECT_EQ(h, CButtonPlus::kDefaultHeight);
+}
+
 TEST_F(ButtonGuiTest, PressLeaveAndReleaseOutsideGivesNormalAndNoClick)
 {
     gui_events::MovePointer(gui_events::CentreOf(Widget()));

@@ -91,4 +91,36 @@ TEST_F(GdkPrimitivesGuiTest, TinyFrameLeavesTheRestOfTheDrawableAlone)
     EXPECT_EQ(real.Count(kBackground), kW * kH - 4);
 }
 
+TEST_F(GdkPrimitivesGuiTest, ScrollBarStyleSetsThreeBackgrounds)
+{
+    GtkWidget* plain = gtk_vscrollbar_new(nullptr);
+    GtkWidget* styled = gtk_vscrollbar_new(nullptr);
+    g_object_ref_sink(plain);
+    g_object_ref_sink(styled);
+    SetScrollBarStyle(styled);
+    const GtkStyle* before = gtk_widget_get_style(plain);
+    const GtkStyle* after = gtk_widget_get_style(styled);
+    struct {
+        GtkStateType state;
+        guint16 red, green, blue;
+    } cases[] = {
+        {GTK_STATE_NORMAL, 0xE9E9, 0xE6E6, 0xD1D1},
+        {GTK_STATE_ACTIVE, 0xFAFA, 0xFAFA, 0xF5F5},
+        {GTK_STATE_PRELIGHT, 0xE3E3, 0xE0E0, 0xC6C6},
+    };
+    for (const auto& c : cases) {
+        const GdkColor& bg = after->bg[c.state];
+        EXPECT_EQ(bg.red, c.red) << c.state;
+        EXPECT_EQ(bg.green, c.green) << c.state;
+        EXPECT_EQ(bg.blue, c.blue) << c.state;
+    }
+    // The other states and colours stay the widget's own.
+    EXPECT_TRUE(gdk_color_equal(&after->bg[GTK_STATE_SELECTED], &before->bg[GTK_STATE_SELECTED]));
+    EXPECT_TRUE(gdk_color_equal(&after->fg[GTK_STATE_NORMAL], &before->fg[GTK_STATE_NORMAL]));
+    gtk_widget_destroy(plain);
+    gtk_widget_destroy(styled);
+    g_object_unref(plain);
+    g_object_unref(styled);
+}
+
 } // namespace
