@@ -201,7 +201,8 @@ unsigned long CCofran::BeginBackup(const wchar_t* path, unsigned long mode, cons
         }
     } else {
         // A new set, or a new version appended to a complete one.
-        if (wtail_.EndState == KS_TAIL_SET_COMPLETE) {
+        const bool appending = wtail_.EndState == KS_TAIL_SET_COMPLETE;
+        if (appending) {
             ++whead_.FileNumber;
             ++whead_.VersionIndex;
         }
@@ -228,6 +229,12 @@ unsigned long CCofran::BeginBackup(const wchar_t* path, unsigned long mode, cons
         v.FirstFile = whead_.FileNumber;
         v.FileCount = 1;
         v.Flags = whead_.Flags;
+        // A version appended with use 1 or 2 builds on the versions before it (its
+        // blocks may refer to their data): its chain bit says they are needed.
+        if (appending && use == 1)
+            v.Flags |= KS_VERSION_NEEDS_OLDER_1;
+        else if (appending && use == 2)
+            v.Flags |= KS_VERSION_NEEDS_OLDER_2;
         v.LabelIndex = static_cast<uint32_t>(labels_.size()) - 1; // 0xFFFFFFFF without labels
         v.DiscCount = discSet ? 1 : 0;
         v.Time = whead_.Time;

@@ -54,6 +54,13 @@ enum : uint32_t {
     KS_FLAG_CHAIN = 0xC000,          // version chain bits: set = older versions are needed
 };
 
+// Chain bits the writer puts into the version record (never into a head) of a
+// version appended with BeginBackup use 1 or use 2.
+enum : uint32_t {
+    KS_VERSION_NEEDS_OLDER_1 = 0x4000,
+    KS_VERSION_NEEDS_OLDER_2 = 0x8000,
+};
+
 // The four blob groups; a group's compress bit is (1 << group), its encrypt bit
 // (0x10 << group).
 enum KSBlobGroup : uint32_t {

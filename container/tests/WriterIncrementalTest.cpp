@@ -102,6 +102,29 @@ TEST(WriterIncremental, UnchangedBlocksAreReferredToAndChangedOnesCutByTheMask)
     KSVolumeFromBytes(vols.data(), vol);
     KSRindHeadFromBytes(f.bytes.data() + f.FilePos(vol.RunIndexOffset), h);
     EXPECT_EQ(48u, h.FirstMaskedEntry);
+
+    // The new version needs the one before it, and reads whole across both files.
+    CofranPtr r;
+    ASSERT_EQ(0u, r->OpenCofran(next, KS_OPEN_RANDOM, nullptr, 0));
+    _KS_IMG_FILE_INFO info;
+    ASSERT_EQ(0u, r->GetCofranInfo(&info));
+    EXPECT_EQ(2u, info.NeededFiles);
+    _KS_VERSION versions[2];
+    ASSERT_EQ(0u, r->GetBackupVer(versions, 2));
+    EXPECT_EQ(0u, versions[0].Flags & KS_FLAG_CHAIN);
+    EXPECT_EQ(KS_VERSION_NEEDS_OLDER_1, versions[1].Flags & KS_FLAG_CHAIN);
+    ASSERT_EQ(0u, r->GetVolumes(&vol, 1));
+    ASSERT_EQ(0u, r->OpenVolume(&vol));
+    std::vector<unsigned char> all(310 * 4096);
+    for (uint32_t at = 0; at < 310;) {
+        unsigned long got = 0;
+        ASSERT_EQ(0u, r->ReadData(at, all.data() + at * 4096, 310 - at, &got)) << at;
+        at += got;
+    }
+    EXPECT_EQ(0, memcmp(p.a.data(), all.data(), 100 * 4096));
+    EXPECT_EQ(0, memcmp(changed.data(), all.data() + 100 * 4096, 100 * 4096));
+    EXPECT_EQ(0, memcmp(p.c.data(), all.data() + 200 * 4096, 100 * 4096));
+    EXPECT_EQ(0, memcmp(tail.data(), all.data() + 300 * 4096, 10 * 4096));
 }
 
 TEST(WriterIncremental, AnyMaskEndsAndCoversTheWholeRun)
