@@ -65,7 +65,9 @@ bool CWorkingBitmap::CopyOut(void* destination, uint64_t firstBit, uint64_t bitC
     if (destination == nullptr || bytes_.empty() || firstBit % 8 != 0 || firstBit / 8 >= bytes_.size())
         return false;
     const uint64_t firstByte = firstBit / 8;
-    const uint64_t bytes = std::min<uint64_t>((bitCount + 7) / 8, bytes_.size() - firstByte);
+    // Rounded up without overflow, so that a count of "everything" copies everything.
+    const uint64_t wanted = bitCount / 8 + (bitCount % 8 != 0 ? 1 : 0);
+    const uint64_t bytes = std::min<uint64_t>(wanted, bytes_.size() - firstByte);
     if (bytes != 0)
         std::memcpy(destination, bytes_.data() + firstByte, static_cast<size_t>(bytes));
     return true;

@@ -184,6 +184,18 @@ TEST_P(ReaderFixtureTest, GetBitMapReadsFromAnyByte)
     EXPECT_EQ(untouched, std::vector<unsigned char>(4, 0xAA));
 }
 
+TEST_P(ReaderFixtureTest, InitialisingAgainStartsOver)
+{
+    const std::vector<unsigned char> fresh = ReaderBitmap(reader_);
+    ASSERT_EQ(reader_->WalkThroughVolume(nullptr), 0u);
+    ASSERT_EQ(reader_->WriteSpecialInfo(), 0u);
+    ASSERT_NE(ReaderBitmap(reader_), fresh);
+    ASSERT_EQ(reader_->InitFileSystem(VolumeImage::Read, VolumeImage::Write, &image_), 0u);
+    EXPECT_EQ(ReaderBitmap(reader_), fresh);
+    EXPECT_EQ(reader_->CheckFileSystem(), 0u);
+    ASSERT_EQ(reader_->WalkThroughVolume(nullptr), 0u) << "the root lookup reads the volume again";
+}
+
 INSTANTIATE_TEST_SUITE_P(Fixtures, ReaderFixtureTest, ::testing::ValuesIn(kNtfsFixtures),
                          [](const ::testing::TestParamInfo<NtfsFixture>& info) {
                              std::string name = info.param.image;

@@ -59,6 +59,7 @@ TEST(WorkingBitmap, CopyOutBoundsTheCopy)
         {"from the second byte", 8, 16, true, {0xFF, 0xFF, 0xAA}},
         {"count rounded up to whole bytes", 0, 9, true, {0xFF, 0xFF, 0xAA, 0xAA}},
         {"count past the end copies to the end", 16, 1000, true, {0xFF, 0x1F, 0xAA, 0xAA}},
+        {"the largest count copies to the end", 0, UINT64_MAX, true, {0xFF, 0xFF, 0xFF, 0x1F}},
         {"first bit not a multiple of 8", 4, 8, false, {0xAA, 0xAA, 0xAA, 0xAA}},
         {"first bit at the end", 32, 8, false, {0xAA, 0xAA, 0xAA, 0xAA}},
         {"first bit far past the end", 1ull << 40, 8, false, {0xAA, 0xAA, 0xAA, 0xAA}},
