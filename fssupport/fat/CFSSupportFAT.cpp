@@ -185,10 +185,12 @@ unsigned long CFSSupportFAT::CheckFileSystem()
         return FatResult::CheckFailed;
 
     // Entry 0 repeats the media byte with every higher bit set, whatever the media
-    // byte is. Entry 1 is an end-of-chain value; on FAT16 and FAT32 its two top bits
-    // record an unclean shutdown or a disk error and may be clear.
+    // byte is; it is compared as stored, since media bytes from 0xF8 up fall in the
+    // end-of-chain range that Entry folds. Entry 1 is an end-of-chain value; on FAT16
+    // and FAT32 its two top bits record an unclean shutdown or a disk error and may
+    // be clear.
     const uint32_t mask = fat_.ValueMask();
-    if ((fat_.Entry(0) & mask) != ((mask & ~0xFFu) | boot_->MediaByte()))
+    if ((fat_.StoredEntry(0) & mask) != ((mask & ~0xFFu) | boot_->MediaByte()))
         return FatResult::CheckFailed;
     uint32_t entry1 = fat_.Entry(1);
     if (kind_ == KS_FS_FAT16)

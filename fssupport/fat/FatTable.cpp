@@ -90,6 +90,25 @@ uint32_t FatTable::Entry(uint32_t cluster) const
     }
 }
 
+uint32_t FatTable::StoredEntry(uint32_t cluster) const
+{
+    switch (kind_) {
+    case KS_FS_FAT12: {
+        const uint64_t offset = static_cast<uint64_t>(cluster) * 3 / 2;
+        if (offset + 2 > bytes_.size())
+            return 0;
+        const uint16_t word = LoadLE16(&bytes_[offset]);
+        return (cluster & 1) ? (word >> 4) : (word & 0xFFF);
+    }
+    case KS_FS_FAT16: {
+        const uint64_t offset = static_cast<uint64_t>(cluster) * 2;
+        return offset + 2 > bytes_.size() ? 0 : LoadLE16(&bytes_[offset]);
+    }
+    default:
+        return Entry(cluster);
+    }
+}
+
 unsigned long FatTable::SetEntry(uint32_t cluster, uint32_t value)
 {
     switch (kind_) {

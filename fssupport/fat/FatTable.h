@@ -27,6 +27,9 @@ public:
     // The entry of cluster k. FAT12/16 values from their end-of-chain range on read
     // as kEndOfChain; FAT32 values come as stored, all 32 bits.
     uint32_t Entry(uint32_t cluster) const;
+    // The entry's bits as the volume stores them (12, 16 or 32), without the
+    // end-of-chain folding of Entry; 0 outside the buffer.
+    uint32_t StoredEntry(uint32_t cluster) const;
     unsigned long SetEntry(uint32_t cluster, uint32_t value);
 
     bool IsEndOfChain(uint32_t value) const { return IsEndOfChain(kind_, value); }

@@ -142,6 +142,10 @@ TEST(CFSSupportFAT, ReservedEntriesFollowTheMediaByte)
         {12, 0xF0, 0xFF0, 0xFFF, 0},
         {16, 0xF0, 0xFFF0, 0xFFFF, 0},
         {32, 0xF0, 0x0FFFFFF0, 0x0FFFFFFF, 0},
+        {12, 0xF9, 0xFF9, 0xFFF, 0},               // media bytes above 0xF8 lie in the
+        {16, 0xFA, 0xFFFA, 0xFFFF, 0},             // end-of-chain range of the entry
+        {12, 0xFF, 0xFFF, 0xFFF, 0},
+        {16, 0xF9, 0xFFF8, 0xFFFF, FatResult::CheckFailed},
         {16, 0xF8, 0xFFF8, 0x7FFF, 0},             // marked not cleanly unmounted
         {32, 0xF8, 0x0FFFFFF8, 0x03FFFFFF, 0},     // not clean, disk error seen
         {32, 0xF8, 0xFFFFFFF8, 0xFFFFFFFF, 0},     // reserved top bits set

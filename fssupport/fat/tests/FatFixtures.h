@@ -34,6 +34,7 @@ inline const std::vector<FatFixture>& AllFatFixtures()
 {
     static const std::vector<FatFixture> fixtures = {
         {"fat/fat12.sh", "fat12.img", false, KS_FS_FAT12, 4, 1, 2, 32},
+        {"fat/fat12-f9.sh", "fat12-f9.img", false, KS_FS_FAT12, 1, 1, 2, 14},
         {"fat/fat12-boundary.sh", "fat12-boundary.img", false, KS_FS_FAT12, 1, 1, 2, 32},
         {"fat/fat16-boundary.sh", "fat16-boundary.img", false, KS_FS_FAT16, 1, 1, 2, 32},
         {"fat/fat16-f0.sh", "fat16-f0.img", true, KS_FS_FAT16, 2, 4, 2, 64},
