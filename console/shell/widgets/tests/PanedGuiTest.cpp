@@ -57,7 +57,10 @@ TEST_F(PanedGuiTest, DraggingTheHandleMovesWidthBetweenThePanes)
 
     gtk_widget_destroy(window);
     // The event box is not packed anywhere by the control; its owner releases it.
-    gtk_widget_destroy(paned.GetEventBox());
+    // It is still floating: destroying alone would leave the floating reference.
+    GtkWidget* eventBox = g_object_ref_sink(paned.GetEventBox());
+    gtk_widget_destroy(eventBox);
+    g_object_unref(eventBox);
 }
 
 } // namespace
