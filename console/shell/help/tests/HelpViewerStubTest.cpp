@@ -68,10 +68,12 @@ protected:
     {
         const std::string path = dir + "/Help";
         std::ofstream out(path);
+        // The traps come before the start line: once a test has seen "start", a
+        // signal is always logged, never the shell's default death.
         out << "#!/bin/sh\n"
-            << "echo \"start $$ $# [$0] [$1]\" >> '" << log_ << "'\n"
             << "trap 'echo \"abrt $$\" >> \"" << log_ << "\"; exit 0' ABRT\n"
             << "trap 'exit 0' TERM\n"
+            << "echo \"start $$ $# [$0] [$1]\" >> '" << log_ << "'\n"
             << "while :; do sleep 0.05; done\n";
         out.close();
         ASSERT_EQ(chmod(path.c_str(), 0755), 0);
