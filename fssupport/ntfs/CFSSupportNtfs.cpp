@@ -11,7 +11,7 @@
 #include "NtfsResultCodes.h"
 
 namespace {
-// Metadata moves to the write callback in pieces of at most this many sectors
+// Metadata moves to the write callback in chunks of at most this many sectors
 // (10 MiB).
 constexpr uint64_t kCopySectors = 20480;
 constexpr uint64_t kSectorSize = 512;

@@ -155,14 +155,14 @@ unsigned long CFindFile::ReadIndexBlock(uint64_t blockNumber, std::vector<unsign
             lcn == NTFS_SPARSE_LCN)
             return KS_RESULT(KS_MODULE_FSSUPPORT, KS_KIND_FS_INCONSISTENT);
         const uint64_t inCluster = position % clusterBytes;
-        const uint64_t piece =
+        const uint64_t chunk =
             std::min<uint64_t>(static_cast<uint64_t>(clustersLeft) * clusterBytes - inCluster, blockSize_ - done);
         const uint64_t sector = volume_->GetSectorAddressFromLCN(static_cast<uint64_t>(lcn)) + inCluster / 512;
         const unsigned long result =
-            reader_->ReadSectors(sector, static_cast<unsigned long>(piece / 512), block.data() + done);
+            reader_->ReadSectors(sector, static_cast<unsigned long>(chunk / 512), block.data() + done);
         if (KSFailed(result))
             return result;
-        done += piece;
+        done += chunk;
     }
     return 0;
 }

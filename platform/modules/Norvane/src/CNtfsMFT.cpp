@@ -10,7 +10,7 @@
 
 namespace {
 // One read never moves more than this, whatever the caller asks.
-constexpr uint64_t kMaxPiece = 2147483647ull;
+constexpr uint64_t kMaxChunk = 2147483647ull;
 } // namespace
 
 void CNtfsMFT::Reset()
@@ -73,7 +73,7 @@ bool CNtfsMFT::ReadRunListData(const CNtfsRunList& runs, uint64_t offset, unsign
                                uint64_t length) const
 {
     CHardDriveIO* io = volume_.GetDriveIO();
-    if (io == nullptr || buffer == nullptr || length > kMaxPiece)
+    if (io == nullptr || buffer == nullptr || length > kMaxChunk)
         return false;
     const uint64_t sectorSize = CHardDriveIO::SECTOR_SIZE;
     const uint64_t clusterBytes = volume_.GetBytesPerCluster();
@@ -87,16 +87,16 @@ bool CNtfsMFT::ReadRunListData(const CNtfsRunList& runs, uint64_t offset, unsign
             return false;
         const uint64_t inCluster = position % clusterBytes;
         const uint64_t runBytesLeft = static_cast<uint64_t>(clustersLeft) * clusterBytes - inCluster;
-        const uint64_t piece = std::min(runBytesLeft, length - done);
+        const uint64_t chunk = std::min(runBytesLeft, length - done);
         if (lcn == NTFS_SPARSE_LCN) {
-            std::memset(buffer + done, 0, piece);
-            done += piece;
+            std::memset(buffer + done, 0, chunk);
+            done += chunk;
             continue;
         }
         const uint64_t byteOnVolume = static_cast<uint64_t>(lcn) * clusterBytes + inCluster;
         uint64_t sectorNumber = volume_.GetSectorAddressFromLCN(0) + byteOnVolume / sectorSize;
         uint64_t inSector = byteOnVolume % sectorSize;
-        uint64_t left = piece;
+        uint64_t left = chunk;
         // A leading partial sector through the one-sector buffer.
         if (inSector != 0) {
             if (!io->ReadSector(sector, static_cast<long long>(sectorNumber), 1))
