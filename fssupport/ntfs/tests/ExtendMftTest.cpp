@@ -5,6 +5,7 @@
 
 #include "CExtendMFT.h"
 #include "CHardDriveIO.h"
+#include "CRecordAttributeReader.h"
 #include "CVirtualDevice.h"
 #include "LittleEndian.h"
 #include "RecordBuilder.h"
@@ -65,6 +66,8 @@ public:
         Place(20, late.Build());
     }
 
+    const unsigned char* At(uint64_t lcn) const { return bytes_.data() + lcn * 512; }
+
     static unsigned long Read(void* context, unsigned long long first, unsigned long count, void* buffer)
     {
         SplitMftVolume* v = static_cast<SplitMftVolume*>(context);
@@ -122,6 +125,21 @@ TEST(ExtendMft, JoinsTheExtentsOfAnAttributeList)
     EXPECT_EQ(runs.GetRun(1).VCN, 32);
     EXPECT_EQ(mft.GetFileRecordCount(), 32u);
     EXPECT_EQ(mft.GetMftRecordList(), std::vector<uint64_t>{3});
+
+    // Read as an attribute of record 0, $MFT's data is joined from both records.
+    CRecordAttributeReader reader(&stack.io, &stack.volume, &stack.mft);
+    uint64_t size = 0;
+    ASSERT_TRUE(reader.GetAttributeSize(0, 0x80, u"", size));
+    EXPECT_EQ(size, 32u * 1024);
+    std::vector<unsigned char> record20(1024);
+    ASSERT_TRUE(reader.GetAttributeData(0, 0x80, u"", record20.data(), 20 * 1024, 1024));
+    EXPECT_EQ(std::memcmp(record20.data(), v.At(108), 1024), 0);
+    std::vector<unsigned char> across(700);
+    ASSERT_TRUE(reader.GetAttributeData(0, 0x80, u"", across.data(), 16 * 1024 - 300, 700))
+        << "a range across the two extents, starting and ending inside sectors";
+    EXPECT_EQ(std::memcmp(across.data(), v.At(4 + 31) + 212, 300), 0);
+    EXPECT_EQ(std::memcmp(across.data() + 300, v.At(100), 400), 0);
+    EXPECT_FALSE(reader.GetAttributeData(0, 0x80, u"", across.data(), 32 * 1024 - 100, 200)) << "past the end";
 }
 
 TEST(ExtendMft, RefusesExtentsThatDoNotFollowOn)
