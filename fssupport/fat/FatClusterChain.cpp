@@ -18,7 +18,7 @@ FatClusterChain::End FatClusterChain::Collect(const FatTable& fat, uint32_t clus
         if (clusters.size() >= maxClusters)
             return End::TooLong;
         clusters.push_back(cluster);
-        cluster = fat.Entry(cluster);
+        cluster = fat.NextCluster(cluster);
     }
 }
 
@@ -32,7 +32,7 @@ bool FatClusterChain::IsValid(const FatTable& fat, uint32_t clusterCount, uint32
         if (!InDataArea(cluster, clusterCount) || seen[cluster])
             return false;
         seen[cluster] = true;
-        cluster = fat.Entry(cluster);
+        cluster = fat.NextCluster(cluster);
     }
     return true;
 }

@@ -219,7 +219,7 @@ unsigned long FatDirectoryWalker::RemoveSystemFile(unsigned char* entries, size_
         entries[i * kEntryBytes] = kDeleted;
     uint32_t cluster = start;
     while (!fat_.IsEndOfChain(cluster)) {
-        const uint32_t next = fat_.Entry(cluster);
+        const uint32_t next = fat_.NextCluster(cluster);
         const unsigned long rc = fat_.SetEntry(cluster, 0);
         if (KSFailed(rc))
             return rc;

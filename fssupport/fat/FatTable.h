@@ -31,6 +31,9 @@ public:
     // end-of-chain folding of Entry; 0 outside the buffer.
     uint32_t StoredEntry(uint32_t cluster) const;
     unsigned long SetEntry(uint32_t cluster, uint32_t value);
+    // The cluster that follows cluster in its chain: the entry without the reserved
+    // top four bits of FAT32, which say nothing about the chain.
+    uint32_t NextCluster(uint32_t cluster) const { return Entry(cluster) & 0x0FFFFFFFu; }
 
     bool IsEndOfChain(uint32_t value) const { return IsEndOfChain(kind_, value); }
     static bool IsEndOfChain(unsigned long kind, uint32_t value);

@@ -454,3 +454,42 @@ TEST(CFSSupportFATTree, Fat32RootChainIsHandedOutAndLeftOutOfTheBitmap)
 }
 
 } // namespace
+
+TEST(CFSSupportFATTree, Fat32ChainsIgnoreTheReservedTopBitsOfTheirEntries)
+{
+    // The top four bits of a FAT32 entry are reserved: a chain goes on through the
+    // low 28 bits, and freeing a cluster keeps the top four as they were.
+    MemoryFatVolume volume(FatShape{32, 70000});
+    volume.SetFat(2, 0xA0000007);
+    volume.SetFat(7, 0x50000009);
+    volume.SetFat(9, 0x7FFFFFFF);
+    MemoryFatVolume::PutEntry(volume.RootSlot(0), "PAGEFILESYS", 0x20, 20, 4096);
+    volume.SetFat(20, 0x30000015);
+    volume.SetFat(21, 0xC000001E);
+    volume.SetFat(30, 0x1FFFFFF8);
+    ReaderPtr reader = NewReader();
+    ASSERT_EQ(Init(*reader, volume.image), 0ul);
+    for (uint32_t c : {20u, 21u, 30u})
+        EXPECT_TRUE(ClusterBit(*reader, c)) << c;
+    ASSERT_EQ(reader->WalkThroughVolume(nullptr), 0ul);
+    ASSERT_EQ(volume.image.writes.size(), 3u) << "the whole root chain goes out";
+    EXPECT_EQ(volume.image.writes[2].first, volume.firstDataSector + 7);
+    for (uint32_t c : {2u, 7u, 9u, 20u, 21u, 30u})
+        EXPECT_FALSE(ClusterBit(*reader, c)) << c;
+
+    volume.image.writes.clear();
+    ASSERT_EQ(reader->WriteSpecialInfo(), 0ul);
+    const uint64_t fatSector = volume.shape.reservedSectors;
+    bool fatSeen = false;
+    for (const auto& write : volume.image.writes) {
+        if (write.first > fatSector || write.first + write.data.size() / 512 <= fatSector)
+            continue;
+        fatSeen = true;
+        const unsigned char* fat = write.data.data() + (fatSector - write.first) * 512;
+        EXPECT_EQ(LoadLE32(fat + 20 * 4), 0x30000000u);
+        EXPECT_EQ(LoadLE32(fat + 21 * 4), 0xC0000000u);
+        EXPECT_EQ(LoadLE32(fat + 30 * 4), 0x10000000u);
+        EXPECT_EQ(LoadLE32(fat + 2 * 4), 0xA0000007u);
+    }
+    EXPECT_TRUE(fatSeen);
+}
