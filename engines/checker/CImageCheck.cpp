@@ -144,11 +144,11 @@ unsigned long CImageCheck::AddCheck(_KS_VOLUME* volume)
 
 unsigned long CImageCheck::Execute()
 {
-    if (busy_.load())
+    // Test and set in one step: of two callers racing here only one starts a worker.
+    if (busy_.exchange(true))
         return CheckResult::ExecuteBusy;
     // A run that ended on its own is joined before the next one starts.
     JoinWorker();
-    busy_.store(true);
     // Reset here rather than on the worker, so that a caller polling right after
     // Execute never sees the end state of the previous run, and a cancel given at
     // once is not wiped by a late reset.

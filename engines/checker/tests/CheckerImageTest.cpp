@@ -148,6 +148,41 @@ TEST(CheckerImage, FatAndNtfsVolumesCheckClean)
     }
 }
 
+// Each FAT flavour on its own: FAT32 is compared through its reader (its root
+// directory lives in data clusters), FAT12 is read but not compared.
+TEST(CheckerImage, EveryFatFlavourChecksClean)
+{
+    const struct {
+        const char* script;
+        const char* name;
+        bool partitioned;
+        uint8_t kind;
+    } cases[] = {
+        {"fat/fat32.sh", "fat32.img", true, KS_FS_FAT32},
+        {"fat/fat32-f0.sh", "fat32-f0.img", false, KS_FS_FAT32},
+        {"fat/fat12.sh", "fat12.img", false, KS_FS_FAT12},
+    };
+    for (const auto& k : cases) {
+        const std::string image = MakeFixtureImage(k.script, k.name);
+        ASSERT_FALSE(image.empty()) << k.script;
+        Scratch dir;
+        FixtureSet set;
+        FixtureVolume volume = FromImage(image);
+        volume.partitioned = k.partitioned;
+        WriteSetOrFail(dir.W("fat.rvd"), {volume}, FixtureSetOptions(), &set);
+
+        Checker check;
+        const std::vector<_KS_VOLUME> volumes = check.Prepare(set.files.back());
+        ASSERT_EQ(1u, volumes.size()) << k.script;
+        EXPECT_EQ(k.kind, volumes[0].FileSystem) << k.script;
+        const _KS_PROGRESS_INFO end = check.Run();
+        EXPECT_EQ(0u, end.Result) << k.script << " " << std::hex << end.Result;
+        EXPECT_EQ(static_cast<uint32_t>(KS_CHECK_STATE_FINISH), end.State) << k.script;
+        EXPECT_EQ(100u, end.OverallPercent) << k.script;
+        EXPECT_EQ(static_cast<uint32_t>(KS_STAGE_CHECK_BITMAP), end.Stage) << k.script;
+    }
+}
+
 TEST(CheckerImage, AFlippedByteInADataBlockFails)
 {
     const std::string ntfs = NtfsImage();
@@ -184,20 +219,21 @@ TEST(CheckerImage, AFlippedByteInADataBlockFails)
 
 TEST(CheckerImage, ClustersMissingFromTheImageFailTheBitmapComparison)
 {
-    const std::string fat = Fat16Image();
-    ASSERT_FALSE(fat.empty());
-    Scratch dir;
-    FixtureSet set;
-    FixtureVolume lacking = FromImage(fat);
-    lacking.omitLastUsedCluster = true;
-    WriteSetOrFail(dir.W("gap.rvd"), {lacking}, FixtureSetOptions(), &set);
+    for (const std::string& fat : {Fat16Image(), MakeFixtureImage("fat/fat32.sh", "fat32.img")}) {
+        ASSERT_FALSE(fat.empty());
+        Scratch dir;
+        FixtureSet set;
+        FixtureVolume lacking = FromImage(fat);
+        lacking.omitLastUsedCluster = true;
+        WriteSetOrFail(dir.W("gap.rvd"), {lacking}, FixtureSetOptions(), &set);
 
-    Checker check;
-    check.Prepare(set.files.back());
-    const _KS_PROGRESS_INFO end = check.Run();
-    EXPECT_EQ(0x60Bu, KSResultKind(end.Result)) << std::hex << end.Result;
-    EXPECT_EQ(0xAu, KSResultModule(end.Result));
-    EXPECT_EQ(static_cast<uint32_t>(KS_CHECK_STATE_FINISH), end.State);
+        Checker check;
+        check.Prepare(set.files.back());
+        const _KS_PROGRESS_INFO end = check.Run();
+        EXPECT_EQ(0x60Bu, KSResultKind(end.Result)) << fat << " " << std::hex << end.Result;
+        EXPECT_EQ(0xAu, KSResultModule(end.Result)) << fat;
+        EXPECT_EQ(static_cast<uint32_t>(KS_CHECK_STATE_FINISH), end.State) << fat;
+    }
 }
 
 TEST(CheckerImage, EncryptedSetNeedsTheRightPassword)

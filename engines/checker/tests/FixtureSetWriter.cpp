@@ -6,6 +6,8 @@
 #include <cstring>
 #include <cwchar>
 #include <random>
+#include <utility>
+#include <vector>
 
 #include "FsReaderChooser.h"
 #include "KSFSSupport.h"
@@ -17,6 +19,9 @@ namespace {
 struct Source {
     int fd = -1;
     uint64_t start = 0; // first sector of the volume in the image
+    // Directory clusters the reader hands out (mode 0) as sector runs: the FAT32
+    // root chain leaves the reader's bitmap and is stored as data all the same.
+    std::vector<std::pair<uint64_t, uint64_t>> handedOut;
 };
 
 unsigned long ReadSource(void* context, unsigned long long first, unsigned long count, void* buffer)
@@ -27,8 +32,10 @@ unsigned long ReadSource(void* context, unsigned long long first, unsigned long 
     return got == static_cast<ssize_t>(bytes) ? 0 : KSMakeResult(1, KS_MODULE_FSSUPPORT, 0x256);
 }
 
-unsigned long IgnoreWrite(void*, unsigned long long, unsigned long, void*, unsigned long)
+unsigned long NoteWrite(void* context, unsigned long long first, unsigned long count, void*, unsigned long mode)
 {
+    if (mode == 0)
+        static_cast<Source*>(context)->handedOut.emplace_back(first, count);
     return 0;
 }
 
@@ -135,7 +142,7 @@ unsigned long WriteImageVolume(Writer& w, const FixtureVolume& v, uint16_t numbe
     if (v.partitioned && pread(source.fd, mbr, 512, 0) == 512)
         source.start = LoadLE32(mbr + 446 + 8);
     IKSFSSupport* reader = nullptr;
-    unsigned long rc = ChooseFsReader(ReadSource, IgnoreWrite, &source, KS_MODULE_FSSUPPORT, &reader);
+    unsigned long rc = ChooseFsReader(ReadSource, NoteWrite, &source, KS_MODULE_FSSUPPORT, &reader);
     _KS_VOLUME vol;
     std::memset(&vol, 0, sizeof vol);
     std::vector<uint8_t> bitmap;
@@ -160,6 +167,12 @@ unsigned long WriteImageVolume(Writer& w, const FixtureVolume& v, uint16_t numbe
     const uint64_t systemSectors =
         static_cast<uint64_t>(vol.ReservedSectors) + uint64_t(vol.NumberOfFats) * vol.SectorsPerFat + vol.RootDirSectors;
     const uint64_t clusters = (vol.TotalSectors - systemSectors) / spc;
+    for (const auto& run : source.handedOut)
+        for (uint64_t sector = run.first; sector < run.first + run.second; sector += spc) {
+            const uint64_t n = (sector - systemSectors) / spc;
+            if (sector >= systemSectors && n < clusters)
+                bitmap[n / 8] = static_cast<uint8_t>(bitmap[n / 8] | (1u << (n % 8)));
+        }
     if (v.omitLastUsedCluster) {
         for (uint64_t n = clusters; n-- > 0;)
             if (bitmap[n / 8] & (1u << (n % 8))) {
