@@ -1,5 +1,6 @@
 // Choosing the image set and its version, the list of the version's files, the
 // listings for display, and the disc and file prompts.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <cwchar>
@@ -94,19 +95,26 @@ unsigned long CImageCheck::LoadSet(const wchar_t* path)
     }
     if (rc == 0 && !versions.empty()) {
         // The name list has one entry for every file of the set, up to the last
-        // file of the last version.
+        // file of the last version. That number comes from a version record, which a
+        // damaged file may fill with anything, so the list grows from the files the
+        // set needs only while the container says it is too small: its size stays
+        // within twice the list the file really holds.
         const _KS_VERSION& newest = versions.back();
-        const unsigned long nameCount = newest.FirstFile + newest.FileCount;
-        if (nameCount > 0) {
-            // Entries the container does not fill keep a mark and are dropped, so that
-            // no zeroed entry can pass for a file at stream offset 0.
-            _KS_IMGNAME_NO unfilled;
-            std::memset(&unfilled, 0xFF, sizeof unfilled);
-            names.assign(nameCount, unfilled);
-            rc = container_->GetBackupImgNameInfo(names.data(), nameCount);
-            while (!names.empty() && std::memcmp(&names.back(), &unfilled, sizeof unfilled) == 0)
-                names.pop_back();
+        const uint64_t nameCount = static_cast<uint64_t>(newest.FirstFile) + newest.FileCount;
+        uint64_t capacity = std::min<uint64_t>(nameCount, std::max<uint64_t>(info.NeededFiles, 16));
+        // Entries the container does not fill keep a mark and are dropped, so that
+        // no zeroed entry can pass for a file at stream offset 0.
+        _KS_IMGNAME_NO unfilled;
+        std::memset(&unfilled, 0xFF, sizeof unfilled);
+        while (capacity > 0) {
+            names.assign(static_cast<size_t>(capacity), unfilled);
+            rc = container_->GetBackupImgNameInfo(names.data(), static_cast<unsigned long>(capacity));
+            if (KSResultKind(rc) != CheckResult::KIND_CAPACITY || capacity >= nameCount)
+                break;
+            capacity = std::min(nameCount, capacity * 2);
         }
+        while (!names.empty() && std::memcmp(&names.back(), &unfilled, sizeof unfilled) == 0)
+            names.pop_back();
     }
     container_->CloseCofran();
     if (rc != 0)

@@ -73,6 +73,40 @@ TEST(CheckerRun, SplitSetIsReadFromTheRunIndexFileDown)
     EXPECT_EQ(6u, c.fake->blocksReturned);
 }
 
+// The name list is sized by what the container holds, not by a version record's
+// file numbers, which a damaged file may fill with anything.
+TEST(CheckerRun, TheNameListGrowsOnlyAsTheContainerAsks)
+{
+    const struct {
+        const char* what;
+        int files;
+        uint32_t firstFile;
+        int neededFiles;
+        unsigned long capacity;
+        unsigned long result;
+    } cases[] = {
+        {"a version that claims file 4,294,967,040", 1, 0xFFFFFF00u, -1, 16, 0x02F0A005},
+        {"a set of 40 files of which the last version needs 1", 40, 0, 1, 40, 0},
+    };
+    for (const auto& k : cases) {
+        FakeCofran* set = FakeCofran::OneVolumeSet(kFolder, k.files, std::vector<uint32_t>(k.files, 1));
+        set->versions.back().FirstFile = k.firstFile;
+        set->neededFiles = k.neededFiles;
+        FakeChecker c(set);
+        std::wstring path = c.LastPath();
+        int count = 0;
+        EXPECT_EQ(0u, c.check->IsPwdProtect(&path[0])) << k.what;
+        ASSERT_EQ(0u, c.check->GetImageVersions(nullptr, 0, &count, &path[0])) << k.what;
+        EXPECT_EQ(1, count) << k.what;
+        EXPECT_EQ(k.capacity, set->nameCapacity) << k.what;
+        ASSERT_EQ(0u, c.Choose()) << k.what;
+        ASSERT_EQ(0u, c.check->AddCheck(&set->volumes[0])) << k.what;
+        const _KS_PROGRESS_INFO end = c.Run();
+        EXPECT_EQ(k.result, end.Result) << k.what;
+        EXPECT_EQ(static_cast<uint32_t>(KS_CHECK_STATE_FINISH), end.State) << k.what;
+    }
+}
+
 TEST(CheckerRun, ABadBlockFailsTheRun)
 {
     FakeCofran* set = FakeCofran::OneVolumeSet(kFolder, 2, {2, 2});

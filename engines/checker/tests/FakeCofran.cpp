@@ -158,7 +158,7 @@ unsigned long FakeCofran::GetCofranInfo(_KS_IMG_FILE_INFO* info)
     std::memcpy(info->SetId, setId, 16);
     info->VersionCount = static_cast<uint32_t>(versions.size());
     info->VolumeCount = static_cast<uint32_t>(volumes.size());
-    info->NeededFiles = static_cast<uint32_t>(files.size());
+    info->NeededFiles = static_cast<uint32_t>(neededFiles >= 0 ? static_cast<size_t>(neededFiles) : files.size());
     return 0;
 }
 
@@ -207,6 +207,7 @@ unsigned long FakeCofran::GetBackupImgNameInfo(_KS_IMGNAME_NO* names, unsigned l
 {
     if (open_ < 0)
         return Fail(0x005);
+    nameCapacity = count;
     if (count < files.size())
         return Fail(0x00E);
     for (size_t i = 0; i < files.size(); ++i) {

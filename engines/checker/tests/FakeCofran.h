@@ -43,6 +43,8 @@ public:
     long long lastFirstSector = 0;
     bool released = false;
     bool* releasedFlag = nullptr; // set to true by Release when given
+    int neededFiles = -1;            // the file info's count of needed files; -1: every file
+    unsigned long nameCapacity = 0;  // the capacity of the last GetBackupImgNameInfo call
 
     // A set of count files of one version, each holding the given part of volume 0.
     static FakeCofran* OneVolumeSet(const std::wstring& folder, int fileCount, std::vector<uint32_t> blocksPerFile);
