@@ -26,6 +26,13 @@ CProgressBar::~CProgressBar()
 
 void CProgressBar::SetPos(double fraction)
 {
+    // The bar holds its fraction clamped to [0, 1]. GTK itself refuses a value outside
+    // that range and keeps the old one, so a count that overshoots its total would
+    // leave the bar short of full; a fraction that is not a number shows as empty.
+    if (!(fraction >= 0.0))
+        fraction = 0.0;
+    else if (fraction > 1.0)
+        fraction = 1.0;
     if (m_progress)
         gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(m_progress), fraction);
 }

@@ -12,6 +12,7 @@ public:
     CProgressBar& operator=(const CProgressBar&) = delete;
 
     GtkWidget* GetWidget() const { return m_progress; }
+    // Held clamped to [0, 1]; a value that is not a number counts as 0.
     void SetPos(double fraction);
     double GetPos() const;
     void SetText(const char* text);

@@ -3,6 +3,8 @@
 #include "GuiWait.h"
 #include "PixelSnapshot.h"
 
+#include <cmath>
+
 namespace {
 
 class ProgressBarGuiTest : public GuiTest {
@@ -71,6 +73,24 @@ TEST_F(ProgressBarGuiTest, FullBarShowsThirtyBlocks)
     for (int i = 0; i < 30; ++i)
         EXPECT_EQ(pixels.At(4 + 10 * i + 3, 11), block) << "block " << i;
     EXPECT_EQ(pixels.At(4 + 10 * 5 - 1, 11), 0xFFFFFFu); // the gap between blocks
+}
+
+TEST_F(ProgressBarGuiTest, FractionIsHeldWithinZeroAndOne)
+{
+    struct {
+        double set;
+        double held;
+    } cases[] = {
+        {0.3, 0.3}, {1.1, 1.0}, {0.3, 0.3}, {-0.5, 0.0}, {0.7, 0.7}, {std::nan(""), 0.0}, {HUGE_VAL, 1.0},
+    };
+    for (const auto& c : cases) {
+        bar.SetPos(c.set);
+        EXPECT_DOUBLE_EQ(bar.GetPos(), c.held) << "set " << c.set;
+    }
+    // A bar given more than full draws full.
+    Show(1.25, nullptr);
+    PixelSnapshot pixels = PixelSnapshot::OfWidget(bar.GetWidget());
+    EXPECT_EQ(pixels.At(4 + 10 * 29 + 3, 11), BlockColour());
 }
 
 TEST_F(ProgressBarGuiTest, TextIsDrawnInTheMiddle)
