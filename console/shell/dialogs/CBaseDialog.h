@@ -37,6 +37,9 @@ public:
     void SetButtonLabel(int index, const char* label);
 
     GtkWidget* GetDialog() const { return m_dialog; }
+    // The dialog window: the parent of the message boxes a dialog shows and the
+    // container a wizard fills. Null once the dialog is destroyed.
+    GtkWidget* GetDlgWidget() const { return m_dialog; }
     int GetButtonCount() const { return m_buttons.Count(); }
 
     // Topic the help button hands to the viewer.

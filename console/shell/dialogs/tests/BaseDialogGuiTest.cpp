@@ -1,4 +1,5 @@
 #include "CBaseDialog.h"
+#include "CGtkMessageBox.h"
 #include "CHelpViewerLauncher.h"
 #include "GuiEvents.h"
 #include "GuiTest.h"
@@ -246,6 +247,18 @@ TEST_F(BaseDialogGuiTest, DialogSitsOverItsParentWithTheConsoleLook)
     EXPECT_EQ(background, 0xECE9D8u);
     dialog.DestoryDlg();
     gtk_widget_destroy(parent);
+}
+
+TEST_F(BaseDialogGuiTest, MessageBoxesSitOverTheDialogWindow)
+{
+    CBaseDialog dialog(nullptr, "Wizard", 400, 200);
+    ASSERT_NE(dialog.GetDlgWidget(), nullptr);
+    EXPECT_TRUE(GTK_IS_DIALOG(dialog.GetDlgWidget()));
+    CGtkMessageBox note(dialog.GetDlgWidget(), "Note", GTK_MB_ICON_ERROR, GTK_MB_OK, "Cannot read the image.");
+    EXPECT_EQ(gtk_window_get_transient_for(GTK_WINDOW(note.GetDlgWidget())), GTK_WINDOW(dialog.GetDlgWidget()));
+    note.DestoryDlg();
+    dialog.DestoryDlg();
+    EXPECT_EQ(dialog.GetDlgWidget(), nullptr);
 }
 
 } // namespace
