@@ -32,6 +32,6 @@ mkdir -p "$corpus" "$artifacts"
 "$build/bin/cofran_fuzz_seeds" "$corpus"
 
 echo "fuzzing the reader for ${seconds}s; crashing inputs go to $artifacts/"
-exec "$build/bin/cofran_reader_fuzz" \
+"$build/bin/cofran_reader_fuzz" \
   -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=30 \
   -artifact_prefix="$artifacts/" "$corpus"

@@ -1,12 +1,17 @@
 #!/usr/bin/env bash
 # Builds everything with warnings as errors under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then runs every test (unit, fs and gui labels).
+# UndefinedBehaviorSanitizer, fuzzes the image reader for a minute, then runs every
+# test (unit, fs and gui labels).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build-check}
 jobs=$(nproc)
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRVD_SANITIZE=ON -DRVD_WERROR=ON
 cmake --build "$build" -j "$jobs"
+
+# A bounded libFuzzer run over the image reader (its own small clang build).
+bash scripts/fuzz-reader.sh "${FUZZ_SECONDS:-60}"
+
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir "$build" --output-on-failure -j "$jobs" --timeout 600
