@@ -109,7 +109,11 @@ uint64_t UsedSectorsFromReader(unsigned long (*factory)(unsigned long, unsigned 
     _KS_VOLUME volume;
     std::memset(&volume, 0, sizeof(volume));
     if (KSSucceeded(reader->InitFileSystem(ReadVolumeSectors, IgnoreSectors, &reach)) &&
-        KSSucceeded(reader->GetVolumeInfo(&volume)) && volume.SectorsPerCluster != 0 && volume.BitmapSize != 0) {
+        KSSucceeded(reader->GetVolumeInfo(&volume)) && volume.SectorsPerCluster != 0 && volume.BitmapSize != 0 &&
+        // A volume larger than its partition comes from a forged or damaged boot sector:
+        // its figures are not believed, and no bitmap is allocated for it.
+        volume.TotalSectors <= count &&
+        volume.BitmapSize <= (count / volume.SectorsPerCluster + 7) / 8 + 1) {
         std::vector<unsigned char> bitmap(volume.BitmapSize, 0);
         unsigned long long firstBit = 0;
         unsigned long bits = volume.BitmapSize * 8ul;

@@ -161,6 +161,7 @@ unsigned long CPartitionItem::SetUsedSectors(unsigned long long used)
     if (used > partition_.count)
         return KS_RESULT(0, KS_KIND_BAD_ARGUMENT);
     usedFromCaller_ = used;
+    haveCallerUsed_ = true;
     useCallerUsed_ = true;
     return 0;
 }
@@ -169,6 +170,10 @@ unsigned long CPartitionItem::SetUsedSectorsSource(unsigned long source)
 {
     VessmarGuard guard(VessmarLock());
     if (source == USED_SECTORS_FROM_CALLER) {
+        // Without a figure of the caller's (none set, or the one set was refused) the
+        // measured one stands: answering 0 used sectors would pass any size check.
+        if (!haveCallerUsed_)
+            return KS_RESULT(0, KS_KIND_BAD_ARGUMENT);
         useCallerUsed_ = true;
         return 0;
     }

@@ -96,6 +96,7 @@ private:
     FileSystemInfo fileSystem_;
     bool free_;
     uint64_t usedFromCaller_ = 0;
+    bool haveCallerUsed_ = false;
     bool useCallerUsed_ = false;
     char letter_ = 0;
 };

@@ -3,9 +3,12 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <thread>
+#include <unistd.h>
 
+#include "LittleEndian.h"
 #include "VessmarFixture.h"
 #include "vessmar/FileSystemType.h"
 #include "vessmar/IDiskDeviceType.h"
@@ -186,6 +189,16 @@ TEST(VessmarModule, FileSystemsAsBlkidSeesThemWithBootSectorFigures)
     EXPECT_NE(editor->SetUsedSectors(40000), 0u) << "more than the partition holds";
     EXPECT_EQ(editor->SetUsedSectorsSource(USED_SECTORS_MEASURED), 0u);
     EXPECT_EQ(extend->GetUsedSectors(), measured);
+
+    // A refused figure is no figure: asking for the caller's then keeps the measured one
+    // instead of answering 0 used sectors.
+    IFileSystemPartitionExtendInfoEditor* otherEditor = As<IFileSystemPartitionExtendInfoEditor>(items[1]);
+    IFileSystemPartitionExtendInfo* otherExtend = As<IFileSystemPartitionExtendInfo>(items[1]);
+    const unsigned long long otherMeasured = otherExtend->GetUsedSectors();
+    EXPECT_NE(otherEditor->SetUsedSectors(EntryOf(items[1])->GetSectorCount() + 1), 0u);
+    EXPECT_NE(otherEditor->SetUsedSectorsSource(USED_SECTORS_FROM_CALLER), 0u);
+    EXPECT_EQ(otherExtend->GetUsedSectors(), otherMeasured);
+    EXPECT_NE(otherEditor->SetUsedSectorsSource(7), 0u);
 }
 
 TEST(VessmarModule, UsedSectorsOfFatVolumesAgreeWithTheirFreeSpace)
@@ -229,6 +242,36 @@ TEST(VessmarModule, UsedSectorsOfFatVolumesAgreeWithTheirFreeSpace)
         // Without the FAT reader every sector counts as used.
         EXPECT_EQ(used, entry->GetSectorCount());
 #endif
+    }
+}
+
+TEST(VessmarModule, ForgedVolumeSizesNeverReachPastThePartition)
+{
+    DiskImages images({LayoutFixture()});
+    // Boot sectors that claim far more sectors than their partitions hold: the figures
+    // that come from them must stay within the partition, and nothing may be allocated
+    // for the bitmap of a volume that cannot exist.
+    {
+        const int fd = open(images.Path(0).c_str(), O_RDWR);
+        ASSERT_GE(fd, 0);
+        unsigned char boot[512];
+        ASSERT_EQ(pread(fd, boot, sizeof(boot), 63 * 512), 512);
+        StoreLE16(boot + 19, 0);           // FAT16: no 16-bit total...
+        StoreLE32(boot + 32, 0xFFFFFF00u); // ...and a 32-bit one of almost 2 TiB
+        ASSERT_EQ(pwrite(fd, boot, sizeof(boot), 63 * 512), 512);
+        ASSERT_EQ(pread(fd, boot, sizeof(boot), 80388 * 512), 512);
+        StoreLE64(boot + 40, 0xFFFFFFFF0ull); // NTFS: 32 Ti sectors
+        ASSERT_EQ(pwrite(fd, boot, sizeof(boot), 80388 * 512), 512);
+        close(fd);
+    }
+    ASSERT_EQ(Vessmar()->Refresh(0), 0u);
+    const std::vector<IManagerItem*> items = Items(PartitionsOf(Disks()[0]));
+    for (size_t i : {0u, 3u}) {
+        SCOPED_TRACE(i);
+        IFileSystemPartitionExtendInfo* extend = As<IFileSystemPartitionExtendInfo>(items[i]);
+        ASSERT_NE(extend, nullptr);
+        EXPECT_GT(extend->GetUsedSectors(), 0u);
+        EXPECT_LE(extend->GetUsedSectors(), EntryOf(items[i])->GetSectorCount());
     }
 }
 
