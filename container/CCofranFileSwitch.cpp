@@ -87,7 +87,11 @@ unsigned long CCofran::LoadSwitchLists()
     unsigned long count = 0;
     if (KSFailed(rc = GetBackupImg(nullptr, &count)))
         return rc;
-    setFiles_.assign(count == 0 ? 1 : count, _KS_IMG());
+    try {
+        setFiles_.assign(count == 0 ? 1 : count, _KS_IMG());
+    } catch (const std::bad_alloc&) {
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+    }
     if (KSFailed(rc = GetBackupImg(setFiles_.data(), &count)))
         return rc;
     setFiles_.resize(count);

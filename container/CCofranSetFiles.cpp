@@ -2,6 +2,7 @@
 // and the lookups from stream offsets and file numbers to names and disc labels.
 #include <cstring>
 #include <cwchar>
+#include <new>
 
 #include "CCofran.h"
 #include "CofranResult.h"
@@ -207,6 +208,10 @@ unsigned long CCofran::ListSetFrom(const std::wstring& start, const std::wstring
         return 0;
     }
     const uint64_t needed = VersionChain::FileCount(versions, versions.size() - 1);
+    // Every needed file is named in the file-name list; a version list that claims
+    // more is damaged, and callers size their lists by this count.
+    if (needed > names.size())
+        return COFRAN_FAIL(KS_KIND_BAD_DATA);
     if (needed == 0 || list == nullptr) {
         *count = static_cast<unsigned long>(needed);
         return 0;
@@ -268,8 +273,16 @@ unsigned long CCofran::CheckCofranVer(const _KS_VERSION* version)
         return COFRAN_FAIL(KS_KIND_CHAIN_BROKEN); // no such version in this set
     const _KS_VERSION& v = versions[at];
 
-    unsigned long count = static_cast<unsigned long>(VersionChain::FileCount(versions, versions.size() - 1));
-    std::vector<_KS_IMG> files(count == 0 ? 1 : count);
+    // Sized by the count the set's own lists give, never by a version record alone.
+    unsigned long count = 0;
+    if (KSFailed(rc = GetBackupImg(nullptr, &count)))
+        return rc;
+    std::vector<_KS_IMG> files;
+    try {
+        files.resize(count == 0 ? 1 : count);
+    } catch (const std::bad_alloc&) {
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+    }
     if (KSFailed(rc = GetBackupImg(files.data(), &count)))
         return rc;
     if (count < v.FileCount || v.FileCount == 0)

@@ -123,6 +123,25 @@ TEST(ReaderDamage, RandomAccessOverADamagedChunkFailsCleanly)
     EXPECT_EQ(0x00Cu, Kind(c->ReadSector(60 * 8, buf.data(), 8, &got, 0)));
 }
 
+// A version record whose file count runs past the files the set names: every call
+// that sizes a list of files by it refuses it, instead of allocating for it.
+TEST(ReaderDamage, AVersionClaimingMoreFilesThanTheSetNamesIsBadData)
+{
+    SmallSet s(0); // level 0: the version list is stored raw
+    const InspectedFile f = Inspect(s.path);
+    s.Patch(f.tail.VersionListPos + 8, {0xFF, 0xFF}); // version 0: 65535 files
+    CofranPtr c;
+    ASSERT_EQ(0u, c->OpenCofran(Widen(s.path).c_str(), KS_OPEN_SEQUENTIAL, nullptr, 0));
+    _KS_VERSION versions[1];
+    ASSERT_EQ(0u, c->GetBackupVer(versions, 1));
+    ASSERT_EQ(0xFFFFu, versions[0].FileCount);
+    _KS_IMG_FILE_INFO info;
+    EXPECT_EQ(0x00Cu, Kind(c->GetCofranInfo(&info)));
+    unsigned long count = 0;
+    EXPECT_EQ(0x00Cu, Kind(c->GetBackupImg(nullptr, &count)));
+    EXPECT_EQ(0x00Cu, Kind(c->CheckCofranVer(&versions[0])));
+}
+
 std::atomic<int> g_readCalls{0};
 ssize_t FailingRead(int, void*, size_t)
 {
