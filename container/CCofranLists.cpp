@@ -144,10 +144,21 @@ unsigned long CCofran::GetComment(wchar_t* comment, unsigned long chars)
     if (KSFailed(rc = ReadDirectoryBlob(rtail_.CommentPos, rtail_.CommentRaw, rtail_.CommentStored, KS_GROUP_FILTERS,
                                         raw)))
         return rc;
-    // Stored as UTF-16 so that sets read the same on every platform.
-    for (uint32_t i = 0; i < units; ++i)
-        comment[i] = static_cast<wchar_t>(LoadLE16(raw.data() + 2 * i));
-    comment[units - 1] = 0;
+    // Stored as UTF-16 so that sets read the same on every platform; a surrogate
+    // pair is one character here.
+    uint32_t out = 0;
+    for (uint32_t i = 0; i < units; ++i) {
+        uint32_t c = LoadLE16(raw.data() + 2 * i);
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < units) {
+            const uint32_t low = LoadLE16(raw.data() + 2 * (i + 1));
+            if (low >= 0xDC00 && low < 0xE000) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                ++i;
+            }
+        }
+        comment[out++] = static_cast<wchar_t>(c);
+    }
+    comment[out - 1] = 0;
     return 0;
 }
 
@@ -176,6 +187,7 @@ unsigned long CCofran::GetCofranInfo(_KS_IMG_FILE_INFO* info)
     out.LabelCount = rtail_.LabelCount;
     out.FiltersLength = rtail_.FiltersRaw;
     out.VolumeCount = rtail_.VolumeListRaw / KS_VOLUME_SIZE;
+    // UTF-16 units: never fewer than the characters, so a buffer of this size holds it.
     out.CommentLength = rtail_.CommentRaw / 2;
     out.NeededFiles = static_cast<uint32_t>(needed);
     *info = out;

@@ -296,15 +296,25 @@ unsigned long CCofran::WriteDirectory(const _KS_FILTERS_HEAD* filters, const wch
                            wtail_.FiltersPos, wtail_.FiltersRaw, wtail_.FiltersStored)))
         return rc;
 
-    // The comment is kept as UTF-16 with its NUL, the same on every platform.
+    // The comment is kept as UTF-16 with its NUL, the same on every platform;
+    // characters above U+FFFF become surrogate pairs so that none is lost.
     std::vector<unsigned char> commentRaw;
     if (comment != nullptr) {
-        const size_t chars = std::wcslen(comment);
-        commentRaw.resize((chars + 1) * 2);
-        for (size_t i = 0; i <= chars; ++i) {
-            const uint32_t c = static_cast<uint32_t>(comment[i]);
-            StoreLE16(commentRaw.data() + 2 * i, static_cast<uint16_t>(c > 0xFFFF ? 0xFFFD : c));
+        std::vector<uint16_t> units;
+        for (const wchar_t* p = comment;; ++p) {
+            const uint32_t c = static_cast<uint32_t>(*p);
+            if (c > 0xFFFF && c <= 0x10FFFF) {
+                units.push_back(static_cast<uint16_t>(0xD800 + ((c - 0x10000) >> 10)));
+                units.push_back(static_cast<uint16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+            } else {
+                units.push_back(static_cast<uint16_t>(c > 0xFFFF ? 0xFFFD : c));
+            }
+            if (c == 0)
+                break;
         }
+        commentRaw.resize(units.size() * 2);
+        for (size_t i = 0; i < units.size(); ++i)
+            StoreLE16(commentRaw.data() + 2 * i, units[i]);
     }
     if (KSFailed(rc = blob(KS_GROUP_FILTERS, commentRaw.data(), static_cast<uint32_t>(commentRaw.size()),
                            wtail_.CommentPos, wtail_.CommentRaw, wtail_.CommentStored)))
