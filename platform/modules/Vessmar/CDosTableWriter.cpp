@@ -39,7 +39,7 @@ bool AddPartition(fdisk_context* cxt, size_t partno, uint64_t start, uint64_t co
 }
 
 // Builds the table in the context (nothing is written yet).
-bool Build(fdisk_context* cxt, const DosTable& table, bool hasDosLabel, std::string& reason)
+bool Build(fdisk_context* cxt, const DosTable& table, bool hasDosLabel, bool tightRecords, std::string& reason)
 {
     if (hasDosLabel) {
         if (fdisk_delete_all_partitions(cxt) != 0) {
@@ -65,6 +65,10 @@ bool Build(fdisk_context* cxt, const DosTable& table, bool hasDosLabel, std::str
         reason = "extended partition refused";
         return false;
     }
+    // libfdisk puts each later extended boot record first_lba sectors before its
+    // partition: a track in the DOS-compatible layout, one sector for tight records.
+    if (tightRecords)
+        fdisk_set_first_lba(cxt, 1);
     size_t logical = 4;
     for (const DosPartition& p : table.partitions) {
         if (p.primary)
@@ -113,16 +117,18 @@ bool CDosTableWriter::Write(const std::string& path, const DosTable& table, uint
     std::sort(sorted.partitions.begin(), sorted.partitions.end(),
               [](const DosPartition& a, const DosPartition& b) { return a.start < b.start; });
     // The DOS-compatible layout puts each later extended boot record one track before its
-    // partition. A table laid out otherwise (records closer to their partitions) is
-    // written with records right before their partitions instead of refusing it.
+    // partition. Where a logical partition has less room than that in front of it (its
+    // record closer to it, as other tools lay them out), the track before it belongs to
+    // the partition in front: the table is then written with every later record right
+    // before its partition, which never reaches into another partition.
     bool written = false;
-    for (int compatible = 1; compatible >= 0 && !written; --compatible) {
+    for (int tightRecords = 0; tightRecords <= 1 && !written; ++tightRecords) {
         FdiskContext fdisk;
         if (fdisk.cxt == nullptr) {
             reason = "out of memory";
             return false;
         }
-        fdisk_dos_enable_compatible(fdisk_get_label(fdisk.cxt, "dos"), compatible);
+        fdisk_dos_enable_compatible(fdisk_get_label(fdisk.cxt, "dos"), 1);
         if (fdisk_assign_device(fdisk.cxt, path.c_str(), 0) != 0) {
             reason = "cannot open the disk for writing";
             return false;
@@ -130,7 +136,7 @@ bool CDosTableWriter::Write(const std::string& path, const DosTable& table, uint
         fdisk_save_user_geometry(fdisk.cxt, 0, heads, sectorsPerTrack);
         fdisk_reset_alignment(fdisk.cxt);
         const bool hasDosLabel = fdisk_has_label(fdisk.cxt) && fdisk_is_labeltype(fdisk.cxt, FDISK_DISKLABEL_DOS);
-        if (!Build(fdisk.cxt, sorted, hasDosLabel, reason))
+        if (!Build(fdisk.cxt, sorted, hasDosLabel, tightRecords != 0, reason))
             continue; // nothing written: the context is dropped unwritten
         if (fdisk_write_disklabel(fdisk.cxt) != 0) {
             reason = "writing the table failed";

@@ -293,3 +293,51 @@ TEST(VessmarEdit, ExtendedChainThatLoopsEndsTheWalk)
     EXPECT_EQ(logicals, 1u) << "each record is read once";
     EXPECT_TRUE(PartitionsOf(disks[0])->IsBadDisk()) << "a looping chain is no table to edit";
 }
+
+TEST(VessmarEdit, RewritingKeepsTheRecordsOfAdjacentLogicalPartitionsWhereTheyAre)
+{
+    // Two logical partitions back to back, the second one's record in the one sector
+    // between them, as sfdisk lays them out when told exact starts. Each logical
+    // partition's last sectors hold data that no table write may touch.
+    DiskImages images({"blank:40"});
+    const std::string layout = "label: dos\nunit: sectors\n"
+                               "1 : start=63, size=16002, type=6\n"
+                               "2 : start=16065, size=48195, type=5\n"
+                               "5 : start=16128, size=16002, type=6\n"
+                               "6 : start=32131, size=16002, type=6\n"
+                               "7 : start=48134, size=16002, type=6\n";
+    ASSERT_EQ(std::system(("printf '" + layout + "' | sfdisk --quiet --no-reread --no-tell-kernel '" +
+                           images.Path(0) + "' >/dev/null")
+                              .c_str()),
+              0);
+    const unsigned long long lastTracks[] = {32130 - 63, 48133 - 63};
+    unsigned char pattern[63 * 512];
+    std::memset(pattern, 0xA5, sizeof(pattern));
+    {
+        const int fd = open(images.Path(0).c_str(), O_WRONLY);
+        ASSERT_GE(fd, 0);
+        for (unsigned long long first : lastTracks)
+            ASSERT_EQ(pwrite(fd, pattern, sizeof(pattern), static_cast<off_t>(first * 512)),
+                      static_cast<ssize_t>(sizeof(pattern)));
+        close(fd);
+    }
+    Vessmar()->Refresh(0);
+    IManagerItem* disk = Disks()[0];
+    ASSERT_EQ(As<IPartitionEntryEditor>(ItemAt(disk, 63))->SetActive(true), 0u);
+    EXPECT_EQ(As<IPartitionTableChainWriter>(disk)->Write(), 0u) << "a table other tools made is editable";
+
+    const int fd = open(images.Path(0).c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    for (unsigned long long first : lastTracks) {
+        SCOPED_TRACE(first);
+        unsigned char back[sizeof(pattern)];
+        ASSERT_EQ(pread(fd, back, sizeof(back), static_cast<off_t>(first * 512)), static_cast<ssize_t>(sizeof(back)));
+        EXPECT_EQ(std::memcmp(back, pattern, sizeof(back)), 0) << "a partition's data was overwritten";
+    }
+    close(fd);
+    EXPECT_EQ(Table(images.Path(0)), "1:63+16002:6*\n2:16065+48195:5\n5:16128+16002:6\n6:32131+16002:6\n7:48134+16002:6\n");
+    // The later records lie right before their partitions.
+    Vessmar()->Refresh(0);
+    for (unsigned long long start : {32131ull, 48134ull})
+        EXPECT_EQ(EntryOf(ItemAt(Disks()[0], start))->GetHiddenSectors(), 1u) << start;
+}
