@@ -1,6 +1,7 @@
 // New versions appended to a complete set, in the same session and after reopening.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstring>
 
 #include "TestSet.h"
@@ -109,6 +110,44 @@ TEST(WriterVersions, ReopeningACompleteSetAppendsAndAnUnfinishedOneIsRefused)
     // The middle file does not end the set: it cannot be appended to.
     CofranPtr a;
     EXPECT_EQ(0x016u, Kind(a->OpenCofran(dir.WPath("app1.RVD").c_str(), KS_OPEN_BACKUP, nullptr, 0)));
+}
+
+// File names are taken back from the base name in the head when a set is
+// appended to and when its files are listed: a character above U+FFFF in it must
+// come back as it was, or the next file gets a wrong name and the first is lost.
+TEST(WriterVersions, ABaseNameAboveTheBasicPlaneNamesAndFindsEveryFile)
+{
+    struct Utf8Paths { // paths reach the file system as UTF-8 while the test runs
+        std::string old = std::setlocale(LC_CTYPE, nullptr);
+        ~Utf8Paths() { std::setlocale(LC_CTYPE, old.c_str()); }
+    } utf8;
+    ASSERT_NE(nullptr, std::setlocale(LC_CTYPE, "C.UTF-8"));
+    ScratchFolder dir;
+    const std::wstring base = std::wstring(L"disk") + static_cast<wchar_t>(0x1F4BE);
+    const std::wstring first = dir.WPath() + base + L".rvd";
+    {
+        CofranPtr c;
+        ASSERT_EQ(0u, StartSet(c.p, first));
+        WriteOneVolume(c.p, 1);
+        ASSERT_EQ(0u, c->EndBackup(0));
+    }
+    {
+        CofranPtr c;
+        ASSERT_EQ(0u, c->OpenCofran(first.c_str(), KS_OPEN_BACKUP, nullptr, 0));
+        wchar_t next[300];
+        ASSERT_EQ(0u, c->GetAvailableCofranName(next, 300));
+        EXPECT_EQ(dir.WPath() + base + L"1.RVD", std::wstring(next));
+        ASSERT_EQ(0u, c->BeginBackup(next, 1, nullptr, nullptr, 6, 0)); // use 1: builds on version 0
+        WriteOneVolume(c.p, 2);
+        ASSERT_EQ(0u, c->EndBackup(0));
+    }
+    CofranPtr r;
+    ASSERT_EQ(0u, r->OpenCofran((dir.WPath() + base + L"1.RVD").c_str(), KS_OPEN_SEQUENTIAL, nullptr, 0));
+    _KS_IMG imgs[2];
+    unsigned long count = 2;
+    ASSERT_EQ(0u, r->GetBackupImg(imgs, &count));
+    EXPECT_EQ(2u, count);
+    EXPECT_EQ(first, std::wstring(imgs[1].Path));
 }
 
 TEST(VersionChainRule, BitsC000ReachBackToTheFirstVersionWithoutThem)
