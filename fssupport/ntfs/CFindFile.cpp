@@ -119,7 +119,9 @@ unsigned long CFindFile::GetFileRecordNO(const std::u16string& name, uint64_t& r
 
 unsigned long CFindFile::SearchIndexBlocks(const std::u16string& name, uint64_t& reference, bool& found)
 {
-    const uint64_t blocks = allocationSize_ / blockSize_;
+    // Only blocks that $BITMAP can mark in use are worth a look; the stream's size
+    // comes from the disk and may be far larger than anything the volume holds.
+    const uint64_t blocks = std::min<uint64_t>(allocationSize_ / blockSize_, uint64_t(allocationBitmap_.size()) * 8);
     std::vector<unsigned char> block(blockSize_);
     for (uint64_t i = 0; i < blocks; ++i) {
         // A block that $BITMAP marks free may still hold old entries of files

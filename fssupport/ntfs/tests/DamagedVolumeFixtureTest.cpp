@@ -189,6 +189,29 @@ TEST_F(DamagedVolume, EntriesOfFreeIndexBlocksAreIgnored)
     reader->Release();
 }
 
+TEST_F(DamagedVolume, HugeIndexStreamSizeEndsWithTheBitmapsBlocks)
+{
+    const size_t record = mftOffset_ + 5 * 1024;
+    const size_t allocation = AttributeOf(5, 0xA0);
+    const size_t bitmap = AttributeOf(5, 0xB0);
+    ASSERT_NE(allocation, 0u);
+    ASSERT_NE(bitmap, 0u);
+    // Every index block free, and a stream size that would make 2^48 blocks of
+    // 4 KiB: the search must stop where $BITMAP ends instead of walking them all.
+    const size_t value = bitmap + LoadLE16(Bytes().data() + bitmap + 20);
+    const uint32_t valueLength = LoadLE32(Bytes().data() + bitmap + 16);
+    for (size_t i = 0; i < valueLength; ++i)
+        PatchProtected(record, value - record + i, 0);
+    for (size_t i = 0; i < 8; ++i)
+        PatchProtected(record, allocation - record + 48 + i, i == 7 ? 0x10 : 0);
+    IKSFSSupport* reader = OpenReader(image_);
+    ASSERT_NE(reader, nullptr);
+    const std::vector<unsigned char> before = ReaderBitmap(reader);
+    EXPECT_EQ(reader->WalkThroughVolume(nullptr), 0u);
+    EXPECT_EQ(ReaderBitmap(reader), before);
+    reader->Release();
+}
+
 TEST_F(DamagedVolume, DamagedIndexEntriesGiveAResultCode)
 {
     size_t block = 0, entry = 0;
