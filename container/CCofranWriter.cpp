@@ -241,10 +241,17 @@ unsigned long CCofran::BeginBackup(const wchar_t* path, unsigned long mode, cons
         versions_.push_back(v);
         wtail_.EndState = 0;
     }
-    // Blobs under an encrypt bit need the key.
-    if ((whead_.Flags & KS_FLAG_ENCRYPT_ALL) != 0 && passwordLength_ == 0) {
-        Restore(before);
-        return COFRAN_FAIL(KS_KIND_WRONG_PASSWORD);
+    // Blobs under an encrypt bit need the key, and the key of the set: a set opened
+    // without the password check and a wrong password would otherwise get data
+    // that its own password cannot decrypt.
+    if ((whead_.Flags & KS_FLAG_ENCRYPT_ALL) != 0) {
+        unsigned char digest[16];
+        if (passwordLength_ == 0 ||
+            KSFailed(MakePasswordDigest(password_, sizeof password_, passwordLength_, digest)) ||
+            std::memcmp(digest, whead_.PasswordDigest, sizeof digest) != 0) {
+            Restore(before);
+            return COFRAN_FAIL(KS_KIND_WRONG_PASSWORD);
+        }
     }
     whead_.Base = wtail_.Base + wtail_.DataLength;
     whead_.NameNumber = nameNumber_;

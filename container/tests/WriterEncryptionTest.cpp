@@ -1,6 +1,8 @@
 // Sets encrypted under a password.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstring>
 
 #include "AesCipher.h"
@@ -132,6 +134,19 @@ TEST(WriterEncryption, AppendingKeepsTheFlagsAndNeedsTheKey)
         wchar_t next[300];
         ASSERT_EQ(0u, c->GetAvailableCofranName(next, 300));
         EXPECT_EQ(0x060u, Kind(c->BeginBackup(next, 1, nullptr, nullptr, 6, 0)));
+    }
+    {
+        // Opened without the check and with a wrong password: data under that key
+        // could never be read with the set's password, so nothing is written.
+        CofranPtr c;
+        const wchar_t wrong[] = L"not the password";
+        ASSERT_EQ(0u, c->OpenCofran(path.c_str(), KS_OPEN_BACKUP | KS_OPEN_NO_PASSWORD_CHECK, wrong,
+                                    sizeof wrong - sizeof(wchar_t)));
+        wchar_t next[300];
+        ASSERT_EQ(0u, c->GetAvailableCofranName(next, 300));
+        for (unsigned long use : {1ul, 2ul})
+            EXPECT_EQ(0x060u, Kind(c->BeginBackup(next, use, nullptr, nullptr, 6, 0))) << use;
+        EXPECT_EQ(-1, access((s.dir.Path() + "enc1.RVD").c_str(), F_OK)) << "no file was created";
     }
     CofranPtr c;
     ASSERT_EQ(0u, c->OpenCofran(path.c_str(), KS_OPEN_BACKUP, kPassword, sizeof kPassword - sizeof(wchar_t)));
