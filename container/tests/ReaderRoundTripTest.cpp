@@ -87,6 +87,62 @@ TEST(ReaderRoundTrip, BlocksComeBackInOrderAndCheckOut)
     EXPECT_EQ(0x005u, Kind(c->GetNextBlockInfo(&b, 0))) << "the bitmap walk closes the volume";
 }
 
+// The volume check compares the record with the file-system rules and the stored
+// sectors with their CRC-64s; each disagreement is bad data.
+TEST(ReaderRoundTrip, CheckVolumeRefusesWhatDoesNotAgree)
+{
+    struct Case {
+        const char* what;
+        void (*tweak)(_KS_VOLUME&);
+        int patch; // 0: none, 1: a pre-volume sector byte, 2: the CRC-64 of the first system run
+        unsigned long kind;
+    } cases[] = {
+        {"as written", [](_KS_VOLUME&) {}, 0, 0x000},
+        {"bitmap one byte short", [](_KS_VOLUME& v) { --v.BitmapSize; }, 0, 0x000},
+        {"bitmap two bytes short", [](_KS_VOLUME& v) { v.BitmapSize -= 2; }, 0, 0x00C},
+        {"bitmap one byte long", [](_KS_VOLUME& v) { ++v.BitmapSize; }, 0, 0x00C},
+        {"NTFS kind on a record with a FAT system area", [](_KS_VOLUME& v) { v.FileSystem = KS_FS_NTFS; }, 0, 0x00C},
+        {"FAT32 kind with a root directory", [](_KS_VOLUME& v) { v.FileSystem = KS_FS_FAT32; }, 0, 0x00C},
+        {"no file-system reader: kinds are not checked",
+         [](_KS_VOLUME& v) {
+             v.FileSystem = KS_FS_NTFS;
+             v.Flags |= KS_VOLFLAG_NO_FS_READER;
+         },
+         0, 0x000},
+        {"pre-volume count differs from the run index", [](_KS_VOLUME& v) { v.PreVolumeSectors = 62; }, 0, 0x00C},
+        {"a pre-volume sector changed", [](_KS_VOLUME&) {}, 1, 0x00C},
+        {"a system run's CRC-64 changed", [](_KS_VOLUME&) {}, 2, 0x00C},
+    };
+    for (const Case& k : cases) {
+        FatSet s;
+        _KS_VOLUME v;
+        {
+            CofranPtr c;
+            ASSERT_EQ(0u, c->OpenCofran(s.path.c_str(), KS_OPEN_SEQUENTIAL, nullptr, 0));
+            v = s.Stored(c.p);
+        }
+        if (k.patch != 0) {
+            const InspectedFile f = Inspect(s.path);
+            const uint64_t runIndex = f.FilePos(v.RunIndexOffset);
+            _KS_RIND_HEAD head;
+            KSRindHeadFromBytes(f.bytes.data() + runIndex, head);
+            const uint64_t at = k.patch == 1 ? f.FilePos(head.PreOffset) + 100 : runIndex + 48 + 20;
+            FILE* file = std::fopen(std::string(s.path.begin(), s.path.end()).c_str(), "r+b");
+            ASSERT_NE(nullptr, file);
+            std::fseek(file, static_cast<long>(at), SEEK_SET);
+            const int old = std::fgetc(file);
+            std::fseek(file, static_cast<long>(at), SEEK_SET);
+            std::fputc(old ^ 0x01, file);
+            std::fclose(file);
+        }
+        k.tweak(v);
+        CofranPtr c;
+        ASSERT_EQ(0u, c->OpenCofran(s.path.c_str(), KS_OPEN_SEQUENTIAL, nullptr, 0));
+        ASSERT_EQ(0u, c->OpenVolume(&v)) << k.what;
+        EXPECT_EQ(k.kind, Kind(c->CheckVolume())) << k.what;
+    }
+}
+
 TEST(ReaderRoundTrip, SectorsOfEveryRegionAndClustersWithHoles)
 {
     FatSet s;
