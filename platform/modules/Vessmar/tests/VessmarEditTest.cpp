@@ -101,6 +101,31 @@ TEST(VessmarEdit, EditsStayInMemoryUntilWriteAndThenReachTheDisk)
     EXPECT_TRUE(EntryOf(ItemAt(again, 128520))->IsActive());
 }
 
+TEST(VessmarEdit, WriteKeepsTheBootCodeOfTheMasterBootRecord)
+{
+    DiskImages images({LayoutFixture()});
+    unsigned char code[440];
+    for (size_t i = 0; i < sizeof(code); ++i)
+        code[i] = static_cast<unsigned char>(i * 7 + 1);
+    {
+        const int fd = open(images.Path(0).c_str(), O_WRONLY);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(pwrite(fd, code, sizeof(code), 0), static_cast<ssize_t>(sizeof(code)));
+        close(fd);
+    }
+    Vessmar()->Refresh(0);
+    IManagerItem* disk = Disks()[0];
+    ASSERT_EQ(As<IPartitionEntryEditor>(ItemAt(disk, 128520))->SetActive(true), 0u);
+    ASSERT_EQ(PartitionsOf(disk)->DeletePartition(ItemAt(disk, 80388)), 0u);
+    ASSERT_EQ(As<IPartitionTableChainWriter>(disk)->Write(), 0u);
+    unsigned char back[sizeof(code)];
+    const int fd = open(images.Path(0).c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(pread(fd, back, sizeof(back), 0), static_cast<ssize_t>(sizeof(back)));
+    close(fd);
+    EXPECT_EQ(std::memcmp(back, code, sizeof(code)), 0) << "the machine would no longer start";
+}
+
 TEST(VessmarEdit, LogicalPartitionsGetTheirRecordOneTrackBefore)
 {
     DiskImages images({LayoutFixture()});
