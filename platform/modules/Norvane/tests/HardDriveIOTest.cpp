@@ -1,6 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <string>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "CHardDriveIO.h"
 #include "IDevice.h"
@@ -49,6 +55,91 @@ TEST(HardDriveIO, ReadsOnlyThroughItsOwnOpenDevice)
     EXPECT_TRUE(a.CloseDisk());
     EXPECT_EQ(first.closes, 1);
     EXPECT_FALSE(a.ReadSector(buffer.data(), 0, 1));
+}
+
+// Two disk-image files named in the disk map's variable stand for the machine's
+// disks; the variable is put back afterwards.
+class MappedDisks : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char folder[] = "/tmp/norvane-disks-XXXXXX";
+        ASSERT_NE(mkdtemp(folder), nullptr);
+        folder_ = folder;
+        for (int disk = 0; disk < 2; ++disk) {
+            paths_.push_back(folder_ + "/disk" + std::to_string(disk) + ".img");
+            std::ofstream out(paths_.back(), std::ios::binary);
+            for (int sector = 0; sector < 8; ++sector)
+                out << std::string(512, static_cast<char>('A' + disk * 16 + sector));
+        }
+        const char* old = std::getenv("RVD_DISK_IMAGES");
+        hadOld_ = old != nullptr;
+        old_ = old ? old : "";
+        setenv("RVD_DISK_IMAGES", (paths_[0] + ":" + paths_[1]).c_str(), 1);
+    }
+    void TearDown() override
+    {
+        if (hadOld_)
+            setenv("RVD_DISK_IMAGES", old_.c_str(), 1);
+        else
+            unsetenv("RVD_DISK_IMAGES");
+        for (const std::string& path : paths_) {
+            chmod(path.c_str(), 0600);
+            unlink(path.c_str());
+        }
+        rmdir(folder_.c_str());
+    }
+
+    std::string folder_;
+    std::vector<std::string> paths_;
+    bool hadOld_ = false;
+    std::string old_;
+};
+
+TEST_F(MappedDisks, DiskNumbersOpenTheDisksOfTheMap)
+{
+    CHardDriveIO io;
+    io.LoadSetting(CHardDriveIOSetting(nullptr, nullptr));
+    std::vector<unsigned char> buffer(1024);
+    EXPECT_FALSE(io.OpenDisk(-1)) << "no device and no disk number";
+    EXPECT_FALSE(io.OpenDisk(2)) << "the map has two disks";
+
+    ASSERT_TRUE(io.OpenDisk(1));
+    EXPECT_EQ(io.GetDiskNumber(), 1);
+    ASSERT_TRUE(io.ReadSector(buffer.data(), 6, 2));
+    EXPECT_EQ(buffer[0], 'A' + 16 + 6);
+    EXPECT_EQ(buffer[1023], 'A' + 16 + 7);
+    EXPECT_FALSE(io.ReadSector(buffer.data(), 7, 2)) << "the second sector lies past the end";
+    EXPECT_FALSE(io.ReadSector(buffer.data(), 1LL << 60, 1)) << "the byte offset would overflow";
+
+    std::vector<unsigned char> sector(512, 0x5A);
+    ASSERT_TRUE(io.WriteSector(sector.data(), 3, 1));
+    EXPECT_FALSE(io.WriteSector(sector.data(), 8, 1)) << "a disk does not grow";
+    ASSERT_TRUE(io.ReadSector(buffer.data(), 2, 2));
+    EXPECT_EQ(buffer[0], 'A' + 16 + 2);
+    EXPECT_EQ(buffer[512], 0x5A);
+    struct stat st;
+    ASSERT_EQ(stat(paths_[1].c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, 8 * 512);
+
+    ASSERT_TRUE(io.OpenDisk(0)) << "opening another disk closes the first";
+    ASSERT_TRUE(io.ReadSector(buffer.data(), 3, 1));
+    EXPECT_EQ(buffer[0], 'A' + 3) << "disk 0 was not written";
+    EXPECT_TRUE(io.CloseDisk());
+    EXPECT_FALSE(io.ReadSector(buffer.data(), 0, 1));
+}
+
+TEST_F(MappedDisks, ADiskThatMayNotBeWrittenIsStillRead)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "root writes files whatever their mode";
+    ASSERT_EQ(chmod(paths_[0].c_str(), 0400), 0);
+    CHardDriveIO io;
+    ASSERT_TRUE(io.OpenDisk(0));
+    std::vector<unsigned char> buffer(512);
+    ASSERT_TRUE(io.ReadSector(buffer.data(), 1, 1));
+    EXPECT_EQ(buffer[0], 'B');
+    EXPECT_FALSE(io.WriteSector(buffer.data(), 1, 1));
 }
 
 } // namespace
