@@ -94,6 +94,9 @@ std::vector<FreeRegion> CPartitionLayout::FreeRegions() const
 
 unsigned long CPartitionLayout::CheckFree(const FreeRegion& region) const
 {
+    // Space past what the table's 32-bit fields reach takes no partition of any kind.
+    if (region.start + track_ > kMaxTableValue)
+        return 0;
     if (region.insideExtended)
         return region.count > track_ ? static_cast<unsigned long>(CHECK_ITEM_LOGICAL_POSSIBLE) : 0ul;
     unsigned slot;
@@ -168,7 +171,8 @@ bool CPartitionLayout::Place(uint64_t first, uint64_t last, bool primary, Placem
             out.createsExtended = true;
             out.extended.present = true;
             out.extended.start = first;
-            out.extended.count = region.start + region.count - first;
+            // It takes the rest of the free space, as far as the table's 32-bit fields reach.
+            out.extended.count = std::min(region.start + region.count - 1, kMaxTableValue) - first + 1;
             out.extended.type = out.extended.start + out.extended.count > 1024ull * 255 * 63 ? 0x0F : 0x05;
         }
     }

@@ -160,3 +160,29 @@ TEST(PartitionLayout, FirstPartitionsOfAnEmptyDisk)
     EXPECT_EQ(logical.extended.count, 8 * C) << "the extended partition takes the rest of the free space";
     EXPECT_EQ(logical.partition.start, 2 * C + T);
 }
+
+TEST(PartitionLayout, ExtendedPartitionOfADiskPastTheTableLimitEndsWhereTheTableCanReach)
+{
+    // A 3 TiB disk: a DOS table addresses no sector past 2^32 - 1, so a new extended
+    // partition that took the rest of the disk could never be written.
+    DosTable empty;
+    const uint64_t total = 3ull << 31; // 3 TiB in 512-byte sectors
+    const CPartitionLayout layout(empty, total, T);
+    Placement logical;
+    ASSERT_TRUE(layout.Place(2 * C, 4 * C - 1, false, logical));
+    ASSERT_TRUE(logical.createsExtended);
+    EXPECT_EQ(logical.extended.start, 2 * C);
+    EXPECT_EQ(logical.extended.start + logical.extended.count - 1, 0xFFFFFFFFull);
+    EXPECT_EQ(logical.extended.type, 0x0Fu);
+
+    // The free space beyond the table's reach is listed but allows nothing.
+    const std::vector<FreeRegion> free = layout.FreeRegions();
+    ASSERT_EQ(free.size(), 1u);
+    EXPECT_NE(layout.CheckFree(free[0]), 0u);
+    FreeRegion beyond;
+    beyond.start = 0x100000000ull;
+    beyond.count = total - beyond.start;
+    EXPECT_EQ(layout.CheckFree(beyond), 0u);
+    Placement past;
+    EXPECT_FALSE(layout.Place(beyond.start, beyond.start + C, true, past));
+}
