@@ -68,8 +68,8 @@ TEST(DiskMap, ListsExactlyTheNamedImageFilesInOrder)
     TempFolder dir;
     const std::string a = dir.File("a.img", 4096);
     const std::string b = dir.File("b.img", 1024 * 1024 + 100);
-    // A missing name, an empty item and a folder are no disks.
-    ImageList images((b + ":" + dir.path + "/missing.img::" + dir.path + ":" + a).c_str());
+    // A missing name, an empty item, a folder and a device node are no disks.
+    ImageList images((b + ":" + dir.path + "/missing.img::" + dir.path + ":/dev/null:" + a).c_str());
     const std::vector<DiskMapEntry> disks = CDiskMap(dir.path + "/no-sys").Disks();
     ASSERT_EQ(disks.size(), 2u);
     EXPECT_EQ(disks[0].path, b);
