@@ -1,20 +1,22 @@
 #include "WriteBuffer.h"
 
-#include <cstdlib>
 #include <cstring>
+#include <new>
 
 #include "CofranResult.h"
 
 bool WriteBuffer::Allocate()
 {
+    // Aligned operator new rather than std::aligned_alloc, which the Windows C
+    // run-time does not have.
     if (data_ == nullptr)
-        data_ = static_cast<unsigned char*>(std::aligned_alloc(kPage, kSize));
+        data_ = static_cast<unsigned char*>(::operator new(kSize, std::align_val_t(kPage), std::nothrow));
     return data_ != nullptr;
 }
 
 void WriteBuffer::Free()
 {
-    std::free(data_);
+    ::operator delete(data_, std::align_val_t(kPage));
     data_ = nullptr;
     fill_ = 0;
     first_ = 0;
