@@ -8,43 +8,90 @@
 #include <X11/Xutil.h>
 
 #include <csignal>
+#include <map>
+#include <optional>
+#include <set>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
 
-struct ShownWindow {
-    std::string title;
-    int width;
-    int height;
-};
+// What the screen showed, in order, as the X server reported it: every top-level
+// window mapped, with its size at that moment and whether another was still up.
+// Events are queued by the server, so a window up for a moment is never missed
+// however slowly this process gets to look (no window manager runs here, so
+// top-level windows are the root window's children).
+class TopLevelWatch {
+public:
+    explicit TopLevelWatch(Display* display) : display_(display)
+    {
+        XSelectInput(display_, DefaultRootWindow(display_), SubstructureNotifyMask);
+        XSync(display_, False);
+    }
 
-// The viewable top-level windows on the screen (no window manager runs here, so
-// they are the root window's children).
-std::vector<ShownWindow> ViewableWindows(Display* display)
-{
-    std::vector<ShownWindow> shown;
-    Window root = DefaultRootWindow(display);
-    Window parent = 0;
-    Window* children = nullptr;
-    unsigned count = 0;
-    if (!XQueryTree(display, root, &root, &parent, &children, &count))
-        return shown;
-    for (unsigned i = 0; i < count; ++i) {
-        XWindowAttributes attributes;
-        if (!XGetWindowAttributes(display, children[i], &attributes) || attributes.map_state != IsViewable)
-            continue;
-        char* name = nullptr;
-        if (XFetchName(display, children[i], &name) && name) {
-            shown.push_back({name, attributes.width, attributes.height});
-            XFree(name);
+    struct Mapped {
+        Window window;
+        int width;
+        int height;
+        size_t othersUp; // top-level windows mapped at the same time
+    };
+
+    // Handles every event that has arrived.
+    void Drain()
+    {
+        while (XPending(display_)) {
+            XEvent e;
+            XNextEvent(display_, &e);
+            switch (e.type) {
+            case CreateNotify:
+                sizes_[e.xcreatewindow.window] = {e.xcreatewindow.width, e.xcreatewindow.height};
+                break;
+            case ConfigureNotify:
+                sizes_[e.xconfigure.window] = {e.xconfigure.width, e.xconfigure.height};
+                break;
+            case MapNotify: {
+                const Window w = e.xmap.window;
+                mapped.push_back({w, sizes_[w].first, sizes_[w].second, up_.size()});
+                up_.insert(w);
+                break;
+            }
+            case UnmapNotify:
+                up_.erase(e.xunmap.window);
+                break;
+            case DestroyNotify:
+                up_.erase(e.xdestroywindow.window);
+                break;
+            default:
+                break;
+            }
         }
     }
-    if (children)
-        XFree(children);
-    return shown;
+
+    std::vector<Mapped> mapped;
+
+private:
+    Display* display_;
+    std::map<Window, std::pair<int, int>> sizes_;
+    std::set<Window> up_;
+};
+
+bool IsMainWindowSize(const TopLevelWatch::Mapped& m)
+{
+    return m.width >= 850 && m.height >= 600;
+}
+
+std::string WindowTitle(Display* display, Window window)
+{
+    char* name = nullptr;
+    std::string title;
+    if (XFetchName(display, window, &name) && name) {
+        title = name;
+        XFree(name);
+    }
+    return title;
 }
 
 class RecoveryConsoleProgramGuiTest : public GuiTest {};
@@ -58,6 +105,10 @@ TEST_F(RecoveryConsoleProgramGuiTest, SplashShowsThenTheMainWindow)
     const std::string images = disk0 + ":" + disk1;
     const std::string bin = GuiWorkspace::Shared().BinDir();
 
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    TopLevelWatch watch(display); // before the console starts: nothing is missed
+
     const pid_t console = fork();
     ASSERT_GE(console, 0);
     if (console == 0) {
@@ -68,45 +119,33 @@ TEST_F(RecoveryConsoleProgramGuiTest, SplashShowsThenTheMainWindow)
         _exit(127);
     }
 
-    Display* display = XOpenDisplay(nullptr);
-    ASSERT_NE(display, nullptr);
-    bool sawSplash = false;
-    bool sawMain = false;
-    bool splashGoneWithMain = false;
-    bool bothAtOnce = false;
+    std::optional<TopLevelWatch::Mapped> main;
     const gint64 deadline = g_get_monotonic_time() + 30 * G_USEC_PER_SEC;
-    while (!sawMain && g_get_monotonic_time() < deadline) {
-        int splashes = 0;
-        int mains = 0;
-        for (const ShownWindow& w : ViewableWindows(display)) {
-            if (w.title != "Zendrel Kivra Backup")
-                continue;
-            if (w.width >= 850 && w.height >= 600)
-                ++mains;
-            else
-                ++splashes;
-        }
-        sawSplash = sawSplash || splashes > 0;
-        bothAtOnce = bothAtOnce || (splashes > 0 && mains > 0);
-        if (mains > 0) {
-            sawMain = true;
-            splashGoneWithMain = splashes == 0;
+    while (!main && g_get_monotonic_time() < deadline) {
+        watch.Drain();
+        for (const TopLevelWatch::Mapped& m : watch.mapped) {
+            if (IsMainWindowSize(m))
+                main = m;
         }
         int status = 0;
-        if (waitpid(console, &status, WNOHANG) == console) {
+        if (!main && waitpid(console, &status, WNOHANG) == console) {
             ADD_FAILURE() << "the console ended early, status " << status;
             break;
         }
         usleep(20 * 1000);
     }
+    const std::string mainTitle = main ? WindowTitle(display, main->window) : std::string();
     XCloseDisplay(display);
     kill(console, SIGTERM);
     waitpid(console, nullptr, 0);
 
-    EXPECT_TRUE(sawSplash) << "no splash was seen";
-    EXPECT_TRUE(sawMain) << "the main window never showed";
-    EXPECT_TRUE(splashGoneWithMain);
-    EXPECT_FALSE(bothAtOnce);
+    ASSERT_TRUE(main) << "the main window never showed";
+    EXPECT_EQ(mainTitle, "Zendrel Kivra Backup");
+    EXPECT_EQ(main->othersUp, 0u) << "the splash was still up when the main window showed";
+    ASSERT_GE(watch.mapped.size(), 2u) << "no splash was seen";
+    const TopLevelWatch::Mapped& splash = watch.mapped.front();
+    EXPECT_FALSE(IsMainWindowSize(splash)) << "the first window shown was not the splash";
+    EXPECT_GT(splash.width, 0);
 }
 
 } // namespace
