@@ -150,6 +150,7 @@ private:
     unsigned long ReadDataSectors(uint64_t first, unsigned char* out, uint64_t count, uint64_t* done);
     void DropTempFile();
     uint32_t ChunkUsed(const unsigned char* chunk) const;
+    uint64_t LargestStoredRun(uint32_t bytesPerSector) const;
 
     // Writer state saved by BeginBackup so that a refusal leaves it untouched.
     struct WriterSnapshot {

@@ -12,7 +12,8 @@
 namespace {
 constexpr unsigned long kReadRetries = 10;
 constexpr unsigned long kSwitchRounds = 64;
-constexpr uint32_t kLargestStored = 64u << 20;
+// The largest run the reader holds (a FAT of 1 GiB), stored encrypted.
+constexpr uint32_t kLargestStored = (1u << 30) + 16;
 
 int DriveIndex(const std::wstring& path)
 {

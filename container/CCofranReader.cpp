@@ -12,6 +12,8 @@ namespace {
 constexpr size_t kCacheSlots = 64;
 constexpr uint32_t kMinBufferSectors = 8192;
 constexpr uint64_t kLargestSectorBuffer = 64ull << 20;
+// The FAT of the largest FAT32 volume: 2^28 entries of 4 bytes.
+constexpr uint64_t kLargestRun = 1ull << 30;
 constexpr uint32_t kLargestRunIndex = 256u << 20;
 constexpr uint64_t kLargestBlockBytes = 0x200000;
 } // namespace
@@ -47,6 +49,24 @@ unsigned long CCofran::ReadBlockInto(const _KS_BLOCK& block, unsigned char* out)
     if (KSFailed(rc))
         return rc;
     return ReadStored(block.Offset, KSBlockStored(block), KS_GROUP_DATA, out, raw);
+}
+
+uint64_t CCofran::LargestStoredRun(uint32_t bytesPerSector) const
+{
+    uint64_t largest = 0;
+    auto consider = [&](uint64_t sectors, uint32_t stored) {
+        const uint64_t bytes = sectors * bytesPerSector;
+        // zlib inflates by at most about 1:1032: a longer run is damaged, and
+        // reading it fails as bad data instead of sizing the buffer.
+        if (bytes <= kLargestRun && bytes <= uint64_t(stored) * 1040 + 1024 && bytes > largest)
+            largest = bytes;
+    };
+    consider(rRunHead_.PreSectors, rRunHead_.PreStored);
+    _KS_RIND_ENTRY entry;
+    for (uint32_t at = rRunHead_.HeadSize; at != 0 && RunEntry(at, entry); at += KS_RIND_ENTRY_SIZE)
+        if ((entry.Length & KS_RUN_DIRECT) != 0)
+            consider(entry.Length & KS_RUN_LENGTH_MASK, entry.Stored);
+    return largest;
 }
 
 unsigned long CCofran::OpenVolume(_KS_VOLUME* volume)
@@ -123,8 +143,13 @@ unsigned long CCofran::OpenVolume(_KS_VOLUME* volume)
     if (bytes < kLargestBlockBytes)
         bytes = kLargestBlockBytes;
     if (bytes > kLargestSectorBuffer) {
-        rRun_.clear();
-        return COFRAN_FAIL(KS_KIND_BAD_DATA);
+        // A FAT of a large FAT32 volume passes this size. The record alone must not
+        // size the buffer (a damaged one would ask for gigabytes): take the runs
+        // that are really stored, as far as their stored bytes can hold them.
+        bytes = kLargestSectorBuffer;
+        const uint64_t runs = LargestStoredRun(volume->BytesPerSector);
+        if (runs > bytes)
+            bytes = runs;
     }
     const bool manySlots = Use() == KS_OPEN_RANDOM || (Use() == KS_OPEN_BACKUP && DiscSet());
     sectorBuffer_.reset(new (std::nothrow) unsigned char[bytes]);

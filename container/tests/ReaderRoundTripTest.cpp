@@ -143,6 +143,56 @@ TEST(ReaderRoundTrip, CheckVolumeRefusesWhatDoesNotAgree)
     }
 }
 
+// A FAT32 volume with many clusters has a FAT of more than 64 MiB, written as one
+// run: its set must open, check and read back like any other.
+TEST(ReaderRoundTrip, AFatOfMoreThan64MiBReadsBack)
+{
+    ScratchFolder dir;
+    const std::wstring path = dir.WPath("bigfat.rvd");
+    _KS_VOLUME v = FatVolume(8);
+    v.FileSystem = KS_FS_FAT32;
+    v.ReservedSectors = 32;
+    v.NumberOfFats = 1;
+    v.RootDirSectors = 0;
+    v.PreVolumeSectors = 0;
+    v.SectorsPerFat = 131200; // just over 64 MiB
+    v.TotalSectors = 32 + 131200 + 8 * 1000;
+    v.BitmapSize = 125;
+    std::vector<unsigned char> fat(size_t(131200) * 512, 0);
+    fat[0] = 0xF8;
+    fat[fat.size() - 1] = 0x5A;
+    const std::vector<unsigned char> reserved = PatternBytes(32 * 512, 7), data = RandomBytes(10 * 4096, 8);
+    {
+        CofranPtr c;
+        ASSERT_EQ(0u, StartSet(c.p, path));
+        ASSERT_EQ(0u, c->WriteVolumeInfo(&v, 256));
+        ASSERT_EQ(0u, c->WriteSector(0, reserved.data(), 32, 0));
+        ASSERT_EQ(0u, c->WriteSector(32, fat.data(), 131200, 0));
+        ASSERT_EQ(0u, c->WriteData(0, data.data(), 10, 0));
+        ASSERT_EQ(0u, c->EndBackup(0));
+    }
+    for (unsigned long use : {KS_OPEN_SEQUENTIAL, KS_OPEN_RANDOM}) {
+        CofranPtr c;
+        ASSERT_EQ(0u, c->OpenCofran(path.c_str(), use, nullptr, 0));
+        _KS_VOLUME stored;
+        ASSERT_EQ(0u, c->GetVolumes(&stored, 1));
+        ASSERT_EQ(0u, c->OpenVolume(&stored)) << use;
+        if (use == KS_OPEN_SEQUENTIAL) {
+            EXPECT_EQ(0u, c->CheckVolume());
+            continue;
+        }
+        std::vector<unsigned char> buf(fat.size());
+        unsigned long got = 0;
+        ASSERT_EQ(0u, c->ReadSector(32 + 131199, buf.data(), 1, &got, 0)) << "part of the FAT run";
+        EXPECT_EQ(0x5A, buf[511]);
+        ASSERT_EQ(0u, c->ReadSector(32, buf.data(), 131200, &got, 0)) << "the whole FAT run";
+        EXPECT_EQ(131200u, got);
+        EXPECT_TRUE(buf == fat);
+        ASSERT_EQ(0u, c->ReadSector(32 + 131200, buf.data(), 80, &got, 0));
+        EXPECT_EQ(0, memcmp(data.data(), buf.data(), 10 * 4096));
+    }
+}
+
 TEST(ReaderRoundTrip, SectorsOfEveryRegionAndClustersWithHoles)
 {
     FatSet s;
