@@ -10,6 +10,7 @@ packages=(
   libfdisk-dev libblkid-dev
   libgtk2.0-dev libxtst-dev xvfb xauth
   clang libclang-rt-14-dev
+  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev libz-mingw-w64-dev
 )
 missing=()
 for p in "${packages[@]}"; do

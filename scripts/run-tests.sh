@@ -9,6 +9,9 @@ jobs=$(nproc)
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRVD_SANITIZE=ON -DRVD_WERROR=ON
 cmake --build "$build" -j "$jobs"
 
+# The Windows modules cross-compiled with mingw-w64 against the real Windows headers.
+bash scripts/cross-windows.sh
+
 # A bounded libFuzzer run over the image reader (its own small clang build).
 bash scripts/fuzz-reader.sh "${FUZZ_SECONDS:-60}"
 

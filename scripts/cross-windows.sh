@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Cross-compiles the Windows modules (Cofran.dll and Fenlow.dll) with mingw-w64
+# against the real Windows headers, then checks what the DLLs export and import:
+# each exports its factory and nothing else, and each imports only from system
+# DLLs and zlib, so no POSIX call or compiler run-time DLL slipped in.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${WINDOWS_BUILD_DIR:-build-windows}
+objdump=x86_64-w64-mingw32-objdump
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+  -DCMAKE_BUILD_TYPE=Release -DRVD_WERROR=ON -DRVD_SANITIZE=OFF
+cmake --build "$build" -j "$(nproc)"
+
+# DLL name and the one name it exports.
+declare -A exports=(
+  [Cofran.dll]=KSCreateObjectImg
+  [Fenlow.dll]=KSCreateObjectFsFat
+)
+# DLLs a module may import from (compared without regard to case).
+allowed_imports="kernel32.dll msvcrt.dll ole32.dll zlib1.dll"
+
+failed=0
+for dll in "${!exports[@]}"; do
+  file="$build/bin/$dll"
+  if [ ! -f "$file" ]; then
+    echo "cross-windows: $file was not built" >&2
+    failed=1
+    continue
+  fi
+  dump=$("$objdump" -p "$file")
+
+  # The export name table: lines "[   0] Name" after "[Ordinal/Name Pointer] Table".
+  names=$(sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" |
+    sed -n 's/^[[:space:]]*\[ *[0-9]*\] \(.*\)$/\1/p')
+  if [ "$names" != "${exports[$dll]}" ]; then
+    echo "cross-windows: $dll should export only ${exports[$dll]}; it exports:" >&2
+    echo "${names:-(nothing)}" >&2
+    failed=1
+  fi
+
+  while read -r imported; do
+    lower=${imported,,}
+    if [[ " $allowed_imports " != *" $lower "* ]]; then
+      echo "cross-windows: $dll imports from $imported" >&2
+      failed=1
+    fi
+  done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
+done
+
+if [ "$failed" -ne 0 ]; then
+  exit 1
+fi
+echo "cross-windows: Cofran.dll and Fenlow.dll built; exports and imports as expected"
