@@ -13,6 +13,14 @@ guint StartupPollId()
     return g_iMainTimeoutId;
 }
 
+void StopStartupPoll()
+{
+    if (g_iMainTimeoutId != 0) {
+        g_source_remove(g_iMainTimeoutId);
+        g_iMainTimeoutId = 0;
+    }
+}
+
 void BeginConsoleStartup(StartupRecord& record, ThreadStarter starter)
 {
     record.mainWnd = new CMainWnd();

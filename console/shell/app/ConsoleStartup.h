@@ -27,3 +27,7 @@ gboolean TimeOutFun(gpointer record);
 
 // Id of the poll, 0 once it has ended.
 guint StartupPollId();
+
+// Ends a poll still running, for a start-up abandoned before it was over (tests
+// that drop their record): the poll must not outlive the record it reads.
+void StopStartupPoll();

@@ -33,6 +33,8 @@ protected:
     }
     void TearDown() override
     {
+        // A start-up left unfinished must not poll this fixture's record later.
+        StopStartupPoll();
         if (record.flash)
             record.flash->DestroyDlg();
         delete record.mainWnd;
