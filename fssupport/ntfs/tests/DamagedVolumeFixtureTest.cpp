@@ -136,6 +136,16 @@ TEST_F(DamagedVolume, InitialisationFailsWithTheStepsCode)
              const size_t pairs = data + LoadLE16(t.Bytes().data() + data + 32);
              t.PatchProtected(t.mftOffset_ + 6 * 1024, pairs - t.mftOffset_ - 6 * 1024, 0x1F);
          }},
+        {"$Bitmap's size far beyond what its volume needs", 0x00759005,
+         [](DamagedVolume& t) {
+             const size_t data = t.AttributeOf(6, 0x80);
+             t.PatchProtected(t.mftOffset_ + 6 * 1024, data + 48 + 5 - t.mftOffset_ - 6 * 1024, 0x10);
+         }},
+        {"$MFT's bitmap size far beyond what its volume holds", 0x00709005,
+         [](DamagedVolume& t) {
+             const size_t bitmap = t.AttributeOf(0, 0xB0);
+             t.PatchProtected(t.mftOffset_, bitmap + 48 + 5 - t.mftOffset_, 0x10);
+         }},
         {"$BadClus record torn", 0x007A9005,
          [](DamagedVolume& t) { t.Bytes()[t.mftOffset_ + 8 * 1024 + 510] ^= 0xFF; }},
         {"volume unreadable after the boot sector", 0x00709005,

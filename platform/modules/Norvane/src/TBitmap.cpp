@@ -1,11 +1,21 @@
 #include "TBitmap.h"
 
+#include <cstdint>
+#include <new>
+
 bool TBitmap::CreateBitmap(uint64_t bits)
 {
     Clear();
-    if (bits == 0)
+    if (bits == 0 || bits > UINT64_MAX - 7)
         return false;
-    bytes_.assign(static_cast<size_t>((bits + 7) / 8), 0);
+    // The size often comes from a disk; one that no memory can hold is a failure,
+    // not the end of the process.
+    try {
+        bytes_.assign(static_cast<size_t>((bits + 7) / 8), 0);
+    } catch (const std::bad_alloc&) {
+        Clear();
+        return false;
+    }
     bits_ = bits;
     return true;
 }

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "TBitmap.h"
 
 TEST(TBitmap, SizesAndBitOrder)
 {
     TBitmap bitmap;
     EXPECT_FALSE(bitmap.CreateBitmap(0));
+    // A bit count whose byte count would wrap round to nothing.
+    EXPECT_FALSE(bitmap.CreateBitmap(UINT64_MAX));
+    EXPECT_EQ(bitmap.GetBitmapSize(), 0u);
     ASSERT_TRUE(bitmap.CreateBitmap(13));
     EXPECT_EQ(bitmap.GetBitmapSize(), 2u);
     EXPECT_EQ(bitmap.GetMaxBitIndex(), 12);
