@@ -8,8 +8,10 @@
 
 void CDeviceManager::Rescan()
 {
-    // The disks are read without the lock: nobody else sees them before the swap, and
-    // other threads may go on walking the old tree meanwhile.
+    // The disks are read without the module lock: nobody else sees them before the swap,
+    // and other threads may go on walking the old tree meanwhile. No table is written
+    // from the read until the new tree is in place.
+    std::lock_guard<std::mutex> tables(VessmarTableLock());
     std::vector<CDiskItem*> fresh;
     for (const DiskMapEntry& entry : CDiskMap().Disks()) {
         CDiskItem* disk = new CDiskItem(entry);

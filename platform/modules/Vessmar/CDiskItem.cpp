@@ -349,6 +349,7 @@ unsigned long CDiskItem::CheckItem(IManagerItem* item)
 
 unsigned long CDiskItem::Write()
 {
+    std::lock_guard<std::mutex> tables(VessmarTableLock());
     VessmarGuard guard(VessmarLock());
     if (!Editable())
         return KS_RESULT(0, KS_KIND_WRONG_OBJECT);

@@ -6,4 +6,9 @@
 
 std::recursive_mutex& VessmarLock();
 
+// Serialises reading disks' tables (a rescan) with writing them (Write), so that a
+// rescan never reads a table half old and half new. Taken before VessmarLock, never
+// while holding it.
+std::mutex& VessmarTableLock();
+
 typedef std::lock_guard<std::recursive_mutex> VessmarGuard;

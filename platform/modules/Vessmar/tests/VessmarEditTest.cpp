@@ -1,8 +1,11 @@
 // Editing partition tables through Vessmar.mo: edits stay in memory until Write, and
 // what Write leaves on the disk is what sfdisk then reads.
+#include <atomic>
 #include <cstring>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <set>
+#include <thread>
 #include <unistd.h>
 
 #include "LittleEndian.h"
@@ -365,4 +368,70 @@ TEST(VessmarEdit, RewritingKeepsTheRecordsOfAdjacentLogicalPartitionsWhereTheyAr
     Vessmar()->Refresh(0);
     for (unsigned long long start : {32131ull, 48134ull})
         EXPECT_EQ(EntryOf(ItemAt(Disks()[0], start))->GetHiddenSectors(), 1u) << start;
+}
+
+TEST(VessmarEdit, ARescanDuringAWriteNeverSeesAHalfWrittenTable)
+{
+    // One thread deletes and re-creates the second logical partition and writes the
+    // table, again and again; another rescans meanwhile. Every tree a rescan builds
+    // must show the table before or after a write, never a chain that is half old and
+    // half new: edits made on such a tree would write a wrong table.
+    DiskImages images({LayoutFixture()});
+    const std::set<unsigned long long> with = {63, 32193, 80388, 128520};
+    const std::set<unsigned long long> without = {63, 32193, 128520};
+    std::atomic<bool> done{false};
+    std::atomic<int> writes{0};
+    std::atomic<int> scans{0};
+    std::thread writer([&done, &writes, &scans] {
+        // Items kept across a rescan are referenced, taken while an iterator holds them.
+        auto held = [](IContainer* container, unsigned long long start) -> IManagerItem* {
+            CMomPtr<IIterator> it(container->CreateIterator());
+            while (IManagerItem* item = it->Next()) {
+                if (start == ~0ull || EntryOf(item)->GetStartSector() == start) {
+                    item->AddRef();
+                    return item;
+                }
+            }
+            return nullptr;
+        };
+        for (int attempt = 0; attempt < 1000 && (writes < 8 || scans < 8); ++attempt) {
+            IManagerItem* disk = held(Vessmar()->GetManager(), ~0ull);
+            ASSERT_NE(disk, nullptr);
+            IPartitionManager* partitions = PartitionsOf(disk);
+            IManagerItem* logical = held(partitions, 80388);
+            bool edited;
+            if (logical != nullptr) {
+                edited = partitions->DeletePartition(logical) == 0;
+                logical->Release();
+            } else {
+                const AddPartitionParam record = Record(FILE_SYSTEM_NTFS, 80325, 112454, false);
+                edited = partitions->CreatePartition(&record, 0) != nullptr;
+            }
+            // A rescan in between retires the disk: its edits are refused, and so is Write.
+            if (edited && As<IPartitionTableChainWriter>(disk)->Write() == 0)
+                ++writes;
+            disk->Release();
+        }
+        done = true;
+    });
+    while (!done) {
+        Vessmar()->Refresh(0);
+        ++scans;
+        // Read while the iterators hold what they hand out: the writer edits this tree too.
+        CMomPtr<IIterator> disks(Vessmar()->GetManager()->CreateIterator());
+        IManagerItem* disk = disks->Next();
+        ASSERT_NE(disk, nullptr);
+        std::set<unsigned long long> starts;
+        CMomPtr<IIterator> it(PartitionsOf(disk)->CreateIterator());
+        while (IManagerItem* item = it->Next())
+            if (EntryOf(item)->GetPartitionType() != 0)
+                starts.insert(EntryOf(item)->GetStartSector());
+        // The tree as read from the disk: the writer's edits apply to the tree they were
+        // made on, which this rescan has just retired, or to this one after the read.
+        if (starts != with && starts != without)
+            ADD_FAILURE() << "scan " << scans << " read a table of " << starts.size() << " partitions";
+    }
+    writer.join();
+    EXPECT_GT(writes, 0);
+    EXPECT_GT(scans, 1);
 }
