@@ -207,11 +207,13 @@ unsigned long CFSSupportNtfs::CopySpecialFile(uint64_t recordNumber)
         }
         for (uint64_t done = 0; done < total;) {
             const unsigned long count = static_cast<unsigned long>(std::min(total - done, kCopySectors));
+            // Callbacks may report success with a code whose kind is 0 but whose
+            // other bits are not; only a failure stops the copy.
             unsigned long result = ReadSectors(first + done, count, buffer.data());
-            if (result != 0)
+            if (KSFailed(result))
                 return result;
             result = write_(context_, first + done, count, buffer.data(), 0);
-            if (result != 0)
+            if (KSFailed(result))
                 return result;
             done += count;
         }

@@ -166,6 +166,18 @@ TEST_P(ReaderFixtureTest, FailuresOfTheWriteCallbackAreReturned)
     EXPECT_EQ(image_.writes.size(), 1u) << "the first failure stops the copy";
 }
 
+TEST_P(ReaderFixtureTest, SuccessCodesOfTheWriteCallbackDoNotStopTheCopy)
+{
+    ASSERT_EQ(reader_->WriteSpecialInfo(), 0u);
+    const size_t calls = image_.writes.size();
+    ASSERT_GT(calls, 1u);
+    ASSERT_EQ(reader_->InitFileSystem(VolumeImage::Read, VolumeImage::Write, &image_), 0u);
+    image_.writes.clear();
+    image_.writeResult = 0x00ABC000; // kind 0: success, with a line number
+    EXPECT_FALSE(KSFailed(reader_->WriteSpecialInfo()));
+    EXPECT_EQ(image_.writes.size(), calls) << "every metadata sector is still handed out";
+}
+
 TEST_P(ReaderFixtureTest, GetBitMapReadsFromAnyByte)
 {
     const std::vector<unsigned char> whole = ReaderBitmap(reader_);
