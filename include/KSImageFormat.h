@@ -311,7 +311,7 @@ struct _KS_IMG_FILE_INFO {
     uint32_t LabelCount;
     uint32_t FiltersLength;  // bytes
     uint32_t VolumeCount;    // volumes in the last file's volume list
-    uint32_t CommentLength;  // characters, NUL included
+    uint32_t CommentLength;  // characters, NUL included (a character above U+FFFF counts twice)
     uint32_t NeededFiles;    // files needed to read the last version
 };
 static_assert(sizeof(_KS_IMG_FILE_INFO) == 56, "_KS_IMG_FILE_INFO is 56 bytes");
