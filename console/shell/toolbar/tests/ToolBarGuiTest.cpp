@@ -102,10 +102,11 @@ TEST_F(ToolBarGuiTest, PressDraggedOutAndReleasedDoesNothing)
     EXPECT_TRUE(dialogs.steps.empty());
     EXPECT_EQ(Shown(kTbClone), Picture(kTbClone, "hover"));
 
-    // The right button never clicks.
+    // The right button never clicks and changes no picture.
     gui_events::Click(Widget(kTbClone), 3);
     gui_wait::Settle();
     EXPECT_TRUE(dialogs.steps.empty());
+    EXPECT_EQ(Shown(kTbClone), Picture(kTbClone, "hover"));
 }
 
 TEST_F(ToolBarGuiTest, DisabledButtonsStayDisabled)
@@ -144,6 +145,8 @@ TEST_F(ToolBarGuiTest, PointingShowsTipAndStatusThroughOneTooltipsObject)
         ASSERT_NE(data, nullptr);
         EXPECT_EQ(data->tooltips, toolbar->Tooltips());
         EXPECT_STREQ(data->tip_text, spec.tip);
+        // A greyed button tells what it would do but keeps its disable picture.
+        EXPECT_EQ(Shown(spec.id), Picture(spec.id, toolbar->Button(spec.id).IsGreyedForGood() ? "disable" : "hover"));
         gui_events::MovePointerAway();
         gui_wait::Settle();
         EXPECT_EQ(status.texts.back(), "");
