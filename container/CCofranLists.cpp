@@ -145,11 +145,13 @@ unsigned long CCofran::GetComment(wchar_t* comment, unsigned long chars)
                                         raw)))
         return rc;
     // Stored as UTF-16 so that sets read the same on every platform; a surrogate
-    // pair is one character here.
+    // pair is one character where wchar_t holds any character, and stays two units
+    // where wchar_t is itself a UTF-16 unit (Windows).
+    constexpr bool kWideHoldsPairs = sizeof(wchar_t) >= 4;
     uint32_t out = 0;
     for (uint32_t i = 0; i < units; ++i) {
         uint32_t c = LoadLE16(raw.data() + 2 * i);
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < units) {
+        if (kWideHoldsPairs && c >= 0xD800 && c < 0xDC00 && i + 1 < units) {
             const uint32_t low = LoadLE16(raw.data() + 2 * (i + 1));
             if (low >= 0xDC00 && low < 0xE000) {
                 c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);

@@ -91,8 +91,11 @@ std::wstring FromUtf16(const char16_t* units, size_t count)
     std::wstring s;
     for (size_t i = 0; i < count && units[i] != 0; ++i) {
         uint32_t c = units[i];
-        // A surrogate pair is one character of a name above U+FFFF.
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < count && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
+        // A surrogate pair is one character of a name above U+FFFF, where wchar_t
+        // can hold it; where wchar_t is a UTF-16 unit (Windows) the pair stays two.
+        constexpr bool kWideHoldsPairs = sizeof(wchar_t) >= 4;
+        if (kWideHoldsPairs && c >= 0xD800 && c < 0xDC00 && i + 1 < count && units[i + 1] >= 0xDC00 &&
+            units[i + 1] < 0xE000) {
             c = 0x10000 + ((c - 0xD800) << 10) + (uint32_t(units[i + 1]) - 0xDC00);
             ++i;
         }
