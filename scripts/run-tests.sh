@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything with warnings as errors under AddressSanitizer and
-# UndefinedBehaviorSanitizer, fuzzes the image reader for a minute, then runs every
-# test (unit, fs and gui labels).
+# UndefinedBehaviorSanitizer, cross-compiles the Windows modules with mingw-w64,
+# fuzzes the image reader for a minute, then runs every test (unit, fs and gui labels).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build-check}
