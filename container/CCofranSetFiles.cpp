@@ -234,10 +234,10 @@ unsigned long CCofran::ListSetFrom(const std::wstring& start, const std::wstring
         for (const _KS_IMGNAME_NO& n : names)
             if (n.FileNumber == wanted)
                 nameNumber = n.NameNumber;
-        const std::wstring name = ImageNaming::FileName(std::wstring(), baseName_.empty()
-                                                                            ? ImageNaming::FromUtf16(head.BaseName, KS_BASE_NAME_UNITS)
-                                                                            : baseName_,
-                                                        nameNumber);
+        // The listed set's own base name: the object may hold another set open.
+        const std::wstring headBase = ImageNaming::FromUtf16(head.BaseName, KS_BASE_NAME_UNITS);
+        const std::wstring name =
+            ImageNaming::FileName(std::wstring(), headBase.empty() ? baseName_ : headBase, nameNumber);
         const std::wstring previous = ImageNaming::FromUtf16(head.PrevPath, KS_HEAD_PATH_UNITS);
         std::wstring next;
         if (!FindSetFile(folder, name, previous, setId, wanted, next, head, tail))

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdio>
 #include <cstring>
 
 #include "TestSet.h"
@@ -148,6 +149,43 @@ TEST(WriterVersions, ABaseNameAboveTheBasicPlaneNamesAndFindsEveryFile)
     ASSERT_EQ(0u, r->GetBackupImg(imgs, &count));
     EXPECT_EQ(2u, count);
     EXPECT_EQ(first, std::wstring(imgs[1].Path));
+}
+
+// Listing a set by path while the object holds another set open: the files are
+// named from the listed set's own head, also after the set was moved to another
+// folder (so the previous paths in its heads lead nowhere).
+TEST(WriterVersions, ASetListedByPathIsNamedFromItsOwnHead)
+{
+    ScratchFolder made, moved, other;
+    {
+        CofranPtr c;
+        ASSERT_EQ(0u, StartSet(c.p, made.WPath("beta.rvd")));
+        WriteOneVolume(c.p, 1);
+        ASSERT_EQ(0u, c->EndBackup(0));
+        wchar_t next[300];
+        ASSERT_EQ(0u, c->GetAvailableCofranName(next, 300));
+        ASSERT_EQ(0u, c->BeginBackup(next, 1, nullptr, nullptr, 6, 0)); // use 1: builds on version 0
+        WriteOneVolume(c.p, 2);
+        ASSERT_EQ(0u, c->EndBackup(0));
+    }
+    for (const char* name : {"beta.rvd", "beta1.RVD"})
+        ASSERT_EQ(0, std::rename((made.Path() + name).c_str(), (moved.Path() + name).c_str()));
+    {
+        CofranPtr c;
+        ASSERT_EQ(0u, StartSet(c.p, other.WPath("alpha.rvd")));
+        WriteOneVolume(c.p, 3);
+        ASSERT_EQ(0u, c->EndBackup(0));
+    }
+    CofranPtr c;
+    ASSERT_EQ(0u, c->OpenCofran(other.WPath("alpha.rvd").c_str(), KS_OPEN_SEQUENTIAL, nullptr, 0));
+    GUID none;
+    std::memset(&none, 0, sizeof none);
+    _KS_IMG imgs[2];
+    unsigned long count = 2;
+    ASSERT_EQ(0u, c->GetBackupImg(&none, moved.WPath("beta1.RVD").c_str(), imgs, &count, KS_SEARCH_SET));
+    ASSERT_EQ(2u, count);
+    EXPECT_EQ(moved.WPath("beta1.RVD"), std::wstring(imgs[0].Path));
+    EXPECT_EQ(moved.WPath("beta.rvd"), std::wstring(imgs[1].Path));
 }
 
 TEST(VersionChainRule, BitsC000ReachBackToTheFirstVersionWithoutThem)
