@@ -207,4 +207,34 @@ TEST(ReaderDamage, AFailedReadIsReportedRetriedAndGivenUp)
     }
 }
 
+// Reads inside the block held in the sector buffer, and of chunks held in the
+// cache, do not go to the image again: with every read of the file failing they
+// still succeed, while a read of another block fails.
+TEST(ReaderDamage, ReadsInsideTheHeldBlockDoNotReadTheImageAgain)
+{
+    SmallSet s(6);
+    const std::vector<unsigned char> pattern = PatternBytes(50 * 4096, 1);
+    CofranPtr c;
+    ASSERT_EQ(0u, c->OpenCofran(Widen(s.path).c_str(), KS_OPEN_RANDOM, nullptr, 0));
+    _KS_VOLUME v = s.volume;
+    ASSERT_EQ(0u, c->OpenVolume(&v));
+    std::vector<unsigned char> buf(50 * 4096);
+    unsigned long got = 0;
+    ASSERT_EQ(0u, c->ReadData(2, buf.data(), 10, &got));
+    ASSERT_EQ(10u, got);
+
+    KSWin32PosixCalls failing = KSWin32RealPosixCalls();
+    failing.Read = &FailingRead;
+    KSWin32ScopedPosixCalls fault(failing);
+    g_readCalls = 0;
+    ASSERT_EQ(0u, c->ReadData(20, buf.data(), 5, &got));
+    EXPECT_EQ(5u, got);
+    EXPECT_EQ(0, memcmp(pattern.data() + 20 * 4096, buf.data(), 5 * 4096));
+    ASSERT_EQ(0u, c->ReadSector(40 * 8 + 3, buf.data(), 2, &got, 0));
+    EXPECT_EQ(0, memcmp(pattern.data() + (40 * 8 + 3) * 512, buf.data(), 2 * 512));
+    EXPECT_EQ(0, g_readCalls.load());
+    EXPECT_EQ(0x106u, Kind(c->ReadData(60, buf.data(), 5, &got))) << "another block is read from the image";
+    EXPECT_LT(0, g_readCalls.load());
+}
+
 } // namespace
