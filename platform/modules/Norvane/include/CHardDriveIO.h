@@ -10,7 +10,8 @@ public:
     enum : unsigned { SECTOR_SIZE = 512 };
 
     CHardDriveIO() = default;
-    // An open disk is a file descriptor of its own: one owner closes it.
+    // A disk of the disk map is a file descriptor of its own: one owner closes it,
+    // at the latest when the object dies.
     CHardDriveIO(const CHardDriveIO&) = delete;
     CHardDriveIO& operator=(const CHardDriveIO&) = delete;
     ~CHardDriveIO();

@@ -10,7 +10,10 @@
 
 CHardDriveIO::~CHardDriveIO()
 {
-    CloseDisk();
+    // Only the disk this object opened itself is closed here: a loaded device
+    // belongs to someone else and may already be gone.
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 void CHardDriveIO::LoadSetting(const CHardDriveIOSetting& setting)

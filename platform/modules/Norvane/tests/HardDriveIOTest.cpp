@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -127,6 +128,28 @@ TEST_F(MappedDisks, DiskNumbersOpenTheDisksOfTheMap)
     EXPECT_EQ(buffer[0], 'A' + 3) << "disk 0 was not written";
     EXPECT_TRUE(io.CloseDisk());
     EXPECT_FALSE(io.ReadSector(buffer.data(), 0, 1));
+}
+
+size_t OpenFileCount()
+{
+    size_t count = 0;
+    if (DIR* folder = opendir("/proc/self/fd")) {
+        while (readdir(folder) != nullptr)
+            ++count;
+        closedir(folder);
+    }
+    return count;
+}
+
+TEST_F(MappedDisks, AnOpenDiskIsClosedWithItsObject)
+{
+    const size_t before = OpenFileCount();
+    {
+        CHardDriveIO io;
+        ASSERT_TRUE(io.OpenDisk(0));
+        EXPECT_EQ(OpenFileCount(), before + 1);
+    }
+    EXPECT_EQ(OpenFileCount(), before);
 }
 
 TEST_F(MappedDisks, ADiskThatMayNotBeWrittenIsStillRead)
