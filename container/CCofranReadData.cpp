@@ -11,7 +11,8 @@
 
 namespace {
 constexpr uint32_t kMaxTempNames = 10000;
-}
+constexpr uint64_t kLargestBlockBytes = 0x200000;
+} // namespace
 
 unsigned long CCofran::SaveChunkToTemp(IndexChunkCache::Slot& slot)
 {
@@ -263,6 +264,9 @@ unsigned long CCofran::ReadDataSectors(uint64_t first, unsigned char* out, uint6
     const uint64_t spc = curVol_.SectorsPerCluster;
     const uint64_t bps = curVol_.BytesPerSector;
     const uint64_t dataStart = VolumeGeometry::SystemAreaEnd(curVol_);
+    // No block holds a cluster of 2 MiB or more; nor is one allocated for a damaged size.
+    if (VolumeGeometry::ClusterBytes(curVol_) >= kLargestBlockBytes)
+        return COFRAN_FAIL(KS_KIND_BAD_DATA);
     std::vector<unsigned char> one;
     while (count > 0) {
         const uint64_t relative = first - dataStart;

@@ -78,6 +78,9 @@ unsigned long CCofran::OpenVolume(_KS_VOLUME* volume)
     if (volume->BytesPerSector == 0 || volume->BytesPerSector % 512 != 0 || volume->SectorsPerCluster == 0)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
     CloseVolume();
+    // Sectors are a few KiB; a damaged size must not reach the buffers below.
+    if (uint64_t(kMinBufferSectors) * volume->BytesPerSector > kLargestSectorBuffer)
+        return COFRAN_FAIL(KS_KIND_BAD_DATA);
 
     unsigned long rc;
     const bool empty = volume->RunIndexRawSize == 0;

@@ -142,6 +142,30 @@ TEST(ReaderDamage, AVersionClaimingMoreFilesThanTheSetNamesIsBadData)
     EXPECT_EQ(0x00Cu, Kind(c->CheckCofranVer(&versions[0])));
 }
 
+// Sector and cluster sizes from a damaged record: refused as bad data before any
+// buffer is sized by them. 64 KiB sectors or 4 MiB clusters are no volume's.
+TEST(ReaderDamage, ImpossibleSectorAndClusterSizesAreBadData)
+{
+    SmallSet s(0);
+    CofranPtr c;
+    ASSERT_EQ(0u, c->OpenCofran(Widen(s.path).c_str(), KS_OPEN_RANDOM, nullptr, 0));
+    std::vector<unsigned char> buf(4096);
+    unsigned long got = 0;
+
+    _KS_VOLUME v = s.volume;
+    v.BytesPerSector = 0x80000000u;
+    EXPECT_EQ(0x00Cu, Kind(c->OpenVolume(&v)));
+    v.BytesPerSector = 65536;
+    EXPECT_EQ(0x00Cu, Kind(c->OpenVolume(&v)));
+
+    v = s.volume;
+    v.SectorsPerCluster = 8192; // 4 MiB clusters
+    ASSERT_EQ(0u, c->OpenVolume(&v));
+    EXPECT_EQ(0x00Cu, Kind(c->ReadSector(0, buf.data(), 1, &got, 0))) << "inside a block";
+    EXPECT_EQ(0x00Cu, Kind(c->ReadSector(8192 * 55, buf.data(), 1, &got, 0))) << "in a hole";
+    EXPECT_EQ(0u, got);
+}
+
 std::atomic<int> g_readCalls{0};
 ssize_t FailingRead(int, void*, size_t)
 {
