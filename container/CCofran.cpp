@@ -171,6 +171,14 @@ unsigned long CCofran::OpenForReading(const wchar_t* path)
     return OpenFileForReading(path);
 }
 
+bool CCofran::NoImageEndsAt(const wchar_t* path)
+{
+    // Nothing to read there, or too little for a head and a tail.
+    CofranFile file;
+    uint64_t size = 0;
+    return !file.OpenRead(path) || !file.Size(&size) || size < KS_IMG_HEAD_SIZE + KS_IMG_TAIL_SIZE;
+}
+
 unsigned long CCofran::OpenForBackup(const wchar_t* path)
 {
     if (std::wcslen(path) >= KS_PATH_CHARS)
@@ -181,7 +189,13 @@ unsigned long CCofran::OpenForBackup(const wchar_t* path)
     CofranFile probe;
     _KS_IMG_HEAD head;
     _KS_IMG_TAIL tail;
-    if (KSFailed(OpenImageEnds(probe, path, &head, &tail))) {
+    const unsigned long ends = OpenImageEnds(probe, path, &head, &tail);
+    if (KSFailed(ends) && !NoImageEndsAt(path)) {
+        // A file that holds a head and a tail but not valid ones is refused: taking
+        // it for a new set would let BeginBackup overwrite it.
+        return ends;
+    }
+    if (KSFailed(ends)) {
         // A new set.
         std::memset(&whead_, 0, sizeof whead_);
         whead_.Magic = KS_IMG_MAGIC;

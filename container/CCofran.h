@@ -85,6 +85,7 @@ private:
     unsigned long SetPassword(const wchar_t* password, unsigned long bytes);
     unsigned long OpenForReading(const wchar_t* path);
     unsigned long CheckPassword(const _KS_IMG_HEAD& head) const;
+    static bool NoImageEndsAt(const wchar_t* path);
     unsigned long OpenForBackup(const wchar_t* path);
     unsigned long Use() const { return openMode_ & KS_OPEN_USE_MASK; }
     bool SetOpen() const { return reader_.IsOpen(); }
