@@ -54,6 +54,8 @@ private:
     unsigned long ListFilesFrom(const wchar_t* path, const GUID* setId, std::vector<_KS_IMG>& out);
     unsigned long CollectDiscFiles();
     unsigned long FindVersionLastFile(int* index) const;
+    // Loads the set for version and opens the last file of its version.
+    unsigned long OpenVersionLastFile(_KS_VERSION* version);
     unsigned long OpenFile(const wchar_t* path);
     unsigned long SureNeedCd(uint32_t fileNumber, int wait);
     // True when the file numbered fileNumber is among the files the container finds

@@ -213,6 +213,19 @@ unsigned long CImageCheck::FindVersionLastFile(int* index) const
     return CheckResult::VersionFileMissing;
 }
 
+unsigned long CImageCheck::OpenVersionLastFile(_KS_VERSION* version)
+{
+    unsigned long rc = 0;
+    int last = -1;
+    if ((rc = SetImgInfo(version, nullptr)) != 0 || (rc = FindVersionLastFile(&last)) != 0)
+        return rc;
+    const _KS_IMG& file = files_[static_cast<size_t>(last)];
+    // The listings only read the last file's directory; a disc prompt that is not
+    // answered leaves the open below to report the missing file.
+    SureNeedCd(file.FileNumber, 0);
+    return OpenFile(file.Path);
+}
+
 int CImageCheck::DiscRecordOf(uint32_t fileNumber) const
 {
     for (size_t i = 0; i < discs_.size(); ++i)
@@ -321,12 +334,7 @@ unsigned long CImageCheck::GetImgVolumes(_KS_VOLUME* buffer, unsigned long capac
         return CheckResult::VolumesNoContainer;
     if (version == nullptr || count == nullptr)
         return CheckResult::VolumesNullArgument;
-    int last = -1;
-    if ((rc = SetImgInfo(version, nullptr)) != 0 || (rc = FindVersionLastFile(&last)) != 0)
-        return rc;
-    const _KS_IMG& file = files_[static_cast<size_t>(last)];
-    SureNeedCd(file.FileNumber, 0);
-    if ((rc = OpenFile(file.Path)) != 0)
+    if ((rc = OpenVersionLastFile(version)) != 0)
         return rc;
     _KS_IMG_FILE_INFO info;
     rc = container_->GetCofranInfo(&info);
@@ -352,12 +360,7 @@ unsigned long CImageCheck::GetVerComment(wchar_t* buffer, unsigned long size, in
         return CheckResult::CommentNoContainer;
     if (version == nullptr || count == nullptr)
         return CheckResult::CommentNullArgument;
-    int last = -1;
-    if ((rc = SetImgInfo(version, nullptr)) != 0 || (rc = FindVersionLastFile(&last)) != 0)
-        return rc;
-    const _KS_IMG& file = files_[static_cast<size_t>(last)];
-    SureNeedCd(file.FileNumber, 0);
-    if ((rc = OpenFile(file.Path)) != 0)
+    if ((rc = OpenVersionLastFile(version)) != 0)
         return rc;
     rc = container_->GetComment(buffer, size);
     container_->CloseCofran();
