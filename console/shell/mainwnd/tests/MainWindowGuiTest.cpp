@@ -5,6 +5,7 @@
 #include "GuiTest.h"
 #include "GuiWait.h"
 #include "PixelSnapshot.h"
+#include "RecordingHelpProcesses.h"
 #include "RecordingOperationDialogs.h"
 
 #include <gdk/gdkkeysyms.h>

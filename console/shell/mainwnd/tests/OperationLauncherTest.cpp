@@ -1,4 +1,5 @@
 #include "COperationLauncher.h"
+#include "RecordingOperationDialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -6,24 +7,6 @@
 #include <vector>
 
 namespace {
-
-class RecordingDialogs : public IOperationDialogs {
-public:
-    void RunDeviceScan(GtkWidget* parent) override { Note("scan", parent); }
-    void RunRestoreWizard(GtkWidget* parent) override { Note("restore", parent); }
-    void RunCheckImageWizard(GtkWidget* parent) override { Note("check", parent); }
-    void RunCloneWizard(GtkWidget* parent) override { Note("clone", parent); }
-
-    std::vector<std::string> steps;
-    std::vector<GtkWidget*> parents;
-
-private:
-    void Note(const char* step, GtkWidget* parent)
-    {
-        steps.push_back(step);
-        parents.push_back(parent);
-    }
-};
 
 TEST(OperationLauncher, EveryStartScansFirstThenRunsItsWizardOverTheSameParent)
 {
@@ -38,7 +21,7 @@ TEST(OperationLauncher, EveryStartScansFirstThenRunsItsWizardOverTheSameParent)
     };
     GtkWidget* parent = reinterpret_cast<GtkWidget*>(0x1234);
     for (const Case& c : cases) {
-        RecordingDialogs dialogs;
+        RecordingOperationDialogs dialogs;
         COperationLauncher launcher(&dialogs);
         (launcher.*c.start)(parent);
         EXPECT_EQ(dialogs.steps, (std::vector<std::string>{"scan", c.wizard}));
@@ -48,8 +31,8 @@ TEST(OperationLauncher, EveryStartScansFirstThenRunsItsWizardOverTheSameParent)
 
 TEST(OperationLauncher, ReplacedDialogsAreUsedUntilNullRestoresTheOwnOnes)
 {
-    RecordingDialogs own;
-    RecordingDialogs replacement;
+    RecordingOperationDialogs own;
+    RecordingOperationDialogs replacement;
     COperationLauncher launcher(&own);
     launcher.UseDialogs(&replacement);
     launcher.StartRestore(nullptr);

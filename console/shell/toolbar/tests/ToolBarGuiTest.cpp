@@ -4,6 +4,7 @@
 #include "GuiEvents.h"
 #include "GuiTest.h"
 #include "GuiWait.h"
+#include "RecordingHelpProcesses.h"
 #include "RecordingOperationDialogs.h"
 
 #include <string>
