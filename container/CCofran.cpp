@@ -10,6 +10,7 @@
 #include "CofranResult.h"
 #include "ImageEnds.h"
 #include "ImageNaming.h"
+#include "Utf16Text.h"
 #include "KSGuid.h"
 #include "PasswordKey.h"
 
@@ -158,7 +159,7 @@ unsigned long CCofran::OpenFileForReading(const std::wstring& path)
     rhead_ = head;
     rtail_ = tail;
     if (baseName_.empty())
-        baseName_ = ImageNaming::FromUtf16(head.BaseName, KS_BASE_NAME_UNITS);
+        baseName_ = Utf16Text::FromUtf16(head.BaseName, KS_BASE_NAME_UNITS);
     if (folder_.empty())
         folder_ = ImageNaming::FolderOf(path);
     openPath_ = path;
@@ -211,7 +212,7 @@ unsigned long CCofran::OpenForBackup(const wchar_t* path)
         wtail_.TailSize = KS_IMG_TAIL_SIZE;
         nameNumber_ = 0;
         labelCounter_ = 0;
-        ImageNaming::ToUtf16(baseName_, whead_.BaseName, KS_BASE_NAME_UNITS);
+        Utf16Text::ToUtf16(baseName_, whead_.BaseName, KS_BASE_NAME_UNITS);
     } else {
         probe.Close();
         // Appending to a complete set.
@@ -234,9 +235,9 @@ unsigned long CCofran::OpenForBackup(const wchar_t* path)
         whead_.Version = KS_IMG_VERSION;
         wtail_.TailSize = KS_IMG_TAIL_SIZE;
         wtail_.Version = KS_IMG_VERSION;
-        baseName_ = ImageNaming::FromUtf16(head.BaseName, KS_BASE_NAME_UNITS);
+        baseName_ = Utf16Text::FromUtf16(head.BaseName, KS_BASE_NAME_UNITS);
         // The next file's predecessor is the file opened here.
-        ImageNaming::ToUtf16(path, whead_.PrevPath, KS_HEAD_PATH_UNITS);
+        Utf16Text::ToUtf16(path, whead_.PrevPath, KS_HEAD_PATH_UNITS);
         nameNumber_ = head.NameNumber + 1;
         labelCounter_ = tail.LabelCount;
         versions_ = std::move(versions);

@@ -6,6 +6,7 @@
 #include "CCofran.h"
 #include "CofranResult.h"
 #include "DirectoryLists.h"
+#include "Utf16Text.h"
 #include "VersionChain.h"
 
 BlobCodec::Settings CCofran::ReaderSettings()
@@ -144,23 +145,15 @@ unsigned long CCofran::GetComment(wchar_t* comment, unsigned long chars)
     if (KSFailed(rc = ReadDirectoryBlob(rtail_.CommentPos, rtail_.CommentRaw, rtail_.CommentStored, KS_GROUP_FILTERS,
                                         raw)))
         return rc;
-    // Stored as UTF-16 so that sets read the same on every platform; a surrogate
-    // pair is one character where wchar_t holds any character, and stays two units
-    // where wchar_t is itself a UTF-16 unit (Windows).
-    constexpr bool kWideHoldsPairs = sizeof(wchar_t) >= 4;
-    uint32_t out = 0;
-    for (uint32_t i = 0; i < units; ++i) {
-        uint32_t c = LoadLE16(raw.data() + 2 * i);
-        if (kWideHoldsPairs && c >= 0xD800 && c < 0xDC00 && i + 1 < units) {
-            const uint32_t low = LoadLE16(raw.data() + 2 * (i + 1));
-            if (low >= 0xDC00 && low < 0xE000) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                ++i;
-            }
-        }
-        comment[out++] = static_cast<wchar_t>(c);
-    }
-    comment[out - 1] = 0;
+    // Stored as UTF-16 so that sets read the same on every platform.
+    std::u16string stored(units, u'\0');
+    for (uint32_t i = 0; i < units; ++i)
+        stored[i] = static_cast<char16_t>(LoadLE16(raw.data() + 2 * i));
+    const std::wstring text = Utf16Text::FromUtf16(stored.data(), units);
+    // A blob without its NUL still ends in one: the last character gives way.
+    const size_t length = text.size() < chars ? text.size() : chars - 1;
+    text.copy(comment, length);
+    comment[length] = 0;
     return 0;
 }
 

@@ -10,6 +10,7 @@
 #include "FolderScan.h"
 #include "ImageEnds.h"
 #include "ImageNaming.h"
+#include "Utf16Text.h"
 #include "KSWideString.h"
 #include "VersionChain.h"
 
@@ -235,10 +236,10 @@ unsigned long CCofran::ListSetFrom(const std::wstring& start, const std::wstring
             if (n.FileNumber == wanted)
                 nameNumber = n.NameNumber;
         // The listed set's own base name: the object may hold another set open.
-        const std::wstring headBase = ImageNaming::FromUtf16(head.BaseName, KS_BASE_NAME_UNITS);
+        const std::wstring headBase = Utf16Text::FromUtf16(head.BaseName, KS_BASE_NAME_UNITS);
         const std::wstring name =
             ImageNaming::FileName(std::wstring(), headBase.empty() ? baseName_ : headBase, nameNumber);
-        const std::wstring previous = ImageNaming::FromUtf16(head.PrevPath, KS_HEAD_PATH_UNITS);
+        const std::wstring previous = Utf16Text::FromUtf16(head.PrevPath, KS_HEAD_PATH_UNITS);
         std::wstring next;
         if (!FindSetFile(folder, name, previous, setId, wanted, next, head, tail))
             break;

@@ -9,6 +9,7 @@
 #include "DirectoryLists.h"
 #include "ImageEnds.h"
 #include "ImageNaming.h"
+#include "Utf16Text.h"
 #include "PasswordKey.h"
 
 namespace {
@@ -176,7 +177,7 @@ unsigned long CCofran::BeginBackup(const wchar_t* path, unsigned long mode, cons
         label.Index = static_cast<uint32_t>(labels_.size());
         label.FirstFile = whead_.FileNumber;
         label.FileCount = 1;
-        ImageNaming::ToUtf16(ImageNaming::DiscLabel(labelPrefix_, labelCounter_), label.Label, KS_LABEL_UNITS);
+        Utf16Text::ToUtf16(ImageNaming::DiscLabel(labelPrefix_, labelCounter_), label.Label, KS_LABEL_UNITS);
         labels_.push_back(label);
     };
     if (continues) {
@@ -278,7 +279,7 @@ unsigned long CCofran::BeginBackup(const wchar_t* path, unsigned long mode, cons
         Restore(before);
         return rc;
     }
-    ImageNaming::ToUtf16(path, whead_.PrevPath, KS_HEAD_PATH_UNITS);
+    Utf16Text::ToUtf16(path, whead_.PrevPath, KS_HEAD_PATH_UNITS);
     writing_ = true;
     return 0;
 }
@@ -303,22 +304,10 @@ unsigned long CCofran::WriteDirectory(const _KS_FILTERS_HEAD* filters, const wch
                            wtail_.FiltersPos, wtail_.FiltersRaw, wtail_.FiltersStored)))
         return rc;
 
-    // The comment is kept as UTF-16 with its NUL, the same on every platform;
-    // characters above U+FFFF become surrogate pairs so that none is lost.
+    // The comment is kept as UTF-16 with its NUL, the same on every platform.
     std::vector<unsigned char> commentRaw;
     if (comment != nullptr) {
-        std::vector<uint16_t> units;
-        for (const wchar_t* p = comment;; ++p) {
-            const uint32_t c = static_cast<uint32_t>(*p);
-            if (c > 0xFFFF && c <= 0x10FFFF) {
-                units.push_back(static_cast<uint16_t>(0xD800 + ((c - 0x10000) >> 10)));
-                units.push_back(static_cast<uint16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-            } else {
-                units.push_back(static_cast<uint16_t>(c > 0xFFFF ? 0xFFFD : c));
-            }
-            if (c == 0)
-                break;
-        }
+        const std::u16string units = Utf16Text::ToUtf16(comment) + u'\0';
         commentRaw.resize(units.size() * 2);
         for (size_t i = 0; i < units.size(); ++i)
             StoreLE16(commentRaw.data() + 2 * i, units[i]);

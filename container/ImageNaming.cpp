@@ -86,44 +86,4 @@ bool CopyOut(const std::wstring& text, wchar_t* out, unsigned long outChars)
     return true;
 }
 
-std::wstring FromUtf16(const char16_t* units, size_t count)
-{
-    std::wstring s;
-    for (size_t i = 0; i < count && units[i] != 0; ++i) {
-        uint32_t c = units[i];
-        // A surrogate pair is one character of a name above U+FFFF, where wchar_t
-        // can hold it; where wchar_t is a UTF-16 unit (Windows) the pair stays two.
-        constexpr bool kWideHoldsPairs = sizeof(wchar_t) >= 4;
-        if (kWideHoldsPairs && c >= 0xD800 && c < 0xDC00 && i + 1 < count && units[i + 1] >= 0xDC00 &&
-            units[i + 1] < 0xE000) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (uint32_t(units[i + 1]) - 0xDC00);
-            ++i;
-        }
-        s.push_back(static_cast<wchar_t>(c));
-    }
-    return s;
-}
-
-void ToUtf16(const std::wstring& text, char16_t* units, size_t count)
-{
-    if (count == 0)
-        return;
-    size_t i = 0;
-    for (const wchar_t ch : text) {
-        const uint32_t c = static_cast<uint32_t>(ch);
-        if (c > 0xFFFF && c <= 0x10FFFF) {
-            if (i + 2 >= count)
-                break; // a pair is never split
-            units[i++] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-            units[i++] = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-        } else {
-            if (i + 1 >= count)
-                break;
-            units[i++] = c > 0xFFFF ? u'\xFFFD' : static_cast<char16_t>(c);
-        }
-    }
-    for (; i < count; ++i)
-        units[i] = 0;
-}
-
 } // namespace ImageNaming

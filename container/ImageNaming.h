@@ -30,8 +30,4 @@ bool EndsWithSeparator(const wchar_t* path);
 // Copies text with its NUL into out of outChars characters; false when it does not fit.
 bool CopyOut(const std::wstring& text, wchar_t* out, unsigned long outChars);
 
-// UTF-16 field <-> wide string (up to the first NUL within units).
-std::wstring FromUtf16(const char16_t* units, size_t count);
-void ToUtf16(const std::wstring& text, char16_t* units, size_t count);
-
 } // namespace ImageNaming
