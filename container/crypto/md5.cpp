@@ -3,22 +3,11 @@
 #include <cstring>
 
 #include "KSResult.h"
+#include "LittleEndian.h"
 
 namespace {
 
 inline uint32_t RotateLeft(uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
-
-inline uint32_t LoadLE(const unsigned char* p)
-{
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-inline void StoreLE(unsigned char* p, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
 
 // Per-step shift amounts, four per round.
 constexpr int kShift[4][4] = {{7, 12, 17, 22}, {5, 9, 14, 20}, {4, 11, 16, 23}, {6, 10, 15, 21}};
@@ -84,8 +73,7 @@ void md5::Finalize()
 {
     // Pad with 0x80 and zeros to 56 bytes modulo 64, then the message length in bits.
     unsigned char lengthBytes[8];
-    StoreLE(lengthBytes, static_cast<uint32_t>(bitCount_));
-    StoreLE(lengthBytes + 4, static_cast<uint32_t>(bitCount_ >> 32));
+    StoreLE64(lengthBytes, bitCount_);
 
     static const unsigned char kPadding[64] = {0x80};
     const unsigned long used = static_cast<unsigned long>((bitCount_ >> 3) & 63);
@@ -94,7 +82,7 @@ void md5::Finalize()
     Update(lengthBytes, 8);
 
     for (int i = 0; i < 4; ++i)
-        StoreLE(digest_ + 4 * i, state_[i]);
+        StoreLE32(digest_ + 4 * i, state_[i]);
 
     // Nothing of the message stays behind in the object.
     std::memset(state_, 0, sizeof state_);
@@ -106,7 +94,7 @@ void md5::transform(const unsigned char* block)
 {
     uint32_t x[16];
     for (int i = 0; i < 16; ++i)
-        x[i] = LoadLE(block + 4 * i);
+        x[i] = LoadLE32(block + 4 * i);
 
     uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
     for (int i = 0; i < 64; ++i) {
