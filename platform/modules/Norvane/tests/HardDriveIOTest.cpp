@@ -152,17 +152,31 @@ TEST_F(MappedDisks, AnOpenDiskIsClosedWithItsObject)
     EXPECT_EQ(OpenFileCount(), before);
 }
 
+// Root opens any file for writing whatever its mode, so the case runs in a child that
+// first gives up root for the unprivileged "nobody" user.
+bool ReadsButCannotWriteAProtectedDisk(const std::string& folder, const std::string& path)
+{
+    if (chmod(path.c_str(), 0444) != 0)
+        return false;
+    if (geteuid() == 0) {
+        const uid_t nobody = 65534;
+        if (chmod(folder.c_str(), 0755) != 0 || setgid(nobody) != 0 || setuid(nobody) != 0)
+            return false;
+        if (access(path.c_str(), W_OK) == 0)
+            return false;
+    }
+    CHardDriveIO io;
+    std::vector<unsigned char> buffer(512);
+    return io.OpenDisk(0) && io.ReadSector(buffer.data(), 1, 1) && buffer[0] == 'B' &&
+           !io.WriteSector(buffer.data(), 1, 1);
+}
+
 TEST_F(MappedDisks, ADiskThatMayNotBeWrittenIsStillRead)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root writes files whatever their mode";
-    ASSERT_EQ(chmod(paths_[0].c_str(), 0400), 0);
-    CHardDriveIO io;
-    ASSERT_TRUE(io.OpenDisk(0));
-    std::vector<unsigned char> buffer(512);
-    ASSERT_TRUE(io.ReadSector(buffer.data(), 1, 1));
-    EXPECT_EQ(buffer[0], 'B');
-    EXPECT_FALSE(io.WriteSector(buffer.data(), 1, 1));
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(std::exit(ReadsButCannotWriteAProtectedDisk(folder_, paths_[0]) ? 0 : 1),
+                ::testing::ExitedWithCode(0), "")
+        << "the disk opens read-only, reads, and refuses writes";
 }
 
 } // namespace
