@@ -8,6 +8,23 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 build=${BUILD_DIR:-build}
 
+# Without a display the console cannot show anything: say so before minutes of
+# installing and building. A DISPLAY that names a local server must have its socket.
+if [ -z "${DISPLAY:-}" ]; then
+  echo "No display: run this from a graphical session (DISPLAY is not set)." >&2
+  exit 1
+fi
+case "$DISPLAY" in
+  :*)
+    number=${DISPLAY#:}
+    number=${number%%.*}
+    if [ ! -S "/tmp/.X11-unix/X$number" ]; then
+      echo "No X server answers on DISPLAY=$DISPLAY (no /tmp/.X11-unix/X$number): start one, or run this from a graphical session." >&2
+      exit 1
+    fi
+    ;;
+esac
+
 bash scripts/install-deps.sh
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -29,11 +46,6 @@ for n in 0 1; do
   fi
   images+=("$image")
 done
-
-if [ -z "${DISPLAY:-}" ]; then
-  echo "No display: run this from a graphical session (DISPLAY is not set)." >&2
-  exit 1
-fi
 
 export RVD_DISK_IMAGES
 RVD_DISK_IMAGES=$(IFS=:; echo "${images[*]}")
