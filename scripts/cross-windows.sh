@@ -8,8 +8,11 @@ cd "$(dirname "$0")/.."
 build=${WINDOWS_BUILD_DIR:-build-windows}
 objdump=x86_64-w64-mingw32-objdump
 
+export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-  -DCMAKE_BUILD_TYPE=Release -DRVD_WERROR=ON -DRVD_SANITIZE=OFF
+  -DCMAKE_BUILD_TYPE=Release -DRVD_WERROR=ON -DRVD_SANITIZE=OFF "${launcher[@]}"
 cmake --build "$build" -j "$(nproc)"
 
 # DLL name and the one name it exports.

@@ -17,6 +17,7 @@ build=${RVD_FUZZ_BUILD:-$root/build-fuzz}
 seconds=${1:-60}
 shift || true
 sanitizers="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
+export CCACHE_BASEDIR=$root CCACHE_NOHASHDIR=1
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 

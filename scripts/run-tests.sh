@@ -6,7 +6,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build-check}
 jobs=$(nproc)
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRVD_SANITIZE=ON -DRVD_WERROR=ON
+# ccache keeps compiled objects between runs and between clones of the tree: paths
+# are hashed relative to the tree, so a fresh clone in another folder still hits.
+export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRVD_SANITIZE=ON -DRVD_WERROR=ON "${launcher[@]}"
 cmake --build "$build" -j "$jobs"
 
 # The Windows modules cross-compiled with mingw-w64 against the real Windows headers.
