@@ -28,3 +28,24 @@ HANDLE WINAPI FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW found);
 BOOL WINAPI FindNextFileW(HANDLE search, LPWIN32_FIND_DATAW found);
 BOOL WINAPI FindClose(HANDLE search);
 }
+
+extern "C" {
+// The narrow form: the path is taken as text of the current locale.
+HANDLE WINAPI CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
+                          DWORD flagsAndAttributes, HANDLE templateFile);
+BOOL WINAPI CreateDirectoryW(LPCWSTR path, LPSECURITY_ATTRIBUTES security);
+BOOL WINAPI RemoveDirectoryW(LPCWSTR path);
+// The temporary folder with a closing separator; the length written without the
+// terminator, or the length needed (with it) when size is too small.
+DWORD WINAPI GetTempPathW(DWORD size, LPWSTR buffer);
+
+// Drives come from the layer's drive table ("X:\" roots).
+UINT WINAPI GetDriveTypeA(LPCSTR root);
+UINT WINAPI GetDriveTypeW(LPCWSTR root);
+DWORD WINAPI GetLogicalDrives(void);
+DWORD WINAPI GetLogicalDriveStringsW(DWORD size, LPWSTR buffer);
+BOOL WINAPI GetDiskFreeSpaceW(LPCWSTR root, LPDWORD sectorsPerCluster, LPDWORD bytesPerSector,
+                              LPDWORD freeClusters, LPDWORD totalClusters);
+BOOL WINAPI GetDiskFreeSpaceExW(LPCWSTR directory, PULARGE_INTEGER freeBytesAvailable, PULARGE_INTEGER totalBytes,
+                                PULARGE_INTEGER totalFreeBytes);
+}

@@ -6,6 +6,7 @@
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)))
 
 extern "C" {
-// Closes a file handle; TRUE on success.
+// Closes any handle of the layer's handle table (file, device, thread, event, mutex,
+// semaphore); TRUE on success, ERROR_INVALID_HANDLE for a handle that is not open.
 BOOL WINAPI CloseHandle(HANDLE handle);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "windef.h"
+#include "winnt.h"
 
 // A point in time as 100-nanosecond intervals, split into two 32-bit words.
 typedef struct _FILETIME {
@@ -45,3 +46,11 @@ static_assert(offsetof(WIN32_FIND_DATAW, nFileSizeHigh) == 28 && offsetof(WIN32_
 // the record stays opaque.
 typedef struct _OVERLAPPED OVERLAPPED, *LPOVERLAPPED;
 typedef struct _SECURITY_ATTRIBUTES SECURITY_ATTRIBUTES, *PSECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
+
+typedef RTL_CRITICAL_SECTION CRITICAL_SECTION;
+typedef PRTL_CRITICAL_SECTION PCRITICAL_SECTION;
+typedef PRTL_CRITICAL_SECTION LPCRITICAL_SECTION;
+
+// The entry point of a thread made by CreateThread.
+typedef DWORD(WINAPI* PTHREAD_START_ROUTINE)(LPVOID parameter);
+typedef PTHREAD_START_ROUTINE LPTHREAD_START_ROUTINE;

@@ -12,6 +12,9 @@
 #define APIENTRY
 #define CALLBACK
 #define VOID void
+// Calling conventions mean nothing on x86-64 Linux.
+#define __stdcall
+#define __cdecl
 
 typedef int BOOL;
 typedef unsigned char BYTE;

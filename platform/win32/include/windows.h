@@ -1,7 +1,9 @@
 // The Win32 declarations this system's modules use, written for the Linux build.
 // Each part lives in a header named like its Windows counterpart, so that code may
 // include either <windows.h> or the narrower header and compile the same way on
-// Windows against the real headers.
+// Windows against the real headers. The C run-time's headers <process.h>, <io.h>
+// and <direct.h> and the device codes of <winioctl.h> are included on their own,
+// as on Windows.
 #pragma once
 
 #include "windef.h"
@@ -15,3 +17,9 @@
 #include "fileapi.h"
 #include "sysinfoapi.h"
 #include "timezoneapi.h"
+#include "synchapi.h"
+#include "processthreadsapi.h"
+#include "ioapiset.h"
+#include "debugapi.h"
+#include "winsvc.h"
+#include "KSCrtTime.h"

@@ -19,3 +19,45 @@
 #define FILE_ATTRIBUTE_ARCHIVE 0x00000020u
 #define FILE_ATTRIBUTE_NORMAL 0x00000080u
 #define FILE_ATTRIBUTE_TEMPORARY 0x00000100u
+
+// Access rights of kernel objects and the rights every kind shares.
+#define DELETE 0x00010000u
+#define READ_CONTROL 0x00020000u
+#define SYNCHRONIZE 0x00100000u
+#define STANDARD_RIGHTS_REQUIRED 0x000F0000u
+#define EVENT_MODIFY_STATE 0x0002u
+#define EVENT_ALL_ACCESS 0x001F0003u
+#define MUTEX_ALL_ACCESS 0x001F0001u
+#define SEMAPHORE_MODIFY_STATE 0x0002u
+#define SEMAPHORE_ALL_ACCESS 0x001F0003u
+
+// WaitForMultipleObjects takes at most this many handles.
+#define MAXIMUM_WAIT_OBJECTS 64u
+
+#define VER_PLATFORM_WIN32s 0u
+#define VER_PLATFORM_WIN32_WINDOWS 1u
+#define VER_PLATFORM_WIN32_NT 2u
+
+// What GetVersionExA reports; the caller sets dwOSVersionInfoSize first.
+typedef struct _OSVERSIONINFOA {
+    DWORD dwOSVersionInfoSize;
+    DWORD dwMajorVersion;
+    DWORD dwMinorVersion;
+    DWORD dwBuildNumber;
+    DWORD dwPlatformId;
+    char szCSDVersion[128];
+} OSVERSIONINFOA, *POSVERSIONINFOA, *LPOSVERSIONINFOA;
+
+static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA is 148 bytes");
+
+// A critical section. Its fields are the layer's own: DebugInfo points to the lock
+// that InitializeCriticalSection makes and DeleteCriticalSection frees; the others
+// are kept zero. Callers only pass its address.
+typedef struct _RTL_CRITICAL_SECTION {
+    PVOID DebugInfo;
+    LONG LockCount;
+    LONG RecursionCount;
+    HANDLE OwningThread;
+    HANDLE LockSemaphore;
+    ULONG_PTR SpinCount;
+} RTL_CRITICAL_SECTION, *PRTL_CRITICAL_SECTION;
