@@ -13,6 +13,7 @@
 #include "Utf16Text.h"
 #include "KSGuid.h"
 #include "PasswordKey.h"
+#include "PasswordText.h"
 
 namespace {
 std::atomic<long> g_liveObjects{0};
@@ -86,12 +87,11 @@ unsigned long CCofran::SetPassword(const wchar_t* password, unsigned long bytes)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
     if (chars == 0)
         return 0;
-    const size_t made = std::wcstombs(reinterpret_cast<char*>(password_), password, sizeof password_ - 1);
-    if (made == static_cast<size_t>(-1) || made >= sizeof password_ - 1) {
-        std::memset(password_, 0, sizeof password_);
+    // UTF-8 whatever the locale: the key must not depend on the machine.
+    unsigned long length = 0;
+    if (!PasswordText::ToUtf8(password, password_, sizeof password_, &length))
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
-    }
-    passwordLength_ = static_cast<unsigned long>(chars);
+    passwordLength_ = length;
     const unsigned long rc = SetPasswordKey(&cipher_, password_, sizeof password_, passwordLength_);
     if (KSFailed(rc)) {
         std::memset(password_, 0, sizeof password_);

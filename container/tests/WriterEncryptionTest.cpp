@@ -3,7 +3,10 @@
 
 #include <unistd.h>
 
+#include <clocale>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "AesCipher.h"
 #include "PasswordKey.h"
@@ -157,6 +160,51 @@ TEST(WriterEncryption, AppendingKeepsTheFlagsAndNeedsTheKey)
     const InspectedFile f = Inspect(s.dir.Path() + "enc1.RVD");
     EXPECT_EQ(0x7Fu, f.head.Flags);
     EXPECT_EQ(1u, f.head.VersionIndex);
+}
+
+// A password outside ASCII keys the set by its UTF-8 bytes whatever the locale:
+// a set written under a UTF-8 locale opens and reads under the "C" locale, and the
+// other way round.
+TEST(WriterEncryption, ANonAsciiPasswordGivesTheSameKeyUnderEveryLocale)
+{
+    const wchar_t password[] = L"p\u00E4ssw\u00F6rd \u20AC \U0001F511";
+    const char utf8[] = "p\xC3\xA4ssw\xC3\xB6rd \xE2\x82\xAC \xF0\x9F\x94\x91";
+    const unsigned long bytes = sizeof password - sizeof(wchar_t);
+    struct LocaleKept {
+        std::string old = std::setlocale(LC_ALL, nullptr);
+        ~LocaleKept() { std::setlocale(LC_ALL, old.c_str()); }
+    } kept;
+    const std::vector<unsigned char> data = RandomBytes(4 * 4096, 31);
+    for (const auto& locales : {std::make_pair("C.UTF-8", "C"), std::make_pair("C", "C.UTF-8")}) {
+        ScratchFolder dir;
+        const std::wstring path = dir.WPath("intl.rvd");
+        ASSERT_NE(nullptr, std::setlocale(LC_ALL, locales.first));
+        {
+            CofranPtr c;
+            ASSERT_EQ(0u, c->OpenCofran(path.c_str(), KS_OPEN_BACKUP, password, bytes)) << locales.first;
+            ASSERT_EQ(0u, c->BeginBackup(path.c_str(), KS_BEGIN_ENCRYPT, nullptr, nullptr, 6, 0));
+            const _KS_VOLUME v = NtfsVolume(8);
+            ASSERT_EQ(0u, c->WriteVolumeInfo(&v, 256));
+            ASSERT_EQ(0u, c->WriteData(0, data.data(), 4, 0));
+            ASSERT_EQ(0u, c->EndBackup(0));
+        }
+        md5 digest;
+        digest.Update(reinterpret_cast<const unsigned char*>(utf8), sizeof utf8 - 1);
+        digest.Finalize();
+        EXPECT_EQ(0, memcmp(digest.Digest(), Inspect(path).head.PasswordDigest, 16)) << locales.first;
+
+        ASSERT_NE(nullptr, std::setlocale(LC_ALL, locales.second));
+        CofranPtr c;
+        ASSERT_EQ(0u, c->OpenCofran(path.c_str(), KS_OPEN_RANDOM, password, bytes)) << locales.second;
+        _KS_VOLUME v;
+        ASSERT_EQ(0u, c->GetVolumes(&v, 1));
+        ASSERT_EQ(0u, c->OpenVolume(&v));
+        std::vector<unsigned char> back(data.size());
+        unsigned long got = 0;
+        ASSERT_EQ(0u, c->ReadData(0, back.data(), 4, &got));
+        EXPECT_EQ(4u, got);
+        EXPECT_EQ(data, back) << "written under " << locales.first << ", read under " << locales.second;
+    }
 }
 
 } // namespace
