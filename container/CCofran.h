@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "AesCipher.h"
@@ -28,7 +29,7 @@ public:
     unsigned long SearchLastCofran(const wchar_t* path, wchar_t* out, unsigned long outChars,
                                    unsigned long byNameNumber) override;
     unsigned long GetBackupImg(_KS_IMG* list, unsigned long* count) override;
-    unsigned long GetBackupImg(const GUID* setId, const wchar_t* path, _KS_IMG* list, unsigned long* count,
+    unsigned long GetBackupImg(GUID setId, const wchar_t* path, _KS_IMG* list, unsigned long* count,
                                unsigned long searchMode) override;
     unsigned long GetLabelNoFromOffset(const _KS_VERSION* versions, unsigned long versionCount,
                                        const _KS_CDINFO* labels, unsigned long labelCount,
@@ -142,6 +143,7 @@ private:
     unsigned long SaveChunkToTemp(IndexChunkCache::Slot& slot);
     unsigned long BlockRawSize(const _KS_BLOCK& block, uint32_t* raw) const;
     unsigned long ReadBlockInto(const _KS_BLOCK& block, unsigned char* out);
+    unsigned long VerifyOnce(uint64_t offset, const unsigned char* raw, uint64_t bytes, uint64_t crc);
     unsigned long ReadClusters(uint32_t first, unsigned char* buffer, uint32_t clusters, uint32_t* done);
     unsigned long FindDirectRun(uint64_t sector, _KS_RIND_ENTRY& run) const;
     unsigned long HoldPreSectors();
@@ -231,6 +233,7 @@ private:
     uint64_t heldFirst_ = 0;             // first sector (direct run) or cluster (block)
     uint32_t heldCount_ = 0;
     std::map<uint32_t, uint64_t> movedChunks_; // run-index position -> temp-file offset
+    std::unordered_set<uint64_t> verified_;    // stream offsets of runs whose CRC-64 matched
     CofranFile tempFile_;
     std::wstring tempPath_;
     uint64_t tempSize_ = 0;

@@ -174,7 +174,7 @@ unsigned long CCofran::SwitchOnDiscs(uint64_t offset)
             count = 0;
             std::vector<_KS_IMG> files(64);
             count = static_cast<unsigned long>(files.size());
-            if (KSSucceeded(GetBackupImg(&id, (folder + L"*").c_str(), files.data(), &count, KS_SEARCH_FOLDER))) {
+            if (KSSucceeded(GetBackupImg(id, (folder + L"*").c_str(), files.data(), &count, KS_SEARCH_FOLDER))) {
                 files.resize(count);
                 setFiles_.insert(setFiles_.end(), files.begin(), files.end());
             }
@@ -188,7 +188,7 @@ unsigned long CCofran::SwitchOnDiscs(uint64_t offset)
                 return rc;
             std::vector<_KS_IMG> files(64);
             count = static_cast<unsigned long>(files.size());
-            if (KSSucceeded(GetBackupImg(&id, path.c_str(), files.data(), &count, KS_SEARCH_FOLDER))) {
+            if (KSSucceeded(GetBackupImg(id, path.c_str(), files.data(), &count, KS_SEARCH_FOLDER))) {
                 files.resize(count);
                 setFiles_.insert(setFiles_.end(), files.begin(), files.end());
             }

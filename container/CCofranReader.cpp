@@ -197,6 +197,7 @@ unsigned long CCofran::CloseVolume()
     sectorBuffer_.reset();
     sectorBytes_ = 0;
     heldKind_ = kHeldNone;
+    verified_.clear();
     DropTempFile();
     setFiles_.clear();
     setNames_.clear();

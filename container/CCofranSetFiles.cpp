@@ -105,10 +105,10 @@ unsigned long CCofran::GetBackupImg(_KS_IMG* list, unsigned long* count)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
     GUID id;
     std::memcpy(&id, rhead_.SetId, sizeof id);
-    return GetBackupImg(&id, nullptr, list, count, KS_SEARCH_SET);
+    return GetBackupImg(id, nullptr, list, count, KS_SEARCH_SET);
 }
 
-unsigned long CCofran::GetBackupImg(const GUID* setId, const wchar_t* path, _KS_IMG* list, unsigned long* count,
+unsigned long CCofran::GetBackupImg(GUID setId, const wchar_t* path, _KS_IMG* list, unsigned long* count,
                                     unsigned long searchMode)
 {
     if (count == nullptr || (searchMode == KS_SEARCH_FOLDER && path == nullptr))
@@ -122,7 +122,7 @@ unsigned long CCofran::GetBackupImg(const GUID* setId, const wchar_t* path, _KS_
         return COFRAN_FAIL(KS_KIND_PATH_TOO_LONG);
 
     uint8_t id[16];
-    if (setId == nullptr || IsZeroGuid(setId)) {
+    if (IsZeroGuid(&setId)) {
         if (ImageNaming::EndsWithSeparator(path))
             return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
         _KS_IMG_HEAD head;
@@ -130,7 +130,7 @@ unsigned long CCofran::GetBackupImg(const GUID* setId, const wchar_t* path, _KS_
             return COFRAN_FAIL(KS_KIND_OPEN_FAILED);
         std::memcpy(id, head.SetId, 16);
     } else {
-        std::memcpy(id, setId, 16);
+        std::memcpy(id, &setId, 16);
     }
 
     const std::wstring folder = FolderForSearch(path);

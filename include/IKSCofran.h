@@ -72,8 +72,8 @@ public:
     virtual unsigned long SearchLastCofran(const wchar_t* path, wchar_t* out, unsigned long outChars,
                                            unsigned long byNameNumber) = 0;
     virtual unsigned long GetBackupImg(_KS_IMG* list, unsigned long* count) = 0;
-    // setId: the set's GUID; all zeros to take it from the file named by path.
-    virtual unsigned long GetBackupImg(const GUID* setId, const wchar_t* path, _KS_IMG* list,
+    // setId: the set's GUID, passed by value; all zeros to take it from the file named by path.
+    virtual unsigned long GetBackupImg(GUID setId, const wchar_t* path, _KS_IMG* list,
                                        unsigned long* count, unsigned long searchMode) = 0;
     virtual unsigned long GetLabelNoFromOffset(const _KS_VERSION* versions, unsigned long versionCount,
                                                const _KS_CDINFO* labels, unsigned long labelCount,

@@ -1,30 +1,40 @@
 #include "crc64.h"
 
 #include "KSResult.h"
+#include "LittleEndian.h"
 
 namespace {
 
 constexpr uint64_t kReflectedPolynomial = 0x95AC9329AC4BC9B5ull;
 
-struct Crc64Table {
-    uint64_t entry[256];
+// Slicing by 8: slice[0] is the byte-at-a-time table; slice[k][i] is the register
+// contribution of byte i seen k bytes earlier, so that eight bytes fold into the
+// register with eight look-ups and no dependency between them. The values are
+// those of the one-table loop, byte for byte.
+struct Crc64Tables {
+    uint64_t slice[8][256];
 };
 
-// table[i] is i taken through eight steps, each shifting right by one and XORing the
-// reflected polynomial when the bit shifted out was 1.
-constexpr Crc64Table BuildTable()
+constexpr Crc64Tables BuildTables()
 {
-    Crc64Table table{};
+    Crc64Tables t{};
+    // table[i] is i taken through eight steps, each shifting right by one and XORing
+    // the reflected polynomial when the bit shifted out was 1.
     for (uint64_t i = 0; i < 256; ++i) {
         uint64_t r = i;
         for (int step = 0; step < 8; ++step)
             r = (r & 1) ? (r >> 1) ^ kReflectedPolynomial : r >> 1;
-        table.entry[i] = r;
+        t.slice[0][i] = r;
     }
-    return table;
+    for (int k = 1; k < 8; ++k)
+        for (int i = 0; i < 256; ++i) {
+            const uint64_t prev = t.slice[k - 1][i];
+            t.slice[k][i] = t.slice[0][prev & 0xFF] ^ (prev >> 8);
+        }
+    return t;
 }
 
-constexpr Crc64Table kTable = BuildTable();
+constexpr Crc64Tables kTables = BuildTables();
 
 } // namespace
 
@@ -33,9 +43,16 @@ unsigned long crc64(const unsigned char* data, unsigned long length, uint64_t* o
     if (data == nullptr || out == nullptr)
         return KS_RESULT(KS_MODULE_CONTAINER, KS_KIND_BAD_ARGUMENT);
 
+    const auto& s = kTables.slice;
     uint64_t reg = ~0ull;
-    for (unsigned long i = 0; i < length; ++i)
-        reg = kTable.entry[(reg ^ data[i]) & 0xFF] ^ (reg >> 8);
+    unsigned long i = 0;
+    for (; i + 8 <= length; i += 8) {
+        const uint64_t x = reg ^ LoadLE64(data + i);
+        reg = s[7][x & 0xFF] ^ s[6][(x >> 8) & 0xFF] ^ s[5][(x >> 16) & 0xFF] ^ s[4][(x >> 24) & 0xFF] ^
+              s[3][(x >> 32) & 0xFF] ^ s[2][(x >> 40) & 0xFF] ^ s[1][(x >> 48) & 0xFF] ^ s[0][x >> 56];
+    }
+    for (; i < length; ++i)
+        reg = s[0][(reg ^ data[i]) & 0xFF] ^ (reg >> 8);
     *out = reg;
     return 0;
 }

@@ -123,6 +123,40 @@ TEST(ReaderDamage, RandomAccessOverADamagedChunkFailsCleanly)
     EXPECT_EQ(0x00Cu, Kind(c->ReadSector(60 * 8, buf.data(), 8, &got, 0)));
 }
 
+// A damaged block kept without compression is caught by its CRC-64 on the first
+// read through ReadData or ReadSector, instead of being handed out as data.
+TEST(ReaderDamage, RandomReadsRefuseAStoredBlockWhoseCrcNoLongerMatches)
+{
+    struct Case {
+        const char* what;
+        unsigned long level;
+        uint64_t SmallSet::*place;
+        unsigned long cluster, clusters;
+    } cases[] = {
+        {"level 0, whole block", 0, &SmallSet::patternPos, 0, 50},
+        {"level 0, part of a block", 0, &SmallSet::patternPos, 10, 3},
+        {"incompressible block kept raw, whole", 6, &SmallSet::randomPos, 60, 5},
+        {"incompressible block kept raw, one cluster", 6, &SmallSet::randomPos, 64, 1},
+    };
+    for (const Case& k : cases) {
+        SmallSet s(k.level);
+        s.Patch(s.*k.place + 4096 * 3 + 7, {0x20}, true); // one bit in the block's fourth cluster
+        for (bool bySector : {false, true}) {
+            CofranPtr c;
+            ASSERT_EQ(0u, c->OpenCofran(Widen(s.path).c_str(), KS_OPEN_RANDOM, nullptr, 0));
+            _KS_VOLUME v = s.volume;
+            ASSERT_EQ(0u, c->OpenVolume(&v));
+            std::vector<unsigned char> buf(4096 * 64);
+            unsigned long got = 0;
+            const unsigned long rc = bySector ? c->ReadSector(k.cluster * 8, buf.data(), k.clusters * 8, &got, 0)
+                                              : c->ReadData(k.cluster, buf.data(), k.clusters, &got);
+            EXPECT_EQ(0x00Cu, Kind(rc)) << k.what << (bySector ? ", ReadSector" : ", ReadData");
+            // Asking again does not turn the damage into data.
+            EXPECT_EQ(0x00Cu, Kind(c->ReadData(k.cluster, buf.data(), k.clusters, &got))) << k.what;
+        }
+    }
+}
+
 // A version record whose file count runs past the files the set names: every call
 // that sizes a list of files by it refuses it, instead of allocating for it.
 TEST(ReaderDamage, AVersionClaimingMoreFilesThanTheSetNamesIsBadData)

@@ -187,11 +187,11 @@ TEST(WriterSplit, TheContainerListsAndFindsTheFilesOfTheSet)
     GUID none;
     std::memset(&none, 0, sizeof none);
     count = 3;
-    ASSERT_EQ(0u, c->GetBackupImg(&none, s.files[1].c_str(), imgs, &count, KS_SEARCH_FOLDER));
+    ASSERT_EQ(0u, c->GetBackupImg(none, s.files[1].c_str(), imgs, &count, KS_SEARCH_FOLDER));
     EXPECT_EQ(3u, count);
     // Mode 0 by path starts from the set's last file.
     count = 3;
-    ASSERT_EQ(0u, c->GetBackupImg(&none, s.files[0].c_str(), imgs, &count, KS_SEARCH_SET));
+    ASSERT_EQ(0u, c->GetBackupImg(none, s.files[0].c_str(), imgs, &count, KS_SEARCH_SET));
     EXPECT_EQ(3u, count);
     EXPECT_EQ(2u, imgs[0].FileNumber);
 

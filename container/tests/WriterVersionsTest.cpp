@@ -182,10 +182,34 @@ TEST(WriterVersions, ASetListedByPathIsNamedFromItsOwnHead)
     std::memset(&none, 0, sizeof none);
     _KS_IMG imgs[2];
     unsigned long count = 2;
-    ASSERT_EQ(0u, c->GetBackupImg(&none, moved.WPath("beta1.RVD").c_str(), imgs, &count, KS_SEARCH_SET));
+    ASSERT_EQ(0u, c->GetBackupImg(none, moved.WPath("beta1.RVD").c_str(), imgs, &count, KS_SEARCH_SET));
     ASSERT_EQ(2u, count);
     EXPECT_EQ(moved.WPath("beta1.RVD"), std::wstring(imgs[0].Path));
     EXPECT_EQ(moved.WPath("beta.rvd"), std::wstring(imgs[1].Path));
+}
+
+// The set's GUID travels by value: a caller that deletes a set passes an all-zero
+// GUID, the path of one file, no list and flag 1, and gets the number of files.
+TEST(WriterVersions, AZeroGuidByValueWithAPathCountsTheFilesOfTheFolder)
+{
+    using ListByGuid = unsigned long (IKSCofran::*)(GUID, const wchar_t*, _KS_IMG*, unsigned long*, unsigned long);
+    const ListByGuid byValue = &IKSCofran::GetBackupImg;
+    ScratchFolder dir;
+    {
+        CofranPtr c;
+        ASSERT_EQ(0u, StartSet(c.p, dir.WPath("del.rvd")));
+        WriteOneVolume(c.p, 1);
+        ASSERT_EQ(0u, c->EndBackup(0));
+        wchar_t next[300];
+        ASSERT_EQ(0u, c->GetAvailableCofranName(next, 300));
+        ASSERT_EQ(0u, c->BeginBackup(next, 0, nullptr, nullptr, 6, 0));
+        WriteOneVolume(c.p, 2);
+        ASSERT_EQ(0u, c->EndBackup(0));
+    }
+    CofranPtr c; // nothing opened: the path alone names the set
+    unsigned long count = 0;
+    EXPECT_EQ(0u, (c.p->*byValue)(GUID{}, dir.WPath("del.rvd").c_str(), nullptr, &count, KS_SEARCH_FOLDER));
+    EXPECT_EQ(2u, count);
 }
 
 TEST(VersionChainRule, BitsC000ReachBackToTheFirstVersionWithoutThem)

@@ -134,11 +134,11 @@ unsigned long CImageCheck::ListFilesFrom(const wchar_t* path, const GUID* setId,
 {
     out.clear();
     unsigned long count = 0;
-    unsigned long rc = container_->GetBackupImg(setId, path, nullptr, &count, KS_SEARCH_SET);
+    unsigned long rc = container_->GetBackupImg(*setId, path, nullptr, &count, KS_SEARCH_SET);
     if (rc != 0 || count == 0)
         return rc;
     out.resize(count);
-    rc = container_->GetBackupImg(setId, path, out.data(), &count, KS_SEARCH_SET);
+    rc = container_->GetBackupImg(*setId, path, out.data(), &count, KS_SEARCH_SET);
     if (rc != 0) {
         out.clear();
         return rc;

@@ -83,10 +83,10 @@ unsigned long FakeCofran::SearchLastCofran(const wchar_t* path, wchar_t* out, un
 unsigned long FakeCofran::GetBackupImg(_KS_IMG* list, unsigned long* count)
 {
     const GUID none = {};
-    return GetBackupImg(&none, nullptr, list, count, 0);
+    return GetBackupImg(none, nullptr, list, count, 0);
 }
 
-unsigned long FakeCofran::GetBackupImg(const GUID*, const wchar_t*, _KS_IMG* list, unsigned long* count,
+unsigned long FakeCofran::GetBackupImg(GUID, const wchar_t*, _KS_IMG* list, unsigned long* count,
                                        unsigned long)
 {
     if (count == nullptr)

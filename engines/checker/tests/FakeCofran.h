@@ -55,7 +55,7 @@ public:
     unsigned long SearchLastCofran(const wchar_t* path, wchar_t* out, unsigned long outChars,
                                    unsigned long byNameNumber) override;
     unsigned long GetBackupImg(_KS_IMG* list, unsigned long* count) override;
-    unsigned long GetBackupImg(const GUID* setId, const wchar_t* path, _KS_IMG* list, unsigned long* count,
+    unsigned long GetBackupImg(GUID setId, const wchar_t* path, _KS_IMG* list, unsigned long* count,
                                unsigned long searchMode) override;
     unsigned long GetLabelNoFromOffset(const _KS_VERSION*, unsigned long, const _KS_CDINFO*, unsigned long,
                                        const _KS_IMGNAME_NO*, unsigned long, unsigned long long, unsigned long*,
