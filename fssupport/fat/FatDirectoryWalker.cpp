@@ -67,7 +67,8 @@ FatDirectoryWalker::FatDirectoryWalker(const FatBootSector& boot, uint32_t clust
                                        ClusterBitmap& bitmap, ReadFn read, WriteFn writeDirectory,
                                        bool enterSubdirectories)
     : boot_(boot), clusterCount_(clusterCount), fat_(fat), bitmap_(bitmap), read_(std::move(read)),
-      writeDirectory_(std::move(writeDirectory)), enterSubdirectories_(enterSubdirectories)
+      writeDirectory_(std::move(writeDirectory)), enterSubdirectories_(enterSubdirectories),
+      systemFileChains_(fat, clusterCount)
 {
 }
 
@@ -212,20 +213,13 @@ unsigned long FatDirectoryWalker::RemoveSystemFile(unsigned char* entries, size_
     const uint32_t start = StartCluster(entry);
     // A file whose chain is damaged keeps its clusters: freeing a chain that may run
     // into other files would lose their data.
-    if (!FatClusterChain::IsValid(fat_, clusterCount_, start))
+    if (!systemFileChains_.IsValid(start))
         return 0;
     // Delete the file and its long-name entries, as a file system would.
     for (size_t i = firstNameIndex; i <= index; ++i)
         entries[i * kEntryBytes] = kDeleted;
-    uint32_t cluster = start;
-    while (!fat_.IsEndOfChain(cluster)) {
-        const uint32_t next = fat_.NextCluster(cluster);
-        const unsigned long rc = fat_.SetEntry(cluster, 0);
-        if (KSFailed(rc))
-            return rc;
+    return systemFileChains_.Free(start, [this](uint32_t cluster) {
         bitmap_.Reset(cluster - 2);
         ++freedClusters_;
-        cluster = next;
-    }
-    return 0;
+    });
 }

@@ -13,6 +13,7 @@
 
 #include "ClusterBitmap.h"
 #include "FatBootSector.h"
+#include "FatChainVerdicts.h"
 #include "FatTable.h"
 
 class FatDirectoryWalker {
@@ -62,5 +63,9 @@ private:
     // Start clusters of the directories entered so far: a directory reached twice
     // means the tree loops.
     std::unordered_set<uint32_t> enteredDirectories_;
+    // Verdicts on the chains of the files named like the page and hibernation files,
+    // shared by all of them so that the walk stays linear however often the names
+    // repeat.
+    FatChainVerdicts systemFileChains_;
     uint64_t freedClusters_ = 0;
 };

@@ -18,6 +18,9 @@ struct FatShape {
     uint8_t numberOfFats = 2;
     uint16_t rootEntries = 512; // FAT12/16
     uint8_t media = 0xF8;
+    // Data clusters held in memory (0: all). A large volume whose test reads only its
+    // first clusters keeps the rest out of memory; reads beyond them fail.
+    uint32_t storedClusters = 0;
 };
 
 class MemoryFatVolume {
@@ -30,7 +33,8 @@ public:
         const uint32_t rootSectors = shape.bits == 32 ? 0 : (shape.rootEntries * 32u + 511) / 512;
         firstDataSector = shape.reservedSectors + uint64_t(shape.numberOfFats) * sectorsPerFat + rootSectors;
         totalSectors = firstDataSector + uint64_t(shape.clusters) * shape.sectorsPerCluster;
-        image.bytes.assign(static_cast<size_t>(totalSectors * 512), 0);
+        const uint32_t stored = shape.storedClusters != 0 ? shape.storedClusters : shape.clusters;
+        image.bytes.assign(static_cast<size_t>((firstDataSector + uint64_t(stored) * shape.sectorsPerCluster) * 512), 0);
 
         unsigned char* b = image.bytes.data();
         b[0] = 0xEB;
