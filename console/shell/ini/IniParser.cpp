@@ -120,10 +120,23 @@ bool IniParser::save()
     std::FILE* file = std::fopen(m_fileName.c_str(), "w");
     if (file == nullptr)
         return false;
+    // Names and values go out whole, NUL bytes included, since a loaded file may hold
+    // them and must save as it loaded.
+    const auto put = [file](const std::string& text) { std::fwrite(text.data(), 1, text.size(), file); };
     for (const auto& [name, section] : m_sections) {
-        std::fprintf(file, "[%s]\n", name.c_str());
-        for (const auto& [key, value] : section)
-            std::fprintf(file, "%s=%s\n", key.c_str(), value.c_str());
+        std::fputc('[', file);
+        put(name);
+        std::fputs("]\n", file);
+        for (const auto& [key, value] : section) {
+            put(key);
+            std::fputc('=', file);
+            put(value);
+            // A carriage return just before a line feed is read as part of the line
+            // end; a value that ends in one gets a second, so that it loads back whole.
+            if (!value.empty() && value.back() == '\r')
+                std::fputc('\r', file);
+            std::fputc('\n', file);
+        }
         std::fputc('\n', file);
     }
     // A file that could not be written in full is not saved: stay dirty and say so.

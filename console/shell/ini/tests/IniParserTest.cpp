@@ -305,6 +305,55 @@ TEST(IniParser, SaveKeepsFirstSpellingWithLastValue)
     EXPECT_EQ(ReadFile(path), "[S]\nKEY=2\n\n");
 }
 
+// Every section, key and value of a parser, in map order.
+std::vector<std::string> Contents(const IniParser& ini, const std::vector<std::string>& sections)
+{
+    std::vector<std::string> lines;
+    for (const std::string& name : sections)
+        for (const auto& [key, value] : ini.getSection(name.c_str()))
+            lines.push_back(name + "|" + key + "|" + value);
+    return lines;
+}
+
+TEST(IniParser, ValuesSurviveSaveAndLoadUnchanged)
+{
+    using namespace std::string_literals;
+    const struct {
+        const char* what;
+        std::string text;
+        std::vector<std::string> sections;
+        std::string expected; // "section|key|value" of the one entry the text holds
+    } cases[] = {
+        {"a value ending in a carriage return", "[S]\nk=abc\r\r\n", {"S"}, "S|k|abc\r"},
+        {"a value ending in two", "[S]\r\nk=abc\r\r\r\n", {"S"}, "S|k|abc\r\r"},
+        {"a last line without its line feed", "k=x\r\r", {""}, "|k|x\r"},
+        {"a carriage return inside", "[S]\nk=a\rb\n", {"S"}, "S|k|a\rb"},
+        {"trailing blanks", "[S]\nk=a \t\n", {"S"}, "S|k|a \t"},
+        {"NUL bytes in names and value", "[S\0T]\nk\0ey=a\0b\n"s, {"S\0T"s}, "S\0T|k\0ey|a\0b"s},
+    };
+    for (const auto& c : cases) {
+        TempFolder folder;
+        const std::string path = folder.File("round.ini");
+        IniParser ini;
+        ASSERT_TRUE(LoadText(ini, c.text)) << c.what;
+        ASSERT_EQ(Contents(ini, c.sections), std::vector<std::string>{c.expected}) << c.what;
+        ASSERT_TRUE(ini.saveAs(path.c_str())) << c.what;
+        IniParser back;
+        ASSERT_TRUE(back.load(path.c_str())) << c.what;
+        EXPECT_EQ(Contents(back, c.sections), std::vector<std::string>{c.expected}) << c.what;
+    }
+
+    // A value set by a caller, saved by the destructor.
+    TempFolder folder;
+    const std::string path = folder.File("set.ini");
+    {
+        IniParser ini;
+        ini.setString("S", "k", "line\r");
+        ASSERT_TRUE(ini.saveAs(path.c_str()));
+    }
+    EXPECT_STREQ(IniParser(path.c_str()).key_value("S", "k"), "line\r");
+}
+
 TEST(IniParser, LoadReadsFileWithCrLfAndNoFinalNewline)
 {
     TempFolder folder;
