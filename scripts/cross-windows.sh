@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Cross-compiles the Windows modules (Cofran.dll and Fenlow.dll) with mingw-w64
+# Cross-compiles the Windows modules (Cofran.dll, Fenlow.dll and Censa.dll) with mingw-w64
 # against the real Windows headers, then checks what the DLLs export and import:
 # each exports its factory and nothing else, and each imports only from system
 # DLLs and zlib, so no POSIX call or compiler run-time DLL slipped in.
@@ -19,9 +19,10 @@ cmake --build "$build" -j "$(nproc)"
 declare -A exports=(
   [Cofran.dll]=KSCreateObjectImg
   [Fenlow.dll]=KSCreateObjectFsFat
+  [Censa.dll]=CreateCensaObj
 )
 # DLLs a module may import from (compared without regard to case).
-allowed_imports="kernel32.dll msvcrt.dll ole32.dll zlib1.dll"
+allowed_imports="kernel32.dll msvcrt.dll ole32.dll advapi32.dll zlib1.dll"
 
 failed=0
 for dll in "${!exports[@]}"; do
@@ -54,4 +55,4 @@ done
 if [ "$failed" -ne 0 ]; then
   exit 1
 fi
-echo "cross-windows: Cofran.dll and Fenlow.dll built; exports and imports as expected"
+echo "cross-windows: ${!exports[*]} built; exports and imports as expected"
