@@ -30,8 +30,11 @@ bool CExtendMFT::InitMFT(const CNtfsVolume& volume)
         return false;
     }
     const CNtfsFileRecordAttribute* data = record.FindAttribute(NTFS_AT_DATA, u"");
-    if (data == nullptr || data->IsResident() || !data->GetDataRunList(mftRuns_, clusters))
+    if (data == nullptr || data->IsResident() || !data->GetDataRunList(mftRuns_, clusters) ||
+        !IsPlausibleMftRunList(mftRuns_)) {
+        Reset();
         return false;
+    }
     const uint64_t dataSize = data->GetDataSize();
     recordCount_ = CountRecords(mftRuns_, dataSize);
     initialized_ = true;
@@ -89,6 +92,8 @@ bool CExtendMFT::AppendExtent(uint64_t recordNumber, uint16_t sequence, int64_t 
             !attribute.GetDataRunList(part, static_cast<int64_t>(volume_.GetVolumeClusterCount())))
             return false;
         mftRuns_.Append(part);
+        if (!IsPlausibleMftRunList(mftRuns_))
+            return false;
         AddRecordNumber(recordNumber);
         return true;
     }

@@ -8,6 +8,7 @@
 #include "KSFSSupport.h"
 #include "NtfsLayout.h"
 #include "NtfsResultCodes.h"
+#include "NtfsRunChunk.h"
 #include "NtfsUpdateSequence.h"
 
 namespace {
@@ -157,8 +158,9 @@ unsigned long CFindFile::ReadIndexBlock(uint64_t blockNumber, std::vector<unsign
             lcn == NTFS_SPARSE_LCN)
             return KS_RESULT(KS_MODULE_FSSUPPORT, KS_KIND_FS_INCONSISTENT);
         const uint64_t inCluster = position % clusterBytes;
-        const uint64_t chunk =
-            std::min<uint64_t>(static_cast<uint64_t>(clustersLeft) * clusterBytes - inCluster, blockSize_ - done);
+        const uint64_t chunk = NtfsRunChunk(clustersLeft, clusterBytes, inCluster, blockSize_ - done);
+        if (chunk == 0)
+            return KS_RESULT(KS_MODULE_FSSUPPORT, KS_KIND_FS_INCONSISTENT);
         const uint64_t sector = volume_->GetSectorAddressFromLCN(static_cast<uint64_t>(lcn)) + inCluster / 512;
         const unsigned long result =
             reader_->ReadSectors(sector, static_cast<unsigned long>(chunk / 512), block.data() + done);

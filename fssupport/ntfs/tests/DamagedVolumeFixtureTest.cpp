@@ -60,6 +60,19 @@ public:
         return at;
     }
 
+    // Sets the data size of a non-resident attribute of file record n (allocated
+    // and initialised sizes alike, so that the sizes agree).
+    void SetDataSize(uint64_t n, uint32_t type, uint64_t size)
+    {
+        const size_t record = mftOffset_ + n * 1024;
+        const size_t attribute = AttributeOf(n, type);
+        ASSERT_NE(attribute, 0u);
+        for (size_t field : {40, 48, 56}) {
+            for (size_t i = 0; i < 8; ++i)
+                PatchProtected(record, attribute - record + field + i, static_cast<unsigned char>(size >> (8 * i)));
+        }
+    }
+
     // The pagefile.sys entry in the root's index blocks: the entry's offset in its
     // block and the block's offset in the volume.
     bool FindPageFileEntry(size_t& block, size_t& entry)
@@ -148,13 +161,31 @@ TEST_F(DamagedVolume, InitialisationFailsWithTheStepsCode)
          }},
         {"$BadClus record torn", 0x007A9005,
          [](DamagedVolume& t) { t.Bytes()[t.mftOffset_ + 8 * 1024 + 510] ^= 0xFF; }},
-        {"volume unreadable after the boot sector", 0x00709005,
-         [](DamagedVolume& t) { t.image_.failFrom = 1; }},
+        {"volume unreadable between the boot sector and its last sector", 0x00709005,
+         [](DamagedVolume& t) {
+             t.image_.failFrom = 1;
+             t.image_.failTo = LoadLE64(t.Bytes().data() + 40) - 1;
+         }},
+        {"device ending before the volume's last sector", 0x006B9005,
+         [](DamagedVolume& t) { t.image_.failFrom = LoadLE64(t.Bytes().data() + 40) - 1; }},
+        // A boot sector claiming a 1 TiB volume with a $Bitmap or an $MFT bitmap of
+        // the size such a volume has: refused before any bitmap is sized by it.
+        {"volume larger than its device, $Bitmap sized to match", 0x006B9005,
+         [](DamagedVolume& t) {
+             StoreLE64(t.Bytes().data() + 40, uint64_t(1) << 31);
+             t.SetDataSize(6, 0x80, (uint64_t(1) << 31) / 8 / 8);
+         }},
+        {"volume larger than its device, $MFT's bitmap sized to match", 0x006B9005,
+         [](DamagedVolume& t) {
+             StoreLE64(t.Bytes().data() + 40, uint64_t(1) << 31);
+             t.SetDataSize(0, 0xB0, (uint64_t(1) << 31) / 2 / 8);
+         }},
     };
     const std::vector<unsigned char> good = Bytes();
     for (const Case& c : cases) {
         Bytes() = good;
         image_.failFrom = UINT64_MAX;
+        image_.failTo = UINT64_MAX;
         c.damage(*this);
         unsigned long result = 0;
         IKSFSSupport* reader = OpenReader(image_, &result);

@@ -41,6 +41,10 @@ protected:
     // Reads the record at recordNumber through runs (used while the run list is
     // still being assembled).
     bool ReadRecordThrough(const CNtfsRunList& runs, uint64_t recordNumber, CNtfsFileRecord& record) const;
+    // Whether runs can be $MFT's data: every cluster on the volume (a record
+    // never reads as sparse zeros) and no more clusters than the volume has. The
+    // record count, and every buffer sized by it, is then bounded by the volume.
+    bool IsPlausibleMftRunList(const CNtfsRunList& runs) const;
     // Records that runs hold, bounded by $MFT's data size.
     uint64_t CountRecords(const CNtfsRunList& runs, uint64_t dataSize) const;
     void Reset();

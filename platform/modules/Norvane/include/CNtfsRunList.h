@@ -19,9 +19,9 @@ enum : int64_t { NTFS_SPARSE_LCN = -1 };
 class CNtfsRunList {
 public:
     // Decodes mapping pairs of size bytes whose first run starts at firstVcn. Every
-    // run must have a positive length, stay within clusterCount clusters of the
-    // volume (when not sparse) and the list must end with a 0 byte inside the
-    // buffer. On failure the list is left empty.
+    // run must have a positive length of at most clusterCount clusters, lie within
+    // the clusterCount clusters of the volume (when not sparse), and the list must
+    // end with a 0 byte inside the buffer. On failure the list is left empty.
     bool DecodeMappingPairs(const unsigned char* pairs, size_t size, int64_t firstVcn, int64_t clusterCount);
 
     // Appends one run, or all runs of another list, after the last run; the VCNs

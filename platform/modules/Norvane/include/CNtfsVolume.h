@@ -9,8 +9,9 @@ class CHardDriveIO;
 
 class CNtfsVolume {
 public:
-    // Reads the boot sector at firstSector of the open raw disk and checks it. Only
-    // 512-byte sectors are taken. False leaves the volume unloaded.
+    // Reads the boot sector at firstSector of the open raw disk and checks it, and
+    // that the disk holds the volume's last sector. Only 512-byte sectors are
+    // taken. False leaves the volume unloaded.
     bool LoadNtfsVolume(CHardDriveIO* io, int driveNumber, uint64_t firstSector);
     // Checks and takes a boot sector already in memory (512 bytes).
     bool LoadFromBootSector(const unsigned char* bootSector);

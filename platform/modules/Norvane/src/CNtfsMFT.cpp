@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "CHardDriveIO.h"
+#include "NtfsRunChunk.h"
 #include "DebugMessage.h"
 #include "NtfsLayout.h"
 
@@ -39,11 +40,27 @@ bool CNtfsMFT::InitMFT(const CNtfsVolume& volume)
     }
     const CNtfsFileRecordAttribute* data = record.FindAttribute(NTFS_AT_DATA, u"");
     if (data == nullptr || data->IsResident() ||
-        !data->GetDataRunList(mftRuns_, static_cast<int64_t>(volume_.GetVolumeClusterCount())))
+        !data->GetDataRunList(mftRuns_, static_cast<int64_t>(volume_.GetVolumeClusterCount())) ||
+        !IsPlausibleMftRunList(mftRuns_)) {
+        mftRuns_.Clear();
         return false;
+    }
     recordCount_ = CountRecords(mftRuns_, data->GetDataSize());
     initialized_ = recordCount_ > NTFS_FILE_BADCLUS;
     return initialized_;
+}
+
+bool CNtfsMFT::IsPlausibleMftRunList(const CNtfsRunList& runs) const
+{
+    uint64_t clusters = 0;
+    for (const tagDataRun& run : runs.GetRuns()) {
+        if (run.LCN == NTFS_SPARSE_LCN)
+            return false;
+        clusters += static_cast<uint64_t>(run.Length);
+        if (clusters > volume_.GetVolumeClusterCount())
+            return false;
+    }
+    return true;
 }
 
 uint64_t CNtfsMFT::CountRecords(const CNtfsRunList& runs, uint64_t dataSize) const
@@ -86,8 +103,11 @@ bool CNtfsMFT::ReadRunListData(const CNtfsRunList& runs, uint64_t offset, unsign
         if (!runs.VcnToLcn(static_cast<int64_t>(position / clusterBytes), lcn, clustersLeft))
             return false;
         const uint64_t inCluster = position % clusterBytes;
-        const uint64_t runBytesLeft = static_cast<uint64_t>(clustersLeft) * clusterBytes - inCluster;
-        const uint64_t chunk = std::min(runBytesLeft, length - done);
+        const uint64_t chunk = NtfsRunChunk(clustersLeft, clusterBytes, inCluster, length - done);
+        // A piece of nothing would never end the loop: a run list that maps no
+        // byte here is damaged.
+        if (chunk == 0)
+            return false;
         if (lcn == NTFS_SPARSE_LCN) {
             std::memset(buffer + done, 0, chunk);
             done += chunk;

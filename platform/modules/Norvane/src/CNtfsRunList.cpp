@@ -44,7 +44,10 @@ bool CNtfsRunList::DecodeMappingPairs(const unsigned char* pairs, size_t size, i
         }
         const int64_t length = ReadVarInt(pairs + pos, lengthBytes, true);
         pos += lengthBytes;
-        if (length <= 0 || length > kMaxClusters || vcn + length > kMaxClusters) {
+        // No run, sparse or not, is longer than the volume: a damaged length would
+        // otherwise reach the byte arithmetic of the readers (clusters x cluster
+        // bytes) and wrap there.
+        if (length <= 0 || length > clusterCount || length > kMaxClusters || vcn + length > kMaxClusters) {
             runs_.clear();
             return false;
         }

@@ -1,5 +1,6 @@
 #include "CNtfsVolume.h"
 
+#include <climits>
 #include <cstring>
 
 #include "CHardDriveIO.h"
@@ -36,6 +37,17 @@ bool CNtfsVolume::LoadNtfsVolume(CHardDriveIO* io, int driveNumber, uint64_t fir
     }
     if (!LoadFromBootSector(sector))
         return false;
+    // The boot sector's size is only a claim: a volume larger than its device would
+    // size every later buffer (bitmaps of gigabytes) by sectors that do not exist.
+    // The device must hold the volume's last sector.
+    loaded_ = false;
+    if (firstSector > uint64_t(LLONG_MAX) - totalSectors_ ||
+        !io->ReadSector(sector, static_cast<long long>(firstSector + totalSectors_ - 1), 1)) {
+        DebugMessage("The volume claims %llu sectors, more than its device holds.\n(%s,%d)\n",
+                     static_cast<unsigned long long>(totalSectors_), __FILE__, __LINE__);
+        return false;
+    }
+    loaded_ = true;
     io_ = io;
     driveNumber_ = driveNumber;
     firstSector_ = firstSector;
@@ -70,9 +82,11 @@ bool CNtfsVolume::LoadFromBootSector(const unsigned char* boot)
         DecodeClustersOrShift(static_cast<int8_t>(boot[NTFS_BOOT_CLUSTERS_PER_RECORD]), bytesPerCluster);
     const uint64_t indexBytes =
         DecodeClustersOrShift(static_cast<int8_t>(boot[NTFS_BOOT_CLUSTERS_PER_INDEX]), bytesPerCluster);
-    // Clusters are counted in 48 bits on disk; records and index blocks are whole
-    // 512-byte strides of a sensible size.
-    if (clusterCount == 0 || clusterCount >= (uint64_t(1) << 48) || mftLcn >= clusterCount ||
+    // Clusters are counted in 48 bits on disk and the volume's bytes must fit a
+    // signed 64-bit offset; records and index blocks are whole 512-byte strides of
+    // a sensible size.
+    if (clusterCount == 0 || clusterCount >= (uint64_t(1) << 48) || totalSectors >= (uint64_t(1) << 54) ||
+        mftLcn >= clusterCount ||
         mftMirrLcn >= clusterCount || !IsPowerOfTwo(recordBytes) || recordBytes < 512 || recordBytes > 65536 ||
         !IsPowerOfTwo(indexBytes) || indexBytes < 512 || indexBytes > 65536)
         return false;

@@ -26,6 +26,7 @@ TEST(RunList, DecodesMappingPairs)
         {"two-byte length and three-byte offset", {0x32, 0x00, 0x01, 0x00, 0x10, 0x00, 0x00}, {{0x1000, 0, 256}},
          0x2000},
         {"a run ending at the volume's last cluster", {0x11, 0x10, 0x70, 0x00}, {{0x70, 0, 0x10}}},
+        {"sparse run as long as the volume (as $BadClus has)", {0x02, 0x80, 0x00, 0x00}, {{NTFS_SPARSE_LCN, 0, 0x80}}},
         {"no runs at all", {0x00}, {}},
     };
     for (const Good& c : cases) {
@@ -53,6 +54,8 @@ TEST(RunList, RefusesDamagedMappingPairs)
         {"run starting past the volume's end", {0x21, 0x01, 0x00, 0x01, 0x00}},
         {"LCN going below zero", {0x11, 0x02, 0x10, 0x11, 0x01, 0xE0, 0x00}},
         {"huge sparse length", {0x08, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F, 0x00}},
+        {"sparse run of 2^44 clusters, longer than the volume", {0x06, 0, 0, 0, 0, 0, 0x10, 0x00}},
+        {"sparse run one cluster longer than the volume", {0x02, 0x81, 0x00, 0x00}},
     };
     for (const auto& c : cases) {
         CNtfsRunList list;
