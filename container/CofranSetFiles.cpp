@@ -4,7 +4,7 @@
 #include <cwchar>
 #include <new>
 
-#include "CCofran.h"
+#include "CofranSetFiles.h"
 #include "CofranResult.h"
 #include "DirectoryLists.h"
 #include "FolderScan.h"
@@ -60,7 +60,7 @@ const _KS_IMGNAME_NO* NameForOffset(const _KS_IMGNAME_NO* names, unsigned long c
 
 } // namespace
 
-unsigned long CCofran::FindLastFile(const std::wstring& path, bool byNameNumber, std::wstring& last)
+unsigned long CofranSetFiles::FindLastFile(const std::wstring& path, bool byNameNumber, std::wstring& last)
 {
     last = path;
     _KS_IMG_HEAD head;
@@ -85,7 +85,7 @@ unsigned long CCofran::FindLastFile(const std::wstring& path, bool byNameNumber,
     return 0;
 }
 
-unsigned long CCofran::SearchLastCofran(const wchar_t* path, wchar_t* out, unsigned long outChars,
+unsigned long CofranSetFiles::SearchLastCofran(const wchar_t* path, wchar_t* out, unsigned long outChars,
                                         unsigned long byNameNumber)
 {
     if (path == nullptr || out == nullptr || ImageNaming::EndsWithSeparator(path))
@@ -99,24 +99,24 @@ unsigned long CCofran::SearchLastCofran(const wchar_t* path, wchar_t* out, unsig
     return ImageNaming::CopyOut(last, out, outChars) ? 0 : COFRAN_FAIL(KS_KIND_TOO_SMALL);
 }
 
-unsigned long CCofran::GetBackupImg(_KS_IMG* list, unsigned long* count)
+unsigned long CofranSetFiles::GetBackupImg(_KS_IMG* list, unsigned long* count)
 {
     if (count == nullptr)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
     GUID id;
-    std::memcpy(&id, rhead_.SetId, sizeof id);
+    std::memcpy(&id, file_.Head().SetId, sizeof id);
     return GetBackupImg(id, nullptr, list, count, KS_SEARCH_SET);
 }
 
-unsigned long CCofran::GetBackupImg(GUID setId, const wchar_t* path, _KS_IMG* list, unsigned long* count,
+unsigned long CofranSetFiles::GetBackupImg(GUID setId, const wchar_t* path, _KS_IMG* list, unsigned long* count,
                                     unsigned long searchMode)
 {
     if (count == nullptr || (searchMode == KS_SEARCH_FOLDER && path == nullptr))
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
     if (path == nullptr) {
-        if (!SetOpen())
+        if (!file_.IsOpen())
             return COFRAN_FAIL(KS_KIND_NOT_OPEN);
-        return ListSetFrom(openPath_, folder_, list, count);
+        return ListSetFrom(file_.Path(), session_.folder, list, count);
     }
     if (std::wcslen(path) >= KS_PATH_CHARS)
         return COFRAN_FAIL(KS_KIND_PATH_TOO_LONG);
@@ -165,7 +165,7 @@ unsigned long CCofran::GetBackupImg(GUID setId, const wchar_t* path, _KS_IMG* li
     return 0;
 }
 
-bool CCofran::FindSetFile(const std::wstring& folder, const std::wstring& name, const std::wstring& previousHeadPath,
+bool CofranSetFiles::FindSetFile(const std::wstring& folder, const std::wstring& name, const std::wstring& previousHeadPath,
                           const uint8_t* setId, uint32_t fileNumber, std::wstring& found, _KS_IMG_HEAD& head,
                           _KS_IMG_TAIL& tail)
 {
@@ -188,7 +188,7 @@ bool CCofran::FindSetFile(const std::wstring& folder, const std::wstring& name, 
     return !previousHeadPath.empty() && accept(previousHeadPath);
 }
 
-unsigned long CCofran::ListSetFrom(const std::wstring& start, const std::wstring& folder, _KS_IMG* list,
+unsigned long CofranSetFiles::ListSetFrom(const std::wstring& start, const std::wstring& folder, _KS_IMG* list,
                                    unsigned long* count)
 {
     CofranFile file;
@@ -196,12 +196,12 @@ unsigned long CCofran::ListSetFrom(const std::wstring& start, const std::wstring
     _KS_IMG_TAIL tail;
     if (KSFailed(OpenImageEnds(file, start.c_str(), &head, &tail)))
         return COFRAN_FAIL(KS_KIND_OPEN_FAILED);
-    const BlobCodec::Settings settings = DirectoryLists::SettingsFor(head, &cipher_);
+    const BlobCodec::Settings settings = DirectoryLists::SettingsFor(head, &session_.cipher);
     std::vector<_KS_VERSION> versions;
     std::vector<_KS_IMGNAME_NO> names;
     unsigned long rc;
-    if (KSFailed(rc = DirectoryLists::Versions(file, codec_, settings, tail, versions)) ||
-        KSFailed(rc = DirectoryLists::Names(file, codec_, settings, tail, names)))
+    if (KSFailed(rc = DirectoryLists::Versions(file, file_.Codec(), settings, tail, versions)) ||
+        KSFailed(rc = DirectoryLists::Names(file, file_.Codec(), settings, tail, names)))
         return rc;
     file.Close();
     if (versions.empty()) {
@@ -238,7 +238,7 @@ unsigned long CCofran::ListSetFrom(const std::wstring& start, const std::wstring
         // The listed set's own base name: the object may hold another set open.
         const std::wstring headBase = Utf16Text::FromUtf16(head.BaseName, KS_BASE_NAME_UNITS);
         const std::wstring name =
-            ImageNaming::FileName(std::wstring(), headBase.empty() ? baseName_ : headBase, nameNumber);
+            ImageNaming::FileName(std::wstring(), headBase.empty() ? session_.baseName : headBase, nameNumber);
         const std::wstring previous = Utf16Text::FromUtf16(head.PrevPath, KS_HEAD_PATH_UNITS);
         std::wstring next;
         if (!FindSetFile(folder, name, previous, setId, wanted, next, head, tail))
@@ -249,19 +249,19 @@ unsigned long CCofran::ListSetFrom(const std::wstring& start, const std::wstring
     return 0;
 }
 
-unsigned long CCofran::CheckCofranVer(const _KS_VERSION* version)
+unsigned long CofranSetFiles::CheckCofranVer(const _KS_VERSION* version)
 {
     if (version == nullptr)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
-    if (!SetOpen())
+    if (!file_.IsOpen())
         return COFRAN_FAIL(KS_KIND_NOT_OPEN);
-    const unsigned long use = Use();
+    const unsigned long use = session_.Use();
     if (use != KS_OPEN_SEQUENTIAL && use != KS_OPEN_BACKUP && use != KS_OPEN_SEQUENTIAL_ALT)
         return COFRAN_FAIL(KS_KIND_WRONG_OBJECT);
-    if (DiscSet())
+    if (session_.DiscSet())
         return 0;
     std::vector<_KS_VERSION> versions;
-    unsigned long rc = LoadVersions(versions);
+    unsigned long rc = file_.LoadVersions(versions);
     if (KSFailed(rc))
         return rc;
     size_t at = versions.size();
@@ -303,11 +303,11 @@ unsigned long CCofran::CheckCofranVer(const _KS_VERSION* version)
     return 0;
 }
 
-unsigned long CCofran::GetLabelNoFromOffset(const _KS_VERSION* versions, unsigned long versionCount,
+unsigned long CofranSetFiles::GetLabelNoFromOffset(const _KS_VERSION* versions, unsigned long versionCount,
                                             const _KS_CDINFO* labels, unsigned long labelCount,
                                             const _KS_IMGNAME_NO* names, unsigned long nameCount,
                                             unsigned long long offset, unsigned long* labelIndex,
-                                            unsigned long* fileNumber)
+                                            unsigned long* fileNumber) const
 {
     (void)versionCount;
     if (versions == nullptr || labels == nullptr || names == nullptr || labelIndex == nullptr || fileNumber == nullptr)
@@ -326,10 +326,10 @@ unsigned long CCofran::GetLabelNoFromOffset(const _KS_VERSION* versions, unsigne
     return COFRAN_FAIL(KS_KIND_OTHER_FILE);
 }
 
-unsigned long CCofran::GetCofranNameFromOffset(const _KS_VERSION* versions, unsigned long versionCount,
+unsigned long CofranSetFiles::GetCofranNameFromOffset(const _KS_VERSION* versions, unsigned long versionCount,
                                                const _KS_IMGNAME_NO* names, unsigned long nameCount,
                                                unsigned long long offset, wchar_t* out, unsigned long outChars,
-                                               unsigned long* fileNumber)
+                                               unsigned long* fileNumber) const
 {
     (void)versionCount;
     if (versions == nullptr || names == nullptr || out == nullptr || fileNumber == nullptr)
@@ -337,22 +337,22 @@ unsigned long CCofran::GetCofranNameFromOffset(const _KS_VERSION* versions, unsi
     const _KS_IMGNAME_NO* name = NameForOffset(names, nameCount, offset);
     if (name == nullptr)
         return COFRAN_FAIL(KS_KIND_OTHER_FILE);
-    if (!ImageNaming::CopyOut(ImageNaming::FileName(folder_, baseName_, name->NameNumber), out, outChars))
+    if (!ImageNaming::CopyOut(ImageNaming::FileName(session_.folder, session_.baseName, name->NameNumber), out, outChars))
         return COFRAN_FAIL(KS_KIND_TOO_SMALL);
     *fileNumber = name->FileNumber;
     return 0;
 }
 
-unsigned long CCofran::GetCofranNameFromCofranNo(const _KS_VERSION* versions, unsigned long versionCount,
+unsigned long CofranSetFiles::GetCofranNameFromCofranNo(const _KS_VERSION* versions, unsigned long versionCount,
                                                  const _KS_IMGNAME_NO* names, unsigned long nameCount,
-                                                 unsigned long long fileNumber, wchar_t* out, unsigned long outChars)
+                                                 unsigned long long fileNumber, wchar_t* out, unsigned long outChars) const
 {
     (void)versionCount;
     if (versions == nullptr || names == nullptr || out == nullptr)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
     for (unsigned long i = 0; i < nameCount; ++i)
         if (names[i].FileNumber == fileNumber)
-            return ImageNaming::CopyOut(ImageNaming::FileName(folder_, baseName_, names[i].NameNumber), out, outChars)
+            return ImageNaming::CopyOut(ImageNaming::FileName(session_.folder, session_.baseName, names[i].NameNumber), out, outChars)
                        ? 0
                        : COFRAN_FAIL(KS_KIND_TOO_SMALL);
     return COFRAN_FAIL(KS_KIND_OTHER_FILE);

@@ -2,20 +2,20 @@
 // bitmap from its blocks.
 #include <cstring>
 
-#include "CCofran.h"
+#include "CofranVolumeReader.h"
 #include "CofranResult.h"
 #include "VolumeGeometry.h"
 #include "crc64.h"
 
-unsigned long CCofran::CheckVolume()
+unsigned long CofranVolumeReader::CheckVolume()
 {
-    if (!SetOpen() || !VolumeOpen())
+    if (!file_.IsOpen() || !VolumeOpen())
         return COFRAN_FAIL(KS_KIND_NOT_OPEN);
-    const unsigned long use = Use();
+    const unsigned long use = session_.Use();
     if (use != KS_OPEN_SEQUENTIAL && use != KS_OPEN_BACKUP && use != KS_OPEN_SEQUENTIAL_ALT)
         return COFRAN_FAIL(KS_KIND_WRONG_OBJECT);
     const _KS_VOLUME& v = curVol_;
-    if (rhead_.Base != rtail_.Base || rhead_.Version != rtail_.Version || rtail_.VolumeListRaw == 0 ||
+    if (file_.Head().Base != file_.Tail().Base || file_.Head().Version != file_.Tail().Version || file_.Tail().VolumeListRaw == 0 ||
         v.Magic != KS_VOLUME_MAGIC)
         return COFRAN_FAIL(KS_KIND_BAD_DATA);
 
@@ -43,7 +43,7 @@ unsigned long CCofran::CheckVolume()
     if (rRunHead_.PreSectors != 0) {
         if (rRunHead_.PreStored == 0)
             return COFRAN_FAIL(KS_KIND_BAD_DATA);
-        if (InOpenFile(rRunHead_.PreOffset, rRunHead_.PreStored)) {
+        if (file_.Holds(rRunHead_.PreOffset, rRunHead_.PreStored)) {
             const unsigned long rc = HoldPreSectors();
             if (KSFailed(rc))
                 return rc;
@@ -57,11 +57,11 @@ unsigned long CCofran::CheckVolume()
     for (uint64_t sector = 0; sector < systemEnd;) {
         _KS_RIND_ENTRY run;
         if (KSFailed(FindDirectRun(sector, run)))
-            return rtail_.EndState == KS_TAIL_SET_COMPLETE ? COFRAN_FAIL(KS_KIND_BAD_DATA) : 0;
+            return file_.Tail().EndState == KS_TAIL_SET_COMPLETE ? COFRAN_FAIL(KS_KIND_BAD_DATA) : 0;
         const uint32_t length = run.Length & KS_RUN_LENGTH_MASK;
         if (uint64_t(length) * v.BytesPerSector > sectorBytes_)
             return COFRAN_FAIL(KS_KIND_BAD_DATA);
-        if (InOpenFile(KSRindEntryOffset(run), run.Stored)) {
+        if (file_.Holds(KSRindEntryOffset(run), run.Stored)) {
             const unsigned long rc = HoldDirectRun(run);
             if (KSFailed(rc))
                 return rc;
@@ -74,13 +74,13 @@ unsigned long CCofran::CheckVolume()
     return 0;
 }
 
-unsigned long CCofran::GetVolumeBitmap(const _KS_VOLUME* volume, void* bitmap, unsigned long bytes)
+unsigned long CofranVolumeReader::GetVolumeBitmap(const _KS_VOLUME* volume, void* bitmap, unsigned long bytes)
 {
     if (volume == nullptr || bitmap == nullptr || volume->Magic != KS_VOLUME_MAGIC)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
-    if (!SetOpen())
+    if (!file_.IsOpen())
         return COFRAN_FAIL(KS_KIND_NOT_OPEN);
-    const unsigned long use = Use();
+    const unsigned long use = session_.Use();
     if (use == KS_OPEN_RANDOM || use > KS_OPEN_SEQUENTIAL_ALT)
         return COFRAN_FAIL(KS_KIND_WRONG_OBJECT);
     const uint64_t needed = (VolumeGeometry::ClusterCount(*volume) + 7) / 8;
@@ -98,7 +98,7 @@ unsigned long CCofran::GetVolumeBitmap(const _KS_VOLUME* volume, void* bitmap, u
     std::vector<unsigned char> chunk(KS_INDEX_CHUNK_SIZE);
     _KS_RIND_ENTRY entry;
     for (uint32_t at = rRunHead_.HeadSize; KSSucceeded(rc) && RunEntry(at, entry); at += KS_RIND_ENTRY_SIZE) {
-        if ((entry.Length & KS_RUN_DIRECT) != 0 || !InOpenFile(KSRindEntryOffset(entry), entry.Stored))
+        if ((entry.Length & KS_RUN_DIRECT) != 0 || !file_.Holds(KSRindEntryOffset(entry), entry.Stored))
             continue;
         if (entry.First == KS_RUN_OPEN_CLUSTER) {
             rc = COFRAN_FAIL(KS_KIND_BAD_DATA);

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "CCofran.h"
+#include "CofranVolumeReader.h"
 #include "CofranResult.h"
 #include "ImageNaming.h"
 #include "VolumeGeometry.h"
@@ -15,13 +15,13 @@ constexpr uint32_t kMaxTempNames = 10000;
 constexpr uint64_t kLargestBlockBytes = 0x200000;
 } // namespace
 
-unsigned long CCofran::SaveChunkToTemp(IndexChunkCache::Slot& slot)
+unsigned long CofranVolumeReader::SaveChunkToTemp(IndexChunkCache::Slot& slot)
 {
-    if (tempFolder_.empty())
+    if (session_.tempFolder.empty())
         return 0; // nowhere to keep it: the chunk is read from the image again
     if (!tempFile_.IsOpen()) {
         for (uint32_t n = 0; n < kMaxTempNames; ++n) {
-            const std::wstring name = ImageNaming::IndexTempName(tempFolder_, n);
+            const std::wstring name = ImageNaming::IndexTempName(session_.tempFolder, n);
             if (tempFile_.CreateNew(name.c_str())) {
                 tempPath_ = name;
                 tempSize_ = 0;
@@ -41,7 +41,7 @@ unsigned long CCofran::SaveChunkToTemp(IndexChunkCache::Slot& slot)
     return 0;
 }
 
-unsigned long CCofran::VerifyOnce(uint64_t offset, const unsigned char* raw, uint64_t bytes, uint64_t crc)
+unsigned long CofranVolumeReader::VerifyOnce(uint64_t offset, const unsigned char* raw, uint64_t bytes, uint64_t crc)
 {
     // Damage in a block kept without compression passes the codec unnoticed: its
     // CRC-64 is the only guard before the bytes reach a restored disk.
@@ -55,7 +55,7 @@ unsigned long CCofran::VerifyOnce(uint64_t offset, const unsigned char* raw, uin
     return 0;
 }
 
-unsigned long CCofran::LoadChunk(uint32_t position, const _KS_RIND_ENTRY& entry, const unsigned char** chunk)
+unsigned long CofranVolumeReader::LoadChunk(uint32_t position, const _KS_RIND_ENTRY& entry, const unsigned char** chunk)
 {
     if (IndexChunkCache::Slot* hit = cache_.Find(position)) {
         hit->age = ++age_;
@@ -63,7 +63,7 @@ unsigned long CCofran::LoadChunk(uint32_t position, const _KS_RIND_ENTRY& entry,
         return 0;
     }
     IndexChunkCache::Slot& slot = cache_.Victim();
-    if (DiscSet() && slot.runPosition != 0 && movedChunks_.count(slot.runPosition) == 0)
+    if (session_.DiscSet() && slot.runPosition != 0 && movedChunks_.count(slot.runPosition) == 0)
         SaveChunkToTemp(slot);
     slot.runPosition = 0;
     unsigned long rc;
@@ -85,7 +85,7 @@ unsigned long CCofran::LoadChunk(uint32_t position, const _KS_RIND_ENTRY& entry,
     return 0;
 }
 
-unsigned long CCofran::ReadClusters(uint32_t first, unsigned char* buffer, uint32_t clusters, uint32_t* done)
+unsigned long CofranVolumeReader::ReadClusters(uint32_t first, unsigned char* buffer, uint32_t clusters, uint32_t* done)
 {
     *done = 0;
     if (clusters == 0)
@@ -174,15 +174,15 @@ unsigned long CCofran::ReadClusters(uint32_t first, unsigned char* buffer, uint3
     return 0;
 }
 
-unsigned long CCofran::ReadData(unsigned long firstCluster, void* buffer, unsigned long clusters,
+unsigned long CofranVolumeReader::ReadData(unsigned long firstCluster, void* buffer, unsigned long clusters,
                                 unsigned long* clustersRead)
 {
     if (buffer == nullptr || clustersRead == nullptr)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
     *clustersRead = 0;
-    if (!SetOpen() || !VolumeOpen())
+    if (!file_.IsOpen() || !VolumeOpen())
         return COFRAN_FAIL(KS_KIND_NOT_OPEN);
-    if (Use() != KS_OPEN_RANDOM)
+    if (session_.Use() != KS_OPEN_RANDOM)
         return COFRAN_FAIL(KS_KIND_WRONG_OBJECT);
     if (firstCluster > 0xFFFFFFFFul)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
@@ -194,7 +194,7 @@ unsigned long CCofran::ReadData(unsigned long firstCluster, void* buffer, unsign
     return rc;
 }
 
-unsigned long CCofran::FindDirectRun(uint64_t sector, _KS_RIND_ENTRY& run) const
+unsigned long CofranVolumeReader::FindDirectRun(uint64_t sector, _KS_RIND_ENTRY& run) const
 {
     for (uint32_t at = rRunHead_.HeadSize; RunEntry(at, run); at += KS_RIND_ENTRY_SIZE)
         if ((run.Length & KS_RUN_DIRECT) != 0 && sector >= run.First &&
@@ -203,7 +203,7 @@ unsigned long CCofran::FindDirectRun(uint64_t sector, _KS_RIND_ENTRY& run) const
     return COFRAN_FAIL(KS_KIND_OTHER_FILE);
 }
 
-unsigned long CCofran::HoldPreSectors()
+unsigned long CofranVolumeReader::HoldPreSectors()
 {
     if (heldKind_ == kHeldPre)
         return 0;
@@ -220,7 +220,7 @@ unsigned long CCofran::HoldPreSectors()
     return rc;
 }
 
-unsigned long CCofran::HoldDirectRun(const _KS_RIND_ENTRY& run)
+unsigned long CofranVolumeReader::HoldDirectRun(const _KS_RIND_ENTRY& run)
 {
     const uint64_t offset = KSRindEntryOffset(run);
     if (heldKind_ == kHeldDirect && heldFirst_ == offset)
@@ -240,7 +240,7 @@ unsigned long CCofran::HoldDirectRun(const _KS_RIND_ENTRY& run)
     return rc;
 }
 
-unsigned long CCofran::ReadPreSectors(int64_t first, unsigned char* out, uint32_t count)
+unsigned long CofranVolumeReader::ReadPreSectors(int64_t first, unsigned char* out, uint32_t count)
 {
     const uint32_t n = rRunHead_.PreSectors;
     const uint32_t bps = curVol_.BytesPerSector;
@@ -259,7 +259,7 @@ unsigned long CCofran::ReadPreSectors(int64_t first, unsigned char* out, uint32_
     return 0;
 }
 
-unsigned long CCofran::ReadSystemSectors(uint64_t first, unsigned char* out, uint32_t count, uint32_t* done)
+unsigned long CofranVolumeReader::ReadSystemSectors(uint64_t first, unsigned char* out, uint32_t count, uint32_t* done)
 {
     *done = 0;
     _KS_RIND_ENTRY run;
@@ -285,7 +285,7 @@ unsigned long CCofran::ReadSystemSectors(uint64_t first, unsigned char* out, uin
     return rc;
 }
 
-unsigned long CCofran::ReadDataSectors(uint64_t first, unsigned char* out, uint64_t count, uint64_t* done)
+unsigned long CofranVolumeReader::ReadDataSectors(uint64_t first, unsigned char* out, uint64_t count, uint64_t* done)
 {
     *done = 0;
     const uint64_t spc = curVol_.SectorsPerCluster;
@@ -338,14 +338,14 @@ unsigned long CCofran::ReadDataSectors(uint64_t first, unsigned char* out, uint6
     return 0;
 }
 
-unsigned long CCofran::ReadSector(long long firstSector, void* buffer, unsigned long count, unsigned long* sectorsRead,
+unsigned long CofranVolumeReader::ReadSector(long long firstSector, void* buffer, unsigned long count, unsigned long* sectorsRead,
                                   unsigned long reserved)
 {
     if (sectorsRead != nullptr)
         *sectorsRead = 0;
     if (buffer == nullptr)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
-    if (!SetOpen() || !VolumeOpen())
+    if (!file_.IsOpen() || !VolumeOpen())
         return COFRAN_FAIL(KS_KIND_NOT_OPEN);
     if (reserved != 0)
         return COFRAN_FAIL(KS_KIND_WRONG_OBJECT);

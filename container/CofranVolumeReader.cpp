@@ -2,7 +2,7 @@
 #include <cstring>
 #include <new>
 
-#include "CCofran.h"
+#include "CofranVolumeReader.h"
 #include "CofranResult.h"
 #include "ImageNaming.h"
 #include "VolumeGeometry.h"
@@ -18,7 +18,24 @@ constexpr uint32_t kLargestRunIndex = 256u << 20;
 constexpr uint64_t kLargestBlockBytes = 0x200000;
 } // namespace
 
-bool CCofran::RunEntry(uint32_t position, _KS_RIND_ENTRY& entry) const
+CofranVolumeReader::CofranVolumeReader(CofranSession& session, ImageFileReader& file, CofranSetFiles& setFiles)
+    : session_(session), file_(file), setFiles_(setFiles)
+{
+    std::memset(&lastBlock_, 0, sizeof lastBlock_);
+    std::memset(&curVol_, 0, sizeof curVol_);
+    std::memset(&rRunHead_, 0, sizeof rRunHead_);
+}
+
+unsigned long CofranVolumeReader::ReadStored(uint64_t offset, uint32_t stored, KSBlobGroup group, unsigned char* out,
+                                             uint32_t raw)
+{
+    unsigned long rc = ImageFileReader::CheckStoredSize(stored, raw);
+    if (KSSucceeded(rc))
+        rc = setFiles_.SwitchFor(offset);
+    return KSFailed(rc) ? rc : file_.ReadStored(offset, stored, group, out, raw);
+}
+
+bool CofranVolumeReader::RunEntry(uint32_t position, _KS_RIND_ENTRY& entry) const
 {
     if (uint64_t(position) + KS_RIND_ENTRY_SIZE > rRun_.size())
         return false;
@@ -26,14 +43,14 @@ bool CCofran::RunEntry(uint32_t position, _KS_RIND_ENTRY& entry) const
     return true;
 }
 
-uint32_t CCofran::ChunkUsed(const unsigned char* chunk) const
+uint32_t CofranVolumeReader::ChunkUsed(const unsigned char* chunk) const
 {
     // A damaged used length must not lead the walk out of the chunk.
     const uint32_t used = LoadLE32(chunk + 8);
     return used > KS_INDEX_CHUNK_SIZE ? KS_INDEX_CHUNK_SIZE : used;
 }
 
-unsigned long CCofran::BlockRawSize(const _KS_BLOCK& block, uint32_t* raw) const
+unsigned long CofranVolumeReader::BlockRawSize(const _KS_BLOCK& block, uint32_t* raw) const
 {
     const uint64_t bytes = uint64_t(KSBlockClusters(block)) * VolumeGeometry::ClusterBytes(curVol_);
     if (bytes == 0 || bytes > kLargestBlockBytes)
@@ -42,7 +59,7 @@ unsigned long CCofran::BlockRawSize(const _KS_BLOCK& block, uint32_t* raw) const
     return 0;
 }
 
-unsigned long CCofran::ReadBlockInto(const _KS_BLOCK& block, unsigned char* out)
+unsigned long CofranVolumeReader::ReadBlockInto(const _KS_BLOCK& block, unsigned char* out)
 {
     uint32_t raw = 0;
     const unsigned long rc = BlockRawSize(block, &raw);
@@ -51,7 +68,7 @@ unsigned long CCofran::ReadBlockInto(const _KS_BLOCK& block, unsigned char* out)
     return ReadStored(block.Offset, KSBlockStored(block), KS_GROUP_DATA, out, raw);
 }
 
-uint64_t CCofran::LargestStoredRun(uint32_t bytesPerSector) const
+uint64_t CofranVolumeReader::LargestStoredRun(uint32_t bytesPerSector) const
 {
     uint64_t largest = 0;
     auto consider = [&](uint64_t sectors, uint32_t stored) {
@@ -69,11 +86,11 @@ uint64_t CCofran::LargestStoredRun(uint32_t bytesPerSector) const
     return largest;
 }
 
-unsigned long CCofran::OpenVolume(_KS_VOLUME* volume)
+unsigned long CofranVolumeReader::OpenVolume(_KS_VOLUME* volume)
 {
     if (volume == nullptr || volume->Magic != KS_VOLUME_MAGIC)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
-    if (!SetOpen())
+    if (!file_.IsOpen())
         return COFRAN_FAIL(KS_KIND_NOT_OPEN);
     if (volume->BytesPerSector == 0 || volume->BytesPerSector % 512 != 0 || volume->SectorsPerCluster == 0)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
@@ -84,9 +101,9 @@ unsigned long CCofran::OpenVolume(_KS_VOLUME* volume)
 
     unsigned long rc;
     const bool empty = volume->RunIndexRawSize == 0;
-    if (!empty && !InOpenFile(volume->RunIndexOffset, volume->RunIndexRawSize)) {
+    if (!empty && !file_.Holds(volume->RunIndexOffset, volume->RunIndexRawSize)) {
         std::vector<_KS_VOLUME> list;
-        if (KSFailed(rc = LoadVolumes(list)))
+        if (KSFailed(rc = file_.LoadVolumes(list)))
             return rc;
         for (const _KS_VOLUME& v : list)
             if (v.VolumeNumber == volume->VolumeNumber) {
@@ -94,7 +111,7 @@ unsigned long CCofran::OpenVolume(_KS_VOLUME* volume)
                 volume->RunIndexRawSize = v.RunIndexRawSize;
                 volume->RunIndexStoredSize = v.RunIndexStoredSize;
             }
-        if (!InOpenFile(volume->RunIndexOffset, volume->RunIndexRawSize))
+        if (!file_.Holds(volume->RunIndexOffset, volume->RunIndexRawSize))
             return COFRAN_FAIL(KS_KIND_OTHER_FILE);
     }
 
@@ -111,7 +128,7 @@ unsigned long CCofran::OpenVolume(_KS_VOLUME* volume)
         // Run indexes are stored raw.
         if (rawSize < KS_RIND_HEAD_SIZE)
             return COFRAN_FAIL(KS_KIND_BAD_DATA);
-        if (KSFailed(rc = ReadFileBytes(FilePosition(volume->RunIndexOffset), rRun_.data(), rawSize))) {
+        if (KSFailed(rc = file_.ReadBytes(file_.FilePosition(volume->RunIndexOffset), rRun_.data(), rawSize))) {
             rRun_.clear();
             return rc;
         }
@@ -122,7 +139,7 @@ unsigned long CCofran::OpenVolume(_KS_VOLUME* volume)
             return COFRAN_FAIL(KS_KIND_BAD_DATA);
         }
         rRunPos_ = rRunHead_.HeadSize;
-        if (Use() == KS_OPEN_BACKUP && rRunHead_.FirstMaskedEntry != 0) {
+        if (session_.Use() == KS_OPEN_BACKUP && rRunHead_.FirstMaskedEntry != 0) {
             if (rRunHead_.FirstMaskedEntry < rRunHead_.HeadSize) {
                 rRun_.clear();
                 return COFRAN_FAIL(KS_KIND_BAD_DATA);
@@ -154,7 +171,7 @@ unsigned long CCofran::OpenVolume(_KS_VOLUME* volume)
         if (runs > bytes)
             bytes = runs;
     }
-    const bool manySlots = Use() == KS_OPEN_RANDOM || (Use() == KS_OPEN_BACKUP && DiscSet());
+    const bool manySlots = session_.Use() == KS_OPEN_RANDOM || (session_.Use() == KS_OPEN_BACKUP && session_.DiscSet());
     sectorBuffer_.reset(new (std::nothrow) unsigned char[bytes]);
     if (!sectorBuffer_) {
         rRun_.clear();
@@ -170,7 +187,7 @@ unsigned long CCofran::OpenVolume(_KS_VOLUME* volume)
     return 0;
 }
 
-void CCofran::DropTempFile()
+void CofranVolumeReader::DropTempFile()
 {
     if (tempFile_.IsOpen()) {
         tempFile_.Close();
@@ -181,7 +198,7 @@ void CCofran::DropTempFile()
     movedChunks_.clear();
 }
 
-unsigned long CCofran::CloseVolume()
+unsigned long CofranVolumeReader::CloseVolume()
 {
     curVolume_ = -1;
     std::memset(&curVol_, 0, sizeof curVol_);
@@ -199,21 +216,18 @@ unsigned long CCofran::CloseVolume()
     heldKind_ = kHeldNone;
     verified_.clear();
     DropTempFile();
-    setFiles_.clear();
-    setNames_.clear();
-    setLabels_.clear();
-    switchListsLoaded_ = false;
-    std::vector<unsigned char>().swap(stored_);
+    setFiles_.Forget();
+    file_.ReleaseBuffers();
     return 0;
 }
 
-unsigned long CCofran::GetNextBlockInfo(_KS_BLOCK* block, unsigned long reserved)
+unsigned long CofranVolumeReader::GetNextBlockInfo(_KS_BLOCK* block, unsigned long reserved)
 {
     if (block == nullptr)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
-    if (!SetOpen() || !VolumeOpen())
+    if (!file_.IsOpen() || !VolumeOpen())
         return COFRAN_FAIL(KS_KIND_NOT_OPEN);
-    const unsigned long use = Use();
+    const unsigned long use = session_.Use();
     if (reserved != 0 || use == KS_OPEN_RANDOM || use > KS_OPEN_SEQUENTIAL_ALT)
         return COFRAN_FAIL(KS_KIND_WRONG_OBJECT);
     std::memset(&lastBlock_, 0, sizeof lastBlock_);
@@ -229,7 +243,7 @@ unsigned long CCofran::GetNextBlockInfo(_KS_BLOCK* block, unsigned long reserved
                     continue;
                 if (entry.First == KS_RUN_OPEN_CLUSTER)
                     return COFRAN_FAIL(KS_KIND_BAD_DATA);
-                if (use != KS_OPEN_BACKUP && !InOpenFile(KSRindEntryOffset(entry), entry.Stored))
+                if (use != KS_OPEN_BACKUP && !file_.Holds(KSRindEntryOffset(entry), entry.Stored))
                     continue;
                 break;
             }
@@ -253,7 +267,7 @@ unsigned long CCofran::GetNextBlockInfo(_KS_BLOCK* block, unsigned long reserved
             _KS_BLOCK b;
             KSBlockFromBytes(walkChunk_ + walkPos_, b);
             walkPos_ += KS_BLOCK_SIZE;
-            if (use != KS_OPEN_BACKUP && !InOpenFile(b.Offset, 1))
+            if (use != KS_OPEN_BACKUP && !file_.Holds(b.Offset, 1))
                 continue;
             *block = b;
             lastBlock_ = b;
@@ -263,19 +277,19 @@ unsigned long CCofran::GetNextBlockInfo(_KS_BLOCK* block, unsigned long reserved
     }
 }
 
-unsigned long CCofran::ReadBlock(const _KS_BLOCK* block, void* buffer)
+unsigned long CofranVolumeReader::ReadBlock(const _KS_BLOCK* block, void* buffer)
 {
     if (block == nullptr || buffer == nullptr)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
-    if (!SetOpen() || !VolumeOpen())
+    if (!file_.IsOpen() || !VolumeOpen())
         return COFRAN_FAIL(KS_KIND_NOT_OPEN);
-    const unsigned long use = Use();
+    const unsigned long use = session_.Use();
     if (use == KS_OPEN_RANDOM || use > KS_OPEN_SEQUENTIAL_ALT)
         return COFRAN_FAIL(KS_KIND_WRONG_OBJECT);
     return ReadBlockInto(*block, static_cast<unsigned char*>(buffer));
 }
 
-unsigned long CCofran::CheckNextBlock(_KS_BLOCK* block)
+unsigned long CofranVolumeReader::CheckNextBlock(_KS_BLOCK* block)
 {
     if (block == nullptr)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);

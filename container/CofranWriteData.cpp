@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "CCofran.h"
+#include "CofranWriter.h"
 #include "ChangeMask.h"
 #include "CofranResult.h"
 #include "crc64.h"
@@ -25,7 +25,7 @@ uint64_t Crc(const void* data, uint64_t length)
 
 } // namespace
 
-void CCofran::StartRunIndex()
+void CofranWriter::StartRunIndex()
 {
     std::memset(&rindHead_, 0, sizeof rindHead_);
     rindHead_.Magic = KS_RIND_MAGIC;
@@ -35,14 +35,14 @@ void CCofran::StartRunIndex()
     runUsed_ = KS_RIND_HEAD_SIZE;
 }
 
-void CCofran::FreshOpenEntry()
+void CofranWriter::FreshOpenEntry()
 {
     std::memset(&openEntry_, 0, sizeof openEntry_);
     openEntry_.First = KS_RUN_OPEN_CLUSTER;
     openEntryLive_ = true;
 }
 
-unsigned long CCofran::AppendRunEntry(const _KS_RIND_ENTRY& entry)
+unsigned long CofranWriter::AppendRunEntry(const _KS_RIND_ENTRY& entry)
 {
     // Doubling keeps at least one more entry and some slack behind the used part.
     if (runIndex_.size() - runUsed_ < KS_RIND_ENTRY_SIZE + 28u) {
@@ -57,7 +57,7 @@ unsigned long CCofran::AppendRunEntry(const _KS_RIND_ENTRY& entry)
     return 0;
 }
 
-unsigned long CCofran::CloseIndexChunk()
+unsigned long CofranWriter::CloseIndexChunk()
 {
     if (runIndex_.size() - runUsed_ < KS_RIND_ENTRY_SIZE + 28u) {
         try {
@@ -82,7 +82,7 @@ unsigned long CCofran::CloseIndexChunk()
     return 0;
 }
 
-unsigned long CCofran::CheckSystemRun(const _KS_VOLUME& v, uint32_t first, uint32_t count) const
+unsigned long CofranWriter::CheckSystemRun(const _KS_VOLUME& v, uint32_t first, uint32_t count) const
 {
     const uint64_t fatStart = v.ReservedSectors;
     const uint64_t rootStart = fatStart + uint64_t(v.NumberOfFats) * v.SectorsPerFat;
@@ -98,7 +98,7 @@ unsigned long CCofran::CheckSystemRun(const _KS_VOLUME& v, uint32_t first, uint3
     return 0;
 }
 
-unsigned long CCofran::WriteSector(int firstSector, const void* data, unsigned long count, unsigned long reserved)
+unsigned long CofranWriter::WriteSector(int firstSector, const void* data, unsigned long count, unsigned long reserved)
 {
     if (data == nullptr || count == 0 || count > kMaxSectorCount || reserved != 0)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
@@ -151,8 +151,8 @@ unsigned long CCofran::WriteSector(int firstSector, const void* data, unsigned l
     return AppendRunEntry(entry);
 }
 
-unsigned long CCofran::WriteData(unsigned long firstCluster, const void* data, unsigned long clusters,
-                                 unsigned long long changeMask)
+unsigned long CofranWriter::WriteData(unsigned long firstCluster, const void* data, unsigned long clusters,
+                                      unsigned long long changeMask, _KS_BLOCK& lastBlock)
 {
     if (data == nullptr)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
@@ -188,19 +188,19 @@ unsigned long CCofran::WriteData(unsigned long firstCluster, const void* data, u
         uint32_t consumed = n; // clusters of this call that the new index entry covers
         bool refer = false;    // the entry refers to stored data of the remembered block
         _KS_BLOCK block;
-        const uint32_t w = lastBlock_.FirstCluster;
-        const uint32_t v = KSBlockClusters(lastBlock_);
-        if (changeMask != 0 && v != 0 && KSBlockStored(lastBlock_) != 0) {
+        const uint32_t w = lastBlock.FirstCluster;
+        const uint32_t v = KSBlockClusters(lastBlock);
+        if (changeMask != 0 && v != 0 && KSBlockStored(lastBlock) != 0) {
             if (first < w) {
                 n = consumed = std::min(n, w - first);
             } else if (first == w) {
                 if (n < v)
                     return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
                 n = consumed = v;
-                if (!differed && Crc(in, uint64_t(n) * clusterSize) == lastBlock_.Crc) {
+                if (!differed && Crc(in, uint64_t(n) * clusterSize) == lastBlock.Crc) {
                     refer = true;
-                    block = lastBlock_;
-                    std::memset(&lastBlock_, 0, sizeof lastBlock_); // indexed once
+                    block = lastBlock;
+                    std::memset(&lastBlock, 0, sizeof lastBlock); // indexed once
                 } else {
                     differed = true;
                     uint64_t pieces = 0;
@@ -218,17 +218,17 @@ unsigned long CCofran::WriteData(unsigned long firstCluster, const void* data, u
                         cut = std::min<uint64_t>(std::max<uint64_t>(pieces, 1), v);
                     }
                     n = consumed = static_cast<uint32_t>(cut);
-                    lastBlock_.FirstCluster += n;
-                    lastBlock_.CountSize = (v - n) | (KSBlockStored(lastBlock_) << KS_BLOCK_SIZE_SHIFT);
+                    lastBlock.FirstCluster += n;
+                    lastBlock.CountSize = (v - n) | (KSBlockStored(lastBlock) << KS_BLOCK_SIZE_SHIFT);
                 }
             } else if (first - w < v) {
                 return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT); // inside the remembered block
             } else {
                 // Past the remembered block: index it again as it is, then go on.
                 refer = true;
-                block = lastBlock_;
+                block = lastBlock;
                 consumed = 0;
-                std::memset(&lastBlock_, 0, sizeof lastBlock_);
+                std::memset(&lastBlock, 0, sizeof lastBlock);
             }
         }
         const uint32_t entryFirst = refer ? block.FirstCluster : first;
@@ -280,6 +280,6 @@ unsigned long CCofran::WriteData(unsigned long firstCluster, const void* data, u
         remaining -= consumed;
     }
     if (differed)
-        lastBlock_.CountSize &= ~uint32_t(KS_BLOCK_COUNT_MASK);
+        lastBlock.CountSize &= ~uint32_t(KS_BLOCK_COUNT_MASK);
     return 0;
 }

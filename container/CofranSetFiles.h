@@ -1,0 +1,60 @@
+// The files of a set: how they are named, finding the last one and the ones a
+// version needs, and moving the open image file to the file that holds a stream
+// offset (asking the caller for discs and files where the set needs it).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "CofranSession.h"
+#include "IKSCofran.h"
+#include "ImageFileReader.h"
+
+class CofranSetFiles {
+public:
+    CofranSetFiles(CofranSession& session, ImageFileReader& file) : session_(session), file_(file) {}
+
+    unsigned long SearchLastCofran(const wchar_t* path, wchar_t* out, unsigned long outChars,
+                                   unsigned long byNameNumber);
+    // The files needed to read the open set's last version.
+    unsigned long GetBackupImg(_KS_IMG* list, unsigned long* count);
+    unsigned long GetBackupImg(GUID setId, const wchar_t* path, _KS_IMG* list, unsigned long* count,
+                               unsigned long searchMode);
+    unsigned long CheckCofranVer(const _KS_VERSION* version);
+    unsigned long GetLabelNoFromOffset(const _KS_VERSION* versions, unsigned long versionCount,
+                                       const _KS_CDINFO* labels, unsigned long labelCount,
+                                       const _KS_IMGNAME_NO* names, unsigned long nameCount, unsigned long long offset,
+                                       unsigned long* labelIndex, unsigned long* fileNumber) const;
+    unsigned long GetCofranNameFromOffset(const _KS_VERSION* versions, unsigned long versionCount,
+                                          const _KS_IMGNAME_NO* names, unsigned long nameCount,
+                                          unsigned long long offset, wchar_t* out, unsigned long outChars,
+                                          unsigned long* fileNumber) const;
+    unsigned long GetCofranNameFromCofranNo(const _KS_VERSION* versions, unsigned long versionCount,
+                                            const _KS_IMGNAME_NO* names, unsigned long nameCount,
+                                            unsigned long long fileNumber, wchar_t* out, unsigned long outChars) const;
+
+    // Before a stored blob at offset is read: makes the open file the one that holds
+    // it. Kind 0x108 where the caller must open that file itself.
+    unsigned long SwitchFor(uint64_t offset);
+    // Forgets the lists loaded for switching.
+    void Forget();
+
+private:
+    unsigned long ListSetFrom(const std::wstring& start, const std::wstring& folder, _KS_IMG* list,
+                              unsigned long* count);
+    bool FindSetFile(const std::wstring& folder, const std::wstring& name, const std::wstring& previousHeadPath,
+                     const uint8_t* setId, uint32_t fileNumber, std::wstring& found, _KS_IMG_HEAD& head,
+                     _KS_IMG_TAIL& tail);
+    unsigned long FindLastFile(const std::wstring& path, bool byNameNumber, std::wstring& last);
+    unsigned long LoadSwitchLists();
+    unsigned long SwitchOnDiscs(uint64_t offset);
+
+    CofranSession& session_;
+    ImageFileReader& file_;
+    // Loaded once per open volume for switching.
+    std::vector<_KS_IMG> files_;
+    std::vector<_KS_IMGNAME_NO> names_;
+    std::vector<_KS_CDINFO> labels_;
+    bool listsLoaded_ = false;
+};

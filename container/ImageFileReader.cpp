@@ -1,0 +1,153 @@
+#include "ImageFileReader.h"
+
+#include <cstring>
+#include <new>
+
+#include "BlobReader.h"
+#include "CofranResult.h"
+#include "DirectoryLists.h"
+#include "ImageEnds.h"
+#include "ImageNaming.h"
+#include "Utf16Text.h"
+
+namespace {
+constexpr unsigned long kReadRetries = 10;
+// The largest run the reader holds (a FAT of 1 GiB), stored encrypted.
+constexpr uint32_t kLargestStored = (1u << 30) + 16;
+} // namespace
+
+ImageFileReader::ImageFileReader(CofranSession& session) : session_(session)
+{
+    std::memset(&head_, 0, sizeof head_);
+    std::memset(&tail_, 0, sizeof tail_);
+}
+
+unsigned long ImageFileReader::Open(const std::wstring& path)
+{
+    if (path.size() >= KS_PATH_CHARS)
+        return COFRAN_FAIL(KS_KIND_TOO_SMALL);
+    file_.Close();
+    _KS_IMG_HEAD head;
+    _KS_IMG_TAIL tail;
+    unsigned long rc = OpenImageEnds(file_, path.c_str(), &head, &tail);
+    if (KSFailed(rc))
+        return rc;
+    rc = session_.CheckPassword(head);
+    if (KSFailed(rc)) {
+        file_.Close();
+        return rc;
+    }
+    head_ = head;
+    tail_ = tail;
+    if (session_.baseName.empty())
+        session_.baseName = Utf16Text::FromUtf16(head.BaseName, KS_BASE_NAME_UNITS);
+    if (session_.folder.empty())
+        session_.folder = ImageNaming::FolderOf(path);
+    path_ = path;
+    return 0;
+}
+
+void ImageFileReader::Close()
+{
+    file_.Close();
+}
+
+void ImageFileReader::Forget()
+{
+    file_.Close();
+    path_.clear();
+    ReleaseBuffers();
+    codec_.Release();
+}
+
+bool ImageFileReader::Holds(uint64_t offset, uint64_t size) const
+{
+    const uint64_t end = tail_.Base + tail_.DataLength;
+    return offset >= tail_.Base && offset < end && size <= end - offset;
+}
+
+unsigned long ImageFileReader::CheckStoredSize(uint32_t stored, uint32_t raw)
+{
+    if (stored == 0)
+        return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
+    // Neither compression nor padding makes a blob more than 16 bytes larger.
+    if (stored > kLargestStored || uint64_t(stored) > uint64_t(raw) + 16)
+        return COFRAN_FAIL(KS_KIND_BAD_DATA);
+    return 0;
+}
+
+unsigned long ImageFileReader::ReadBytes(uint64_t pos, void* buffer, uint32_t size)
+{
+    for (unsigned long attempt = 0;; ++attempt) {
+        uint32_t got = 0;
+        const bool ok = file_.ReadAt(pos, buffer, size, &got);
+        if (ok)
+            return got == size ? 0 : COFRAN_FAIL(KS_KIND_BAD_DATA);
+        const unsigned long failure = COFRAN_FAIL(KS_KIND_READ_FAILED);
+        if (session_.callback == nullptr || attempt >= kReadRetries)
+            return failure;
+        _KS_IMG_MSG_READ msg;
+        std::memset(&msg, 0, sizeof msg);
+        msg.Result = static_cast<uint32_t>(failure);
+        msg.SystemError = static_cast<uint32_t>(CofranFile::LastError());
+        ImageNaming::CopyOut(path_.substr(0, KS_PATH_CHARS - 1), msg.Path, KS_PATH_CHARS);
+        const unsigned long answer = session_.callback(session_.callbackContext, KS_IMG_MSG_READ_FAILED, &msg);
+        if (answer != 0)
+            return answer;
+    }
+}
+
+unsigned long ImageFileReader::ReadStored(uint64_t offset, uint32_t stored, KSBlobGroup group, unsigned char* out,
+                                          uint32_t raw)
+{
+    unsigned long rc = CheckStoredSize(stored, raw);
+    if (KSFailed(rc))
+        return rc;
+    if (!Holds(offset, stored))
+        return COFRAN_FAIL(KS_KIND_BAD_DATA);
+    try {
+        if (stored_.size() < stored)
+            stored_.resize(stored);
+    } catch (const std::bad_alloc&) {
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+    }
+    if (KSFailed(rc = ReadBytes(FilePosition(offset), stored_.data(), stored)))
+        return rc;
+    return codec_.Decode(Settings(), group, stored_.data(), stored, out, raw);
+}
+
+BlobCodec::Settings ImageFileReader::Settings()
+{
+    return DirectoryLists::SettingsFor(head_, &session_.cipher);
+}
+
+unsigned long ImageFileReader::ReadDirectoryBlob(uint32_t pos, uint32_t raw, uint32_t stored, KSBlobGroup group,
+                                                 std::vector<unsigned char>& out)
+{
+    return ReadBlobAt(file_, codec_, Settings(), group, pos, raw, stored, out);
+}
+
+unsigned long ImageFileReader::LoadVersions(std::vector<_KS_VERSION>& out)
+{
+    return DirectoryLists::Versions(file_, codec_, Settings(), tail_, out);
+}
+
+unsigned long ImageFileReader::LoadLabels(std::vector<_KS_CDINFO>& out)
+{
+    return DirectoryLists::Labels(file_, codec_, Settings(), tail_, out);
+}
+
+unsigned long ImageFileReader::LoadNames(std::vector<_KS_IMGNAME_NO>& out)
+{
+    return DirectoryLists::Names(file_, codec_, Settings(), tail_, out);
+}
+
+unsigned long ImageFileReader::LoadVolumes(std::vector<_KS_VOLUME>& out)
+{
+    return DirectoryLists::Volumes(file_, codec_, Settings(), tail_, out);
+}
+
+void ImageFileReader::ReleaseBuffers()
+{
+    std::vector<unsigned char>().swap(stored_);
+}
