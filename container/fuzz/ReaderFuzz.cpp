@@ -1,6 +1,7 @@
 // libFuzzer target: takes the input as one image file and opens and reads it the
 // way the restore engine, the checker and the mount driver do. Any crash, overrun
-// or hang is a fault; result codes are fine.
+// or hang is a fault; result codes are fine, except that once an open has failed
+// no read call may succeed (it would hand out what a file opened before left).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -54,6 +55,42 @@ void ReadVolume(IKSCofran* c, _KS_VOLUME v, unsigned long use)
     }
 }
 
+// After a failed open nothing is open: every call that reads the set fails.
+void ExpectNothingReads(IKSCofran* c, const _KS_VOLUME& known)
+{
+    static std::vector<unsigned char> buffer(4u << 20);
+    _KS_IMG_FILE_INFO info;
+    _KS_VERSION version;
+    std::memset(&version, 0, sizeof version);
+    _KS_VOLUME volume = known;
+    _KS_BLOCK block;
+    std::memset(&block, 0, sizeof block);
+    wchar_t comment[64];
+    unsigned long got = 0, count = 0;
+    const unsigned long results[] = {
+        c->GetCofranInfo(&info),
+        c->GetBackupVer(&version, 1),
+        c->GetVolumes(&volume, 1),
+        c->GetComment(comment, 64),
+        c->GetFilters(reinterpret_cast<_KS_FILTERS_HEAD*>(buffer.data()), 4096),
+        c->GetBackupImg(nullptr, &count),
+        c->CheckCofranVer(&version),
+        c->GetVolumeBitmap(&volume, buffer.data(), static_cast<unsigned long>(buffer.size())),
+        c->OpenVolume(&volume),
+        c->GetNextBlockInfo(&block, 0),
+        c->ReadBlock(&block, buffer.data()),
+        c->CheckVolume(),
+        c->CheckNextBlock(&block),
+        c->ReadData(0, buffer.data(), 1, &got),
+        c->ReadSector(0, buffer.data(), 1, &got, 0),
+    };
+    for (size_t i = 0; i < sizeof results / sizeof results[0]; ++i)
+        if (results[i] == 0) {
+            std::fprintf(stderr, "read call %zu succeeded after a failed open\n", i);
+            std::abort();
+        }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -80,10 +117,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     IKSCofran* c = static_cast<IKSCofran*>(out);
     const wchar_t password[] = L"fuzz";
     const unsigned long uses[] = {KS_OPEN_SEQUENTIAL, KS_OPEN_RANDOM};
+    // A volume record seen in an earlier pass, or a plausible one.
+    _KS_VOLUME known;
+    std::memset(&known, 0, sizeof known);
+    known.Magic = KS_VOLUME_MAGIC;
+    known.Size = KS_VOLUME_SIZE;
+    known.SectorsPerCluster = 8;
+    known.BytesPerSector = 512;
+    known.BitmapSize = 1;
     for (unsigned long use : uses) {
         if (c->OpenCofran(wpath.c_str(), use, password, 4 * sizeof(wchar_t)) != 0 &&
-            c->OpenCofran(wpath.c_str(), use, nullptr, 0) != 0)
+            c->OpenCofran(wpath.c_str(), use, nullptr, 0) != 0) {
+            ExpectNothingReads(c, known);
             continue;
+        }
         _KS_IMG_FILE_INFO info;
         if (c->GetCofranInfo(&info) != 0)
             continue;
@@ -95,6 +142,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::vector<unsigned char> filters(4096);
         c->GetFilters(reinterpret_cast<_KS_FILTERS_HEAD*>(filters.data()), 4096);
         std::vector<_KS_VOLUME> volumes(info.VolumeCount > 16 ? 16 : info.VolumeCount + 1);
+        if (c->GetVolumes(volumes.data(), static_cast<unsigned long>(volumes.size())) == 0 && info.VolumeCount > 0)
+            known = volumes[0];
         if (c->GetVolumes(volumes.data(), static_cast<unsigned long>(volumes.size())) == 0)
             for (unsigned long i = 0; i < info.VolumeCount && i < volumes.size(); ++i)
                 ReadVolume(c, volumes[i], use);
