@@ -1,0 +1,207 @@
+// The copy steps of a volume: the sectors before it, the file-system data and the
+// used data by the volume bitmap, and the snapshot client's preserved blocks.
+#include "CVolumeItem.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <new>
+
+#include "BackupTrace.h"
+#include "IKSDevIO.h"
+#include "IKSQuelm.h"
+#include "KSResult.h"
+
+namespace {
+constexpr uint32_t kChunkBytes = 0x10000;
+constexpr unsigned kReadTries = 5;
+constexpr DWORD kRetryPauseMs = 200;
+constexpr unsigned long kPreviousSectors = 63;
+constexpr unsigned long kSystemAreaPiece = 128;
+}
+
+unsigned long CVolumeItem::BackupPreviousSectors()
+{
+    DebugPrint("Backup previous sectors.");
+    std::vector<uint8_t> buffer(kChunkBytes);
+    unsigned long rc = ReadRaw(0, kPreviousSectors, buffer.data());
+    if (KSFailed(rc))
+        return Fail(KS_TRACE(rc));
+    rc = CallBack(0ull - kPreviousSectors, kPreviousSectors, buffer.data(), KS_VOLUME_WRITE_SECTORS);
+    return Fail(KS_TRACE(rc));
+}
+
+unsigned long CVolumeItem::BackupFileSystemData(_KS_FILTERS_HEAD* filters)
+{
+    DebugPrint("Backup file system data.");
+    unsigned long rc;
+    if (fsReader_ != nullptr && sectorBySector_ == 0) {
+        Report(KS_VOLUME_STATE_FILE_SYSTEM, ~0ull, ~0ul);
+        if (KSFailed(rc = fsReader_->WalkThroughVolume(filters)))
+            return Fail(KS_TRACE(rc));
+        return Fail(KS_TRACE(fsReader_->WriteSpecialInfo()));
+    }
+    std::vector<uint8_t> buffer(kSystemAreaPiece * 512);
+    const uint64_t end = DataAreaStart();
+    for (uint64_t sector = 0; sector < end;) {
+        const unsigned long count = static_cast<unsigned long>(std::min<uint64_t>(kSystemAreaPiece, end - sector));
+        if (KSFailed(rc = ReadSectors(sector, count, buffer.data())) ||
+            KSFailed(rc = CallBack(sector, count, buffer.data(), KS_VOLUME_WRITE_SECTORS)))
+            return Fail(KS_TRACE(rc));
+        sector += count;
+    }
+    return Fail(0);
+}
+
+unsigned long CVolumeItem::ReadRunWithRetries(uint64_t position, uint32_t run, void* buffer)
+{
+    unsigned long rc = 0;
+    for (unsigned attempt = 1; attempt <= kReadTries; ++attempt) {
+        rc = ReadVolumeSectors(position, run, buffer, 0);
+        if (KSSucceeded(rc))
+            return 0;
+        Sleep(kRetryPauseMs);
+        DebugPrint("ReadVolume %llu, %u. retry %u.", static_cast<unsigned long long>(position), run, attempt);
+    }
+    return rc;
+}
+
+unsigned long CVolumeItem::BackupByBitmap()
+{
+    DebugPrint("Backup data according to volume bitmap.");
+    Report(KS_VOLUME_STATE_BITMAP, ~0ull, ~0ul);
+    std::vector<uint8_t> chunk;
+    try {
+        chunk.assign(kChunkBytes, 0);
+    } catch (const std::bad_alloc&) {
+        return Fail(KS_TRACE(KS_RESULT(KS_MODULE_BACKUP, KS_KIND_NO_MEMORY)));
+    }
+    const uint64_t toCopy = SectorsToCopy();
+    const uint64_t bitmapBytes = volume_.BitmapSize;
+    std::vector<uint8_t> bitmap;
+    try {
+        bitmap.assign(static_cast<size_t>(bitmapBytes), 0xFF);
+    } catch (const std::bad_alloc&) {
+        return Fail(KS_TRACE(KS_RESULT(KS_MODULE_BACKUP, KS_KIND_NO_MEMORY)));
+    }
+    unsigned long rc;
+    if (fsReader_ != nullptr && sectorBySector_ == 0) {
+        unsigned long long firstBit = 0;
+        unsigned long bits = static_cast<unsigned long>(bitmapBytes * 8);
+        if (KSFailed(rc = fsReader_->GetBitMap(bitmap.data(), &firstBit, &bits)))
+            return Fail(KS_TRACE(rc));
+    }
+    const uint64_t start = DataAreaStart();
+    const uint64_t end = VolumeTotalSectors();
+    if (KSFailed(rc = pending_.Init(start, std::max(start, end), volume_.SectorsPerCluster, bitmapBytes,
+                                    bitmap.data())))
+        return Fail(KS_TRACE(rc));
+    if (snapshot_ != nullptr)
+        snapshot_->SetCallBack(this, OnUrgentBlock);
+
+    const uint32_t bytesPerSector = volume_.BytesPerSector != 0 ? volume_.BytesPerSector : 512;
+    const uint32_t chunkSectors = kChunkBytes / bytesPerSector;
+    uint64_t position = start;
+    uint64_t done = 0;
+    rc = 0;
+    for (;;) {
+        uint32_t run = chunkSectors;
+        if (!pending_.FindNextRun(position, run))
+            break;
+        if (stop_.load() != 0) {
+            rc = KS_TRACE(KS_RESULT(KS_MODULE_BACKUP, KS_KIND_CANCELLED));
+            break;
+        }
+        run = static_cast<uint32_t>(std::min<uint64_t>(run, end - position));
+        rc = ReadRunWithRetries(position, run, chunk.data());
+        if (KSFailed(rc)) {
+            const uint32_t pending = pending_.CountPending(position, run);
+            if (pending == 0) {
+                DebugPrint("%llu, %u. Ignore reading error. Data have been writed through urgent callback.",
+                           static_cast<unsigned long long>(position), run);
+                position += run;
+                rc = 0;
+                continue;
+            }
+            if (pending < run) {
+                DebugPrint("%llu, %u. Ignore reading error. Some data have been writed through urgent callback.",
+                           static_cast<unsigned long long>(position), run);
+                rc = 0;
+                continue;
+            }
+            DebugPrint("%llu, %u. Reading error.", static_cast<unsigned long long>(position), run);
+            KS_TRACE(rc);
+            break;
+        }
+        if (KSFailed(rc = CallBack(position, run, chunk.data(), KS_VOLUME_WRITE_CLUSTERS))) {
+            KS_TRACE(rc);
+            break;
+        }
+        done += run;
+        // A volume whose used count is at or below its data area has nothing to divide by.
+        const uint64_t percent = toCopy == 0 ? 100 : std::min<uint64_t>(100, done * 100 / toCopy);
+        Report(KS_VOLUME_STATE_BITMAP, static_cast<uint64_t>(run) * bytesPerSector,
+               static_cast<unsigned long>(percent));
+        pending_.Clear(position, run);
+        position += run;
+    }
+    if (snapshot_ != nullptr)
+        snapshot_->SetCallBack(nullptr, nullptr);
+    return Fail(rc);
+}
+
+unsigned long CVolumeItem::OnUrgentBlock(void* context, unsigned long long firstSector, unsigned long count,
+                                         void* data)
+{
+    CVolumeItem* self = static_cast<CVolumeItem*>(context);
+    if (self->stop_.load() != 0)
+        return KS_TRACE(KS_RESULT(KS_MODULE_BACKUP, KS_KIND_CANCELLED));
+    const uint64_t start = self->pending_.First();
+    if (firstSector + count <= start)
+        return 0;
+    const uint32_t bytesPerSector = self->volume_.BytesPerSector != 0 ? self->volume_.BytesPerSector : 512;
+    unsigned char* bytes = static_cast<unsigned char*>(data);
+    if (firstSector < start) {
+        const uint64_t cut = start - firstSector;
+        bytes += cut * bytesPerSector;
+        count -= static_cast<unsigned long>(cut);
+        firstSector = start;
+    }
+    const uint32_t block = self->pending_.BlockSize();
+    if (!self->pending_.Ready() || data == nullptr || (firstSector - start) % block != 0 || count % block != 0)
+        return KS_TRACE(KS_RESULT(KS_MODULE_BACKUP, KS_KIND_BAD_ARGUMENT));
+    const uint64_t end = firstSector + count;
+    uint64_t position = firstSector;
+    while (position < end) {
+        uint32_t run = static_cast<uint32_t>(end - position);
+        if (!self->pending_.FindNextRun(position, run) || position >= end)
+            break;
+        run = static_cast<uint32_t>(std::min<uint64_t>(run, end - position));
+        const unsigned long rc = self->CallBack(position, run, bytes + (position - firstSector) * bytesPerSector,
+                                                KS_VOLUME_WRITE_PRESERVED);
+        if (KSFailed(rc))
+            return KS_TRACE(rc);
+        self->pending_.Clear(position, run);
+        position += run;
+    }
+    return 0;
+}
+
+void CVolumeItem::CloseSnapshot()
+{
+    if (snapshot_ == nullptr)
+        return;
+    snapshot_->SetCallBack(nullptr, nullptr);
+    snapshotRunning_.store(false);
+    snapshot_->Close();
+}
+
+unsigned long CVolumeItem::CheckFileSystem()
+{
+    if (fsReader_ == nullptr) {
+        const unsigned long rc = OpenFileSystemReader(&fsReader_);
+        if (KSFailed(rc))
+            return Fail(rc);
+    }
+    return Fail(fsReader_->CheckFileSystem());
+}
