@@ -27,22 +27,96 @@ bool BlobCodec::EnsureWork(uint32_t bytes)
     return true;
 }
 
+BlobCodec::~BlobCodec()
+{
+    Release();
+}
+
+void BlobCodec::Release()
+{
+    std::vector<unsigned char>().swap(work_);
+    if (deflater_ != nullptr) {
+        deflateEnd(deflater_);
+        delete deflater_;
+        deflater_ = nullptr;
+        deflaterLevel_ = -1;
+    }
+    if (inflater_ != nullptr) {
+        inflateEnd(inflater_);
+        delete inflater_;
+        inflater_ = nullptr;
+    }
+}
+
+z_stream_s* BlobCodec::Deflater(int level)
+{
+    if (deflater_ != nullptr && deflaterLevel_ == level)
+        return deflateReset(deflater_) == Z_OK ? deflater_ : nullptr;
+    if (deflater_ != nullptr) {
+        deflateEnd(deflater_);
+        delete deflater_;
+        deflater_ = nullptr;
+    }
+    z_stream* z = new (std::nothrow) z_stream;
+    if (z == nullptr)
+        return nullptr;
+    std::memset(z, 0, sizeof *z);
+    if (deflateInit(z, level) != Z_OK) {
+        delete z;
+        return nullptr;
+    }
+    deflater_ = z;
+    deflaterLevel_ = level;
+    return z;
+}
+
+z_stream_s* BlobCodec::Inflater()
+{
+    if (inflater_ != nullptr)
+        return inflateReset(inflater_) == Z_OK ? inflater_ : nullptr;
+    z_stream* z = new (std::nothrow) z_stream;
+    if (z == nullptr)
+        return nullptr;
+    std::memset(z, 0, sizeof *z);
+    if (inflateInit(z) != Z_OK) {
+        delete z;
+        return nullptr;
+    }
+    inflater_ = z;
+    return z;
+}
+
 uint32_t BlobCodec::Deflate(uint8_t level, const unsigned char* raw, uint32_t rawSize)
 {
-    z_stream z;
-    std::memset(&z, 0, sizeof z);
-    if (deflateInit(&z, level > 9 ? 9 : level) != Z_OK)
+    z_stream* z = Deflater(level > 9 ? 9 : level);
+    if (z == nullptr)
         return 0;
-    z.next_in = const_cast<unsigned char*>(raw);
-    z.avail_in = rawSize;
-    z.next_out = work_.data();
-    z.avail_out = rawSize; // an output that does not fit in raw size is worthless
-    const int rc = deflate(&z, Z_FINISH);
-    const uint32_t produced = static_cast<uint32_t>(z.total_out);
-    deflateEnd(&z);
+    z->next_in = const_cast<unsigned char*>(raw);
+    z->avail_in = rawSize;
+    z->next_out = work_.data();
+    z->avail_out = rawSize; // an output that does not fit in raw size is worthless
+    const int rc = deflate(z, Z_FINISH);
+    const uint32_t produced = static_cast<uint32_t>(z->total_out);
     if (rc != Z_STREAM_END || produced >= rawSize)
         return 0;
     return produced;
+}
+
+unsigned long BlobCodec::Inflate(unsigned char* stored, uint32_t storedSize, unsigned char* out, uint32_t rawSize)
+{
+    z_stream* z = Inflater();
+    if (z == nullptr)
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+    z->next_in = stored;
+    z->avail_in = storedSize;
+    z->next_out = out;
+    z->avail_out = rawSize;
+    const int rc = inflate(z, Z_FINISH);
+    if (rc == Z_STREAM_END && z->total_out == rawSize)
+        return 0;
+    if (rc != Z_DATA_ERROR && z->avail_out == 0)
+        return COFRAN_FAIL(KS_KIND_TOO_SMALL);
+    return COFRAN_FAIL(KS_KIND_INFLATE_FAILED);
 }
 
 unsigned long BlobCodec::Encode(const Settings& s, KSBlobGroup group, const unsigned char* raw, uint32_t rawSize,
@@ -100,24 +174,8 @@ unsigned long BlobCodec::Decode(const Settings& s, KSBlobGroup group, unsigned c
         if (KSFailed(rc))
             return rc;
     }
-    if (compress && storedSize < rawSize) {
-        z_stream z;
-        std::memset(&z, 0, sizeof z);
-        if (inflateInit(&z) != Z_OK)
-            return COFRAN_FAIL(KS_KIND_NO_MEMORY);
-        z.next_in = stored;
-        z.avail_in = storedSize;
-        z.next_out = out;
-        z.avail_out = rawSize;
-        const int rc = inflate(&z, Z_FINISH);
-        const uLong produced = z.total_out;
-        inflateEnd(&z);
-        if (rc == Z_STREAM_END && produced == rawSize)
-            return 0;
-        if (rc != Z_DATA_ERROR && z.avail_out == 0)
-            return COFRAN_FAIL(KS_KIND_TOO_SMALL);
-        return COFRAN_FAIL(KS_KIND_INFLATE_FAILED);
-    }
+    if (compress && storedSize < rawSize)
+        return Inflate(stored, storedSize, out, rawSize);
     // Stored raw (possibly padded when encrypted).
     if (storedSize < rawSize)
         return COFRAN_FAIL(KS_KIND_BAD_DATA);

@@ -104,4 +104,44 @@ TEST(BlobCodec, DamagedStoredBytesAreRefused)
     EXPECT_EQ(0x005u, Kind(codec.Decode(enc, KS_GROUP_DATA, stored.data(), 96, out.data(), 96))) << "no key";
 }
 
+// One codec keeps its zlib streams from blob to blob: every blob it stores is the
+// one a new stream makes, whatever came before it (an incompressible blob that
+// stopped the stream midway, another level), and it reads every blob back, also
+// after a damaged one.
+TEST(BlobCodec, KeptStreamsStoreAndReadWhatNewStreamsDo)
+{
+    std::vector<std::vector<unsigned char>> blobs;
+    for (uint32_t i = 0; i < 12; ++i) {
+        std::vector<unsigned char> b = (i % 3 == 1) ? RandomBytes(4096 * (i + 1), i) : PatternBytes(4096 * (i + 1), i);
+        if (i % 4 == 3) // half binary pattern, half random: compresses part way
+            for (size_t k = b.size() / 2; k < b.size(); ++k)
+                b[k] = static_cast<unsigned char>(RandomBytes(1, static_cast<uint32_t>(k))[0]);
+        blobs.push_back(std::move(b));
+    }
+    BlobCodec kept, reader;
+    for (uint8_t level : {1, 6, 9, 6}) {
+        BlobCodec::Settings s;
+        s.flags = 0x01;
+        s.level = level;
+        for (size_t i = 0; i < blobs.size(); ++i) {
+            const std::vector<unsigned char>& raw = blobs[i];
+            BlobCodec fresh;
+            const Coded mine = Encode(kept, s, KS_GROUP_DATA, raw), expected = Encode(fresh, s, KS_GROUP_DATA, raw);
+            ASSERT_EQ(0u, mine.rc);
+            EXPECT_EQ(expected.stored, mine.stored) << "level " << int(level) << ", blob " << i;
+
+            std::vector<unsigned char> stored = mine.stored, out(raw.size());
+            if (stored.size() < raw.size() && i % 2 == 0) {
+                std::vector<unsigned char> bad = stored;
+                bad[bad.size() / 2] ^= 0xFF;
+                reader.Decode(s, KS_GROUP_DATA, bad.data(), static_cast<uint32_t>(bad.size()), out.data(),
+                              static_cast<uint32_t>(raw.size()));
+            }
+            ASSERT_EQ(0u, reader.Decode(s, KS_GROUP_DATA, stored.data(), static_cast<uint32_t>(stored.size()),
+                                        out.data(), static_cast<uint32_t>(raw.size())));
+            EXPECT_EQ(raw, out) << "level " << int(level) << ", blob " << i;
+        }
+    }
+}
+
 } // namespace
