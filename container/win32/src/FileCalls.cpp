@@ -1,4 +1,6 @@
-// Opening, closing, deleting files and reading their attributes.
+// Opening, closing, deleting files and reading their attributes. The Win32 entry
+// points that take or give a file handle are in DescriptorHandles.cpp (the
+// container's own handles) or in the platform layer's handle table.
 #include "MultiBytePath.h"
 #include "Win32Layer.h"
 
@@ -7,19 +9,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
-
-namespace ks_win32 {
-
-int HandleToDescriptor(HANDLE handle)
-{
-    const intptr_t value = reinterpret_cast<intptr_t>(handle);
-    return value >= 0 && value <= INT_MAX ? static_cast<int>(value) : -1;
-}
-
-HANDLE DescriptorToHandle(int fd) { return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd)); }
-
-} // namespace ks_win32
 
 using namespace ks_win32;
 
@@ -63,22 +52,23 @@ void TryDirectIo(int fd)
 
 } // namespace
 
-extern "C" HANDLE WINAPI CreateFileW(LPCWSTR path, DWORD access, DWORD /*share*/, LPSECURITY_ATTRIBUTES /*security*/,
-                                     DWORD disposition, DWORD flagsAndAttributes, HANDLE /*templateFile*/)
+namespace ks_win32 {
+
+int OpenDescriptor(LPCWSTR path, DWORD access, DWORD disposition, DWORD flagsAndAttributes)
 {
     if (disposition < CREATE_NEW || disposition > TRUNCATE_EXISTING) {
         KS_WIN32_REFUSE(KS_KIND_BAD_ARGUMENT);
-        return INVALID_HANDLE_VALUE;
+        return -1;
     }
     // Truncating needs write access, as on Windows; a read-only open must never
     // empty a file.
     if (disposition == TRUNCATE_EXISTING && !(access & GENERIC_WRITE)) {
         KS_WIN32_REFUSE(KS_KIND_BAD_ARGUMENT);
-        return INVALID_HANDLE_VALUE;
+        return -1;
     }
     MultiBytePath nativePath(path);
     if (!nativePath.Ok())
-        return INVALID_HANDLE_VALUE;
+        return -1;
 
     int flags = OpenFlagsFor(access, disposition);
     // Write-through asks only that writes reach the disk before they return; that is
@@ -91,17 +81,16 @@ extern "C" HANDLE WINAPI CreateFileW(LPCWSTR path, DWORD access, DWORD /*share*/
     } while (fd == -1 && errno == EINTR);
     if (fd == -1) {
         FailWithErrno(errno);
-        return INVALID_HANDLE_VALUE;
+        return -1;
     }
     if (flagsAndAttributes & FILE_FLAG_NO_BUFFERING)
         TryDirectIo(fd);
-    return DescriptorToHandle(fd);
+    return fd;
 }
 
-extern "C" BOOL WINAPI CloseHandle(HANDLE handle)
+BOOL CloseDescriptor(int fd)
 {
-    const int fd = HandleToDescriptor(handle);
-    if (fd == -1) {
+    if (fd < 0) {
         FailWithErrno(EBADF);
         return FALSE;
     }
@@ -113,6 +102,8 @@ extern "C" BOOL WINAPI CloseHandle(HANDLE handle)
     }
     return TRUE;
 }
+
+} // namespace ks_win32
 
 extern "C" BOOL WINAPI DeleteFileW(LPCWSTR path)
 {

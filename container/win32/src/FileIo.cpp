@@ -1,4 +1,5 @@
-// Reading, writing, seeking and sizing open files.
+// Reading, writing, seeking and sizing open files by their descriptors, and the
+// positioned reads and writes over the Win32 entry points.
 #include "KSFileExt.h"
 #include "Win32Layer.h"
 
@@ -61,38 +62,22 @@ BOOL WriteAll(int fd, const unsigned char* data, DWORD size, LPDWORD written)
     return ok;
 }
 
-// Checks the common arguments; returns the descriptor or -1 with the last error set.
-int CheckedDescriptor(HANDLE file, LPOVERLAPPED overlapped)
-{
-    if (overlapped) {
-        KS_WIN32_REFUSE(KS_KIND_BAD_ARGUMENT);
-        return -1;
-    }
-    const int fd = HandleToDescriptor(file);
-    if (fd == -1)
-        FailWithErrno(EBADF);
-    return fd;
-}
-
-bool SeekTo(int fd, DWORD positionLow, DWORD positionHigh)
-{
-    const off_t position = static_cast<off_t>((static_cast<uint64_t>(positionHigh) << 32) | positionLow);
-    if (::lseek(fd, position, SEEK_SET) == -1) {
-        FailWithErrno(errno);
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
-extern "C" BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped)
+namespace ks_win32 {
+
+BOOL ReadDescriptor(int fd, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped)
 {
     if (read)
         *read = 0;
-    const int fd = CheckedDescriptor(file, overlapped);
-    if (fd == -1)
+    if (overlapped) {
+        KS_WIN32_REFUSE(KS_KIND_BAD_ARGUMENT);
         return FALSE;
+    }
+    if (fd < 0) {
+        FailWithErrno(EBADF);
+        return FALSE;
+    }
     if (size == 0)
         return TRUE;
     if (!buffer) {
@@ -102,13 +87,18 @@ extern "C" BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD size, LPDWORD 
     return ReadAll(fd, static_cast<unsigned char*>(buffer), size, read);
 }
 
-extern "C" BOOL WINAPI WriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
+BOOL WriteDescriptor(int fd, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped)
 {
     if (written)
         *written = 0;
-    const int fd = CheckedDescriptor(file, overlapped);
-    if (fd == -1)
+    if (overlapped) {
+        KS_WIN32_REFUSE(KS_KIND_BAD_ARGUMENT);
         return FALSE;
+    }
+    if (fd < 0) {
+        FailWithErrno(EBADF);
+        return FALSE;
+    }
     if (size == 0)
         return TRUE;
     if (!data) {
@@ -118,33 +108,7 @@ extern "C" BOOL WINAPI WriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD 
     return WriteAll(fd, static_cast<const unsigned char*>(data), size, written);
 }
 
-BOOL ReadFileExt(HANDLE file, LPVOID buffer, DWORD positionLow, DWORD positionHigh, DWORD size, LPDWORD read,
-                 LPOVERLAPPED overlapped)
-{
-    if (read)
-        *read = 0;
-    if (size == 0)
-        return TRUE;
-    const int fd = CheckedDescriptor(file, overlapped);
-    if (fd == -1 || !SeekTo(fd, positionLow, positionHigh))
-        return FALSE;
-    return ReadFile(file, buffer, size, read, nullptr);
-}
-
-BOOL WriteFileExt(HANDLE file, LPCVOID data, DWORD positionLow, DWORD positionHigh, DWORD size, LPDWORD written,
-                  LPOVERLAPPED overlapped)
-{
-    if (written)
-        *written = 0;
-    if (size == 0)
-        return TRUE;
-    const int fd = CheckedDescriptor(file, overlapped);
-    if (fd == -1 || !SeekTo(fd, positionLow, positionHigh))
-        return FALSE;
-    return WriteFile(file, data, size, written, nullptr);
-}
-
-extern "C" BOOL WINAPI SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, PLARGE_INTEGER newPosition, DWORD method)
+BOOL SeekDescriptor(int fd, LONGLONG distance, DWORD method, PLARGE_INTEGER newPosition)
 {
     int whence;
     switch (method) {
@@ -161,12 +125,11 @@ extern "C" BOOL WINAPI SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, PLA
         KS_WIN32_REFUSE(KS_KIND_BAD_ARGUMENT);
         return FALSE;
     }
-    const int fd = HandleToDescriptor(file);
-    if (fd == -1) {
+    if (fd < 0) {
         FailWithErrno(EBADF);
         return FALSE;
     }
-    const off_t position = ::lseek(fd, static_cast<off_t>(distance.QuadPart), whence);
+    const off_t position = ::lseek(fd, static_cast<off_t>(distance), whence);
     if (position == -1) {
         FailWithErrno(errno);
         return FALSE;
@@ -176,10 +139,9 @@ extern "C" BOOL WINAPI SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, PLA
     return TRUE;
 }
 
-extern "C" BOOL WINAPI SetEndOfFile(HANDLE file)
+BOOL TruncateDescriptor(int fd)
 {
-    const int fd = HandleToDescriptor(file);
-    if (fd == -1) {
+    if (fd < 0) {
         FailWithErrno(EBADF);
         return FALSE;
     }
@@ -191,14 +153,13 @@ extern "C" BOOL WINAPI SetEndOfFile(HANDLE file)
     return TRUE;
 }
 
-extern "C" BOOL WINAPI GetFileSizeEx(HANDLE file, PLARGE_INTEGER size)
+BOOL DescriptorSize(int fd, PLARGE_INTEGER size)
 {
     if (!size) {
         KS_WIN32_REFUSE(KS_KIND_BAD_ARGUMENT);
         return FALSE;
     }
-    const int fd = HandleToDescriptor(file);
-    if (fd == -1) {
+    if (fd < 0) {
         FailWithErrno(EBADF);
         return FALSE;
     }
@@ -209,4 +170,51 @@ extern "C" BOOL WINAPI GetFileSizeEx(HANDLE file, PLARGE_INTEGER size)
     }
     size->QuadPart = static_cast<LONGLONG>(status.st_size);
     return TRUE;
+}
+
+} // namespace ks_win32
+
+namespace {
+
+// Moves the file pointer through the handle's own seek, so that the positioned
+// calls work for every kind of handle the entry points accept.
+bool SeekTo(HANDLE file, DWORD positionLow, DWORD positionHigh)
+{
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>((static_cast<uint64_t>(positionHigh) << 32) | positionLow);
+    return SetFilePointerEx(file, position, nullptr, FILE_BEGIN) != FALSE;
+}
+
+} // namespace
+
+BOOL ReadFileExt(HANDLE file, LPVOID buffer, DWORD positionLow, DWORD positionHigh, DWORD size, LPDWORD read,
+                 LPOVERLAPPED overlapped)
+{
+    if (read)
+        *read = 0;
+    if (size == 0)
+        return TRUE;
+    if (overlapped) {
+        KS_WIN32_REFUSE(KS_KIND_BAD_ARGUMENT);
+        return FALSE;
+    }
+    if (!SeekTo(file, positionLow, positionHigh))
+        return FALSE;
+    return ReadFile(file, buffer, size, read, nullptr);
+}
+
+BOOL WriteFileExt(HANDLE file, LPCVOID data, DWORD positionLow, DWORD positionHigh, DWORD size, LPDWORD written,
+                  LPOVERLAPPED overlapped)
+{
+    if (written)
+        *written = 0;
+    if (size == 0)
+        return TRUE;
+    if (overlapped) {
+        KS_WIN32_REFUSE(KS_KIND_BAD_ARGUMENT);
+        return FALSE;
+    }
+    if (!SeekTo(file, positionLow, positionHigh))
+        return FALSE;
+    return WriteFile(file, data, size, written, nullptr);
 }

@@ -1,4 +1,5 @@
-// A wide path converted to the C library's multibyte form for the POSIX calls.
+// A wide path converted to the C library's multibyte form for the POSIX calls, drive
+// letters mapped as MapDrivePath (Win32Layer.h) says.
 #pragma once
 
 #include <cstddef>

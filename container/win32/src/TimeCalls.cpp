@@ -1,4 +1,5 @@
-// Time: broken-down UTC, 64-bit file times and the tick counter.
+// Time: broken-down UTC and 64-bit file times. The tick counter is in
+// standalone/MonotonicTickCount.cpp (the platform layer has its own clock).
 //
 // File times count 100-nanosecond intervals from 1601-01-01 00:00 UTC, as on
 // Windows, so that values agree across platforms; the calendar arithmetic is done
@@ -136,15 +137,4 @@ extern "C" BOOL WINAPI FileTimeToSystemTime(const FILETIME* fileTime, LPSYSTEMTI
     systemTime->wSecond = static_cast<WORD>(secondOfDay % 60);
     systemTime->wMilliseconds = static_cast<WORD>(static_cast<int64_t>(ticks) % kTicksPerSecond / kTicksPerMillisecond);
     return TRUE;
-}
-
-// Milliseconds, as Win32 callers compute elapsed times from differences of this
-// value; the monotonic clock keeps those differences right when the date is set.
-extern "C" DWORD WINAPI GetTickCount(void)
-{
-    struct timespec clockReading;
-    ::clock_gettime(CLOCK_MONOTONIC, &clockReading);
-    const uint64_t milliseconds =
-        static_cast<uint64_t>(clockReading.tv_sec) * 1000u + static_cast<uint64_t>(clockReading.tv_nsec) / 1000000u;
-    return static_cast<DWORD>(milliseconds);
 }

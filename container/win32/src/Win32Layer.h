@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 // The module whose number the layer's own result codes carry (set per build).
 #ifndef KS_WIN32_MODULE
 #define KS_WIN32_MODULE KS_MODULE_CONTAINER
@@ -22,9 +24,27 @@ void SetLastErrorValue(DWORD code);
 void FailWithErrno(int err);
 DWORD ErrnoToWin32(int err);
 
-// The descriptor a file handle carries, or -1 when the handle cannot be one.
-int HandleToDescriptor(HANDLE handle);
-HANDLE DescriptorToHandle(int fd);
+// Files by descriptor. The Win32 entry points that take a handle find its
+// descriptor and call these: the container's own build (standalone/) carries the
+// descriptor in the handle, the engines' platform layer keeps it in its handle table.
+// Each returns -1 or FALSE with the last error set on failure.
+int OpenDescriptor(LPCWSTR path, DWORD access, DWORD disposition, DWORD flagsAndAttributes);
+BOOL CloseDescriptor(int fd);
+BOOL ReadDescriptor(int fd, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped);
+BOOL WriteDescriptor(int fd, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
+BOOL SeekDescriptor(int fd, LONGLONG distance, DWORD method, PLARGE_INTEGER newPosition);
+BOOL TruncateDescriptor(int fd);
+BOOL DescriptorSize(int fd, PLARGE_INTEGER size);
+
+// Paths that begin with a drive letter ("X:", "X:\...", "\\?\X:\..."). The
+// container's own build knows no drives and takes every path as it is; the platform
+// layer maps them through its drive table.
+enum class DrivePath {
+    NotADrivePath, // use the path as it is
+    Mapped,        // hostPath holds the host's path for it
+    NoSuchDrive,   // the letter names no drive
+};
+DrivePath MapDrivePath(const wchar_t* path, std::string& hostPath);
 
 // The POSIX calls in use (see KSWin32PosixCalls.h).
 int CallOpen(const char* path, int flags, mode_t mode);

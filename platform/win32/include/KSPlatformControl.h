@@ -90,11 +90,14 @@ struct KSServiceScript {
 
 struct KSServiceRecord {
     DWORD state = SERVICE_STOPPED;
-    unsigned starts = 0;       // StartServiceA calls that reached the service
-    unsigned stops = 0;        // ControlService(SERVICE_CONTROL_STOP) calls that reached it
+    unsigned starts = 0;       // StartServiceA calls on the service, whatever they answered
+    unsigned stops = 0;        // ControlService(SERVICE_CONTROL_STOP) calls on it, likewise
 };
 
+// Adds the service or replaces the one of the same name (case does not matter) with
+// fresh counts.
 void KSPlatformAddService(const KSServiceScript& service);
+// Removes every service and lets OpenSCManagerA succeed again.
 void KSPlatformClearServices();
 bool KSPlatformFindService(const std::string& name, KSServiceRecord& record);
 // Makes OpenSCManagerA fail with error (ERROR_SUCCESS lets it succeed again).

@@ -1,0 +1,113 @@
+#include "DeviceRegistry.h"
+
+#include "CDiskMap.h"
+#include "DriveTable.h"
+#include "FileSliceDevice.h"
+
+#include <cctype>
+
+namespace ks_platform {
+
+namespace {
+
+std::string Lower(const std::string& text)
+{
+    std::string lower = text;
+    for (char& c : lower)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower;
+}
+
+constexpr const char* kPhysicalDrive = "physicaldrive";
+
+// "\\.\PhysicalDriveN": the disk map decides which N exist and where their bytes are.
+std::shared_ptr<KSDevice> OpenDisk(const std::string& lowerName, DWORD access, DWORD& error)
+{
+    const std::string suffix = lowerName.substr(std::char_traits<char>::length(kPhysicalDrive));
+    DiskMapEntry disk;
+    if (!CDiskMap().FindByDeviceName(std::string(CDiskMap::kDevicePrefix) + suffix, disk)) {
+        error = ERROR_FILE_NOT_FOUND;
+        return nullptr;
+    }
+    return FileSliceDevice::Open(disk.path, 0, disk.sectors * FileSliceDevice::kSectorSize, false, access, error);
+}
+
+// "\\.\X:": the drive's volume, a stretch of a disk of the disk map.
+std::shared_ptr<KSDevice> OpenVolume(const std::string& name, DWORD access, DWORD& error)
+{
+    KSDriveEntry drive;
+    if (!KSPlatformFindDrive(name[0], drive) || !drive.hasVolume) {
+        error = ERROR_FILE_NOT_FOUND;
+        return nullptr;
+    }
+    for (const DiskMapEntry& disk : CDiskMap().Disks())
+        if (disk.number == drive.volume.disk)
+            return FileSliceDevice::Open(disk.path, drive.volume.firstSector * FileSliceDevice::kSectorSize,
+                                         drive.volume.sectors * FileSliceDevice::kSectorSize,
+                                         drive.volume.writeProtected, access, error);
+    error = ERROR_FILE_NOT_FOUND;
+    return nullptr;
+}
+
+} // namespace
+
+DeviceRegistry& DeviceRegistry::Instance()
+{
+    static DeviceRegistry* registry = new DeviceRegistry;
+    return *registry;
+}
+
+void DeviceRegistry::Register(const std::string& name, KSDeviceOpener opener)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    openers_[Lower(name)] = std::move(opener);
+}
+
+void DeviceRegistry::Unregister(const std::string& name)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    openers_.erase(Lower(name));
+}
+
+void DeviceRegistry::Clear()
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    openers_.clear();
+}
+
+std::shared_ptr<KSDevice> DeviceRegistry::Open(const std::string& name, DWORD access, DWORD& error) const
+{
+    const std::string lower = Lower(name);
+    KSDeviceOpener opener;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        auto found = openers_.find(lower);
+        if (found != openers_.end())
+            opener = found->second;
+    }
+    // The opener runs outside the lock: it may register or open other devices.
+    if (opener) {
+        error = ERROR_SUCCESS;
+        std::shared_ptr<KSDevice> device = opener(access, error);
+        if (!device && error == ERROR_SUCCESS)
+            error = ERROR_FILE_NOT_FOUND;
+        return device;
+    }
+    if (lower.compare(0, std::char_traits<char>::length(kPhysicalDrive), kPhysicalDrive) == 0)
+        return OpenDisk(lower, access, error);
+    if (lower.size() == 2 && lower[1] == ':' && DriveIndexLetter(static_cast<unsigned char>(lower[0])))
+        return OpenVolume(lower, access, error);
+    error = ERROR_FILE_NOT_FOUND;
+    return nullptr;
+}
+
+} // namespace ks_platform
+
+void KSPlatformRegisterDevice(const std::string& name, KSDeviceOpener opener)
+{
+    ks_platform::DeviceRegistry::Instance().Register(name, std::move(opener));
+}
+
+void KSPlatformUnregisterDevice(const std::string& name) { ks_platform::DeviceRegistry::Instance().Unregister(name); }
+
+void KSPlatformClearDevices() { ks_platform::DeviceRegistry::Instance().Clear(); }

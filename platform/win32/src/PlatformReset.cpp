@@ -1,0 +1,14 @@
+// Puts the process's tables back as a real machine has them.
+#include "DeviceRegistry.h"
+#include "DriveTable.h"
+#include "ServiceTable.h"
+
+void KSPlatformReset()
+{
+    ks_platform::DriveTable::Instance().Clear();
+    ks_platform::DeviceRegistry::Instance().Clear();
+    ks_platform::ServiceTable::Instance().Clear();
+    KSPlatformClearDebugLines();
+    KSPlatformSetVersion(KSPlatformDefaultVersion());
+    KSPlatformSetClock(nullptr);
+}
