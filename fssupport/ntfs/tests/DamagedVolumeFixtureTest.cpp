@@ -46,12 +46,14 @@ public:
         return record[offset];
     }
 
-    // Offset (in the volume) of the first attribute of type in file record n.
-    size_t AttributeOf(uint64_t n, uint32_t type)
+    // Offset (in the volume) of the first attribute of type in file record n (with
+    // a name of nameLength characters, when one is given).
+    size_t AttributeOf(uint64_t n, uint32_t type, int nameLength = -1)
     {
         const size_t record = mftOffset_ + n * 1024;
         size_t at = record + LoadLE16(Bytes().data() + record + 20);
-        while (LoadLE32(Bytes().data() + at) != type) {
+        while (LoadLE32(Bytes().data() + at) != type ||
+               (nameLength >= 0 && Bytes()[at + 9] != static_cast<unsigned char>(nameLength))) {
             const uint32_t length = LoadLE32(Bytes().data() + at + 4);
             if (length == 0 || LoadLE32(Bytes().data() + at) == 0xFFFFFFFF)
                 return 0;
@@ -192,6 +194,39 @@ TEST_F(DamagedVolume, InitialisationFailsWithTheStepsCode)
         EXPECT_EQ(reader, nullptr) << c.what;
         EXPECT_EQ(result, c.expected) << c.what;
     }
+}
+
+TEST_F(DamagedVolume, TheBitmapHandedOutEndsWithTheVolumesClusters)
+{
+    // The volume claims 4000 clusters; its $Bitmap still holds the 512 bytes of
+    // 4096, and $BadClus's $Bad stream is cut to the claim as on a real volume.
+    const uint64_t clusters = 4000;
+    StoreLE64(Bytes().data() + 40, clusters * 8);
+    const size_t record = mftOffset_ + 8 * 1024;
+    const size_t bad = AttributeOf(8, 0x80, 4);
+    ASSERT_NE(bad, 0u);
+    const size_t pairs = bad + LoadLE16(Bytes().data() + bad + 32);
+    ASSERT_EQ(ReadProtected(record, pairs - record), 0x02) << "one sparse run with a two-byte length";
+    PatchProtected(record, pairs - record + 1, static_cast<unsigned char>(clusters));
+    PatchProtected(record, pairs - record + 2, static_cast<unsigned char>(clusters >> 8));
+    for (size_t i = 0; i < 8; ++i)
+        PatchProtected(record, bad - record + 24 + i, static_cast<unsigned char>((clusters - 1) >> (8 * i)));
+
+    unsigned long result = 0;
+    IKSFSSupport* reader = OpenReader(image_, &result);
+    ASSERT_EQ(result, 0u);
+    _KS_VOLUME volume;
+    ASSERT_EQ(reader->GetVolumeInfo(&volume), 0u);
+    EXPECT_EQ(volume.BitmapSize, 500u);
+    // A caller sizes its buffer by the volume record: asking for every bit copies
+    // no byte past it, and no bit past the last cluster is set.
+    std::vector<unsigned char> bitmap(volume.BitmapSize + 64, 0xA5);
+    unsigned long long first = 0;
+    unsigned long bits = 1u << 30;
+    ASSERT_EQ(reader->GetBitMap(bitmap.data(), &first, &bits), 0u);
+    EXPECT_EQ(std::vector<unsigned char>(bitmap.begin() + volume.BitmapSize, bitmap.end()),
+              std::vector<unsigned char>(64, 0xA5));
+    reader->Release();
 }
 
 TEST_F(DamagedVolume, StaleIndexEntryDoesNotLeaveOutAnotherFile)
