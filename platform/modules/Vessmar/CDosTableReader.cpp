@@ -5,6 +5,7 @@
 #include <libfdisk/libfdisk.h>
 
 #include "CExtendedChain.h"
+#include "CGptHeaderCheck.h"
 #include "MbrPartitionRecord.h"
 
 namespace {
@@ -26,6 +27,12 @@ struct FdiskContext {
 DosTable CDosTableReader::Read(const std::string& path, uint32_t sectorsPerTrack)
 {
     DosTable table;
+    // A forged GPT header would make libfdisk size buffers from its figures: such a
+    // disk cannot be trusted, and libfdisk never sees it.
+    if (!CGptHeaderCheck::EntryArraysAreSane(path)) {
+        table.kind = DiskLabelKind::Unreadable;
+        return table;
+    }
     FdiskContext fdisk;
     if (fdisk.cxt == nullptr || fdisk_assign_device(fdisk.cxt, path.c_str(), 1) != 0) {
         table.kind = DiskLabelKind::Unreadable;
