@@ -88,7 +88,12 @@ void CDiskItem::Load()
     if (table_.kind != DiskLabelKind::Dos && table_.kind != DiskLabelKind::None)
         return;
     bad_ = table_.damaged || !Consistent(table_, disk_.sectors);
-    for (const DosPartition& p : table_.partitions) {
+    for (DosPartition p : table_.partitions) {
+        // A damaged table may place a partition past the disk's end: the listing shows
+        // only what lies on the disk, so that nobody reads or writes beyond it.
+        if (p.start >= disk_.sectors)
+            continue;
+        p.count = std::min(p.count, disk_.sectors - p.start);
         CPartitionItem* item = new CPartitionItem(this, p, CFileSystemProbe::Probe(disk_.path, p.start, p.count));
         item->Hold();
         parts_.push_back(item);
