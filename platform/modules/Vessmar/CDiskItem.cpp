@@ -89,9 +89,10 @@ void CDiskItem::Load()
         return;
     bad_ = table_.damaged || !Consistent(table_, disk_.sectors);
     for (DosPartition p : table_.partitions) {
-        // A damaged table may place a partition past the disk's end: the listing shows
-        // only what lies on the disk, so that nobody reads or writes beyond it.
-        if (p.start >= disk_.sectors)
+        // A damaged table may hold a partition of no sectors, or place one past the
+        // disk's end: the listing shows only what lies on the disk, so that nobody reads
+        // or writes beyond it.
+        if (p.count == 0 || p.start >= disk_.sectors)
             continue;
         p.count = std::min(p.count, disk_.sectors - p.start);
         CPartitionItem* item = new CPartitionItem(this, p, CFileSystemProbe::Probe(disk_.path, p.start, p.count));

@@ -93,7 +93,7 @@ void PutDosEntry(const std::string& path, uint64_t lba, int slot, uint8_t type, 
     close(fd);
 }
 
-TEST(VessmarDamagedTables, PartitionsPastTheDiskEndAreListedOnlyAsFarAsTheDiskGoes)
+TEST(VessmarDamagedTables, PartitionsAreListedOnlyAsFarAsTheDiskGoes)
 {
     // Disks of 16,384 sectors whose tables reach past their end.
     struct Want {
@@ -110,6 +110,12 @@ TEST(VessmarDamagedTables, PartitionsPastTheDiskEndAreListedOnlyAsFarAsTheDiskGo
          [](const std::string& d) {
              PutDosEntry(d, 0, 0, 0x83, 2048, 4096);
              PutDosEntry(d, 0, 1, 0x83, 20000, 100);
+         },
+         {{2048, 4096}}},
+        {"a primary partition of no sectors",
+         [](const std::string& d) {
+             PutDosEntry(d, 0, 0, 0x83, 2048, 4096);
+             PutDosEntry(d, 0, 1, 0x01, 0, 0);
          },
          {{2048, 4096}}},
         {"a logical partition running past the end",
