@@ -157,6 +157,61 @@ TEST(ReaderDamage, RandomReadsRefuseAStoredBlockWhoseCrcNoLongerMatches)
     }
 }
 
+// The same for the sectors ReadSector serves from the run index itself: the
+// pre-volume sectors and the direct runs of the system area, kept raw at level 0.
+TEST(ReaderDamage, SectorReadsRefuseDamagedPreVolumeSectorsAndSystemRuns)
+{
+    struct Case {
+        const char* what;
+        bool preVolume;       // else the reserved-sector run
+        long long first;
+        unsigned long count;
+    } cases[] = {
+        {"all pre-volume sectors", true, -63, 63},
+        {"the last pre-volume sector", true, -1, 1},
+        {"the whole reserved-sector run", false, 0, 4},
+        {"one reserved sector", false, 2, 1},
+    };
+    for (const Case& k : cases) {
+        ScratchFolder dir;
+        const std::string path = dir.Path() + "fat.rvd";
+        _KS_VOLUME v = FatVolume();
+        {
+            CofranPtr c;
+            ASSERT_EQ(0u, StartSet(c.p, dir.WPath("fat.rvd"), 0));
+            const std::vector<unsigned char> pre = RandomBytes(63 * 512, 1), system = PatternBytes(52 * 512, 2);
+            ASSERT_EQ(0u, c->WriteVolumeInfo(&v, 256));
+            ASSERT_EQ(0u, c->WriteSector(-63, pre.data(), 63, 0));
+            ASSERT_EQ(0u, c->WriteSector(0, system.data(), 4, 0));
+            ASSERT_EQ(0u, c->WriteSector(4, system.data() + 4 * 512, 16, 0));
+            ASSERT_EQ(0u, c->WriteSector(20, system.data() + 20 * 512, 32, 0));
+            ASSERT_EQ(0u, c->EndBackup(0));
+        }
+        const InspectedFile f = Inspect(path);
+        const std::vector<unsigned char> vols =
+            f.Blob(KS_GROUP_DIR, KSTailVolumeListPos(f.tail), f.tail.VolumeListRaw, f.tail.VolumeListStored);
+        KSVolumeFromBytes(vols.data(), v);
+        _KS_RIND_HEAD head;
+        KSRindHeadFromBytes(f.bytes.data() + f.FilePos(v.RunIndexOffset), head);
+        _KS_RIND_ENTRY reserved;
+        KSRindEntryFromBytes(f.bytes.data() + f.FilePos(v.RunIndexOffset) + 48, reserved);
+        ASSERT_EQ(0u, reserved.First);
+        const uint64_t at = f.FilePos(k.preVolume ? head.PreOffset : KSRindEntryOffset(reserved));
+        FILE* file = std::fopen(path.c_str(), "r+b");
+        ASSERT_NE(nullptr, file);
+        std::fseek(file, static_cast<long>(at + 3), SEEK_SET);
+        std::fputc(f.bytes[at + 3] ^ 0x40, file);
+        std::fclose(file);
+
+        CofranPtr c;
+        ASSERT_EQ(0u, c->OpenCofran(Widen(path).c_str(), KS_OPEN_RANDOM, nullptr, 0));
+        ASSERT_EQ(0u, c->OpenVolume(&v));
+        std::vector<unsigned char> buf(63 * 512);
+        unsigned long got = 0;
+        EXPECT_EQ(0x00Cu, Kind(c->ReadSector(k.first, buf.data(), k.count, &got, 0))) << k.what;
+    }
+}
+
 // A version record whose file count runs past the files the set names: every call
 // that sizes a list of files by it refuses it, instead of allocating for it.
 TEST(ReaderDamage, AVersionClaimingMoreFilesThanTheSetNamesIsBadData)
