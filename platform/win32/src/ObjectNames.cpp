@@ -3,6 +3,7 @@
 #include "HandleTable.h"
 
 #include <cstdlib>
+#include <iterator>
 #include <map>
 #include <mutex>
 
@@ -33,7 +34,13 @@ std::shared_ptr<KernelObject> CreateNamed(const wchar_t* name, ObjectKind kind,
         return object;
     }
     std::lock_guard<std::mutex> guard(NamesLock());
-    std::weak_ptr<KernelObject>& entry = Names()[name];
+    auto& names = Names();
+    // Names of objects whose every handle was closed are free again; forget them
+    // now and then so the map does not grow with every name ever used.
+    if (names.size() >= 64)
+        for (auto it = names.begin(); it != names.end();)
+            it = it->second.expired() ? names.erase(it) : std::next(it);
+    std::weak_ptr<KernelObject>& entry = names[name];
     if (std::shared_ptr<KernelObject> existing = entry.lock()) {
         if (existing->Kind() != kind) {
             SetLastError(ERROR_INVALID_HANDLE);
