@@ -31,7 +31,7 @@ TEST(crc64Test, CheckValueOf123456789)
 
 TEST(crc64Test, MatchesBitwiseDefinitionOnRandomData)
 {
-    for (size_t length : {1u, 2u, 7u, 8u, 9u, 15u, 16u, 17u, 255u, 4096u, 0x8000u}) {
+    for (size_t length : {1u, 2u, 7u, 8u, 9u, 15u, 16u, 17u, 255u, 256u, 257u, 319u, 320u, 383u, 4096u, 0x8000u, 0x8011u}) {
         const Bytes data = RandomBytes(length, static_cast<uint32_t>(length) + 64);
         uint64_t crc = 0;
         ASSERT_EQ(0ul, crc64(data.data(), data.size(), &crc));
@@ -39,10 +39,10 @@ TEST(crc64Test, MatchesBitwiseDefinitionOnRandomData)
     }
 }
 
-TEST(crc64Test, StartOffsetInsideAWordDoesNotChangeTheValue)
+TEST(crc64Test, StartOffsetInsideAWordOrLaneDoesNotChangeTheValue)
 {
     const Bytes data = RandomBytes(1000, 5);
-    for (size_t start = 1; start < 8; ++start) {
+    for (size_t start = 1; start < 16; ++start) {
         const Bytes tail(data.begin() + static_cast<long>(start), data.end());
         uint64_t crc = 0;
         ASSERT_EQ(0ul, crc64(data.data() + start, tail.size(), &crc));
