@@ -111,6 +111,10 @@ unsigned long CFSSupportFAT::LoadFat()
     const uint64_t fatSectors = boot_->SectorsPerFat();
     if (fatSectors == 0 || fatSectors > neededSectors * 2 + 64)
         return FatResult::FatLoad;
+    // Every cluster needs its entry. A FAT too short for them is damaged, and is
+    // refused before the bitmap is sized and filled by the cluster count it claims.
+    if (fatSectors < neededSectors)
+        return FatResult::CheckFailed;
 
     // The buffer grows with what the volume really gives, piece by piece.
     std::vector<unsigned char> bytes;

@@ -117,6 +117,26 @@ TEST(FatWalkCost, RootFullOfSystemFileNamesOverOneChainIsWalkedInLinearWork)
         EXPECT_EQ(bits[(c - 2) / 8] & (1u << ((c - 2) % 8)), 0) << c;
 }
 
+TEST(FatWalkCost, FatTooShortForItsClustersIsRefusedBeforeAnythingIsSizedByThem)
+{
+    // A FAT32 boot sector that claims 2^28 - 16 clusters over a FAT made for 70,000.
+    MemoryFatVolume volume(FatShape{32, 70000, 1, 32, 2, 0, 0xF8, 1});
+    StoreLE32(volume.image.bytes.data() + 32, static_cast<uint32_t>(volume.firstDataSector + 0x0FFFFFF0));
+    void* object = nullptr;
+    ASSERT_EQ(KSCreateObjectFsFat(1, 4, &object), 0ul);
+    std::unique_ptr<IKSFSSupport, ReaderDeleter> reader(static_cast<IKSFSSupport*>(object));
+    uint64_t asked = 0;
+    {
+        AllocationMeter meter;
+        EXPECT_EQ(reader->InitFileSystem(VolumeImage::Read, VolumeImage::WriteRecord, &volume.image),
+                  0x04B09006ul);
+        asked = meter.Bytes();
+    }
+    // The FAT itself (about 550 KiB) is read; a bitmap for the claimed clusters would
+    // be 32 MiB.
+    EXPECT_LT(asked, 2u << 20) << "initialisation asked for " << asked << " heap bytes";
+}
+
 // A small FAT16 table for chains over clusters 2..21.
 class FatChainVerdictsTest : public ::testing::Test {
 protected:
