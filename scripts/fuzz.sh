@@ -29,7 +29,7 @@ cmake -S "$root" -B "$build" -G Ninja \
   -DCMAKE_EXE_LINKER_FLAGS="$sanitizers" \
   -DCMAKE_SHARED_LINKER_FLAGS="$sanitizers" \
   -DRVD_BENCH=OFF -DRVD_FUZZ=ON \
-  -DRVD_ONLY="include;platform/win32;platform/diskmap;container/crypto;container/win32;container;fssupport;platform/modules;console/shell/ini;console/shell/msglib" >/dev/null
+  -DRVD_ONLY="include;platform/win32;platform/diskmap;container/crypto;container/win32;container;fssupport;console/shell/mom;platform/modules;console/shell/ini;console/shell/msglib" >/dev/null
 cmake --build "$build" --target rvd_fuzz_targets >/dev/null
 
 targets=("$@")
