@@ -5,7 +5,7 @@
 
 #include "LittleEndian.h"
 #include "NtfsLayout.h"
-#include "NtfsUpdateSequence.h"
+#include "NtfsPlainRecord.h"
 
 namespace {
 
@@ -166,74 +166,14 @@ uint64_t NtfsVolumeMutator::PickRecord()
     return Below(40);
 }
 
-bool NtfsVolumeMutator::LoadProtected(size_t offset, size_t size)
-{
-    if (offset > size_ || size > size_ - offset || size < kSector || size % kSector != 0)
-        return false;
-    plain_.assign(data_ + offset, data_ + offset + size);
-    if (!NtfsApplyUpdateSequence(plain_.data(), plain_.size()))
-        return false;
-    plainOffset_ = offset;
-    return true;
-}
-
-void NtfsVolumeMutator::Store()
-{
-    // The array offset and count were checked when the record was loaded; a
-    // mutation may have changed them since, and then the record goes back as is
-    // (torn, which the reader must refuse).
-    const size_t strides = plain_.size() / kSector;
-    const size_t array = LoadLE16(plain_.data() + 4);
-    const size_t count = LoadLE16(plain_.data() + 6);
-    if (count == strides + 1 && array >= 8 && array + 2 * count <= kSector - 2) {
-        const uint16_t usn = static_cast<uint16_t>(LoadLE16(plain_.data() + array) + 1);
-        StoreLE16(plain_.data() + array, usn);
-        for (size_t i = 0; i < strides; ++i) {
-            unsigned char* tail = plain_.data() + (i + 1) * kSector - 2;
-            plain_[array + 2 * (i + 1)] = tail[0];
-            plain_[array + 2 * (i + 1) + 1] = tail[1];
-            StoreLE16(tail, usn);
-        }
-    }
-    std::memcpy(data_ + plainOffset_, plain_.data(), plain_.size());
-}
-
-std::vector<size_t> NtfsVolumeMutator::Attributes() const
-{
-    std::vector<size_t> found;
-    if (plain_.size() < sizeof(NtfsFileRecordHeader))
-        return found;
-    const size_t inUse = std::min<size_t>(LoadLE32(plain_.data() + 24), plain_.size());
-    size_t at = LoadLE16(plain_.data() + 20);
-    // Every attribute found has at least the 24 bytes of a resident head.
-    while (at + 24 <= inUse && found.size() < 64) {
-        const uint32_t type = LoadLE32(plain_.data() + at);
-        const uint32_t length = LoadLE32(plain_.data() + at + 4);
-        if (type == NTFS_AT_END || length < 16 || length > inUse - at)
-            break;
-        found.push_back(at);
-        at += length;
-    }
-    return found;
-}
-
-size_t NtfsVolumeMutator::FindAttribute(uint32_t type) const
-{
-    for (size_t at : Attributes()) {
-        if (LoadLE32(plain_.data() + at) == type && plain_[at + 9] == 0)
-            return at;
-    }
-    return 0;
-}
-
 void NtfsVolumeMutator::SetSizes(size_t attribute, uint64_t size)
 {
-    if (attribute + 64 > plain_.size() || plain_[attribute + 8] != 1)
+    if (attribute == 0 || attribute + 64 > record_.Size() || record_.Bytes()[attribute + 8] != 1)
         return;
     const uint64_t allocated = (size + clusterBytes_ - 1) / clusterBytes_ * clusterBytes_;
-    StoreLE64(plain_.data() + attribute + 40, allocated);
-    StoreLE64(plain_.data() + attribute + 48, size);
-    StoreLE64(plain_.data() + attribute + 56, size);
+    StoreLE64(record_.Bytes() + attribute + 40, allocated);
+    StoreLE64(record_.Bytes() + attribute + 48, size);
+    StoreLE64(record_.Bytes() + attribute + 56, size);
 }
 
 void NtfsVolumeMutator::EncodeRun(std::vector<unsigned char>& out, int64_t length, bool sparse, int64_t delta)
@@ -275,34 +215,34 @@ std::vector<unsigned char> NtfsVolumeMutator::RandomRuns()
 
 void NtfsVolumeMutator::WriteRuns(size_t attribute, const std::vector<unsigned char>& pairs)
 {
-    if (attribute + 64 > plain_.size() || plain_[attribute + 8] != 1)
+    if (attribute == 0 || attribute + 64 > record_.Size() || record_.Bytes()[attribute + 8] != 1)
         return;
-    const size_t length = LoadLE32(plain_.data() + attribute + 4);
-    const size_t offset = LoadLE16(plain_.data() + attribute + 32);
-    if (offset >= length || attribute + length > plain_.size())
+    const size_t length = LoadLE32(record_.Bytes() + attribute + 4);
+    const size_t offset = LoadLE16(record_.Bytes() + attribute + 32);
+    if (offset >= length || attribute + length > record_.Size())
         return;
     const size_t room = length - offset;
-    std::memset(plain_.data() + attribute + offset, 0, room);
-    std::memcpy(plain_.data() + attribute + offset, pairs.data(), std::min(room, pairs.size()));
+    std::memset(record_.Bytes() + attribute + offset, 0, room);
+    std::memcpy(record_.Bytes() + attribute + offset, pairs.data(), std::min(room, pairs.size()));
 }
 
 bool NtfsVolumeMutator::MutateRecordField()
 {
-    if (!LoadProtected(RecordOffset(PickRecord()), static_cast<size_t>(recordBytes_)))
+    if (!record_.Load(data_, size_, RecordOffset(PickRecord()), static_cast<size_t>(recordBytes_)))
         return false;
-    const std::vector<size_t> attributes = Attributes();
-    unsigned char* r = plain_.data();
+    const std::vector<size_t> attributes = record_.Attributes();
+    unsigned char* r = record_.Bytes();
     if (attributes.empty() || Below(6) == 0) {
         // A field of the record head.
         static const struct { size_t offset; unsigned width; } fields[] = {
             {20, 2}, {22, 2}, {24, 4}, {28, 4}, {32, 8}, {16, 2}, {44, 4}};
         const auto& f = fields[Below(sizeof fields / sizeof fields[0])];
         StoreSized(r + f.offset, f.width, Interesting(0));
-        Store();
+        record_.Store();
         return true;
     }
     const size_t a = attributes[Below(attributes.size())];
-    const bool nonResident = r[a + 8] == 1 && a + 64 <= plain_.size();
+    const bool nonResident = r[a + 8] == 1 && a + 64 <= record_.Size();
     switch (Below(nonResident ? 8 : 4)) {
     case 0:
         StoreLE32(r + a + 4, static_cast<uint32_t>(Interesting(LoadLE32(r + a + 4))));
@@ -333,7 +273,7 @@ bool NtfsVolumeMutator::MutateRecordField()
         StoreLE64(r + a + 40 + 8 * Below(3), Interesting(LoadLE64(r + a + 48)));
         break;
     }
-    Store();
+    record_.Store();
     return true;
 }
 
@@ -345,10 +285,10 @@ bool NtfsVolumeMutator::MutateRecordBytes()
         byteMutator_(data_, kSector, kSector); // the boot sector
         return true;
     }
-    if (!LoadProtected(RecordOffset(PickRecord()), static_cast<size_t>(recordBytes_)))
+    if (!record_.Load(data_, size_, RecordOffset(PickRecord()), static_cast<size_t>(recordBytes_)))
         return false;
-    byteMutator_(plain_.data(), plain_.size(), plain_.size());
-    Store();
+    byteMutator_(record_.Bytes(), record_.Size(), record_.Size());
+    record_.Store();
     return true;
 }
 
@@ -361,10 +301,10 @@ bool NtfsVolumeMutator::MutateIndexBlockBytes()
         if (LoadLE32(data_ + at) == NTFS_INDX_MAGIC)
             blocks.push_back(at);
     }
-    if (blocks.empty() || !LoadProtected(blocks[Below(blocks.size())], 4096))
+    if (blocks.empty() || !record_.Load(data_, size_, blocks[Below(blocks.size())], 4096))
         return false;
-    byteMutator_(plain_.data(), plain_.size(), plain_.size());
-    Store();
+    byteMutator_(record_.Bytes(), record_.Size(), record_.Size());
+    record_.Store();
     return true;
 }
 
@@ -376,42 +316,58 @@ bool NtfsVolumeMutator::GrowVolumeWithBitmap()
     StoreLE64(data_ + NTFS_BOOT_TOTAL_SECTORS, sectors);
     const uint64_t clusters = sectors / spc;
     if (Below(2)) {
-        if (!LoadProtected(RecordOffset(NTFS_FILE_BITMAP), static_cast<size_t>(recordBytes_)))
+        if (!record_.Load(data_, size_, RecordOffset(NTFS_FILE_BITMAP), static_cast<size_t>(recordBytes_)))
             return true;
-        SetSizes(FindAttribute(NTFS_AT_DATA), (clusters + 63) / 64 * 8);
+        SetSizes(record_.FindAttribute(NTFS_AT_DATA), (clusters + 63) / 64 * 8);
     } else {
-        if (!LoadProtected(RecordOffset(NTFS_FILE_MFT), static_cast<size_t>(recordBytes_)))
+        if (!record_.Load(data_, size_, RecordOffset(NTFS_FILE_MFT), static_cast<size_t>(recordBytes_)))
             return true;
-        SetSizes(FindAttribute(NTFS_AT_BITMAP), (clusters * clusterBytes_ / recordBytes_ + 63) / 64 * 8);
+        SetSizes(record_.FindAttribute(NTFS_AT_BITMAP), (clusters * clusterBytes_ / recordBytes_ + 63) / 64 * 8);
     }
-    Store();
+    record_.Store();
     return true;
 }
 
 bool NtfsVolumeMutator::LongSparseRun()
 {
-    // Clusters of 1 or 2 MiB, and one attribute whose run list opens with a sparse
-    // run of 2^44 clusters or more (2^64 bytes or more).
-    if (Below(2))
+    // One attribute whose run list opens with a sparse run whose byte length is
+    // 2^64 or more: 2^64 / cluster bytes clusters (2^48 of 64 KiB, 2^44 of 1 MiB),
+    // sometimes after a change to clusters of 1 or 2 MiB.
+    if (Below(4) == 0) {
         data_[NTFS_BOOT_SECTORS_PER_CLUSTER] = static_cast<unsigned char>(0xF5 - Below(2));
-    if (!LoadProtected(RecordOffset(PickRecord()), static_cast<size_t>(recordBytes_)))
+        LoadGeometry();
+    }
+    if (!record_.Load(data_, size_, RecordOffset(PickRecord()), static_cast<size_t>(recordBytes_)))
         return false;
     std::vector<size_t> candidates;
-    for (size_t a : Attributes()) {
-        if (plain_[a + 8] == 1 && a + 64 <= plain_.size())
+    for (size_t a : record_.Attributes()) {
+        if (record_.Bytes()[a + 8] == 1 && a + 64 <= record_.Size())
             candidates.push_back(a);
     }
     if (candidates.empty())
         return false;
     const size_t a = candidates[Below(candidates.size())];
-    const int64_t length = Below(2) ? int64_t(1) << 44 : (int64_t(1) << 48) - 1 - static_cast<int64_t>(Below(4));
+    int64_t length = 0;
+    switch (Below(4)) {
+    case 0: length = int64_t(1) << 44; break;
+    case 1: length = int64_t(1) << 48; break;
+    case 2: length = (int64_t(1) << 48) - 1 - static_cast<int64_t>(Below(4)); break;
+    default: {
+        // The least run that wraps for this cluster size (clusters are powers of two).
+        unsigned shift = 0;
+        while (shift < 63 && (uint64_t(1) << shift) < clusterBytes_)
+            ++shift;
+        length = int64_t(1) << std::max(40u, 64 - shift);
+        break;
+    }
+    }
     std::vector<unsigned char> pairs;
     EncodeRun(pairs, length, true, 0);
     pairs.push_back(0);
     WriteRuns(a, pairs);
-    StoreLE64(plain_.data() + a + 24, static_cast<uint64_t>(LoadLE64(plain_.data() + a + 16) + length - 1));
+    StoreLE64(record_.Bytes() + a + 24, static_cast<uint64_t>(LoadLE64(record_.Bytes() + a + 16) + length - 1));
     if (Below(2))
         SetSizes(a, uint64_t(1) << 62);
-    Store();
+    record_.Store();
     return true;
 }

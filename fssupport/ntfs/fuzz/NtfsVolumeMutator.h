@@ -13,6 +13,8 @@
 #include <random>
 #include <vector>
 
+#include "NtfsPlainRecord.h"
+
 class NtfsVolumeMutator {
 public:
     // byteMutator changes size bytes in place (at most maxSize) and returns the new
@@ -43,14 +45,6 @@ private:
     bool GrowVolumeWithBitmap();
     bool LongSparseRun();
 
-    // A record or index block of the volume, unprotected into plain_ and written
-    // back protected by Store.
-    bool LoadProtected(size_t offset, size_t size);
-    void Store();
-    // The offsets of the attributes of the record in plain_.
-    std::vector<size_t> Attributes() const;
-    // The offset (in plain_) of the first attribute of type, or 0.
-    size_t FindAttribute(uint32_t type) const;
     size_t RecordOffset(uint64_t recordNumber) const;
     uint64_t PickRecord();
 
@@ -73,6 +67,6 @@ private:
     uint64_t mftOffset_ = 0;
     uint64_t clusters_ = 0;
 
-    size_t plainOffset_ = 0;
-    std::vector<unsigned char> plain_;
+    // The record or index block being edited.
+    NtfsPlainRecord record_;
 };
