@@ -55,6 +55,9 @@ public:
     // Used sectors: counted from the file-system reader's bitmap once one is open; a
     // figure obtained without one is not kept, so it cannot outlive PrepareVolume.
     uint64_t GetUsedSectors();
+    // Sectors a run expects to copy before the volume is prepared: all of them, or
+    // the used ones as far as they are known yet.
+    uint64_t EstimatedSectors(bool all) { return all ? partition_.SectorCount : GetUsedSectors(); }
     // The sectors the bitmap step will copy (used sectors past the data area, or all).
     uint64_t SectorsToCopy();
     // One bit per snapshot block from the file-system reader's cluster bitmap.

@@ -1,0 +1,50 @@
+#include "BackupDisk.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "CDiskMap.h"
+#include "FixtureImage.h"
+#include "ICensa.h"
+
+BackupDisk& BackupDisk::Get()
+{
+    static BackupDisk disk = [] {
+        BackupDisk d;
+        d.path_ = MakeFixtureImage("backup/backup-disk.sh", "backup-disk.img");
+        setenv(CDiskMap::kImagesVariable, d.path_.c_str(), 1);
+        ICensa* censa = CreateCensaObj();
+        censa->Init();
+        unsigned long long count = 0;
+        censa->GetPartitionCount(0, &count);
+        for (unsigned long long i = 0; i < count; ++i) {
+            _KS_PARTITION_INFO info{};
+            if (censa->GetPartitionInfo(0, i, &info, nullptr) != 0)
+                continue;
+            for (FixturePartition* p : {&d.ntfs, &d.fat32, &d.fat12, &d.fat16})
+                if (info.StartSector == p->start && info.PartitionType != 0)
+                    p->index = static_cast<uint32_t>(i);
+        }
+        return d;
+    }();
+    return disk;
+}
+
+std::vector<uint8_t> BackupDisk::ReadSectors(uint64_t first, uint64_t count) const
+{
+    std::vector<uint8_t> bytes(count * 512);
+    const int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    EXPECT_EQ(static_cast<ssize_t>(bytes.size()), pread(fd, bytes.data(), bytes.size(), first * 512));
+    close(fd);
+    return bytes;
+}
+
+std::string MakeWorkFolder(const std::string& name)
+{
+    const std::string folder = std::string(RVD_FIXTURE_CACHE) + "/backup-work-" + name + "-" + std::to_string(getpid());
+    std::system(("rm -rf '" + folder + "' && mkdir -p '" + folder + "'").c_str());
+    return folder;
+}
