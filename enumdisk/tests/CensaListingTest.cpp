@@ -170,7 +170,7 @@ TEST_F(CensaListing, FreeStretchesAreEntriesWithoutTypeOrFileSystem)
         EXPECT_EQ(info.FileSystemType, 7u);
         EXPECT_EQ(info.VolumeLabel[0], 0);
         EXPECT_EQ(info.Flags, 0u);
-        EXPECT_GT(info.SectorCount, 0u);
+        EXPECT_GT(uint64_t{info.SectorCount}, 0u);
     }
     EXPECT_GE(freeEntries, 3u) << "between the primaries, inside the extended container and at the end";
     EXPECT_LE(covered, 262144u);
@@ -192,7 +192,7 @@ TEST_F(CensaListing, Fat16AtTheLargestLengthStaysFat16AndOneSectorMoreIsOther)
         EXPECT_EQ(Blkid(limit_, table[i].start, "VERSION"), "FAT16");
         _KS_PARTITION_INFO info;
         ASSERT_TRUE(FindPartition(1, table[i].start, info));
-        EXPECT_EQ(info.SectorCount, cases[i].size);
+        EXPECT_EQ(uint64_t{info.SectorCount}, cases[i].size);
         EXPECT_EQ(info.FileSystemType, cases[i].kind);
     }
 }

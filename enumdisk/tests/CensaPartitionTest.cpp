@@ -122,8 +122,8 @@ TEST_F(CensaScripted, FileSystemFieldsAndTheirAbsence)
         for (size_t i = c.label.size(); i < sizeof(info.VolumeLabel); ++i)
             ASSERT_EQ(info.VolumeLabel[i], 0) << "label byte " << i;
         EXPECT_EQ(info.FileSystemType, c.type);
-        EXPECT_EQ(info.FileSystemValue, c.value);
-        EXPECT_EQ(info.UsedSectors, c.used);
+        EXPECT_EQ(uint64_t{info.FileSystemValue}, c.value);
+        EXPECT_EQ(uint64_t{info.UsedSectors}, c.used);
         EXPECT_EQ(info.SectorsPerCluster, c.perCluster);
     }
 }

@@ -76,7 +76,11 @@ std::vector<SfdiskPartition> SfdiskPartitions(const std::string& image)
         const std::string object = json.substr(at, end - at);
         SfdiskPartition p;
         const std::string node = JsonValue(object, "node");
-        p.number = static_cast<unsigned>(std::atoi(node.substr(node.rfind('p') + 1).c_str()));
+        // The node is the image's name, a "p" when that name ends in a digit, and the number.
+        std::string number = node.compare(0, image.size(), image) == 0 ? node.substr(image.size()) : node;
+        if (!number.empty() && number[0] == 'p')
+            number.erase(0, 1);
+        p.number = static_cast<unsigned>(std::atoi(number.c_str()));
         p.start = std::strtoull(JsonValue(object, "start").c_str(), nullptr, 10);
         p.size = std::strtoull(JsonValue(object, "size").c_str(), nullptr, 10);
         p.type = static_cast<unsigned>(std::strtoul(JsonValue(object, "type").c_str(), nullptr, 16));

@@ -1,6 +1,7 @@
 #include "ScriptedVessmar.h"
 
 #include <KSPlatformControl.h>
+#include <cstdio>
 #include <dlfcn.h>
 
 #include "KSResult.h"
@@ -50,6 +51,7 @@ void CensaScripted::TearDown()
 {
     if (KSResultModule(code) == KS_MODULE_ENUMDISK && KSResultKind(code) == kind)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << std::hex << "code 0x" << code << ", expected kind 0x" << kind
-                                         << " of module 8";
+    char text[80];
+    std::snprintf(text, sizeof(text), "code 0x%lx, expected kind 0x%lx of module 8", code, kind);
+    return ::testing::AssertionFailure() << text;
 }

@@ -1,5 +1,6 @@
 #include "CPartitionItem.h"
 
+#include <KSPlatformControl.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -227,6 +228,13 @@ unsigned long CPartitionItem::WriteBootSector(const void* buffer, unsigned long 
 char CPartitionItem::GetDriveLetter()
 {
     VessmarGuard guard(VessmarLock());
+    // A volume that the platform's drive table names has that letter; otherwise the
+    // letter recorded for a planned partition, if any.
+    if (!free_) {
+        const char fromTable = KSPlatformDriveLetterOfPath(disk_->Path(), partition_.start);
+        if (fromTable != 0)
+            return fromTable;
+    }
     return letter_;
 }
 

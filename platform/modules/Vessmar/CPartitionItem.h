@@ -79,8 +79,10 @@ public:
     unsigned long ReadBootSector(void* buffer, unsigned long count) override;
     bool IsSystemPartition() override;
     unsigned long WriteBootSector(const void* buffer, unsigned long count) override;
-    // IVolumeEntryInfo: this platform names volumes by mount point, not by letter; the
-    // letter is only recorded, and mounting is left to the recovery system's scripts.
+    // IVolumeEntryInfo: a volume's letter comes from the platform layer's drive table
+    // (empty on a recovery system, where volumes have mount points instead); a letter
+    // set on a planned partition is only recorded. Mounting is left to the recovery
+    // system's scripts.
     char GetDriveLetter() override;
     const char* GetMountName() override { return ""; }
     unsigned long SetDriveLetter(char letter) override;
