@@ -41,14 +41,22 @@ unsigned long CVolumeItem::BackupFileSystemData(_KS_FILTERS_HEAD* filters)
             return Fail(KS_TRACE(rc));
         return Fail(KS_TRACE(fsReader_->WriteSpecialInfo()));
     }
+    // Each area on its own: the reserved sectors, the FAT copies, the root directory.
     std::vector<uint8_t> buffer(kSystemAreaPiece * 512);
-    const uint64_t end = DataAreaStart();
-    for (uint64_t sector = 0; sector < end;) {
-        const unsigned long count = static_cast<unsigned long>(std::min<uint64_t>(kSystemAreaPiece, end - sector));
-        if (KSFailed(rc = ReadSectors(sector, count, buffer.data())) ||
-            KSFailed(rc = CallBack(sector, count, buffer.data(), KS_VOLUME_WRITE_SECTORS)))
-            return Fail(KS_TRACE(rc));
-        sector += count;
+    const uint64_t fats = static_cast<uint64_t>(volume_.NumberOfFats) * volume_.SectorsPerFat;
+    const uint64_t areas[3][2] = {{0, volume_.ReservedSectors},
+                                  {volume_.ReservedSectors, fats},
+                                  {volume_.ReservedSectors + fats, volume_.RootDirSectors}};
+    for (const auto& area : areas) {
+        const uint64_t end = area[0] + area[1];
+        for (uint64_t sector = area[0]; sector < end;) {
+            const unsigned long count =
+                static_cast<unsigned long>(std::min<uint64_t>(kSystemAreaPiece, end - sector));
+            if (KSFailed(rc = ReadSectors(sector, count, buffer.data())) ||
+                KSFailed(rc = CallBack(sector, count, buffer.data(), KS_VOLUME_WRITE_SECTORS)))
+                return Fail(KS_TRACE(rc));
+            sector += count;
+        }
     }
     return Fail(0);
 }
