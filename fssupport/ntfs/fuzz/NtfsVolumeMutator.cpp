@@ -337,7 +337,9 @@ bool NtfsVolumeMutator::LongSparseRun()
         data_[NTFS_BOOT_SECTORS_PER_CLUSTER] = static_cast<unsigned char>(0xF5 - Below(2));
         LoadGeometry();
     }
-    if (!record_.Load(data_, size_, RecordOffset(PickRecord()), static_cast<size_t>(recordBytes_)))
+    // Mostly a record whose values the reader reads whole while it starts.
+    const uint64_t record = kKeyRecords[Below(sizeof kKeyRecords / sizeof kKeyRecords[0])];
+    if (!record_.Load(data_, size_, RecordOffset(record), static_cast<size_t>(recordBytes_)))
         return false;
     std::vector<size_t> candidates;
     for (size_t a : record_.Attributes()) {
