@@ -74,14 +74,10 @@ bool Resolve(HANDLE handle, Target& target)
     return true;
 }
 
-bool Allows(const DeviceObject& device, DWORD right)
-{
-    return (device.access & (right | GENERIC_ALL)) != 0;
-}
+bool Allows(const DeviceObject& device, DWORD right) { return (device.access & (right | GENERIC_ALL)) != 0; }
 
 // One read or write of a device at its file pointer, which moves by what was done.
-BOOL DeviceTransfer(DeviceObject& device, bool write, void* buffer, DWORD size, LPDWORD done,
-                    LPOVERLAPPED overlapped)
+BOOL DeviceTransfer(DeviceObject& device, bool write, void* buffer, DWORD size, LPDWORD done, LPOVERLAPPED overlapped)
 {
     if (done)
         *done = 0;

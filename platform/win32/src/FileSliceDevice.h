@@ -27,7 +27,9 @@ public:
 
 private:
     FileSliceDevice(int fd, uint64_t offset, uint64_t length, bool writeProtected)
-        : fd_(fd), offset_(offset), length_(length), writeProtected_(writeProtected) {}
+        : fd_(fd), offset_(offset), length_(length), writeProtected_(writeProtected)
+    {
+    }
     // How many of size bytes at offset lie inside the device; ERROR_INVALID_PARAMETER
     // for a stretch that is not whole sectors.
     DWORD Span(uint64_t offset, DWORD size, DWORD& inside) const;

@@ -14,9 +14,8 @@ HANDLE MakeSemaphore(LONG initialCount, LONG maximumCount, const wchar_t* name)
         SetLastError(ERROR_INVALID_PARAMETER);
         return nullptr;
     }
-    std::shared_ptr<KernelObject> semaphore = CreateNamed(name, ObjectKind::Semaphore, [&] {
-        return std::make_shared<SemaphoreObject>(initialCount, maximumCount);
-    });
+    std::shared_ptr<KernelObject> semaphore = CreateNamed(
+        name, ObjectKind::Semaphore, [&] { return std::make_shared<SemaphoreObject>(initialCount, maximumCount); });
     return semaphore ? AddObject(semaphore) : nullptr;
 }
 

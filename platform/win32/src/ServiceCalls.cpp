@@ -101,8 +101,9 @@ extern "C" BOOL WINAPI StartServiceA(SC_HANDLE handle, DWORD /*argumentCount*/, 
 
 extern "C" BOOL WINAPI ControlService(SC_HANDLE handle, DWORD control, LPSERVICE_STATUS status)
 {
-    const DWORD right = control == SERVICE_CONTROL_STOP ? SERVICE_STOP : control == SERVICE_CONTROL_INTERROGATE ? SERVICE_INTERROGATE
-                                                                                             : 0;
+    const DWORD right = control == SERVICE_CONTROL_STOP          ? SERVICE_STOP
+                        : control == SERVICE_CONTROL_INTERROGATE ? SERVICE_INTERROGATE
+                                                                 : 0;
     std::shared_ptr<ServiceObject> service = ServiceWith(handle, right);
     if (!service)
         return FALSE;

@@ -75,7 +75,8 @@ TEST_F(DeviceTest, APhysicalDriveReadsTheDiskMapsBytesBySector)
 
     GET_LENGTH_INFORMATION length{};
     DWORD returned = 0;
-    ASSERT_TRUE(DeviceIoControl(disk, IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length, sizeof length, &returned, nullptr));
+    ASSERT_TRUE(
+        DeviceIoControl(disk, IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length, sizeof length, &returned, nullptr));
     EXPECT_EQ(returned, sizeof length);
     EXPECT_EQ(length.Length.QuadPart, static_cast<LONGLONG>(kDiskSectors * kSector));
     EXPECT_TRUE(DeviceIoControl(disk, IOCTL_DISK_IS_WRITABLE, nullptr, 0, nullptr, 0, &returned, nullptr));
@@ -114,17 +115,27 @@ TEST_F(DeviceTest, DeviceCallsFailAsWindowsDoes)
         std::function<BOOL()> call;
         DWORD error;
     } cases[] = {
-        {"part of a sector", [&] { return ReadFile(disk, buffer.data(), 100, &count, nullptr); }, ERROR_INVALID_PARAMETER},
-        {"unaligned position",
-         [&] { return SetFilePointerEx(disk, odd, nullptr, FILE_BEGIN) && ReadFile(disk, buffer.data(), kSector, &count, nullptr); },
+        {"part of a sector", [&] { return ReadFile(disk, buffer.data(), 100, &count, nullptr); },
          ERROR_INVALID_PARAMETER},
-        {"write without write access", [&] { return WriteFile(disk, buffer.data(), kSector, &count, nullptr); }, ERROR_ACCESS_DENIED},
-        {"unknown control code", [&] { return DeviceIoControl(disk, 0x12345678, nullptr, 0, nullptr, 0, &count, nullptr); }, ERROR_INVALID_FUNCTION},
+        {"unaligned position",
+         [&] {
+             return SetFilePointerEx(disk, odd, nullptr, FILE_BEGIN) &&
+                    ReadFile(disk, buffer.data(), kSector, &count, nullptr);
+         },
+         ERROR_INVALID_PARAMETER},
+        {"write without write access", [&] { return WriteFile(disk, buffer.data(), kSector, &count, nullptr); },
+         ERROR_ACCESS_DENIED},
+        {"unknown control code",
+         [&] { return DeviceIoControl(disk, 0x12345678, nullptr, 0, nullptr, 0, &count, nullptr); },
+         ERROR_INVALID_FUNCTION},
         {"length into a small buffer",
          [&] { return DeviceIoControl(disk, IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length, 4, &count, nullptr); },
          ERROR_INSUFFICIENT_BUFFER},
-        {"write-protected volume asked", [&] { return DeviceIoControl(guarded, IOCTL_DISK_IS_WRITABLE, nullptr, 0, nullptr, 0, &count, nullptr); }, ERROR_WRITE_PROTECT},
-        {"write-protected volume written", [&] { return WriteFile(guarded, buffer.data(), kSector, &count, nullptr); }, ERROR_WRITE_PROTECT},
+        {"write-protected volume asked",
+         [&] { return DeviceIoControl(guarded, IOCTL_DISK_IS_WRITABLE, nullptr, 0, nullptr, 0, &count, nullptr); },
+         ERROR_WRITE_PROTECT},
+        {"write-protected volume written", [&] { return WriteFile(guarded, buffer.data(), kSector, &count, nullptr); },
+         ERROR_WRITE_PROTECT},
         {"set end of a device", [&] { return SetEndOfFile(disk); }, ERROR_INVALID_FUNCTION},
     };
     for (const auto& c : cases) {
@@ -144,8 +155,13 @@ TEST_F(DeviceTest, OpeningAMissingDeviceFailsWithFileNotFound)
     folderOnly.letter = 'R';
     folderOnly.hostFolder = folder_.Root();
     ASSERT_TRUE(KSPlatformAddDrive(folderOnly));
-    const wchar_t* missing[] = {L"\\\\.\\PhysicalDrive1", L"\\\\.\\PhysicalDrive", L"\\\\.\\PhysicalDrive-1",
-                                L"\\\\.\\PhysicalDrive0x", L"\\\\.\\R:", L"\\\\.\\S:", L"\\\\.\\Nothing"};
+    const wchar_t* missing[] = {L"\\\\.\\PhysicalDrive1",
+                                L"\\\\.\\PhysicalDrive",
+                                L"\\\\.\\PhysicalDrive-1",
+                                L"\\\\.\\PhysicalDrive0x",
+                                L"\\\\.\\R:",
+                                L"\\\\.\\S:",
+                                L"\\\\.\\Nothing"};
     for (const wchar_t* name : missing) {
         SetLastError(0);
         EXPECT_EQ(CreateFileW(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
@@ -196,7 +212,11 @@ TEST_F(DeviceTest, RegisteredDevicesComeFirstAndSeeEveryCall)
     struct Recorder : KSDevice {
         DWORD lastCode = 0;
         std::vector<unsigned char> lastIn;
-        DWORD Read(uint64_t, void*, DWORD, DWORD& done) override { done = 0; return ERROR_SUCCESS; }
+        DWORD Read(uint64_t, void*, DWORD, DWORD& done) override
+        {
+            done = 0;
+            return ERROR_SUCCESS;
+        }
         DWORD Write(uint64_t offset, const void*, DWORD size, DWORD& done) override
         {
             done = offset == 0 ? size : 0;
@@ -217,7 +237,8 @@ TEST_F(DeviceTest, RegisteredDevicesComeFirstAndSeeEveryCall)
         seenAccess = access;
         return recorder;
     });
-    HANDLE device = CreateFileA("\\\\.\\PHYSICALDRIVE0", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE device =
+        CreateFileA("\\\\.\\PHYSICALDRIVE0", GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(device, INVALID_HANDLE_VALUE);
     EXPECT_EQ(seenAccess, GENERIC_READ | GENERIC_WRITE);
     const unsigned char in[3] = {1, 2, 3};

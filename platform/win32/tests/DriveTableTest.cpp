@@ -107,7 +107,7 @@ TEST_F(DriveTableTest, DriveCallsAnswerFromTheTable)
         const wchar_t* root;
         UINT type;
     } types[] = {
-        {L"X:\\", DRIVE_REMOVABLE}, {L"x:", DRIVE_REMOVABLE}, {L"D:\\", DRIVE_CDROM},
+        {L"X:\\", DRIVE_REMOVABLE},   {L"x:", DRIVE_REMOVABLE},           {L"D:\\", DRIVE_CDROM},
         {L"C:\\", DRIVE_NO_ROOT_DIR}, {L"X:\\images", DRIVE_NO_ROOT_DIR}, {nullptr, DRIVE_NO_ROOT_DIR},
     };
     for (const auto& c : types)

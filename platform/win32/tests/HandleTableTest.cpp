@@ -18,11 +18,15 @@ TEST_F(HandleTableTest, AClosedHandleOfEveryKindIsInvalid)
         const char* kind;
         std::function<HANDLE()> open;
     } cases[] = {
-        {"file", [&] { return CreateFileW(folder.WidePath("f").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr); }},
+        {"file",
+         [&] {
+             return CreateFileW(folder.WidePath("f").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+         }},
         {"event", [] { return CreateEventW(nullptr, TRUE, FALSE, nullptr); }},
         {"mutex", [] { return CreateMutexW(nullptr, FALSE, nullptr); }},
         {"semaphore", [] { return CreateSemaphoreW(nullptr, 1, 1, nullptr); }},
-        {"thread", [] { return reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, ReturnAtOnce, nullptr, 0, nullptr)); }},
+        {"thread",
+         [] { return reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, ReturnAtOnce, nullptr, 0, nullptr)); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.kind);

@@ -61,7 +61,8 @@ TEST_F(MiscCallsTest, TheTemporaryFolderEndsWithASeparator)
     const struct {
         const char* tmpdir; // null: unset
         const wchar_t* expected;
-    } cases[] = {{"/var/scratch", L"/var/scratch/"}, {"/var/scratch/", L"/var/scratch/"}, {nullptr, L"/tmp/"}, {"", L"/tmp/"}};
+    } cases[] = {
+        {"/var/scratch", L"/var/scratch/"}, {"/var/scratch/", L"/var/scratch/"}, {nullptr, L"/tmp/"}, {"", L"/tmp/"}};
     for (const auto& c : cases) {
         if (c.tmpdir)
             setenv("TMPDIR", c.tmpdir, 1);
@@ -142,7 +143,13 @@ TEST_F(MiscCallsTest, TheRuntimeSearchListsFilesAndFolders)
     } cases[] = {
         {L"Y:\\*.rvd", {{L"a.rvd", _A_ARCH}, {L"B.RVD", _A_ARCH}}},
         {L"Y:*.txt", {{L"c.txt", _A_ARCH}}},
-        {L"Y:\\*", {{L".", _A_SUBDIR}, {L"..", _A_SUBDIR}, {L"sub", _A_SUBDIR}, {L"a.rvd", _A_ARCH}, {L"B.RVD", _A_ARCH}, {L"c.txt", _A_ARCH}}},
+        {L"Y:\\*",
+         {{L".", _A_SUBDIR},
+          {L"..", _A_SUBDIR},
+          {L"sub", _A_SUBDIR},
+          {L"a.rvd", _A_ARCH},
+          {L"B.RVD", _A_ARCH},
+          {L"c.txt", _A_ARCH}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.found.size());

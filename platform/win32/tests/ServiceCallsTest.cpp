@@ -26,17 +26,26 @@ TEST_F(ServiceCallsTest, OpeningTheManagerOrAServiceFails)
         std::function<bool()> fails;
         DWORD error;
     } cases[] = {
-        {"another machine", [] { return !OpenSCManagerA("\\\\elsewhere", nullptr, SC_MANAGER_ALL_ACCESS); }, RPC_S_SERVER_UNAVAILABLE},
-        {"another database", [] { return !OpenSCManagerA(nullptr, "Old", SC_MANAGER_ALL_ACCESS); }, ERROR_DATABASE_DOES_NOT_EXIST},
+        {"another machine", [] { return !OpenSCManagerA("\\\\elsewhere", nullptr, SC_MANAGER_ALL_ACCESS); },
+         RPC_S_SERVER_UNAVAILABLE},
+        {"another database", [] { return !OpenSCManagerA(nullptr, "Old", SC_MANAGER_ALL_ACCESS); },
+         ERROR_DATABASE_DOES_NOT_EXIST},
         {"no name", [&] { return !OpenServiceA(manager, nullptr, SERVICE_ALL_ACCESS); }, ERROR_INVALID_NAME},
         {"empty name", [&] { return !OpenServiceA(manager, "", SERVICE_ALL_ACCESS); }, ERROR_INVALID_NAME},
-        {"not a manager", [&] { return !OpenServiceA(reinterpret_cast<SC_HANDLE>(reinterpret_cast<uintptr_t>(manager) + 4), "Known", SERVICE_ALL_ACCESS); }, ERROR_INVALID_HANDLE},
-        {"manager refused", [] {
+        {"not a manager",
+         [&] {
+             return !OpenServiceA(reinterpret_cast<SC_HANDLE>(reinterpret_cast<uintptr_t>(manager) + 4), "Known",
+                                  SERVICE_ALL_ACCESS);
+         },
+         ERROR_INVALID_HANDLE},
+        {"manager refused",
+         [] {
              KSPlatformSetServiceManagerError(ERROR_ACCESS_DENIED);
              const bool failed = !OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
              KSPlatformSetServiceManagerError(ERROR_SUCCESS);
              return failed;
-         }, ERROR_ACCESS_DENIED},
+         },
+         ERROR_ACCESS_DENIED},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -69,15 +78,22 @@ TEST_F(ServiceCallsTest, StartAndStopFollowTheServicesState)
         DWORD error; // ERROR_SUCCESS: the call succeeds
         DWORD state; // afterwards
     } steps[] = {
-        {"stop while stopped", [&] { return ControlService(service, SERVICE_CONTROL_STOP, &status); }, ERROR_SERVICE_NOT_ACTIVE, SERVICE_STOPPED},
+        {"stop while stopped", [&] { return ControlService(service, SERVICE_CONTROL_STOP, &status); },
+         ERROR_SERVICE_NOT_ACTIVE, SERVICE_STOPPED},
         {"start", [&] { return StartServiceA(service, 0, nullptr); }, ERROR_SUCCESS, SERVICE_RUNNING},
-        {"start again", [&] { return StartServiceA(service, 0, nullptr); }, ERROR_SERVICE_ALREADY_RUNNING, SERVICE_RUNNING},
-        {"start without the right", [&] { return StartServiceA(queryOnly, 0, nullptr); }, ERROR_ACCESS_DENIED, SERVICE_RUNNING},
-        {"interrogate", [&] { return ControlService(service, SERVICE_CONTROL_INTERROGATE, &status); }, ERROR_SUCCESS, SERVICE_RUNNING},
+        {"start again", [&] { return StartServiceA(service, 0, nullptr); }, ERROR_SERVICE_ALREADY_RUNNING,
+         SERVICE_RUNNING},
+        {"start without the right", [&] { return StartServiceA(queryOnly, 0, nullptr); }, ERROR_ACCESS_DENIED,
+         SERVICE_RUNNING},
+        {"interrogate", [&] { return ControlService(service, SERVICE_CONTROL_INTERROGATE, &status); }, ERROR_SUCCESS,
+         SERVICE_RUNNING},
         {"pause", [&] { return ControlService(service, 2, &status); }, ERROR_INVALID_SERVICE_CONTROL, SERVICE_RUNNING},
-        {"stop without a status", [&] { return ControlService(service, SERVICE_CONTROL_STOP, nullptr); }, ERROR_INVALID_PARAMETER, SERVICE_RUNNING},
-        {"stop", [&] { return ControlService(service, SERVICE_CONTROL_STOP, &status); }, ERROR_SUCCESS, SERVICE_STOPPED},
-        {"start on a manager handle", [&] { return StartServiceA(manager, 0, nullptr); }, ERROR_INVALID_HANDLE, SERVICE_STOPPED},
+        {"stop without a status", [&] { return ControlService(service, SERVICE_CONTROL_STOP, nullptr); },
+         ERROR_INVALID_PARAMETER, SERVICE_RUNNING},
+        {"stop", [&] { return ControlService(service, SERVICE_CONTROL_STOP, &status); }, ERROR_SUCCESS,
+         SERVICE_STOPPED},
+        {"start on a manager handle", [&] { return StartServiceA(manager, 0, nullptr); }, ERROR_INVALID_HANDLE,
+         SERVICE_STOPPED},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.what);

@@ -68,10 +68,16 @@ TEST_F(ThreadCallsTest, PrioritiesAreKeptAndBadOnesRefused)
         int priority;
         bool accepted;
     } cases[] = {
-        {THREAD_PRIORITY_IDLE, true},        {THREAD_PRIORITY_LOWEST, true},
-        {THREAD_PRIORITY_BELOW_NORMAL, true}, {THREAD_PRIORITY_NORMAL, true},
-        {THREAD_PRIORITY_ABOVE_NORMAL, true}, {THREAD_PRIORITY_HIGHEST, true},
-        {THREAD_PRIORITY_TIME_CRITICAL, true}, {3, false}, {-3, false}, {16, false},
+        {THREAD_PRIORITY_IDLE, true},
+        {THREAD_PRIORITY_LOWEST, true},
+        {THREAD_PRIORITY_BELOW_NORMAL, true},
+        {THREAD_PRIORITY_NORMAL, true},
+        {THREAD_PRIORITY_ABOVE_NORMAL, true},
+        {THREAD_PRIORITY_HIGHEST, true},
+        {THREAD_PRIORITY_TIME_CRITICAL, true},
+        {3, false},
+        {-3, false},
+        {16, false},
     };
     for (HANDLE target : {thread, GetCurrentThread()}) {
         for (const auto& c : cases) {

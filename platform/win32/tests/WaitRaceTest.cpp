@@ -151,9 +151,8 @@ TEST_F(WaitRaceTest, AMutexWhoseOwnerEndedIsTakenAsAbandoned)
 {
     HANDLE mutex = CreateMutexW(nullptr, FALSE, nullptr);
     HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    ASSERT_TRUE(FinishesWithin(kDeadline, [&] {
-        std::thread([&] { EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0); }).join();
-    }));
+    ASSERT_TRUE(FinishesWithin(
+        kDeadline, [&] { std::thread([&] { EXPECT_EQ(WaitForSingleObject(mutex, 0), WAIT_OBJECT_0); }).join(); }));
     const HANDLE both[] = {event, mutex};
     EXPECT_EQ(WaitForMultipleObjects(2, both, FALSE, 0), WAIT_ABANDONED_0 + 1);
     EXPECT_TRUE(ReleaseMutex(mutex));
