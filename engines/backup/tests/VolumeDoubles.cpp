@@ -1,5 +1,6 @@
 #include "VolumeDoubles.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <thread>
@@ -112,7 +113,13 @@ unsigned long CreateFakeFs(unsigned long, unsigned long, void** out)
 
 class RecordingQuelm final : public IKSQuelm {
 public:
-    unsigned long Release() override { Note("Release"); delete this; return 0; }
+    unsigned long Release() override
+    {
+        Note("Release");
+        JoinAsync();
+        delete this;
+        return 0;
+    }
     unsigned long Open(const wchar_t*, const wchar_t*) override
     {
         Note("Open");
@@ -121,6 +128,7 @@ public:
     unsigned long SetCallBack(void* user, KS_QUELM_BLOCK_CALLBACK callback) override
     {
         Note(callback != nullptr ? "SetCallBack" : "SetCallBack(null)");
+        JoinAsync(); // detaching waits for a callback in flight
         user_ = user;
         callback_ = callback;
         Deliver([](const PreservedBlock& b) { return b.atAttach; });
@@ -159,6 +167,12 @@ public:
             return KS_RESULT(KS_MODULE_BACKUP, 0x256);
         }
         FillSectors(World().partition.StartSector + first, count, buffer);
+        // The snapshot shows the preserved blocks as they were.
+        auto* bytes = static_cast<uint8_t*>(buffer);
+        for (const PreservedBlock& b : World().preserved)
+            for (uint64_t s = std::max<uint64_t>(b.first, first); s < std::min<uint64_t>(b.first + b.count, first + count); ++s)
+                std::memset(bytes + (s - first) * 512, World().preservedByte, 512);
+        StartAsync(first);
         return 0;
     }
     unsigned long SaveUrgentBlock(unsigned long long, unsigned long, const void*) override { return 0; }
@@ -190,8 +204,35 @@ private:
         drain.join();
     }
 
+    void StartAsync(uint64_t readAt)
+    {
+        if (callback_ == nullptr)
+            return;
+        for (PreservedBlock& block : World().preserved) {
+            if (block.delivered || readAt < block.triggerAsync)
+                continue;
+            block.delivered = true;
+            const PreservedBlock copy = block;
+            KS_QUELM_BLOCK_CALLBACK callback = callback_;
+            void* user = user_;
+            async_.emplace_back([copy, callback, user] {
+                std::vector<uint8_t> data(static_cast<size_t>(copy.count) * 512, World().preservedByte);
+                const unsigned long rc = callback(user, copy.first, copy.count, data.data());
+                std::lock_guard<std::mutex> hold(World().lock);
+                World().preservedResults.push_back(rc);
+            });
+        }
+    }
+    void JoinAsync()
+    {
+        for (std::thread& t : async_)
+            t.join();
+        async_.clear();
+    }
+
     void* user_ = nullptr;
     KS_QUELM_BLOCK_CALLBACK callback_ = nullptr;
+    std::vector<std::thread> async_;
 
     static void Note(const char* call)
     {

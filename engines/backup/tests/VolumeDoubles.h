@@ -18,11 +18,14 @@
 
 // A block the snapshot driver preserves: when a callback is attached (atAttach), or
 // when a snapshot read that overlaps it fails (the volume is written meanwhile).
+// A block may also arrive from a thread of its own once a snapshot read reaches the
+// trigger sector, while the reader goes on (triggerAsync).
 struct PreservedBlock {
     uint64_t first;
     uint32_t count;
     bool atAttach = true;
     bool delivered = false;
+    uint64_t triggerAsync = UINT64_MAX;
 };
 
 struct VolumeWorld {
@@ -40,7 +43,7 @@ struct VolumeWorld {
     bool snapshotOpens = false;
     std::set<uint64_t> failingSnapshotSectors;
     std::vector<PreservedBlock> preserved;
-    uint8_t preservedByte = 0xAB;
+    uint8_t preservedByte = 0xAB; // the blocks' contents when the snapshot started
 
     // What the snapshot double saw.
     std::vector<std::string> snapshotCalls;
