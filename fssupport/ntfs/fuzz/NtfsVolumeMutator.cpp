@@ -218,9 +218,15 @@ void NtfsVolumeMutator::WriteRuns(size_t attribute, const std::vector<unsigned c
     if (attribute == 0 || attribute + 64 > record_.Size() || record_.Bytes()[attribute + 8] != 1)
         return;
     const size_t length = LoadLE32(record_.Bytes() + attribute + 4);
-    const size_t offset = LoadLE16(record_.Bytes() + attribute + 32);
+    size_t offset = LoadLE16(record_.Bytes() + attribute + 32);
     if (offset >= length || attribute + length > record_.Size())
         return;
+    // An attribute made for one short run has 8 bytes for its pairs: a longer list
+    // takes the initialised size's place too (the lowest offset the layer takes).
+    if (pairs.size() > length - offset && offset > NTFS_NONRESIDENT_HEADER_SIZE - 8) {
+        offset = NTFS_NONRESIDENT_HEADER_SIZE - 8;
+        StoreLE16(record_.Bytes() + attribute + 32, static_cast<uint16_t>(offset));
+    }
     const size_t room = length - offset;
     std::memset(record_.Bytes() + attribute + offset, 0, room);
     std::memcpy(record_.Bytes() + attribute + offset, pairs.data(), std::min(room, pairs.size()));
