@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "CHardDriveIO.h"
-#include "NtfsRunChunk.h"
 #include "DebugMessage.h"
 #include "NtfsLayout.h"
+#include "NtfsRunChunk.h"
 
 namespace {
 // One read never moves more than this, whatever the caller asks.
