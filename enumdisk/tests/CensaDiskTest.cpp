@@ -8,7 +8,7 @@ namespace {
 
 TEST_F(CensaScripted, DiskRecordCarriesEveryFieldAtItsOffset)
 {
-    FakeDiskSpec disk = OneDisk(2);
+    ScriptedDisk disk = OneDisk(2);
     disk.model = "Model Z";
     disk.cylinders = 0x1'0000'0002ull;
     disk.heads = 240;
@@ -58,7 +58,7 @@ TEST_F(CensaScripted, ModelTextIsBoundedAndAlwaysTerminated)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.model.size());
-        FakeDiskSpec disk = OneDisk();
+        ScriptedDisk disk = OneDisk();
         disk.model = c.model;
         disk.nullModel = c.null;
         Script().disks = {disk};
@@ -76,21 +76,21 @@ TEST_F(CensaScripted, DiskLookupFailsForMissingPositionsAndIncompleteItems)
     const struct {
         const char* what;
         unsigned long long index;
-        void (*change)(FakeDiskSpec&);
+        void (*change)(ScriptedDisk&);
         bool infoFinds, countFinds, pathFinds;
     } cases[] = {
-        {"present", 0, [](FakeDiskSpec&) {}, true, true, true},
-        {"past the end", 1, [](FakeDiskSpec&) {}, false, false, false},
-        {"high half set", 1ull << 32, [](FakeDiskSpec&) {}, false, false, false},
-        {"256 and up", 256, [](FakeDiskSpec&) {}, false, false, false},
-        {"no disk entry", 0, [](FakeDiskSpec& d) { d.entry = false; }, false, true, false},
-        {"no geometry", 0, [](FakeDiskSpec& d) { d.geometry = false; }, false, true, true},
-        {"no device type", 0, [](FakeDiskSpec& d) { d.deviceType = false; }, false, true, true},
-        {"no partition manager", 0, [](FakeDiskSpec& d) { d.partitionManager = false; }, false, false, true},
+        {"present", 0, [](ScriptedDisk&) {}, true, true, true},
+        {"past the end", 1, [](ScriptedDisk&) {}, false, false, false},
+        {"high half set", 1ull << 32, [](ScriptedDisk&) {}, false, false, false},
+        {"256 and up", 256, [](ScriptedDisk&) {}, false, false, false},
+        {"no disk entry", 0, [](ScriptedDisk& d) { d.entry = false; }, false, true, false},
+        {"no geometry", 0, [](ScriptedDisk& d) { d.geometry = false; }, false, true, true},
+        {"no device type", 0, [](ScriptedDisk& d) { d.deviceType = false; }, false, true, true},
+        {"no partition manager", 0, [](ScriptedDisk& d) { d.partitionManager = false; }, false, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        FakeDiskSpec disk = OneDisk();
+        ScriptedDisk disk = OneDisk();
         c.change(disk);
         Script().disks = {disk};
 

@@ -12,7 +12,7 @@ KSServiceRecord Service()
     return record;
 }
 
-TEST_F(CensaScripted, InitReportsEachMissingPieceAndSucceedsOnceTheyAreThere)
+TEST_F(CensaScripted, InitReportsEachMissingLinkAndSucceedsOnceTheyAreThere)
 {
     KSPlatformAddService({"zedskacs", SERVICE_STOPPED, ERROR_SUCCESS, ERROR_SUCCESS});
     Script().disks.push_back(OneDisk());

@@ -7,11 +7,11 @@
 
 namespace {
 
-_KS_PARTITION_INFO PartitionOf(CCensa& censa, const FakePartitionSpec& spec, unsigned diskType = DISK_TYPE_BASIC)
+_KS_PARTITION_INFO PartitionOf(CCensa& censa, const ScriptedPartition& plan, unsigned diskType = DISK_TYPE_BASIC)
 {
-    FakeDiskSpec disk = OneDisk();
+    ScriptedDisk disk = OneDisk();
     disk.diskType = diskType;
-    disk.partitions = {FakePartitionSpec(), spec};
+    disk.partitions = {ScriptedPartition(), plan};
     Script().disks = {disk};
     _KS_PARTITION_INFO info;
     std::memset(&info, 0xFF, sizeof(info)); // whatever the record held before
@@ -21,20 +21,20 @@ _KS_PARTITION_INFO PartitionOf(CCensa& censa, const FakePartitionSpec& spec, uns
 
 TEST_F(CensaScripted, PartitionRecordCarriesEveryFieldAtItsOffset)
 {
-    FakePartitionSpec spec;
-    spec.start = 0x1'0000'0010ull;
-    spec.count = 0x2'0000'0020ull;
-    spec.hidden = 0x3'0000'0030ull;
-    spec.primary = false;
-    spec.type = 0x07;
-    spec.label = "DATA";
-    spec.fileSystemType = FILE_SYSTEM_NTFS;
-    spec.serial = 0x0123456789ABCDEFull;
-    spec.used = 0x4'0000'0040ull;
-    spec.sectorsPerCluster = 8;
-    FakeDiskSpec disk = OneDisk();
+    ScriptedPartition plan;
+    plan.start = 0x1'0000'0010ull;
+    plan.count = 0x2'0000'0020ull;
+    plan.hidden = 0x3'0000'0030ull;
+    plan.primary = false;
+    plan.type = 0x07;
+    plan.label = "DATA";
+    plan.fileSystemType = FILE_SYSTEM_NTFS;
+    plan.serial = 0x0123456789ABCDEFull;
+    plan.used = 0x4'0000'0040ull;
+    plan.sectorsPerCluster = 8;
+    ScriptedDisk disk = OneDisk();
     disk.diskType = DISK_TYPE_DYNAMIC;
-    disk.partitions = {FakePartitionSpec(), spec};
+    disk.partitions = {ScriptedPartition(), plan};
     Script().disks = {disk};
 
     _KS_PARTITION_INFO info;
@@ -65,33 +65,33 @@ TEST_F(CensaScripted, FlagBitsComeFromEntryBootInformationAndTypeId)
 {
     const struct {
         const char* what;
-        void (*change)(FakePartitionSpec&);
+        void (*change)(ScriptedPartition&);
         uint8_t flags;
     } cases[] = {
-        {"plain", [](FakePartitionSpec&) {}, 0},
-        {"active", [](FakePartitionSpec& p) { p.active = true; }, KS_PART_FLAG_ACTIVE},
-        {"boot record", [](FakePartitionSpec& p) { p.hasBootRecord = true; }, KS_PART_FLAG_BOOT_A},
-        {"system partition", [](FakePartitionSpec& p) { p.systemPartition = true; }, KS_PART_FLAG_BOOT_B},
+        {"plain", [](ScriptedPartition&) {}, 0},
+        {"active", [](ScriptedPartition& p) { p.active = true; }, KS_PART_FLAG_ACTIVE},
+        {"boot record", [](ScriptedPartition& p) { p.hasBootRecord = true; }, KS_PART_FLAG_BOOT_A},
+        {"system partition", [](ScriptedPartition& p) { p.systemPartition = true; }, KS_PART_FLAG_BOOT_B},
         {"boot answers without the interface",
-         [](FakePartitionSpec& p) { p.hasBootRecord = p.systemPartition = true; p.bootInfo = false; }, 0},
-        {"type 0x11", [](FakePartitionSpec& p) { p.type = 0x11; }, KS_PART_FLAG_HIDDEN_TYPE},
-        {"type 0x14", [](FakePartitionSpec& p) { p.type = 0x14; }, KS_PART_FLAG_HIDDEN_TYPE},
-        {"type 0x16", [](FakePartitionSpec& p) { p.type = 0x16; }, KS_PART_FLAG_HIDDEN_TYPE},
-        {"type 0x17", [](FakePartitionSpec& p) { p.type = 0x17; }, KS_PART_FLAG_HIDDEN_TYPE},
-        {"type 0x1B", [](FakePartitionSpec& p) { p.type = 0x1B; }, KS_PART_FLAG_HIDDEN_TYPE},
-        {"type 0x1C", [](FakePartitionSpec& p) { p.type = 0x1C; }, KS_PART_FLAG_HIDDEN_TYPE},
-        {"type 0x1E", [](FakePartitionSpec& p) { p.type = 0x1E; }, KS_PART_FLAG_HIDDEN_TYPE},
-        {"type 0x12", [](FakePartitionSpec& p) { p.type = 0x12; }, 0},
-        {"type 0x07", [](FakePartitionSpec& p) { p.type = 0x07; }, 0},
+         [](ScriptedPartition& p) { p.hasBootRecord = p.systemPartition = true; p.bootInfo = false; }, 0},
+        {"type 0x11", [](ScriptedPartition& p) { p.type = 0x11; }, KS_PART_FLAG_HIDDEN_TYPE},
+        {"type 0x14", [](ScriptedPartition& p) { p.type = 0x14; }, KS_PART_FLAG_HIDDEN_TYPE},
+        {"type 0x16", [](ScriptedPartition& p) { p.type = 0x16; }, KS_PART_FLAG_HIDDEN_TYPE},
+        {"type 0x17", [](ScriptedPartition& p) { p.type = 0x17; }, KS_PART_FLAG_HIDDEN_TYPE},
+        {"type 0x1B", [](ScriptedPartition& p) { p.type = 0x1B; }, KS_PART_FLAG_HIDDEN_TYPE},
+        {"type 0x1C", [](ScriptedPartition& p) { p.type = 0x1C; }, KS_PART_FLAG_HIDDEN_TYPE},
+        {"type 0x1E", [](ScriptedPartition& p) { p.type = 0x1E; }, KS_PART_FLAG_HIDDEN_TYPE},
+        {"type 0x12", [](ScriptedPartition& p) { p.type = 0x12; }, 0},
+        {"type 0x07", [](ScriptedPartition& p) { p.type = 0x07; }, 0},
         {"everything",
-         [](FakePartitionSpec& p) { p.active = p.hasBootRecord = p.systemPartition = true; p.type = 0x1C; },
+         [](ScriptedPartition& p) { p.active = p.hasBootRecord = p.systemPartition = true; p.type = 0x1C; },
          KS_PART_FLAG_ACTIVE | KS_PART_FLAG_BOOT_A | KS_PART_FLAG_BOOT_B | KS_PART_FLAG_HIDDEN_TYPE},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        FakePartitionSpec spec;
-        c.change(spec);
-        EXPECT_EQ(PartitionOf(censa_, spec).Flags, c.flags);
+        ScriptedPartition plan;
+        c.change(plan);
+        EXPECT_EQ(PartitionOf(censa_, plan).Flags, c.flags);
     }
 }
 
@@ -99,25 +99,25 @@ TEST_F(CensaScripted, FileSystemFieldsAndTheirAbsence)
 {
     const struct {
         const char* what;
-        void (*change)(FakePartitionSpec&);
+        void (*change)(ScriptedPartition&);
         std::string label;
         uint32_t type;
         uint64_t value, used;
         uint32_t perCluster;
     } cases[] = {
-        {"full", [](FakePartitionSpec&) {}, "LABEL", FILE_SYSTEM_FAT16, 0x1234ABCD, 100, 4},
-        {"long label", [](FakePartitionSpec& p) { p.label = std::string(200, 'L'); }, std::string(127, 'L'),
+        {"full", [](ScriptedPartition&) {}, "LABEL", FILE_SYSTEM_FAT16, 0x1234ABCD, 100, 4},
+        {"long label", [](ScriptedPartition& p) { p.label = std::string(200, 'L'); }, std::string(127, 'L'),
          FILE_SYSTEM_FAT16, 0x1234ABCD, 100, 4},
-        {"empty label", [](FakePartitionSpec& p) { p.label = ""; }, "", FILE_SYSTEM_FAT16, 0x1234ABCD, 100, 4},
-        {"null label", [](FakePartitionSpec& p) { p.nullLabel = true; }, "", FILE_SYSTEM_FAT16, 0x1234ABCD, 100, 4},
-        {"no file system", [](FakePartitionSpec& p) { p.fileSystem = false; }, "", FILE_SYSTEM_OTHER, 0, 100, 4},
-        {"no figures", [](FakePartitionSpec& p) { p.extendInfo = false; }, "LABEL", FILE_SYSTEM_FAT16, 0x1234ABCD, 0, 0},
+        {"empty label", [](ScriptedPartition& p) { p.label = ""; }, "", FILE_SYSTEM_FAT16, 0x1234ABCD, 100, 4},
+        {"null label", [](ScriptedPartition& p) { p.nullLabel = true; }, "", FILE_SYSTEM_FAT16, 0x1234ABCD, 100, 4},
+        {"no file system", [](ScriptedPartition& p) { p.fileSystem = false; }, "", FILE_SYSTEM_OTHER, 0, 100, 4},
+        {"no figures", [](ScriptedPartition& p) { p.extendInfo = false; }, "LABEL", FILE_SYSTEM_FAT16, 0x1234ABCD, 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        FakePartitionSpec spec;
-        c.change(spec);
-        const _KS_PARTITION_INFO info = PartitionOf(censa_, spec);
+        ScriptedPartition plan;
+        c.change(plan);
+        const _KS_PARTITION_INFO info = PartitionOf(censa_, plan);
         EXPECT_EQ(std::string(info.VolumeLabel), c.label);
         for (size_t i = c.label.size(); i < sizeof(info.VolumeLabel); ++i)
             ASSERT_EQ(info.VolumeLabel[i], 0) << "label byte " << i;
@@ -143,19 +143,19 @@ TEST_F(CensaScripted, Fat16AboveTheLargestSizeIsReportedAsOther)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.count);
-        FakePartitionSpec spec;
-        spec.fileSystemType = c.type;
-        spec.count = c.count;
-        EXPECT_EQ(PartitionOf(censa_, spec).FileSystemType, c.reported);
+        ScriptedPartition plan;
+        plan.fileSystemType = c.type;
+        plan.count = c.count;
+        EXPECT_EQ(PartitionOf(censa_, plan).FileSystemType, c.reported);
     }
 }
 
 TEST_F(CensaScripted, MissingPartitionLeavesTheRecordAllZero)
 {
-    FakePartitionSpec noEntry;
+    ScriptedPartition noEntry;
     noEntry.entry = false;
-    FakeDiskSpec disk = OneDisk();
-    disk.partitions = {FakePartitionSpec(), noEntry};
+    ScriptedDisk disk = OneDisk();
+    disk.partitions = {ScriptedPartition(), noEntry};
     Script().disks = {disk};
     for (unsigned long long index : {1ull, 2ull, 256ull, 1ull << 32}) {
         SCOPED_TRACE(index);

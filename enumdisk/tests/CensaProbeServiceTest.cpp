@@ -101,11 +101,11 @@ TEST_F(CensaScripted, OnlyAWriteProtectedVolumeThatOpensIsMarked)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "letter " << (c.letter ? c.letter : '0') << " volume " << c.volume);
-        FakePartitionSpec spec;
-        spec.letter = c.letter;
-        spec.volume = c.volume;
-        FakeDiskSpec fake = OneDisk();
-        fake.partitions = {spec};
+        ScriptedPartition plan;
+        plan.letter = c.letter;
+        plan.volume = c.volume;
+        ScriptedDisk fake = OneDisk();
+        fake.partitions = {plan};
         Script().disks = {fake};
         _KS_PARTITION_INFO info;
         ASSERT_EQ(censa_.GetPartitionInfo(0, 0, &info, nullptr), 0u);

@@ -20,12 +20,12 @@ FakeVessmarControl& Script()
     return *control;
 }
 
-FakeDiskSpec OneDisk(unsigned number)
+ScriptedDisk OneDisk(unsigned number)
 {
-    FakeDiskSpec disk;
+    ScriptedDisk disk;
     disk.deviceName = "\\\\.\\PhysicalDrive" + std::to_string(number);
     disk.model = "Scripted disk " + std::to_string(number);
-    disk.partitions.push_back(FakePartitionSpec());
+    disk.partitions.push_back(ScriptedPartition());
     return disk;
 }
 

@@ -16,7 +16,7 @@
 FakeVessmarControl& Script();
 
 // A disk with one partition of each kind a test usually needs.
-FakeDiskSpec OneDisk(unsigned number = 0);
+ScriptedDisk OneDisk(unsigned number = 0);
 
 // The record as raw bytes, read back through the little-endian codecs by offset.
 const unsigned char* Bytes(const void* record);

@@ -22,13 +22,13 @@ IObject* FakeDisk::GetInterface(const char* key)
 {
     if (IsKey<IManagerItem>(key))
         return static_cast<IManagerItem*>(this);
-    if (spec_.entry && IsKey<IDiskEntry>(key))
+    if (plan_.entry && IsKey<IDiskEntry>(key))
         return static_cast<IDiskEntry*>(this);
-    if (spec_.geometry && IsKey<IDiskGeometry>(key))
+    if (plan_.geometry && IsKey<IDiskGeometry>(key))
         return static_cast<IDiskGeometry*>(this);
-    if (spec_.deviceType && IsKey<IDiskDeviceType>(key))
+    if (plan_.deviceType && IsKey<IDiskDeviceType>(key))
         return static_cast<IDiskDeviceType*>(this);
-    if (spec_.partitionManager && IsKey<IPartitionManager>(key))
+    if (plan_.partitionManager && IsKey<IPartitionManager>(key))
         return static_cast<IPartitionManager*>(this);
     return nullptr;
 }
@@ -36,8 +36,8 @@ IObject* FakeDisk::GetInterface(const char* key)
 IIterator* FakeDisk::CreateIterator()
 {
     std::vector<FakePartition*> items;
-    for (const FakePartitionSpec& spec : spec_.partitions)
-        items.push_back(new FakePartition(this, spec));
+    for (const ScriptedPartition& plan : plan_.partitions)
+        items.push_back(new FakePartition(this, plan));
     return FakeIterator::Owning(items);
 }
 
@@ -45,15 +45,15 @@ IObject* FakePartition::GetInterface(const char* key)
 {
     if (IsKey<IManagerItem>(key))
         return static_cast<IManagerItem*>(this);
-    if (spec_.entry && IsKey<IPartitionEntry>(key))
+    if (plan_.entry && IsKey<IPartitionEntry>(key))
         return static_cast<IPartitionEntry*>(this);
-    if (spec_.fileSystem && IsKey<IFileSystemPartition>(key))
+    if (plan_.fileSystem && IsKey<IFileSystemPartition>(key))
         return static_cast<IFileSystemPartition*>(this);
-    if (spec_.extendInfo && IsKey<IFileSystemPartitionExtendInfo>(key))
+    if (plan_.extendInfo && IsKey<IFileSystemPartitionExtendInfo>(key))
         return static_cast<IFileSystemPartitionExtendInfo*>(this);
-    if (spec_.bootInfo && IsKey<IPartitionBootInfo>(key))
+    if (plan_.bootInfo && IsKey<IPartitionBootInfo>(key))
         return static_cast<IPartitionBootInfo*>(this);
-    if (spec_.volume && IsKey<IVolumeEntryInfo>(key))
+    if (plan_.volume && IsKey<IVolumeEntryInfo>(key))
         return static_cast<IVolumeEntryInfo*>(this);
     return nullptr;
 }

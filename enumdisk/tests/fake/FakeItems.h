@@ -64,7 +64,7 @@ class FakeDisk final : public IManagerItem,
                        public IDiskDeviceType,
                        public IPartitionManager {
 public:
-    explicit FakeDisk(const FakeDiskSpec& spec) : spec_(spec) {}
+    explicit FakeDisk(const ScriptedDisk& plan) : plan_(plan) {}
     ~FakeDisk() {}
 
     IObject* GetInterface(const char* key) override;
@@ -75,28 +75,28 @@ public:
     unsigned long ManagerItemReserved5() override { return 0; }
     IManagerItem* GetParent() override { return nullptr; }
     unsigned long DiskEntryReserved5() override { return 0; }
-    unsigned long long GetTotalSectors() override { return spec_.totalSectors; }
-    const char* GetDeviceName() override { return spec_.deviceName.c_str(); }
-    const char* GetModelName() override { return spec_.nullModel ? nullptr : spec_.model.c_str(); }
+    unsigned long long GetTotalSectors() override { return plan_.totalSectors; }
+    const char* GetDeviceName() override { return plan_.deviceName.c_str(); }
+    const char* GetModelName() override { return plan_.nullModel ? nullptr : plan_.model.c_str(); }
     unsigned long DiskEntryReserved9() override { return 0; }
     unsigned long DiskEntryReserved10() override { return 0; }
     unsigned long DiskEntryReserved11() override { return 0; }
-    _Interface_Type GetInterfaceType() override { return spec_.interfaceType; }
-    unsigned long long GetCylinders() override { return spec_.cylinders; }
-    uint32_t GetTracksPerCylinder() override { return spec_.heads; }
-    uint32_t GetSectorsPerTrack() override { return spec_.sectorsPerTrack; }
-    uint32_t GetBytesPerSector() override { return spec_.bytesPerSector; }
-    unsigned int GetDiskType() override { return spec_.diskType; }
-    unsigned long long GetCount() override { return spec_.partitions.size(); }
+    _Interface_Type GetInterfaceType() override { return plan_.interfaceType; }
+    unsigned long long GetCylinders() override { return plan_.cylinders; }
+    uint32_t GetTracksPerCylinder() override { return plan_.heads; }
+    uint32_t GetSectorsPerTrack() override { return plan_.sectorsPerTrack; }
+    uint32_t GetBytesPerSector() override { return plan_.bytesPerSector; }
+    unsigned int GetDiskType() override { return plan_.diskType; }
+    unsigned long long GetCount() override { return plan_.partitions.size(); }
     IIterator* CreateIterator() override;
     IManagerItem* CreatePartition(const AddPartitionParam*, unsigned long) override { return nullptr; }
     unsigned long DeletePartition(IManagerItem*) override { return 1; }
     unsigned long DeleteAllPartitions() override { return 1; }
-    bool IsBadDisk() override { return spec_.bad; }
+    bool IsBadDisk() override { return plan_.bad; }
     unsigned long TestWholeDisk() override { return 0; }
 
 private:
-    FakeDiskSpec spec_;
+    ScriptedDisk plan_;
     unsigned long refs_ = 0;
 };
 
@@ -107,7 +107,7 @@ class FakePartition final : public IManagerItem,
                             public IPartitionBootInfo,
                             public IVolumeEntryInfo {
 public:
-    FakePartition(FakeDisk* disk, const FakePartitionSpec& spec) : disk_(disk), spec_(spec) {}
+    FakePartition(FakeDisk* disk, const ScriptedPartition& plan) : disk_(disk), plan_(plan) {}
     ~FakePartition() {}
 
     IObject* GetInterface(const char* key) override;
@@ -117,24 +117,24 @@ public:
     unsigned long ObjectReserved4() override { return 0; }
     unsigned long ManagerItemReserved5() override { return 0; }
     IManagerItem* GetParent() override { return disk_; }
-    unsigned long long GetStartSector() override { return spec_.start; }
-    unsigned long long GetSectorCount() override { return spec_.count; }
+    unsigned long long GetStartSector() override { return plan_.start; }
+    unsigned long long GetSectorCount() override { return plan_.count; }
     unsigned long PartitionEntryReserved7() override { return 0; }
-    unsigned long long GetHiddenSectors() override { return spec_.hidden; }
-    bool IsActive() override { return spec_.active; }
-    bool IsPrimary() override { return spec_.primary; }
-    unsigned int GetPartitionType() override { return spec_.type; }
-    const char* GetVolumeLabel() override { return spec_.nullLabel ? nullptr : spec_.label.c_str(); }
-    enumFILE_SYSTEM_TYPE GetFileSystemType() override { return spec_.fileSystemType; }
-    unsigned long long GetVolumeSerial() override { return spec_.serial; }
-    unsigned long long GetUsedSectors() override { return spec_.used; }
-    int GetSectorsPerCluster() override { return spec_.sectorsPerCluster; }
+    unsigned long long GetHiddenSectors() override { return plan_.hidden; }
+    bool IsActive() override { return plan_.active; }
+    bool IsPrimary() override { return plan_.primary; }
+    unsigned int GetPartitionType() override { return plan_.type; }
+    const char* GetVolumeLabel() override { return plan_.nullLabel ? nullptr : plan_.label.c_str(); }
+    enumFILE_SYSTEM_TYPE GetFileSystemType() override { return plan_.fileSystemType; }
+    unsigned long long GetVolumeSerial() override { return plan_.serial; }
+    unsigned long long GetUsedSectors() override { return plan_.used; }
+    int GetSectorsPerCluster() override { return plan_.sectorsPerCluster; }
     uint32_t GetReservedSectors() override { return 0; }
-    bool HasBootRecord() override { return spec_.hasBootRecord; }
+    bool HasBootRecord() override { return plan_.hasBootRecord; }
     unsigned long ReadBootSector(void*, unsigned long) override { return 0; }
-    bool IsSystemPartition() override { return spec_.systemPartition; }
+    bool IsSystemPartition() override { return plan_.systemPartition; }
     unsigned long WriteBootSector(const void*, unsigned long) override { return 0; }
-    char GetDriveLetter() override { return spec_.letter; }
+    char GetDriveLetter() override { return plan_.letter; }
     const char* GetMountName() override { return ""; }
     unsigned long SetDriveLetter(char) override { return 1; }
     unsigned long MountVolume() override { return 1; }
@@ -143,6 +143,6 @@ public:
 
 private:
     FakeDisk* disk_;
-    FakePartitionSpec spec_;
+    ScriptedPartition plan_;
     unsigned long refs_ = 0;
 };

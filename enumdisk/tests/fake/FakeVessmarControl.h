@@ -10,7 +10,7 @@
 #include "vessmar/FileSystemType.h"
 #include "vessmar/IDiskEntry.h"
 
-struct FakePartitionSpec {
+struct ScriptedPartition {
     // Interfaces the item answers.
     bool entry = true;
     bool fileSystem = true;
@@ -34,7 +34,7 @@ struct FakePartitionSpec {
     char letter = 0;
 };
 
-struct FakeDiskSpec {
+struct ScriptedDisk {
     bool entry = true;
     bool geometry = true;
     bool deviceType = true;
@@ -47,7 +47,7 @@ struct FakeDiskSpec {
     unsigned int diskType = 2;
     _Interface_Type interfaceType = INTERFACE_TYPE_ATA;
     bool bad = false;
-    std::vector<FakePartitionSpec> partitions;
+    std::vector<ScriptedPartition> partitions;
 };
 
 struct FakeVessmarControl {
@@ -55,7 +55,7 @@ struct FakeVessmarControl {
     bool rootAnswers = true;  // the root answers "IVessmarModule"
     bool openGivesNull = false;
     bool noManager = false;
-    std::vector<FakeDiskSpec> disks;
+    std::vector<ScriptedDisk> disks;
     // What it was asked.
     int getModuleCalls = 0;
     int openCalls = 0;

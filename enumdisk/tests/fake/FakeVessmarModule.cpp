@@ -22,8 +22,8 @@ public:
     IIterator* CreateIterator() override
     {
         std::vector<FakeDisk*> items;
-        for (const FakeDiskSpec& spec : Control().disks)
-            items.push_back(new FakeDisk(spec));
+        for (const ScriptedDisk& plan : Control().disks)
+            items.push_back(new FakeDisk(plan));
         return FakeIterator::Owning(items);
     }
 };
