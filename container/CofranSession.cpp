@@ -32,11 +32,12 @@ unsigned long CofranSession::SetPassword(const wchar_t* text, unsigned long byte
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
     if (chars == 0)
         return 0;
-    // UTF-8 whatever the locale: the key must not depend on the machine.
-    unsigned long length = 0;
-    if (!PasswordText::ToUtf8(text, password, sizeof password, &length))
+    // UTF-8 whatever the locale: the key must not depend on the machine. The length
+    // stays the character count, as sets written under a UTF-8 locale were keyed.
+    unsigned long utf8Bytes = 0;
+    if (!PasswordText::ToUtf8(text, password, sizeof password, &utf8Bytes))
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
-    passwordLength = length;
+    passwordLength = static_cast<unsigned long>(chars);
     if (KSFailed(SetPasswordKey(&cipher, password, sizeof password, passwordLength))) {
         ForgetPassword();
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);

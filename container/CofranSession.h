@@ -29,7 +29,7 @@ struct CofranSession {
 
     unsigned long openMode = 0;
     unsigned char password[KS_PATH_CHARS]; // UTF-8 form, zero-filled
-    unsigned long passwordLength = 0;      // its bytes
+    unsigned long passwordLength = 0;      // L: its character count
     AesCipher cipher;
 
     std::wstring folder;   // the set's folder, with its separator

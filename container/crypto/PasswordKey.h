@@ -10,9 +10,8 @@
 //
 // password: the password's bytes, byteCount of them readable (the image container
 // passes its whole zeroed 272-byte buffer holding the UTF-8 form, the same under
-// every locale); bytes past byteCount count as zeros. length: L, the number of
-// password bytes (for an ASCII password its character count), at most byteCount.
-// password may be null only when byteCount is 0.
+// every locale); bytes past byteCount count as zeros. length: L, the password's
+// character count, at most byteCount. password may be null only when byteCount is 0.
 //
 // The rule, kept as it is because every encrypted set on disk was written under it:
 //   vector: a zeroed 32-byte block; the first min(L, 32) password bytes go to its start;
