@@ -26,6 +26,9 @@ MultiBytePath::MultiBytePath(const wchar_t* path)
     case DrivePath::NoSuchDrive:
         SetLastErrorValue(ERROR_PATH_NOT_FOUND);
         return;
+    case DrivePath::BadName:
+        KS_WIN32_REFUSE(KS_KIND_BAD_ARGUMENT);
+        return;
     case DrivePath::NotADrivePath:
         break;
     }

@@ -43,6 +43,7 @@ enum class DrivePath {
     NotADrivePath, // use the path as it is
     Mapped,        // hostPath holds the host's path for it
     NoSuchDrive,   // the letter names no drive
+    BadName,       // the rest of the path has no form in the current locale
 };
 DrivePath MapDrivePath(const wchar_t* path, std::string& hostPath);
 

@@ -69,10 +69,8 @@ DrivePath MapDrivePath(const wchar_t* path, std::string& hostPath)
     if (!parts.empty() && IsSeparator(path[std::char_traits<wchar_t>::length(path) - 1]))
         rest += L"/";
     std::string narrowRest;
-    if (!Narrow(rest, narrowRest)) {
-        SetLastErrorValue(ERROR_INVALID_NAME);
-        return DrivePath::NoSuchDrive;
-    }
+    if (!Narrow(rest, narrowRest))
+        return DrivePath::BadName;
     std::string base = drive->hostFolder;
     while (!base.empty() && base.back() == '/')
         base.pop_back();
@@ -94,6 +92,7 @@ std::string KSPlatformHostPath(const wchar_t* path)
     case ks_win32::DrivePath::Mapped:
         return host;
     case ks_win32::DrivePath::NoSuchDrive:
+    case ks_win32::DrivePath::BadName:
         return {};
     case ks_win32::DrivePath::NotADrivePath:
         break;
