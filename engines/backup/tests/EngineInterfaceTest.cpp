@@ -2,7 +2,9 @@
 // arithmetic of its progress record.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "CBackupProgress.h"
@@ -130,4 +132,27 @@ TEST(BackupProgress, OverallPercentNeverFallsAndStaysWithinBounds)
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.percent, CBackupProgress::NextPercent(c.old, c.done, c.total, c.factor)) << c.done;
+}
+
+TEST(BackupProgress, APollerNeverSeesTheEndBeforeTheResult)
+{
+    CBackupProgress progress;
+    progress.Reset(1, 0);
+    std::atomic<bool> done{false};
+    std::thread poller([&] {
+        _KS_PROGRESS_INFO record;
+        while (!done.load()) {
+            progress.CopyTo(record);
+            if (record.State == KS_BACKUP_STATE_FINISHED) {
+                EXPECT_EQ(0x4059u, record.Result);
+                EXPECT_EQ(100u, record.OverallPercent);
+                return;
+            }
+        }
+    });
+    for (int i = 0; i < 1000; ++i)
+        progress.AddDoneBytes(1, 0);
+    progress.Finish(0x4059);
+    done = true;
+    poller.join();
 }

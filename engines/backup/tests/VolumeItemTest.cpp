@@ -203,3 +203,17 @@ TEST(VolumeItem, AVolumeWithoutReaderIsBuiltByHandAndCopiedWhole)
         sectors += w.count;
     EXPECT_EQ(8190u, sectors);
 }
+
+TEST(VolumeItem, AnEmptyBitmapCopiesNothingAndDividesByNothing)
+{
+    LiveNtfs(4096);
+    World().snapshotOpens = false;
+    World().clusterUsed = [](uint64_t) { return false; }; // used sectors = data-area start = 0
+    CVolumeItem volume(DoubleServices());
+    WriteLog log;
+    ASSERT_EQ(0u, volume.InitVolume(Item(), L"", L"", RecordWrite, NoProgress, &log, 0, 0));
+    ASSERT_EQ(0u, volume.PrepareVolume(0));
+    EXPECT_EQ(0u, volume.SectorsToCopy());
+    EXPECT_EQ(0u, volume.BackupByBitmap());
+    EXPECT_TRUE(log.writes.empty());
+}
