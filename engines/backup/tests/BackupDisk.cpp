@@ -42,9 +42,24 @@ std::vector<uint8_t> BackupDisk::ReadSectors(uint64_t first, uint64_t count) con
     return bytes;
 }
 
+namespace {
+// The work folders go when the test program ends: a split set is 170 MiB.
+struct WorkFolders {
+    std::vector<std::string> made;
+    ~WorkFolders()
+    {
+        if (std::getenv("KEEP_BACKUP_WORK") != nullptr)
+            return;
+        for (const std::string& folder : made)
+            std::system(("rm -rf '" + folder + "'").c_str());
+    }
+} g_workFolders;
+}
+
 std::string MakeWorkFolder(const std::string& name)
 {
     const std::string folder = std::string(RVD_FIXTURE_CACHE) + "/backup-work-" + name + "-" + std::to_string(getpid());
     std::system(("rm -rf '" + folder + "' && mkdir -p '" + folder + "'").c_str());
+    g_workFolders.made.push_back(folder);
     return folder;
 }

@@ -141,7 +141,7 @@ TEST(BackupRun, PasswordEncryptsTheSet)
     CheckVolume(set.random.get(), {set.sequential.get()}, volume, disk.fat16, KS_FS_FAT16, 0x06, true);
 }
 
-TEST(BackupRun, SetModeOneAppendsAVersionAndBothFiltersAreStored)
+TEST(BackupRun, SetModesOneAndTwoAppendVersionsAndBothFiltersAreStored)
 {
     const BackupDisk& disk = BackupDisk::Get();
     const std::string folder = MakeWorkFolder("append");
@@ -165,6 +165,18 @@ TEST(BackupRun, SetModeOneAppendsAVersionAndBothFiltersAreStored)
     const std::vector<uint8_t> expected = {'A', 'A', 'A', 'A', 28, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8,
                                            'B', 'B', 'B', 'B', 12, 0, 0, 0, 9, 9, 9, 9};
     EXPECT_EQ(expected, blob);
+    set.random.reset();
+    set.sequential.reset();
+
+    // Set mode 2 reopens the set and appends once more.
+    request.setMode = 2;
+    request.filters.clear();
+    ExpectFinished(RunBackup(request), 0);
+    EXPECT_EQ(3u, FilesIn(folder).size());
+    OpenedSet third = OpenLast(folder);
+    ASSERT_TRUE(third.random);
+    ASSERT_EQ(0u, third.random->GetCofranInfo(&info));
+    EXPECT_EQ(3u, info.VersionCount);
 }
 
 TEST(BackupRun, CancelWhileCopyingLeavesNoFile)

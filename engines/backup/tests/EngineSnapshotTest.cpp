@@ -145,6 +145,8 @@ TEST(EngineSnapshot, TheSetHoldsSnapshotTimeDataThroughFileSwitches)
     }
     EXPECT_GT(checked, kVolumeSectors / kClusterSectors / 2);
     EXPECT_EQ(World().preserved.size(), World().preservedResults.size());
+    sets.clear();
+    std::system(("rm -rf '" + folder + "'").c_str());
 }
 
 TEST(EngineSnapshot, ReleaseDuringARunStopsTheWorkerAndLeavesNoFile)
@@ -155,4 +157,5 @@ TEST(EngineSnapshot, ReleaseDuringARunStopsTheWorkerAndLeavesNoFile)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     engine->Release(); // joins the worker before anything of the engine goes
     EXPECT_TRUE(Files(folder).empty());
+    std::system(("rm -rf '" + folder + "'").c_str());
 }
