@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 #include "BackupDisk.h"
 #include "BackupRunner.h"
@@ -43,5 +44,12 @@ TEST(BackupImage, FourFileSystemsBackUpAndReadBack)
     CheckVolume(set.get(), {sequential.get()}, volumes[3], disk.fat12, KS_FS_FAT12, 0x01, false);
     EXPECT_EQ(KS_VOLFLAG_ACTIVE | KS_VOLFLAG_PRIMARY, volumes[0].Flags & (KS_VOLFLAG_ACTIVE | KS_VOLFLAG_PRIMARY));
     EXPECT_EQ(0, volumes[2].Flags & KS_VOLFLAG_PRIMARY);
-    EXPECT_EQ(u'B', volumes[1].Label[0]);
+    // Boot-list ordinals: the primaries in table order, then the logical FAT16.
+    const uint32_t ordinals[4] = {1, 2, 4, 3};
+    const char* labels[4] = {"BKNTFS", "BKFAT32", "BKFAT16", "BKFAT12"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(ordinals[i] << 16, volumes[i].ArcNumbers) << i;
+        const std::u16string label(volumes[i].Label);
+        EXPECT_EQ(std::u16string(labels[i], labels[i] + std::char_traits<char>::length(labels[i])), label) << i;
+    }
 }

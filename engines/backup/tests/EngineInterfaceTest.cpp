@@ -9,6 +9,7 @@
 
 #include "CBackupProgress.h"
 #include "IBackup.h"
+#include "IKSVolume.h"
 #include "KSResult.h"
 #include "VolumeDoubles.h"
 
@@ -48,6 +49,20 @@ TEST(BackupInterface, FactoryChecksItsArguments)
     EXPECT_EQ(KS_MODULE_BACKUP, KSResultModule(KSCreateObjectBk(1, 3, &out)));
     ASSERT_EQ(0u, KSCreateObjectBk(1000, KS_BACKUP_KIND, &out));
     static_cast<IKSBackup*>(out)->Release();
+}
+
+TEST(BackupInterface, VolumeFactoryChecksItsArguments)
+{
+    void* out = nullptr;
+    EXPECT_EQ(KS_KIND_BAD_ARGUMENT, KSResultKind(KSCreateObjHotVolume(1, KS_HOT_VOLUME_KIND, nullptr)));
+    EXPECT_EQ(KS_KIND_VERSION_TOO_NEW, KSResultKind(KSCreateObjHotVolume(1001, KS_HOT_VOLUME_KIND, &out)));
+    EXPECT_EQ(KS_KIND_WRONG_OBJECT, KSResultKind(KSCreateObjHotVolume(1, 5, &out)));
+    ASSERT_EQ(0u, KSCreateObjHotVolume(1000, KS_HOT_VOLUME_KIND, &out));
+    IKSVolume* volume = static_cast<IKSVolume*>(out);
+    EXPECT_EQ(0u, volume->GetCancel());
+    volume->SetCancel(1);
+    EXPECT_EQ(1u, volume->GetCancel());
+    volume->Release();
 }
 
 TEST(BackupInterface, OptionsAndSourceAreCheckedBeforeTheyAreTaken)
