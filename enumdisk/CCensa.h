@@ -20,8 +20,8 @@ public:
     std::string GetDiskPath(unsigned long long disk) override;
     unsigned long Stop() override;
 
-    // Partitions longer than this are not reported as FAT16: no FAT16 volume of this
-    // system's readers is that large.
+    // The longest partition still reported as FAT16 (signed comparison); a longer one
+    // is reported as "other", so callers never treat it as a FAT16 volume.
     static constexpr long long kLargestFat16Sectors = 8386928;
 
 private:
