@@ -82,8 +82,17 @@ void IBackup::DestroyReaders()
             reader->Release();
 }
 
+bool IBackup::Running() const
+{
+    DWORD code = 0;
+    return worker_ != nullptr && GetExitCodeThread(worker_, &code) && code == STILL_ACTIVE;
+}
+
 unsigned long IBackup::SetBackupSource(const _KS_BACKUP_SOURCE* source)
 {
+    // The running worker owns the readers and the source it was started with.
+    if (Running())
+        return KS_TRACE(KS_RESULT(KS_MODULE_BACKUP, KS_KIND_BAD_ARGUMENT));
     result_ = 0;
     cancel_ = 0;
     setFlags_ = 0;
@@ -181,8 +190,7 @@ unsigned long IBackup::Execute()
     if (!hasOptions_ || items_.empty())
         return result_ = KS_TRACE(KS_RESULT(KS_MODULE_BACKUP, KS_KIND_BAD_ARGUMENT));
     if (worker_ != nullptr) {
-        DWORD code = 0;
-        if (GetExitCodeThread(worker_, &code) && code == STILL_ACTIVE)
+        if (Running())
             return result_ = KS_TRACE(KS_RESULT(KS_MODULE_BACKUP, KS_KIND_BAD_ARGUMENT));
         CloseHandle(worker_);
         worker_ = nullptr;

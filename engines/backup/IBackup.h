@@ -65,6 +65,7 @@ private:
     unsigned long EndImage(unsigned long runResult);
     void DestroyReaders();
     void StopWorker();
+    bool Running() const;
 
     unsigned long WriteOnce(uint64_t firstSector, unsigned long count, void* buffer, unsigned long mode);
     unsigned long SwitchFile();

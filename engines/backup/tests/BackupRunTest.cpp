@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <memory>
 
 #include "BackupDisk.h"
@@ -228,4 +229,24 @@ TEST(BackupRun, FullDiskGivenUpLeavesNoFileAndRetriedOnceThereIsRoom)
                     true);
     }
     g_roomLeft = -1;
+}
+
+TEST(BackupTool, BacksUpFromItsCommandLineOnlyOverDiskImages)
+{
+    const BackupDisk& disk = BackupDisk::Get();
+    const std::string folder = MakeWorkFolder("tool");
+    const std::string tool = BACKUP_TOOL_FILE;
+    EXPECT_NE(0, std::system(("env -u RVD_DISK_IMAGES '" + tool + "' '" + folder + "/t.rvd' 0:" +
+                              std::to_string(disk.fat16.index) + " >/dev/null 2>&1")
+                                 .c_str()));
+    EXPECT_TRUE(FilesIn(folder).empty());
+    EXPECT_EQ(0, std::system(("RVD_DISK_IMAGES='" + disk.Path() + "' '" + tool + "' --comment demo '" + folder +
+                              "/t.rvd' 0:" + std::to_string(disk.fat16.index) + " 0:" +
+                              std::to_string(disk.fat12.index) + " >/dev/null 2>&1")
+                                 .c_str()));
+    OpenedSet set = OpenLast(folder);
+    ASSERT_TRUE(set.random);
+    _KS_IMG_FILE_INFO info{};
+    ASSERT_EQ(0u, set.random->GetCofranInfo(&info));
+    EXPECT_EQ(2u, info.VolumeCount);
 }

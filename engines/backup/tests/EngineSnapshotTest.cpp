@@ -154,7 +154,12 @@ TEST(EngineSnapshot, ReleaseDuringARunStopsTheWorkerAndLeavesNoFile)
     LiveVolume();
     const std::string folder = Folder("release");
     IBackup* engine = StartRun(folder, 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::vector<uint8_t> source(KS_BACKUP_SOURCE_HEAD_SIZE + KS_VOLUME_ITEM_SIZE);
+    KSBackupSourceToBytes({static_cast<uint32_t>(source.size()), 0, 0, 0, 1}, source.data());
+    EXPECT_EQ(KS_KIND_BAD_ARGUMENT,
+              KSResultKind(engine->SetBackupSource(reinterpret_cast<const _KS_BACKUP_SOURCE*>(source.data()))))
+        << "a running worker keeps its source and readers";
+    EXPECT_EQ(KS_KIND_BAD_ARGUMENT, KSResultKind(engine->Execute()));
     engine->Release(); // joins the worker before anything of the engine goes
     EXPECT_TRUE(Files(folder).empty());
     std::system(("rm -rf '" + folder + "'").c_str());
