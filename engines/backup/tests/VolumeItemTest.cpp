@@ -4,6 +4,8 @@
 #include <mutex>
 #include <vector>
 
+#include <KSPlatformControl.h>
+
 #include "CVolumeItem.h"
 #include "KSResult.h"
 #include "VolumeDoubles.h"
@@ -115,11 +117,15 @@ TEST(VolumeItem, FiveFailedReadsOfPreservedBlocksAreSkipped)
     for (uint64_t s = 640; s < 768; ++s)
         World().failingSnapshotSectors.insert(s);
     World().preserved = {{256, 64, false}, {640, 128, false}, {1024, 16, true}};
+    KSFakeClock clock;
+    KSClock* before = KSPlatformSetClock(&clock);
     CVolumeItem volume(DoubleServices());
     WriteLog log;
     ASSERT_EQ(0u, volume.InitVolume(Item(), L"", L"", RecordWrite, NoProgress, &log, 0, 0));
     ASSERT_EQ(0u, volume.PrepareVolume(0));
     ASSERT_EQ(0u, volume.BackupByBitmap());
+    KSPlatformSetClock(before);
+    EXPECT_EQ(2u * 5 * 200, clock.Slept()) << "five tries, 200 ms apart, for each failing run";
     EXPECT_EQ((std::vector<unsigned long>{0, 0, 0}), World().preservedResults);
     std::vector<int> owner(4096, 0); // how often each sector was written
     for (const Write& w : log.writes) {
@@ -139,11 +145,14 @@ TEST(VolumeItem, AFailedReadNotCoveredByPreservedBlocksEndsTheStep)
 {
     LiveNtfs(4096);
     World().failingSnapshotSectors.insert(300);
+    KSFakeClock clock;
+    KSClock* before = KSPlatformSetClock(&clock);
     CVolumeItem volume(DoubleServices());
     WriteLog log;
     ASSERT_EQ(0u, volume.InitVolume(Item(), L"", L"", RecordWrite, NoProgress, &log, 0, 0));
     ASSERT_EQ(0u, volume.PrepareVolume(0));
     EXPECT_EQ(0x256u, KSResultKind(volume.BackupByBitmap()));
+    KSPlatformSetClock(before);
 }
 
 TEST(VolumeItem, PreservedRangesMustBeWholeBlocks)
