@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <mutex>
 #include <vector>
 
 #include <KSPlatformControl.h>
 
+#include "CLogWriter.h"
 #include "CVolumeItem.h"
 #include "KSResult.h"
 #include "VolumeDoubles.h"
@@ -225,4 +227,27 @@ TEST(VolumeItem, AnEmptyBitmapCopiesNothingAndDividesByNothing)
     EXPECT_EQ(0u, volume.SectorsToCopy());
     EXPECT_EQ(0u, volume.BackupByBitmap());
     EXPECT_TRUE(log.writes.empty());
+}
+
+TEST(VolumeItem, StepsAndFailuresGoToTheSharedLog)
+{
+    ResetWorld();
+    World().partition.SectorCount = 1000;
+    CLogWriter::StartCapture();
+    {
+        CVolumeItem volume(DoubleServices());
+        ASSERT_EQ(0u, volume.InitVolume(Item(), L"T:\\temp"));
+        std::vector<uint8_t> buffer(512);
+        EXPECT_NE(0u, volume.ReadSectors(1000, 1, buffer.data()));
+    }
+    CLogWriter::StopCapture();
+    const std::vector<std::string> lines = CLogWriter::Captured();
+    auto has = [&](const std::string& text) {
+        return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) { return l.find(text) == 0; });
+    };
+    EXPECT_TRUE(has("[Backup] : Init Volume:"));
+    EXPECT_TRUE(has("[Backup] : Temp folder \"T:\\temp\""));
+    EXPECT_TRUE(has("[Backup] : Query information of partition 1."));
+    EXPECT_TRUE(has("[Backup] : return error [0x"));
+    EXPECT_TRUE(has("[Backup] : Read time "));
 }
