@@ -3,31 +3,8 @@
 #include <cstring>
 #include <windows.h>
 
+#include "../MomNames.h"
 #include "MomPtr.h"
-
-namespace {
-
-// Length of text when it is at most limit characters; limit + 1 when it is longer.
-unsigned long BoundedLength(const char* text, unsigned long limit)
-{
-    unsigned long n = 0;
-    while (n <= limit && text[n] != '\0')
-        ++n;
-    return n;
-}
-
-} // namespace
-
-IModule* CallGetModule(MomGetModuleFn fn, void* handle)
-{
-    if (fn == nullptr)
-        return nullptr;
-    try {
-        return fn(handle);
-    } catch (...) {
-        return nullptr;
-    }
-}
 
 IModule* OpenModuleFromFile(const char* file)
 {
@@ -48,29 +25,11 @@ IModule* OpenModuleFromFile(const char* file)
     return CallGetModule(fn, library);
 }
 
-bool MomModuleInterfaceName(const char* name, char* out, unsigned long size)
-{
-    if (name == nullptr || out == nullptr)
-        return false;
-    const unsigned long length = BoundedLength(name, kMomMaxModuleName);
-    if (length > kMomMaxModuleName || length + sizeof("IModule") > size)
-        return false;
-    out[0] = 'I';
-    std::memcpy(out + 1, name, length);
-    std::memcpy(out + 1 + length, "Module", sizeof("Module"));
-    return true;
-}
-
 IModule* OpenModuleEx(const char* name)
 {
-    if (name == nullptr)
-        return nullptr;
-    const unsigned long length = BoundedLength(name, kMomMaxModuleName);
-    if (length > kMomMaxModuleName)
-        return nullptr;
     char file[2 * kMomMaxModuleName];
-    std::memcpy(file, name, length);
-    std::memcpy(file + length, ".mo", sizeof(".mo"));
+    if (!MomModuleFileName(name, file, sizeof(file)))
+        return nullptr;
     // No folder: the system loader's search order (the program's folder first) applies.
     return OpenModuleFromFile(file);
 }
