@@ -250,3 +250,31 @@ TEST(BackupTool, BacksUpFromItsCommandLineOnlyOverDiskImages)
     ASSERT_EQ(0u, set.random->GetCofranInfo(&info));
     EXPECT_EQ(2u, info.VolumeCount);
 }
+
+TEST(BackupRun, ACancelledAppendLeavesTheEarlierVersionIntact)
+{
+    const BackupDisk& disk = BackupDisk::Get();
+    const std::string folder = MakeWorkFolder("append-cancel");
+    BackupRequest request;
+    request.imagePath = Wide(folder + "/keep.RVD");
+    request.partitions = {disk.fat16.index};
+    ExpectFinished(RunBackup(request), 0);
+    const std::vector<std::string> before = FilesIn(folder);
+
+    BackupRequest append = Fat32WholeStored(folder);
+    append.imagePath = request.imagePath;
+    append.setMode = 1;
+    append.cancelWhen = [](const _KS_PROGRESS_INFO& p) {
+        return p.State == KS_BACKUP_STATE_BITMAP && p.DoneBytes > 0;
+    };
+    ExpectFinished(RunBackup(append), KS_KIND_CANCELLED);
+    EXPECT_EQ(before, FilesIn(folder));
+    OpenedSet set = OpenLast(folder);
+    ASSERT_TRUE(set.random && set.sequential);
+    _KS_IMG_FILE_INFO info{};
+    ASSERT_EQ(0u, set.random->GetCofranInfo(&info));
+    EXPECT_EQ(1u, info.VersionCount);
+    _KS_VOLUME volume;
+    ASSERT_EQ(0u, set.random->GetVolumes(&volume, 1));
+    CheckVolume(set.random.get(), {set.sequential.get()}, volume, disk.fat16, KS_FS_FAT16, 0x06, true);
+}
