@@ -6,24 +6,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "CommandOutput.h"
 #include "KSFSSupport.h"
 #include "KSResult.h"
 #include "LittleEndian.h"
 
 namespace {
 
-std::string Run(const std::string& command)
-{
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-            out.append(buffer, n);
-        pclose(pipe);
-    }
-    return out;
-}
 
 // The text after "key": in one JSON object, without quotes.
 std::string JsonValue(const std::string& object, const char* key)
@@ -69,7 +58,7 @@ unsigned long Ignore(void*, unsigned long long, unsigned long, void*, unsigned l
 std::vector<SfdiskPartition> SfdiskPartitions(const std::string& image)
 {
     std::vector<SfdiskPartition> partitions;
-    const std::string json = Run("sfdisk --json '" + image + "' 2>/dev/null");
+    const std::string json = CommandOutput("sfdisk --json '" + image + "' 2>/dev/null");
     size_t at = json.find("\"partitions\"");
     while (at != std::string::npos && (at = json.find('{', at)) != std::string::npos) {
         const size_t end = json.find('}', at);
@@ -93,7 +82,7 @@ std::vector<SfdiskPartition> SfdiskPartitions(const std::string& image)
 
 std::string Blkid(const std::string& image, unsigned long long sector, const char* tag)
 {
-    std::string out = Run("blkid -p -o value -s " + std::string(tag) + " -O " + std::to_string(sector * 512) + " '" +
+    std::string out = CommandOutput("blkid -p -o value -s " + std::string(tag) + " -O " + std::to_string(sector * 512) + " '" +
                           image + "' 2>/dev/null");
     while (!out.empty() && out.back() == '\n')
         out.pop_back();

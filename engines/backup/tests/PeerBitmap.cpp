@@ -5,20 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace {
-std::string Run(const std::string& command)
-{
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-            output.append(buffer, n);
-        pclose(pipe);
-    }
-    return output;
-}
-}
+#include "CommandOutput.h"
 
 std::string ExtractPartition(const std::string& disk, uint64_t start, uint64_t sectors, const std::string& out)
 {
@@ -66,7 +53,7 @@ std::vector<uint8_t> PartcloneBitmap(const std::string& tool, const std::string&
 std::vector<std::pair<uint64_t, uint64_t>> NtfsRuns(const std::string& partition, const std::string& file)
 {
     std::vector<std::pair<uint64_t, uint64_t>> runs;
-    std::istringstream lines(Run("ntfsinfo -v -F '" + file + "' '" + partition + "' 2>/dev/null"));
+    std::istringstream lines(CommandOutput("ntfsinfo -v -F '" + file + "' '" + partition + "' 2>/dev/null"));
     std::string line;
     bool inRuns = false;
     while (std::getline(lines, line)) {

@@ -11,23 +11,12 @@
 
 #include "BackupDisk.h"
 #include "BackupRunner.h"
+#include "CommandOutput.h"
 #include "FixtureImage.h"
 #include "KSResult.h"
 #include "PeerBitmap.h"
 
 namespace {
-std::string Output(const std::string& command)
-{
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-            out.append(buffer, n);
-        pclose(pipe);
-    }
-    return out;
-}
 
 // Writes the volume's stored sectors and clusters into a zeroed file of its size.
 void Rebuild(IKSCofran* set, IKSCofran* sequential, const _KS_VOLUME& v, uint64_t sectors, const std::string& out)
@@ -94,16 +83,16 @@ TEST(BackupRebuild, RebuiltPartitionsPassTheirChecksAndHoldTheSameFiles)
         if (i == 0) {
             EXPECT_EQ(0, std::system(("ntfsfix -n '" + rebuilt + "' >/dev/null 2>&1").c_str()));
             for (const char* name : {"/file1.bin", "/file2.bin", "/file3.bin"}) {
-                const std::string a = Output("ntfscat '" + rebuilt + "' " + name + " 2>/dev/null");
+                const std::string a = CommandOutput("ntfscat '" + rebuilt + "' " + name + " 2>/dev/null");
                 EXPECT_FALSE(a.empty()) << name;
-                EXPECT_TRUE(a == Output("ntfscat '" + original + "' " + name + " 2>/dev/null")) << name;
+                EXPECT_TRUE(a == CommandOutput("ntfscat '" + original + "' " + name + " 2>/dev/null")) << name;
             }
         } else {
             EXPECT_EQ(0, std::system(("fsck.fat -n '" + rebuilt + "' >/dev/null 2>&1").c_str()));
             for (const char* name : {"::/BIG.BIN", "::/DOCS/FILE1.TXT", "::/DOCS/FILE5.TXT"}) {
-                const std::string a = Output("MTOOLS_SKIP_CHECK=1 mtype -i '" + rebuilt + "' " + name + " 2>/dev/null");
+                const std::string a = CommandOutput("MTOOLS_SKIP_CHECK=1 mtype -i '" + rebuilt + "' " + name + " 2>/dev/null");
                 EXPECT_FALSE(a.empty()) << name;
-                EXPECT_TRUE(a == Output("MTOOLS_SKIP_CHECK=1 mtype -i '" + original + "' " + name + " 2>/dev/null"))
+                EXPECT_TRUE(a == CommandOutput("MTOOLS_SKIP_CHECK=1 mtype -i '" + original + "' " + name + " 2>/dev/null"))
                     << name;
             }
         }

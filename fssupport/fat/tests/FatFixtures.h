@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "CommandOutput.h"
 #include "FixtureImage.h"
 #include "KSVolume.h"
 #include "VolumeImage.h"
@@ -46,18 +47,7 @@ inline const std::vector<FatFixture>& AllFatFixtures()
 
 inline std::string RunCommand(const std::string& command, int* status = nullptr)
 {
-    std::string output;
-    std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr)
-        return output;
-    char chunk[4096];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0)
-        output.append(chunk, got);
-    const int rc = pclose(pipe);
-    if (status != nullptr)
-        *status = rc;
-    return output;
+    return CommandOutput(command + " 2>&1", status);
 }
 
 // The volume of a fixture, loaded into memory ("volume" empty when the script failed).

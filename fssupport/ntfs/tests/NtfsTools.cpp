@@ -1,19 +1,15 @@
 #include "NtfsTools.h"
 
+#include "CommandOutput.h"
+
 #include <cstdio>
 #include <sstream>
 
 bool RunCommand(const std::string& command, std::string& output)
 {
-    output.clear();
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return false;
-    char buffer[65536];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-        output.append(buffer, n);
-    return pclose(pipe) == 0;
+    int status = 0;
+    output = CommandOutput(command, &status);
+    return status == 0;
 }
 
 namespace {

@@ -2,9 +2,10 @@
 // where it looked, before it opens any window.
 #include "ResourceFolder.h"
 
+#include "CommandOutput.h"
+
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -45,13 +46,8 @@ TEST(ResourceFolder, TheProgramStartedElsewhereSaysSoAndEndsWithoutADisplay)
 {
     TempFolder folder;
     const std::string command = "cd " + folder.path + " && env -u DISPLAY " RVD_CONSOLE_PROGRAM " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string output;
-    std::array<char, 256> chunk;
-    while (size_t n = fread(chunk.data(), 1, chunk.size(), pipe))
-        output.append(chunk.data(), n);
-    const int status = pclose(pipe);
+    int status = 0;
+    const std::string output = CommandOutput(command, &status);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_NE(output.find("cannot read"), std::string::npos) << output;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "CDiskMap.h"
+#include "CommandOutput.h"
 #include "FixtureImage.h"
 
 IVessmarModule* Vessmar()
@@ -84,15 +85,7 @@ IPartitionEntry* EntryOf(IManagerItem* item)
 
 std::string RunCommand(const std::string& command)
 {
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-            out.append(buffer, n);
-        pclose(pipe);
-    }
-    return out;
+    return CommandOutput(command);
 }
 
 std::vector<DumpLine> SfdiskDump(const std::string& image)
