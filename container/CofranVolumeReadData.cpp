@@ -12,7 +12,6 @@
 
 namespace {
 constexpr uint32_t kMaxTempNames = 10000;
-constexpr uint64_t kLargestBlockBytes = 0x200000;
 } // namespace
 
 unsigned long CofranVolumeReader::SaveChunkToTemp(IndexChunkCache::Slot& slot)
@@ -292,7 +291,7 @@ unsigned long CofranVolumeReader::ReadDataSectors(uint64_t first, unsigned char*
     const uint64_t bps = curVol_.BytesPerSector;
     const uint64_t dataStart = VolumeGeometry::SystemAreaEnd(curVol_);
     // No block holds a cluster of 2 MiB or more; nor is one allocated for a damaged size.
-    if (VolumeGeometry::ClusterBytes(curVol_) >= kLargestBlockBytes)
+    if (VolumeGeometry::ClusterBytes(curVol_) >= VolumeGeometry::kLargestBlockBytes)
         return COFRAN_FAIL(KS_KIND_BAD_DATA);
     std::vector<unsigned char> one;
     while (count > 0) {

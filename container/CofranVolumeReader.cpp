@@ -15,7 +15,6 @@ constexpr uint64_t kLargestSectorBuffer = 64ull << 20;
 // The FAT of the largest FAT32 volume: 2^28 entries of 4 bytes.
 constexpr uint64_t kLargestRun = 1ull << 30;
 constexpr uint32_t kLargestRunIndex = 256u << 20;
-constexpr uint64_t kLargestBlockBytes = 0x200000;
 } // namespace
 
 CofranVolumeReader::CofranVolumeReader(CofranSession& session, ImageFileReader& file, CofranSetFiles& setFiles)
@@ -53,7 +52,7 @@ uint32_t CofranVolumeReader::ChunkUsed(const unsigned char* chunk) const
 unsigned long CofranVolumeReader::BlockRawSize(const _KS_BLOCK& block, uint32_t* raw) const
 {
     const uint64_t bytes = uint64_t(KSBlockClusters(block)) * VolumeGeometry::ClusterBytes(curVol_);
-    if (bytes == 0 || bytes > kLargestBlockBytes)
+    if (bytes == 0 || bytes > VolumeGeometry::kLargestBlockBytes)
         return COFRAN_FAIL(KS_KIND_BAD_DATA);
     *raw = static_cast<uint32_t>(bytes);
     return 0;
@@ -160,8 +159,8 @@ unsigned long CofranVolumeReader::OpenVolume(_KS_VOLUME* volume)
         if (n > sectors)
             sectors = n;
     uint64_t bytes = sectors * volume->BytesPerSector;
-    if (bytes < kLargestBlockBytes)
-        bytes = kLargestBlockBytes;
+    if (bytes < VolumeGeometry::kLargestBlockBytes)
+        bytes = VolumeGeometry::kLargestBlockBytes;
     if (bytes > kLargestSectorBuffer) {
         // A FAT of a large FAT32 volume passes this size. The record alone must not
         // size the buffer (a damaged one would ask for gigabytes): take the runs

@@ -34,4 +34,8 @@ inline uint64_t ClusterCountRoundedUp(const _KS_VOLUME& v)
 
 inline uint64_t ClusterBytes(const _KS_VOLUME& v) { return uint64_t(v.SectorsPerCluster) * v.BytesPerSector; }
 
+// The largest block a set may hold, which also bounds a cluster: a damaged record
+// claiming more must not size a buffer.
+constexpr uint64_t kLargestBlockBytes = 0x200000;
+
 } // namespace VolumeGeometry

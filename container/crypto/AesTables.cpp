@@ -36,7 +36,7 @@ constexpr uint32_t RotateRight32(uint32_t v, int n)
     return n == 0 ? v : (v >> n) | (v << (32 - n));
 }
 
-constexpr AesTables BuildTables()
+constexpr AesTables BuildAesTables()
 {
     AesTables t{};
 
@@ -81,4 +81,4 @@ constexpr AesTables BuildTables()
 
 // Declared extern in the header, so this constant has external linkage and lives in
 // read-only data, filled in by the compiler.
-constexpr AesTables kAesTables = BuildTables();
+constexpr AesTables kAesTables = BuildAesTables();

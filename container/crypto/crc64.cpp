@@ -22,7 +22,7 @@ struct Crc64Tables {
     uint64_t slice[16][256];
 };
 
-constexpr Crc64Tables BuildTables()
+constexpr Crc64Tables BuildCrc64Tables()
 {
     Crc64Tables t{};
     // table[i] is i taken through eight steps, each shifting right by one and XORing
@@ -41,7 +41,7 @@ constexpr Crc64Tables BuildTables()
     return t;
 }
 
-constexpr Crc64Tables kTables = BuildTables();
+constexpr Crc64Tables kTables = BuildCrc64Tables();
 
 uint64_t TableCrc(uint64_t reg, const unsigned char* data, unsigned long length)
 {

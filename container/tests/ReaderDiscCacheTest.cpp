@@ -76,7 +76,7 @@ TEST(ReaderDiscCache, EvictedChunksComeBackFromTheIndexTempFile)
 }
 
 unsigned long g_locateCalls = 0;
-std::wstring g_away, g_home;
+std::wstring g_discAway, g_discHome;
 
 unsigned long PutFileBack(void*, unsigned long message, void* data)
 {
@@ -84,9 +84,9 @@ unsigned long PutFileBack(void*, unsigned long message, void* data)
     const _KS_IMG_MSG_FILE* file = static_cast<const _KS_IMG_MSG_FILE*>(data);
     EXPECT_EQ(0u, file->Kind);
     EXPECT_EQ(1u, file->FileNumber);
-    EXPECT_EQ(g_home, std::wstring(file->Path));
+    EXPECT_EQ(g_discHome, std::wstring(file->Path));
     ++g_locateCalls;
-    std::rename(std::string(g_away.begin(), g_away.end()).c_str(), std::string(g_home.begin(), g_home.end()).c_str());
+    std::rename(std::string(g_discAway.begin(), g_discAway.end()).c_str(), std::string(g_discHome.begin(), g_discHome.end()).c_str());
     return 0;
 }
 
@@ -95,9 +95,9 @@ unsigned long Refuse(void*, unsigned long, void*) { return 0x3059; }
 TEST(ReaderDiscCache, AMissingFileOfASetWithoutLabelsIsAskedForByItsPath)
 {
     ManyFileSet s(3, 0);
-    g_home = s.files[1];
-    g_away = s.files[1] + L".away";
-    std::rename(std::string(g_home.begin(), g_home.end()).c_str(), std::string(g_away.begin(), g_away.end()).c_str());
+    g_discHome = s.files[1];
+    g_discAway = s.files[1] + L".away";
+    std::rename(std::string(g_discHome.begin(), g_discHome.end()).c_str(), std::string(g_discAway.begin(), g_discAway.end()).c_str());
 
     {
         CofranPtr c;

@@ -6,13 +6,13 @@
 #include <direct.h>
 #include <io.h>
 
+#include "BackupKinds.h"
 #include "BackupTrace.h"
 #include "KSResult.h"
 
+using namespace backup_kinds;
+
 namespace {
-constexpr unsigned long kBadPath = 0x255;
-constexpr unsigned long kTempSpace = 0x260;
-constexpr unsigned long kNoWriter = 0x160;
 constexpr uint64_t kDiscStagingBytes = 0x9C400000ull; // 2,500 MiB
 }
 

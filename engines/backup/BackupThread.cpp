@@ -10,14 +10,13 @@
 #include <KSCrtTime.h>
 #endif
 
+#include "BackupKinds.h"
 #include "BackupTrace.h"
 #include "CVolumeItem.h"
 #include "KSResult.h"
 #include "TextForms.h"
 
-namespace {
-constexpr unsigned long kNotReady = 0x005;
-}
+using namespace backup_kinds;
 
 unsigned long IBackup::CreateReaders()
 {

@@ -10,14 +10,15 @@
 #include <KSCrtTime.h>
 #endif
 
+#include "BackupKinds.h"
 #include "BackupTrace.h"
 #include "IKSVolume.h"
 #include "KSResult.h"
 #include "TextForms.h"
 
+using namespace backup_kinds;
+
 namespace {
-constexpr unsigned long kNotReady = 0x005;
-constexpr unsigned long kFileFull = 0x108;
 constexpr unsigned long kRefused = 1;
 }
 

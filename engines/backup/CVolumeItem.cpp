@@ -5,6 +5,7 @@
 #include <cwctype>
 #include <new>
 
+#include "BackupKinds.h"
 #include "BackupTrace.h"
 #include "ICensa.h"
 #include "IKSDevIO.h"
@@ -12,10 +13,7 @@
 #include "KSResult.h"
 #include "TextForms.h"
 
-namespace {
-constexpr unsigned long kNotReady = 0x005;
-constexpr unsigned long kLiveVolumeHoldsImage = 0x258;
-}
+using namespace backup_kinds;
 
 CVolumeItem::CVolumeItem(const KSVolumeServices& services) : services_(services) {}
 

@@ -11,6 +11,7 @@
 #include <new>
 #include <winioctl.h>
 
+#include "BackupKinds.h"
 #include "BackupTrace.h"
 #include "ICensa.h"
 #include "IKSQuelm.h"
@@ -18,9 +19,9 @@
 #include "TextForms.h"
 #include "Vovav.h"
 
+using namespace backup_kinds;
+
 namespace {
-constexpr unsigned long kNotReady = 0x005;
-constexpr unsigned long kLiveVolumeHoldsImage = 0x258;
 constexpr uint64_t kMaxSnapshotBitmapBytes = 0x400000;
 constexpr uint32_t kBitmapPieceBits = 0x80000;
 constexpr unsigned kFsNone = 7;

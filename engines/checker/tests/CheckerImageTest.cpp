@@ -16,6 +16,7 @@
 #include "IKSCheck.h"
 #include "KSImageFormat.h"
 #include "KSResult.h"
+#include "ModuleChecker.h"
 
 namespace {
 
@@ -47,16 +48,7 @@ struct Scratch {
     std::wstring W(const std::string& name) const { return WidePath(path + name); }
 };
 
-struct Checker {
-    IKSCheck* p = nullptr;
-    Checker()
-    {
-        void* out = nullptr;
-        EXPECT_EQ(0u, KSCreateObjectCheck(0, 7, &out));
-        p = static_cast<IKSCheck*>(out);
-    }
-    ~Checker() { p->Release(); }
-    IKSCheck* operator->() const { return p; }
+struct ImageSetChecker : ModuleChecker {
 
     // The command executor's order up to AddCheck, for every volume of the set's
     // only version. Returns the volumes added.
@@ -121,7 +113,7 @@ TEST(CheckerImage, FatAndNtfsVolumesCheckClean)
     FixtureSet set;
     WriteSetOrFail(dir.W("two.rvd"), {FromImage(fat), FromImage(ntfs)}, FixtureSetOptions(), &set);
 
-    Checker check;
+    ImageSetChecker check;
     const std::vector<_KS_VOLUME> volumes = check.Prepare(set.files.back());
     ASSERT_EQ(2u, volumes.size());
     EXPECT_EQ(KS_FS_FAT16, volumes[0].FileSystem);
@@ -171,7 +163,7 @@ TEST(CheckerImage, EveryFatFlavourChecksClean)
         volume.partitioned = k.partitioned;
         WriteSetOrFail(dir.W("fat.rvd"), {volume}, FixtureSetOptions(), &set);
 
-        Checker check;
+        ImageSetChecker check;
         const std::vector<_KS_VOLUME> volumes = check.Prepare(set.files.back());
         ASSERT_EQ(1u, volumes.size()) << k.script;
         EXPECT_EQ(k.kind, volumes[0].FileSystem) << k.script;
@@ -210,7 +202,7 @@ TEST(CheckerImage, AFlippedByteInADataBlockFails)
     f.write(&byte, 1);
     f.close();
 
-    Checker check;
+    ImageSetChecker check;
     check.Prepare(set.files.back());
     const _KS_PROGRESS_INFO end = check.Run();
     EXPECT_EQ(0x00Cu, KSResultKind(end.Result)) << std::hex << end.Result;
@@ -227,7 +219,7 @@ TEST(CheckerImage, ClustersMissingFromTheImageFailTheBitmapComparison)
         lacking.omitLastUsedCluster = true;
         WriteSetOrFail(dir.W("gap.rvd"), {lacking}, FixtureSetOptions(), &set);
 
-        Checker check;
+        ImageSetChecker check;
         check.Prepare(set.files.back());
         const _KS_PROGRESS_INFO end = check.Run();
         EXPECT_EQ(0x60Bu, KSResultKind(end.Result)) << fat << " " << std::hex << end.Result;
@@ -246,7 +238,7 @@ TEST(CheckerImage, EncryptedSetNeedsTheRightPassword)
     secret.password = L"Tiger7";
     WriteSetOrFail(dir.W("locked.rvd"), {FromImage(fat)}, secret, &set);
 
-    Checker check;
+    ImageSetChecker check;
     std::wstring path = set.files.back();
     ASSERT_EQ(1u, check->IsPwdProtect(&path[0]));
     std::wstring wrong = L"tiger7";

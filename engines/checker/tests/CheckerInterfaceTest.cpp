@@ -6,12 +6,6 @@
 #include "CheckerTestSupport.h"
 #include "IKSCheck.h"
 
-namespace {
-
-const std::wstring kFolder = L"/images/";
-
-} // namespace
-
 TEST(CheckerFactory, ChecksOutThenKind)
 {
     void* out = nullptr;
@@ -33,7 +27,7 @@ TEST(CheckerFactory, ChecksOutThenKind)
 
 TEST(CheckerInterface, AddCheckRefusesIncompleteVolumes)
 {
-    FakeChecker c(FakeCofran::OneVolumeSet(kFolder, 1, {2}));
+    FakeChecker c(FakeCofran::OneVolumeSet(kFakeSetFolder, 1, {2}));
     struct Case {
         const char* what;
         void (*spoil)(_KS_VOLUME&);
@@ -55,7 +49,7 @@ TEST(CheckerInterface, AddCheckRefusesIncompleteVolumes)
 
 TEST(CheckerInterface, PasswordRulesAndASettledSetLoadsFromTheSamePath)
 {
-    FakeCofran* set = FakeCofran::OneVolumeSet(kFolder, 2, {1, 1});
+    FakeCofran* set = FakeCofran::OneVolumeSet(kFakeSetFolder, 2, {1, 1});
     set->encrypted = true;
     set->password = L"secret";
     FakeChecker c(set);
@@ -87,7 +81,7 @@ TEST(CheckerInterface, PasswordRulesAndASettledSetLoadsFromTheSamePath)
 
 TEST(CheckerInterface, ListingsCheckTheirArguments)
 {
-    FakeCofran* set = FakeCofran::OneVolumeSet(kFolder, 1, {1});
+    FakeCofran* set = FakeCofran::OneVolumeSet(kFakeSetFolder, 1, {1});
     set->volumes.push_back(FakeVolume(1, 4, 10));
     FakeChecker c(set);
     std::wstring path = c.LastPath();

@@ -9,12 +9,11 @@
 
 namespace {
 
-const std::wstring kFolder = L"/images/";
 
 // Two volumes, each with two blocks of 4 clusters in one file.
 FakeCofran* TwoVolumeSet()
 {
-    FakeCofran* set = FakeCofran::OneVolumeSet(kFolder, 1, {2});
+    FakeCofran* set = FakeCofran::OneVolumeSet(kFakeSetFolder, 1, {2});
     FakeVolumePart second;
     second.volumeNumber = 1;
     second.blockClusters = {4, 4};
@@ -64,7 +63,7 @@ TEST(CheckerRun, TwoVolumesCheckCleanWithTheirProgressFigures)
 
 TEST(CheckerRun, SplitSetIsReadFromTheRunIndexFileDown)
 {
-    FakeChecker c(FakeCofran::OneVolumeSet(kFolder, 3, {2, 3, 1}));
+    FakeChecker c(FakeCofran::OneVolumeSet(kFakeSetFolder, 3, {2, 3, 1}));
     ASSERT_EQ(0u, c.Choose());
     ASSERT_EQ(0u, c.check->AddCheck(&c.fake->volumes[0]));
     const _KS_PROGRESS_INFO end = c.Run();
@@ -89,7 +88,7 @@ TEST(CheckerRun, TheNameListGrowsOnlyAsTheContainerAsks)
         {"a set of 40 files of which the last version needs 1", 40, 0, 1, 40, 0},
     };
     for (const auto& k : cases) {
-        FakeCofran* set = FakeCofran::OneVolumeSet(kFolder, k.files, std::vector<uint32_t>(k.files, 1));
+        FakeCofran* set = FakeCofran::OneVolumeSet(kFakeSetFolder, k.files, std::vector<uint32_t>(k.files, 1));
         set->versions.back().FirstFile = k.firstFile;
         set->neededFiles = k.neededFiles;
         FakeChecker c(set);
@@ -109,7 +108,7 @@ TEST(CheckerRun, TheNameListGrowsOnlyAsTheContainerAsks)
 
 TEST(CheckerRun, ABadBlockFailsTheRun)
 {
-    FakeCofran* set = FakeCofran::OneVolumeSet(kFolder, 2, {2, 2});
+    FakeCofran* set = FakeCofran::OneVolumeSet(kFakeSetFolder, 2, {2, 2});
     set->files[0].parts[0].corruptBlock = 1;
     FakeChecker c(set);
     ASSERT_EQ(0u, c.Choose());
@@ -121,7 +120,7 @@ TEST(CheckerRun, ABadBlockFailsTheRun)
 
 TEST(CheckerRun, CancelInTheBlockLoopEndsCancelled)
 {
-    FakeChecker c(FakeCofran::OneVolumeSet(kFolder, 1, {5}));
+    FakeChecker c(FakeCofran::OneVolumeSet(kFakeSetFolder, 1, {5}));
     ASSERT_EQ(0u, c.Choose());
     ASSERT_EQ(0u, c.check->AddCheck(&c.fake->volumes[0]));
     c.fake->onBlock = [&](size_t n) {
@@ -136,7 +135,7 @@ TEST(CheckerRun, CancelInTheBlockLoopEndsCancelled)
 
 TEST(CheckerRun, WhileRunningExecuteAndAddCheckAreRefused)
 {
-    FakeChecker c(FakeCofran::OneVolumeSet(kFolder, 1, {2}));
+    FakeChecker c(FakeCofran::OneVolumeSet(kFakeSetFolder, 1, {2}));
     ASSERT_EQ(0u, c.Choose());
     ASSERT_EQ(0u, c.check->AddCheck(&c.fake->volumes[0]));
     std::mutex lock;
@@ -178,7 +177,7 @@ TEST(CheckerRun, WhileRunningExecuteAndAddCheckAreRefused)
 
 TEST(CheckerRun, AFailedThreadStartIsReportedAndLeavesTheCheckerIdle)
 {
-    FakeChecker c(FakeCofran::OneVolumeSet(kFolder, 1, {2}), RefuseThreadStart);
+    FakeChecker c(FakeCofran::OneVolumeSet(kFakeSetFolder, 1, {2}), RefuseThreadStart);
     ASSERT_EQ(0u, c.Choose());
     ASSERT_EQ(0u, c.check->AddCheck(&c.fake->volumes[0]));
     const unsigned long rc = c.check->Execute();
@@ -194,7 +193,7 @@ TEST(CheckerRun, AFailedThreadStartIsReportedAndLeavesTheCheckerIdle)
 // the volume checked before it must not count.
 TEST(CheckerRun, EachVolumeStartsWithAnEmptyImageBitmap)
 {
-    FakeCofran* set = FakeCofran::OneVolumeSet(kFolder, 1, {1});
+    FakeCofran* set = FakeCofran::OneVolumeSet(kFakeSetFolder, 1, {1});
     FakeVolumePart& first = set->files[0].parts[0];
     first.usedClusters.clear();
     for (uint32_t n = 0; n < 1024; ++n)
@@ -219,14 +218,14 @@ TEST(CheckerRun, EachVolumeStartsWithAnEmptyImageBitmap)
 
 TEST(CheckerRun, NothingChosenOrAddedIsRefusedByTheRun)
 {
-    FakeChecker c(FakeCofran::OneVolumeSet(kFolder, 1, {1}));
+    FakeChecker c(FakeCofran::OneVolumeSet(kFakeSetFolder, 1, {1}));
     std::wstring path = c.LastPath();
     c.check->IsPwdProtect(&path[0]);
     ASSERT_EQ(0u, c.check->SetImgInfo(nullptr, &path[0]));
     ASSERT_EQ(0u, c.check->AddCheck(&c.fake->volumes[0]));
     EXPECT_EQ(0x02DEA005u, c.Run().Result) << "no version chosen";
 
-    FakeChecker fresh(FakeCofran::OneVolumeSet(kFolder, 1, {1}));
+    FakeChecker fresh(FakeCofran::OneVolumeSet(kFakeSetFolder, 1, {1}));
     ASSERT_EQ(0u, fresh.check->AddCheck(&fresh.fake->volumes[0]));
     EXPECT_EQ(0x02DEA005u, fresh.Run().Result) << "no set loaded";
 }
@@ -249,7 +248,7 @@ TEST(CheckerRun, OnlyFatAndNtfsVolumesWithAReaderAreCompared)
         {"other", KS_FS_OTHER, 0, 0},
     };
     for (const auto& k : cases) {
-        FakeChecker c(FakeCofran::OneVolumeSet(kFolder, 1, {2}));
+        FakeChecker c(FakeCofran::OneVolumeSet(kFakeSetFolder, 1, {2}));
         ASSERT_EQ(0u, c.Choose());
         _KS_VOLUME v = c.fake->volumes[0];
         v.FileSystem = k.fileSystem;

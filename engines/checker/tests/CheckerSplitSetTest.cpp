@@ -16,6 +16,7 @@
 #include "FixtureSetWriter.h"
 #include "IKSCheck.h"
 #include "KSResult.h"
+#include "ModuleChecker.h"
 
 namespace {
 
@@ -85,15 +86,7 @@ std::string SplitSetTest::folder_;
 FixtureSet SplitSetTest::set_;
 FixtureSet SplitSetTest::discSet_;
 
-struct Checker {
-    IKSCheck* p = nullptr;
-    Checker()
-    {
-        void* out = nullptr;
-        EXPECT_EQ(0u, KSCreateObjectCheck(0, 7, &out));
-        p = static_cast<IKSCheck*>(out);
-    }
-    ~Checker() { p->Release(); }
+struct SplitSetChecker : ModuleChecker {
 
     void Prepare(std::wstring path)
     {
@@ -166,7 +159,7 @@ struct DiscDrive {
 TEST_F(SplitSetTest, EveryFileOfASplitSetIsRead)
 {
     ASSERT_GE(set_.files.size(), 2u);
-    Checker check;
+    SplitSetChecker check;
     check.Prepare(set_.files.back());
     const _KS_PROGRESS_INFO end = check.Run();
     EXPECT_EQ(0u, end.Result) << std::hex << end.Result;
@@ -182,7 +175,7 @@ TEST_F(SplitSetTest, ADiscSetAsksForTheFilesItNeeds)
     // Only the last file is in the drive.
     Copy(NarrowPath(set_.files.back()), drive + BaseName(set_.files.back()));
 
-    Checker check;
+    SplitSetChecker check;
     DiscDrive disc;
     disc.stash = folder_ + "stash/";
     disc.drive = drive;
@@ -205,7 +198,7 @@ TEST_F(SplitSetTest, CancelDuringTheBlocksEndsCancelled)
     ASSERT_EQ(0, std::system(("mkdir -p '" + drive + "'").c_str()));
     Copy(NarrowPath(set_.files.back()), drive + BaseName(set_.files.back()));
 
-    Checker check;
+    SplitSetChecker check;
     DiscDrive disc;
     disc.stash = folder_ + "stash/";
     disc.drive = drive;
@@ -265,7 +258,7 @@ TEST_F(SplitSetTest, ADiscSetWithLabelsAsksForEachDisc)
     ASSERT_EQ(0, std::system(("mkdir -p '" + changer.drive + "'").c_str()));
     changer.Insert(discSet_.files.size()); // the last disc is in the drive
 
-    Checker check;
+    SplitSetChecker check;
     check.Prepare(WidePath(changer.drive + BaseName(discSet_.files.back())));
     ASSERT_EQ(0u, check.p->SetPromptCall(&DiscChanger::Prompt, &changer));
     const _KS_PROGRESS_INFO end = check.Run();

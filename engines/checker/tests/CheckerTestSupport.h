@@ -8,6 +8,9 @@
 #include "FakeCofran.h"
 #include "KSResult.h"
 
+// The folder the fake sets name their files in.
+inline const std::wstring kFakeSetFolder = L"/images/";
+
 struct FakeChecker {
     FakeCofran* fake;
     CImageCheck* check;

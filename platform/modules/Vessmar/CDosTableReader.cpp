@@ -6,23 +6,8 @@
 
 #include "CExtendedChain.h"
 #include "CGptHeaderCheck.h"
+#include "FdiskContext.h"
 #include "MbrPartitionRecord.h"
-
-namespace {
-
-// Owns a libfdisk context for one call.
-struct FdiskContext {
-    fdisk_context* cxt = fdisk_new_context();
-    ~FdiskContext()
-    {
-        if (cxt != nullptr) {
-            fdisk_deassign_device(cxt, 1);
-            fdisk_unref_context(cxt);
-        }
-    }
-};
-
-} // namespace
 
 DosTable CDosTableReader::Read(const std::string& path, uint32_t sectorsPerTrack)
 {
@@ -33,7 +18,7 @@ DosTable CDosTableReader::Read(const std::string& path, uint32_t sectorsPerTrack
         table.kind = DiskLabelKind::Unreadable;
         return table;
     }
-    FdiskContext fdisk;
+    FdiskContext fdisk(FdiskContext::Release::WithoutFlush);
     if (fdisk.cxt == nullptr || fdisk_assign_device(fdisk.cxt, path.c_str(), 1) != 0) {
         table.kind = DiskLabelKind::Unreadable;
         return table;

@@ -4,19 +4,9 @@
 #include <libfdisk/libfdisk.h>
 
 #include "CDosTableReader.h"
+#include "FdiskContext.h"
 
 namespace {
-
-struct FdiskContext {
-    fdisk_context* cxt = fdisk_new_context();
-    ~FdiskContext()
-    {
-        if (cxt != nullptr) {
-            fdisk_deassign_device(cxt, 0);
-            fdisk_unref_context(cxt);
-        }
-    }
-};
 
 bool AddPartition(fdisk_context* cxt, size_t partno, uint64_t start, uint64_t count, unsigned type)
 {
@@ -123,7 +113,7 @@ bool CDosTableWriter::Write(const std::string& path, const DosTable& table, uint
     // before its partition, which never reaches into another partition.
     bool written = false;
     for (int tightRecords = 0; tightRecords <= 1 && !written; ++tightRecords) {
-        FdiskContext fdisk;
+        FdiskContext fdisk(FdiskContext::Release::Flushed);
         if (fdisk.cxt == nullptr) {
             reason = "out of memory";
             return false;

@@ -1,22 +1,13 @@
 #include "DeviceRegistry.h"
 
+#include "AsciiLower.h"
 #include "CDiskMap.h"
 #include "DriveTable.h"
 #include "FileSliceDevice.h"
 
-#include <cctype>
-
 namespace ks_platform {
 
 namespace {
-
-std::string Lower(const std::string& text)
-{
-    std::string lower = text;
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
-}
 
 constexpr const char* kPhysicalDrive = "physicaldrive";
 
@@ -60,13 +51,13 @@ DeviceRegistry& DeviceRegistry::Instance()
 void DeviceRegistry::Register(const std::string& name, KSDeviceOpener opener)
 {
     std::lock_guard<std::mutex> guard(lock_);
-    openers_[Lower(name)] = std::move(opener);
+    openers_[AsciiLower(name)] = std::move(opener);
 }
 
 void DeviceRegistry::Unregister(const std::string& name)
 {
     std::lock_guard<std::mutex> guard(lock_);
-    openers_.erase(Lower(name));
+    openers_.erase(AsciiLower(name));
 }
 
 void DeviceRegistry::Clear()
@@ -77,7 +68,7 @@ void DeviceRegistry::Clear()
 
 std::shared_ptr<KSDevice> DeviceRegistry::Open(const std::string& name, DWORD access, DWORD& error) const
 {
-    const std::string lower = Lower(name);
+    const std::string lower = AsciiLower(name);
     KSDeviceOpener opener;
     {
         std::lock_guard<std::mutex> guard(lock_);

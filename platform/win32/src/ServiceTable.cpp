@@ -1,20 +1,8 @@
 #include "ServiceTable.h"
 
-#include <cctype>
+#include "AsciiLower.h"
 
 namespace ks_platform {
-
-namespace {
-
-std::string Lower(const std::string& text)
-{
-    std::string lower = text;
-    for (char& c : lower)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
-}
-
-} // namespace
 
 ServiceTable& ServiceTable::Instance()
 {
@@ -25,7 +13,7 @@ ServiceTable& ServiceTable::Instance()
 void ServiceTable::Add(const KSServiceScript& service)
 {
     std::lock_guard<std::mutex> guard(lock_);
-    Service& entry = services_[Lower(service.name)];
+    Service& entry = services_[AsciiLower(service.name)];
     entry.script = service;
     entry.record = KSServiceRecord{};
     entry.record.state = service.state;
@@ -41,7 +29,7 @@ void ServiceTable::Clear()
 bool ServiceTable::Find(const std::string& name, KSServiceRecord& record) const
 {
     std::lock_guard<std::mutex> guard(lock_);
-    auto found = services_.find(Lower(name));
+    auto found = services_.find(AsciiLower(name));
     if (found == services_.end())
         return false;
     record = found->second.record;
@@ -63,13 +51,13 @@ DWORD ServiceTable::ManagerError() const
 bool ServiceTable::Exists(const std::string& name) const
 {
     std::lock_guard<std::mutex> guard(lock_);
-    return services_.count(Lower(name)) != 0;
+    return services_.count(AsciiLower(name)) != 0;
 }
 
 DWORD ServiceTable::Start(const std::string& name, DWORD& state)
 {
     std::lock_guard<std::mutex> guard(lock_);
-    auto found = services_.find(Lower(name));
+    auto found = services_.find(AsciiLower(name));
     if (found == services_.end())
         return ERROR_SERVICE_DOES_NOT_EXIST;
     Service& service = found->second;
@@ -86,7 +74,7 @@ DWORD ServiceTable::Start(const std::string& name, DWORD& state)
 DWORD ServiceTable::Control(const std::string& name, DWORD control, DWORD& state)
 {
     std::lock_guard<std::mutex> guard(lock_);
-    auto found = services_.find(Lower(name));
+    auto found = services_.find(AsciiLower(name));
     if (found == services_.end())
         return ERROR_SERVICE_DOES_NOT_EXIST;
     Service& service = found->second;
@@ -108,7 +96,7 @@ DWORD ServiceTable::Control(const std::string& name, DWORD control, DWORD& state
 DWORD ServiceTable::Query(const std::string& name, DWORD& state) const
 {
     std::lock_guard<std::mutex> guard(lock_);
-    auto found = services_.find(Lower(name));
+    auto found = services_.find(AsciiLower(name));
     if (found == services_.end())
         return ERROR_SERVICE_DOES_NOT_EXIST;
     state = found->second.record.state;

@@ -21,12 +21,6 @@ namespace {
 
 constexpr unsigned long long C = 16065;
 
-template <class I>
-I* As(IObject* object)
-{
-    return object->GetInterfaceT<I>(MomGetTypeNameT<I>());
-}
-
 AddPartitionParam Record(uint32_t fileSystem, unsigned long long first, unsigned long long last, bool primary,
                          const char* name = "")
 {

@@ -17,6 +17,13 @@
 
 IVessmarModule* Vessmar();
 
+// The interface I of an object of the module, null when it has none.
+template <class I>
+I* As(IObject* object)
+{
+    return object->GetInterfaceT<I>(MomGetTypeNameT<I>());
+}
+
 // Copies of disk images in a temporary folder, named in the disk map's variable for
 // the life of the object; the module is rescanned on both ends.
 class DiskImages {

@@ -20,16 +20,6 @@
 #include "vessmar/IPartitionEntryEditor.h"
 #include "vessmar/IPartitionManagerParameterCheck.h"
 
-namespace {
-
-template <class I>
-I* As(IObject* object)
-{
-    return object->GetInterfaceT<I>(MomGetTypeNameT<I>());
-}
-
-} // namespace
-
 TEST(VessmarModule, OpensAndListsExactlyTheImagesOfTheDiskMap)
 {
     ASSERT_NE(Vessmar(), nullptr);
