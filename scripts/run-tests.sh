@@ -11,7 +11,10 @@ jobs=$(nproc)
 export CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=1
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRVD_SANITIZE=ON -DRVD_WERROR=ON "${launcher[@]}"
+# A unity build compiles each target's sources in batches, about twice as fast on a
+# small machine; names private to one source must therefore differ between sources.
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DRVD_SANITIZE=ON -DRVD_WERROR=ON \
+  -DCMAKE_UNITY_BUILD=ON -DCMAKE_UNITY_BUILD_BATCH_SIZE=16 "${launcher[@]}"
 cmake --build "$build" -j "$jobs"
 
 # The Windows modules cross-compiled with mingw-w64 against the real Windows headers.
