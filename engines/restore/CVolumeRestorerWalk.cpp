@@ -1,0 +1,264 @@
+// The block walk of a partition restore: the chosen version's files and, while
+// clusters are still pending and the version carries a chain bit, the older ones.
+// Each cluster is written once, from the newest file that holds it.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+
+#include "CLogWriter.h"
+#include "CVolumeRestorer.h"
+#include "KSResult.h"
+#include "RestoreKinds.h"
+
+using namespace restore_kinds;
+
+namespace {
+constexpr uint32_t kChainBits = 0xC000;
+
+bool AnyPending(const std::vector<uint8_t>& pending)
+{
+    for (uint8_t byte : pending)
+        if (byte != 0)
+            return true;
+    return false;
+}
+
+uint64_t ElapsedMs(DWORD start) { return static_cast<DWORD>(GetTickCount() - start); }
+}
+
+unsigned long CVolumeRestorer::ListSetFiles(std::vector<_KS_IMG>& files)
+{
+    unsigned long count = 0;
+    unsigned long result = image_->GetBackupImg(nullptr, &count);
+    if (result != 0 || count == 0) {
+        files.clear();
+        return result;
+    }
+    files.resize(count);
+    result = image_->GetBackupImg(files.data(), &count);
+    files.resize(result == 0 ? count : 0);
+    return result;
+}
+
+unsigned long CVolumeRestorer::LocateVolumeFile(_KS_VOLUME& source, uint32_t& fileNumber)
+{
+    unsigned long result = image_->OpenCofran(imagePath_.c_str(), 0, engine_.Password(), engine_.PasswordBytes());
+    if (result != 0)
+        return result;
+    std::vector<_KS_IMG> files;
+    result = ListSetFiles(files);
+    image_->CloseCofran();
+    if (result != 0)
+        return result;
+    // The list runs from the newest file down: the first that holds the volume is the
+    // last file of the volume in the chosen version.
+    for (const _KS_IMG& file : files) {
+        if (image_->OpenCofran(file.Path, 0, engine_.Password(), engine_.PasswordBytes()) != 0)
+            continue;
+        const bool holds = image_->OpenVolume(&source) == 0;
+        if (holds)
+            image_->CloseVolume();
+        image_->CloseCofran();
+        if (holds) {
+            fileNumber = file.FileNumber;
+            return 0;
+        }
+    }
+    return KS_RESULT(KS_MODULE_RESTORE, kVolumeNotInFile);
+}
+
+// The path of the file with this number, asking the caller for it while it is missing.
+unsigned long CVolumeRestorer::EnsureFile(uint32_t fileNumber, std::wstring& path)
+{
+    for (int asked = 0;; ++asked) {
+        unsigned long result = image_->OpenCofran(imagePath_.c_str(), 0, engine_.Password(), engine_.PasswordBytes());
+        std::vector<_KS_IMG> files;
+        if (result == 0) {
+            result = ListSetFiles(files);
+            image_->CloseCofran();
+        }
+        for (const _KS_IMG& file : files) {
+            if (file.FileNumber == fileNumber) {
+                path = file.Path;
+                return 0;
+            }
+        }
+        if (asked != 0)
+            return KS_RESULT(KS_MODULE_RESTORE, kFileMissing);
+        _KS_RESTORE_REQUEST request{};
+        request.Kind = KS_RESTORE_REQUEST_FILE;
+        request.Number = fileNumber;
+        wchar_t name[KS_PATH_CHARS] = {};
+        if (!names_.empty())
+            image_->GetCofranNameFromCofranNo(versions_.data(), static_cast<unsigned long>(versions_.size()),
+                                              names_.data(), static_cast<unsigned long>(names_.size()), fileNumber,
+                                              name, KS_PATH_CHARS);
+        // Cut to the record's text and terminated.
+        std::wcsncpy(request.Text, name, KS_RESTORE_REQUEST_TEXT_CHARS - 1);
+        request.Text[KS_RESTORE_REQUEST_TEXT_CHARS - 1] = L'\0';
+        const unsigned long answer = engine_.Notify(KS_RESTORE_MSG_FILE, &request);
+        if (KSResultKind(answer) != 0)
+            return KS_RESULT(KS_MODULE_RESTORE, kUserRefused);
+    }
+}
+
+unsigned long CVolumeRestorer::WalkVersions(_KS_VOLUME& source, CTargetWriter& writer, uint32_t lastFile)
+{
+    long chosen = -1;
+    for (size_t i = 0; i < versions_.size(); ++i)
+        if (versions_[i].Index == version_.Index)
+            chosen = static_cast<long>(i);
+    if (chosen < 0)
+        return KS_RESULT(KS_MODULE_RESTORE, kVersionMissing);
+    for (long vi = chosen; vi >= 0; --vi) {
+        const _KS_VERSION& version = versions_[static_cast<size_t>(vi)];
+        for (uint32_t n = version.FirstFile + version.FileCount; n-- > version.FirstFile;) {
+            if (vi == chosen && n > lastFile)
+                continue;
+            std::wstring path;
+            unsigned long result = EnsureFile(n, path);
+            if (result != 0)
+                return result;
+            engine_.Progress().SetText(path);
+            result = RestoreFile(path, source, writer, vi == chosen);
+            if (KSResultKind(result) == kVolumeNotInFile)
+                continue;
+            if (result != 0)
+                return result;
+        }
+        if (!AnyPending(pending_))
+            return 0;
+        // Clusters still pending: only a version that builds on older ones may leave them.
+        if ((version.Flags & kChainBits) == 0)
+            return KS_RESULT(KS_MODULE_RESTORE, kVersionChain);
+    }
+    return AnyPending(pending_) ? KS_RESULT(KS_MODULE_RESTORE, kVersionChain) : 0;
+}
+
+unsigned long CVolumeRestorer::RestoreFile(const std::wstring& path, _KS_VOLUME& source, CTargetWriter& writer,
+                                           bool chosen)
+{
+    unsigned long result = image_->OpenCofran(path.c_str(), 0, engine_.Password(), engine_.PasswordBytes());
+    if (KSResultKind(result) == kOutsideFile)
+        return KS_RESULT(KS_MODULE_RESTORE, kVolumeNotInFile);
+    if (result != 0)
+        return result;
+    struct Closer {
+        IKSCofran* image;
+        bool volume = false;
+        ~Closer() { if (volume) image->CloseVolume(); image->CloseCofran(); }
+    } closer{image_};
+    if (chosen && pending_.empty()) {
+        pending_.assign(source.BitmapSize, 0);
+        result = image_->GetVolumeBitmap(&source, pending_.data(), source.BitmapSize);
+        if (result != 0)
+            return KSResultKind(result) == kOutsideFile ? KS_RESULT(KS_MODULE_RESTORE, kVolumeNotInFile) : result;
+    }
+    result = image_->OpenVolume(&source);
+    if (KSResultKind(result) == kOutsideFile)
+        return KS_RESULT(KS_MODULE_RESTORE, kVolumeNotInFile);
+    if (result != 0)
+        return result;
+    closer.volume = true;
+    if (!systemAreaDone_) {
+        if ((result = CopySystemArea(writer)) != 0)
+            return result;
+        systemAreaDone_ = true;
+    }
+    CRestoreProgress& progress = engine_.Progress();
+    for (;;) {
+        if (progress.cancel.load() != 0)
+            return KS_RESULT(KS_MODULE_RESTORE, KS_KIND_CANCELLED);
+        _KS_BLOCK block{};
+        result = image_->GetNextBlockInfo(&block, 0);
+        if (KSResultKind(result) == kOutsideFile)
+            return 0;
+        if (result != 0)
+            return result;
+        const uint64_t bytes = uint64_t(KSBlockClusters(block)) * source.SectorsPerCluster * 512;
+        if (bytes > readBuffer_.size())
+            return KS_RESULT(KS_MODULE_RESTORE, KS_KIND_BAD_ARGUMENT);
+        const DWORD started = GetTickCount();
+        if ((result = image_->ReadBlock(&block, readBuffer_.data())) != 0)
+            return result;
+        progress.readMs += ElapsedMs(started);
+        progress.bytesRead += bytes;
+        if ((result = WriteRuns(block, readBuffer_.data(), source, writer)) != 0)
+            return result;
+    }
+}
+
+unsigned long CVolumeRestorer::CopySystemArea(CTargetWriter& writer)
+{
+    const uint64_t sectors = dataStart_;
+    const uint64_t chunk = readBuffer_.size() / 512;
+    for (uint64_t done = 0; done < sectors;) {
+        const unsigned long want = static_cast<unsigned long>(std::min<uint64_t>(chunk, sectors - done));
+        unsigned long read = 0;
+        const unsigned long result = image_->ReadSector(static_cast<long long>(done), readBuffer_.data(), want, &read, 0);
+        if (result != 0)
+            return result;
+        if (read != want)
+            return KS_RESULT(KS_MODULE_RESTORE, kReadFailed);
+        if (!writer.Write(readBuffer_.data(), done, want))
+            return KS_RESULT(KS_MODULE_RESTORE, kWriteFailed);
+        engine_.Progress().AddSectorsWritten(want, progressTotal_);
+        done += want;
+    }
+    return 0;
+}
+
+unsigned long CVolumeRestorer::WriteRuns(const _KS_BLOCK& block, const unsigned char* data,
+                                         const _KS_VOLUME& source, CTargetWriter& writer)
+{
+    const uint64_t spc = source.SectorsPerCluster;
+    const uint64_t clusterBytes = spc * 512;
+    const uint64_t count = KSBlockClusters(block);
+    CRestoreProgress& progress = engine_.Progress();
+    uint64_t runStart = 0, runLength = 0;
+    auto flush = [&]() -> bool {
+        if (runLength == 0)
+            return true;
+        const DWORD started = GetTickCount();
+        const uint64_t cluster = uint64_t(block.FirstCluster) + runStart;
+        const bool ok = writer.Write(data + runStart * clusterBytes, dataStart_ + cluster * spc, runLength * spc);
+        progress.writeMs += ElapsedMs(started);
+        progress.bytesWritten += runLength * clusterBytes;
+        if (ok)
+            progress.AddSectorsWritten(runLength * spc, progressTotal_);
+        runLength = 0;
+        return ok;
+    };
+    for (uint64_t i = 0; i < count; ++i) {
+        const uint64_t cluster = uint64_t(block.FirstCluster) + i;
+        const uint64_t byte = cluster / 8;
+        const uint8_t bit = static_cast<uint8_t>(1u << (cluster % 8));
+        const bool wanted = byte < pending_.size() && (pending_[byte] & bit) != 0;
+        if (wanted) {
+            pending_[byte] = static_cast<uint8_t>(pending_[byte] & ~bit);
+            if (runLength == 0)
+                runStart = i;
+            ++runLength;
+        } else if (!flush()) {
+            return KS_RESULT(KS_MODULE_RESTORE, kWriteFailed);
+        }
+    }
+    return flush() ? 0 : KS_RESULT(KS_MODULE_RESTORE, kWriteFailed);
+}
+
+unsigned long CVolumeRestorer::FinishVolume(const _KS_VOLUME& source, CTargetWriter& writer)
+{
+    if (!writer.HoldsFirstSector())
+        return KS_RESULT(KS_MODULE_RESTORE, kReadFailed);
+    // An NTFS volume keeps a copy of its boot sector in the partition's last sector,
+    // which lies in no cluster and so is not in the set.
+    if (source.FileSystem == KS_FS_NTFS) {
+        const uint64_t last = writer.Sectors() - 1;
+        const uint64_t clustered = (source.TotalSectors / source.SectorsPerCluster) * source.SectorsPerCluster;
+        if (last >= clustered && !writer.Write(writer.FirstSector(), last, 1))
+            return KS_RESULT(KS_MODULE_RESTORE, kWriteFailed);
+    }
+    return writer.Finish() ? 0 : KS_RESULT(KS_MODULE_RESTORE, kWriteFailed);
+}

@@ -1,0 +1,26 @@
+#include "RestoreServices.h"
+
+#include <process.h>
+
+#include "CDiskMapRestoreDisks.h"
+#include "IKSCofran.h"
+
+namespace {
+// The Windows fix-ups after a restore live in their own module; until it is there
+// they have nothing to do on a disk image.
+unsigned long NoPartitionFixup(CRestore&, const _KS_RESTORE_OPERATION&) { return 0; }
+unsigned long NoDiskFixup(CRestore&) { return 0; }
+}
+
+RestoreServices DefaultRestoreServices()
+{
+    static CDiskMapRestoreDisks disks;
+    RestoreServices services{};
+    services.createImage = KSCreateObjectImg;
+    services.startThread = _beginthreadex;
+    services.updateSystemForPartOpt = NoPartitionFixup;
+    services.updateSystemForDiskOpt = NoDiskFixup;
+    services.updateBootIni = NoPartitionFixup;
+    services.disks = &disks;
+    return services;
+}

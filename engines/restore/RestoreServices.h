@@ -1,0 +1,58 @@
+// What the restore engine reaches outside itself, gathered so that tests can put
+// doubles behind each: the image container's factory, the worker's thread start,
+// the Windows fix-ups after a restore, the target disks and the place of the image.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "KSRestoreRecords.h"
+#include "KSVolume.h"
+
+class CRestore;
+
+// A partition of a target disk as the engine needs it.
+struct RestorePartition {
+    uint64_t start = 0;
+    uint64_t sectors = 0;
+    uint64_t hidden = 0;
+};
+
+// Where a file lies: the disk of the disk map and the stretch of it holding the file.
+struct RestoreFilePlace {
+    bool onDisk = false;
+    unsigned disk = 0;
+    uint64_t start = 0;   // first sector of the partition holding the file
+    uint64_t sectors = 0; // 0: the whole disk
+};
+
+class IRestoreDisks {
+public:
+    virtual ~IRestoreDisks() {}
+    // Partitions of the disk in table order; false when the disk is unknown.
+    virtual bool ListPartitions(unsigned disk, std::vector<RestorePartition>& out) = 0;
+    // The disk's size in sectors; 0 when unknown.
+    virtual uint64_t DiskSectors(unsigned disk) = 0;
+    // Where the file of this host path lies among the disks.
+    virtual RestoreFilePlace PlaceOfFile(const std::wstring& path) = 0;
+    // false when the disk opens but refuses to say it is writable (control 0x70024).
+    virtual bool DiskIsOnline(unsigned disk) = 0;
+};
+
+struct RestoreServices {
+    unsigned long (*createImage)(unsigned long version, unsigned long kind, void** out);
+    uintptr_t (*startThread)(void* security, unsigned stackSize, unsigned(__stdcall* entry)(void*), void* argument,
+                             unsigned flags, unsigned* threadId);
+    // The Windows fix-ups after a partition or a disk run (0 on success).
+    unsigned long (*updateSystemForPartOpt)(CRestore& engine, const _KS_RESTORE_OPERATION& operation);
+    unsigned long (*updateSystemForDiskOpt)(CRestore& engine);
+    unsigned long (*updateBootIni)(CRestore& engine, const _KS_RESTORE_OPERATION& operation);
+    IRestoreDisks* disks;
+};
+
+// The services of a real run: the container, _beginthreadex, fix-ups answering 0
+// and the disks of the disk map.
+RestoreServices DefaultRestoreServices();
