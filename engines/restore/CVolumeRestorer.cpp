@@ -132,7 +132,11 @@ unsigned long CVolumeRestorer::RestoreOntoPartition(const _KS_VOLUME& volume, co
         return KS_RESULT(KS_MODULE_RESTORE, KS_KIND_BAD_ARGUMENT);
     if (source.BytesPerSector != 512 || source.SectorsPerCluster == 0)
         return KS_RESULT(KS_MODULE_RESTORE, KS_KIND_BAD_ARGUMENT);
-    const bool sameSize = target.SectorCount == source.TotalSectors;
+    // An NTFS volume ends one sector before its partition: that sector holds the copy
+    // of its boot sector.
+    const bool sameSize = target.SectorCount == source.TotalSectors ||
+                          (source.FileSystem == KS_FS_NTFS && target.SectorCount == source.TotalSectors + 1);
+    // A sector copy never runs past the target.
     if (option != 0 && target.SectorCount < source.TotalSectors)
         return KS_RESULT(KS_MODULE_RESTORE, KS_KIND_BAD_ARGUMENT);
     if (option == 0 && !sameSize) {
