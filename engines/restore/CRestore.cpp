@@ -154,6 +154,8 @@ unsigned long CRestore::Execute()
     if (Running())
         return KS_RESULT(KS_MODULE_RESTORE, kBusy);
     JoinWorker();
+    // A cancel given once Execute has returned belongs to this run.
+    progress_.cancel = 0;
     running_.store(1);
     const uintptr_t thread = services_.startThread(nullptr, 0, ThreadStart, this, 0, nullptr);
     if (thread == 0) {

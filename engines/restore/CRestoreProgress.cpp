@@ -17,7 +17,6 @@ void CRestoreProgress::Begin(uint32_t count, DWORD startTick, bool clone, bool d
     clone_ = clone;
     discVersion_ = discVersion;
     sectorsDone_ = 0;
-    cancel = 0;
     liveRefresh = 0;
     readMs = writeMs = bytesRead = bytesWritten = 0;
 }
