@@ -321,6 +321,9 @@ bool CMoveResizeManager::UpdateManagerItem()
         return false;
     }
     m_pCurPartitionItem = created;
+    // The manager now tells what was created: its variant and cluster size.
+    m_fileSystem = static_cast<enumFILE_SYSTEM_TYPE>(out.fileSystem);
+    m_sectorsPerCluster = out.u32SectorsPerCluster;
     RestoreAttributes(created, out.fileSystem == FILE_SYSTEM_OTHER, type, active, used);
     return true;
 }

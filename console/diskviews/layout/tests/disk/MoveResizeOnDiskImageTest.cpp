@@ -1,0 +1,155 @@
+// The move/resize manager driven as the edit page drives it, over the device manager
+// module and an sfdisk-made disk image: the written table is read back with sfdisk,
+// and the file system made in the new extent is checked with fsck.fat.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "CMoveResizeManager.h"
+#include "FixtureImage.h"
+#include "VessmarFixture.h"
+#include "vessmar/IPartitionTableChainWriter.h"
+
+namespace {
+const unsigned long long kCylinder = 16065;
+
+std::string MoveResizeDisk()
+{
+    return MakeFixtureImage("layout/move-resize-disk.sh", "layout-move-resize-disk.img");
+}
+
+// The item of the partition that starts at sector start on the only disk.
+IManagerItem* PartitionAt(unsigned long long start)
+{
+    for (IManagerItem* disk : Disks())
+        for (IManagerItem* item : Items(PartitionsOf(disk))) {
+            IPartitionEntry* entry = EntryOf(item);
+            if (entry != nullptr && entry->GetPartitionType() != 0 && entry->GetStartSector() == start)
+                return item;
+        }
+    return nullptr;
+}
+
+const DumpLine* Line(const std::vector<DumpLine>& lines, int number)
+{
+    for (const DumpLine& line : lines)
+        if (line.number == number)
+            return &line;
+    return nullptr;
+}
+
+// Makes a FAT volume of the variant and cluster size over the extent, copies the
+// source files in and checks it: the answer is fsck.fat's exit code (0 when clean).
+int MakeAndCheckVolume(const std::string& image, unsigned long long first, unsigned long long count,
+                       const MOVERESIZE_MANAGER_PARAM& param, const std::string& fileBytes)
+{
+    const std::string volume = image + ".vol";
+    const int fat = param.fileSystem == 0 ? 12 : param.fileSystem == 1 ? 16 : 32;
+    const std::string script =
+        "set -e; rm -f '" + volume + "'; truncate -s " + std::to_string(count * 512) + " '" + volume + "'; " +
+        "mkfs.fat -F " + std::to_string(fat) + " -s " + std::to_string(param.u32SectorsPerCluster) + " '" + volume +
+        "' >/dev/null; head -c " + fileBytes + " /dev/zero | tr '\\0' 'X' >'" + volume + ".src'; " +
+        "MTOOLS_SKIP_CHECK=1 mcopy -i '" + volume + "' '" + volume + ".src' ::/DATA.BIN; " +
+        "dd if='" + volume + "' of='" + image + "' bs=512 seek=" + std::to_string(first) +
+        " conv=notrunc status=none; fsck.fat -n '" + volume + "' >/dev/null";
+    return std::system(script.c_str());
+}
+
+// Every entry of the fixture's table but the one edited, as sfdisk shows it.
+void ExpectUnchangedBut(const std::vector<DumpLine>& lines, int edited)
+{
+    struct Entry { int number; unsigned long long start, size; unsigned type; bool bootable; };
+    const Entry entries[] = {{1, 63, 96327, 0x6, true}, {5, 96453, 64197, 0x6, false},
+                             {6, 224973, 64197, 0x6, false}, {3, 401625, 32130, 0x83, false}};
+    for (const Entry& e : entries) {
+        if (e.number == edited)
+            continue;
+        const DumpLine* line = Line(lines, e.number);
+        ASSERT_NE(nullptr, line) << e.number;
+        EXPECT_EQ(e.start, line->start) << e.number;
+        EXPECT_EQ(e.size, line->size) << e.number;
+        EXPECT_EQ(e.type, line->type) << e.number;
+        EXPECT_EQ(e.bootable, line->bootable) << e.number;
+    }
+}
+
+TEST(MoveResizeOnDiskImageTest, GrownLogicalFatEndsOnACylinder)
+{
+    DiskImages images({MoveResizeDisk()});
+    IManagerItem* item = PartitionAt(224973);  // second logical FAT16, free space after it
+    ASSERT_NE(nullptr, item);
+    IManagerItem* disk = item->GetParent();
+    CMoveResizeManager manager(true);
+    manager.InitManager(item);
+    MOVERESIZE_MANAGER_PARAM param{};
+    manager.GetOutParam(param);
+    ASSERT_GT(param.dNextSize, 50.0);
+    ASSERT_TRUE(manager.IfCurPartitionCanAdded(param.dCurSize + param.dNextSize, true, false));
+    ASSERT_TRUE(manager.UpdateManagerItem());
+    manager.GetOutParam(param);
+    EXPECT_EQ(1u, param.fileSystem);  // still FAT16
+    ASSERT_EQ(0ul, As<IPartitionTableChainWriter>(disk)->Write());
+
+    const std::vector<DumpLine> lines = SfdiskDump(images.Path(0));
+    const DumpLine* grown = Line(lines, 6);
+    ASSERT_NE(nullptr, grown);
+    EXPECT_EQ(224973ull, grown->start);
+    EXPECT_EQ(401625ull, grown->start + grown->size);  // the whole free space, to its cylinder end
+    EXPECT_EQ(6u, grown->type);
+    ExpectUnchangedBut(lines, 6);
+    EXPECT_EQ(0, MakeAndCheckVolume(images.Path(0), grown->start, grown->size, param, "700000"));
+}
+
+TEST(MoveResizeOnDiskImageTest, MovedLogicalFatStartsOnACylinder)
+{
+    DiskImages images({MoveResizeDisk()});
+    IManagerItem* item = PartitionAt(224973);
+    ASSERT_NE(nullptr, item);
+    IManagerItem* disk = item->GetParent();
+    CMoveResizeManager manager(true);
+    manager.InitManager(item);
+    ASSERT_TRUE(manager.IfPrePartitionCanReduced(0.0));
+    ASSERT_TRUE(manager.UpdateManagerItem());
+    MOVERESIZE_MANAGER_PARAM param{};
+    manager.GetOutParam(param);
+    ASSERT_EQ(0ul, As<IPartitionTableChainWriter>(disk)->Write());
+
+    const std::vector<DumpLine> lines = SfdiskDump(images.Path(0));
+    const DumpLine* moved = Line(lines, 6);
+    ASSERT_NE(nullptr, moved);
+    EXPECT_EQ(160650ull + 63, moved->start);  // its record at the start of the free space before
+    EXPECT_EQ(0ull, (moved->start + moved->size) % kCylinder);
+    EXPECT_GE(moved->size, 64197ull - 63);
+    EXPECT_EQ(6u, moved->type);
+    ExpectUnchangedBut(lines, 6);
+    EXPECT_EQ(0, MakeAndCheckVolume(images.Path(0), moved->start, moved->size, param, "700000"));
+}
+
+TEST(MoveResizeOnDiskImageTest, ShrunkActivePrimaryKeepsItsBootFlag)
+{
+    DiskImages images({MoveResizeDisk()});
+    IManagerItem* item = PartitionAt(63);  // primary FAT16 "SYSTEM", active
+    ASSERT_NE(nullptr, item);
+    IManagerItem* disk = item->GetParent();
+    CMoveResizeManager manager(true);
+    manager.InitManager(item);
+    ASSERT_TRUE(manager.IfCurPartitionCanReduced(20.0, false, false));
+    ASSERT_TRUE(manager.UpdateManagerItem());
+    MOVERESIZE_MANAGER_PARAM param{};
+    manager.GetOutParam(param);
+    EXPECT_EQ(1u, param.fileSystem);
+    ASSERT_EQ(0ul, As<IPartitionTableChainWriter>(disk)->Write());
+
+    const std::vector<DumpLine> lines = SfdiskDump(images.Path(0));
+    const DumpLine* shrunk = Line(lines, 1);
+    ASSERT_NE(nullptr, shrunk);
+    EXPECT_EQ(63ull, shrunk->start);
+    EXPECT_EQ(3 * kCylinder - 63, shrunk->size);  // 20 MB rounded up to whole cylinders
+    EXPECT_TRUE(shrunk->bootable);
+    EXPECT_EQ(6u, shrunk->type);
+    ExpectUnchangedBut(lines, 1);
+    EXPECT_EQ(0, MakeAndCheckVolume(images.Path(0), shrunk->start, shrunk->size, param, "3000000"));
+}
+
+}  // namespace
