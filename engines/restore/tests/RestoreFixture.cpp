@@ -48,8 +48,10 @@ RestoreOutcome RunRestore(IKSRestore* engine, const std::wstring& setPath, const
     EXPECT_EQ(0u, engine->GetImageVersions(nullptr, 0, &count, &path[0]));
     std::vector<_KS_VERSION> versions(count);
     EXPECT_EQ(0u, engine->GetImageVersions(versions.data(), count, &count, &path[0]));
-    if (versions.empty())
+    if (versions.empty() || (versionIndex != SIZE_MAX && versionIndex >= versions.size())) {
+        ADD_FAILURE() << "the set lists " << versions.size() << " versions";
         return outcome;
+    }
     _KS_VERSION version = versions[versionIndex == SIZE_MAX ? versions.size() - 1 : versionIndex];
     EXPECT_EQ(0u, engine->SetImgInfo(&version, &path[0]));
     EXPECT_EQ(0u, engine->GetImgVolumes(nullptr, 0, &count, &version));

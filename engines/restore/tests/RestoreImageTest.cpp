@@ -85,3 +85,52 @@ TEST(RestoreImage, ASectorBySectorSetRestoresEverySectorOfThePartition)
     }
 }
 }
+
+namespace {
+TEST(RestoreImage, EveryVersionOfAnAppendedSetEqualsTheVolumeAsItWasThen)
+{
+    const BackupDisk& disk = BackupDisk::Get();
+    const std::string folder = MakeWorkFolder("restore-versions");
+    const std::string source = folder + "/source.img";
+    ASSERT_EQ(0, std::system(("cp --sparse=always '" + disk.Path() + "' '" + source + "'").c_str()));
+    const std::string target = MakeTargetDisk(folder);
+    setenv(CDiskMap::kImagesVariable, (source + ":" + target).c_str(), 1);
+    const FixturePartition& p = disk.fat16;
+    const std::string at = "'" + source + "@@" + std::to_string(p.start * 512) + "'";
+    std::vector<std::string> states;
+
+    BackupRequest request;
+    request.imagePath = Wide(folder + "/set/versions.RVD");
+    ASSERT_EQ(0, std::system(("mkdir -p '" + folder + "/set'").c_str()));
+    request.partitions = {p.index};
+    for (int version = 0; version < 3; ++version) {
+        if (version != 0) {
+            // Each later version changes a file, adds one and removes one.
+            const std::string changed = folder + "/changed";
+            ASSERT_EQ(0, std::system(("head -c " + std::to_string(70000 + version * 1000) + " /dev/urandom > '" +
+                                      changed + "' && MTOOLS_SKIP_CHECK=1 mcopy -o -i " + at + " '" + changed +
+                                      "' ::/DOCS/FILE1.TXT && MTOOLS_SKIP_CHECK=1 mcopy -o -i " + at + " '" + changed +
+                                      "' ::/NEW" + std::to_string(version) + ".BIN && MTOOLS_SKIP_CHECK=1 mdel -i " + at +
+                                      " ::/DOCS/FILE" + std::to_string(version + 2) + ".TXT").c_str()));
+        }
+        states.push_back(folder + "/state" + std::to_string(version));
+        ASSERT_FALSE(ExtractPartition(source, p.start, p.sectors, states.back()).empty());
+        request.setMode = version == 0 ? 0 : 1;
+        ASSERT_EQ(0u, RunBackup(request).last.Result) << version;
+    }
+    const std::vector<std::string> files = FilesIn(folder + "/set");
+    ASSERT_EQ(files.size(), 3u);
+    for (size_t version = 0; version < states.size(); ++version) {
+        SCOPED_TRACE(version);
+        void* object = nullptr;
+        ASSERT_EQ(0u, KSCreateObjectRt(0, KS_RESTORE_KIND, &object));
+        RestoreEngine engine(static_cast<IKSRestore*>(object));
+        const RestoreOutcome outcome =
+            RunRestore(engine.get(), Wide(folder + "/set/" + files.back()), {p}, L"", false, version);
+        ASSERT_EQ(outcome.last.Result, 0u) << std::hex << outcome.last.Result;
+        const std::string restored = folder + "/restored";
+        ASSERT_FALSE(ExtractPartition(target, p.start, p.sectors, restored).empty());
+        ExpectSameFat(restored, states[version], folder);
+    }
+}
+}
