@@ -13,6 +13,7 @@
 #include "BackupRunner.h"
 #include "CDiskMap.h"
 #include "CDiskMapRestoreDisks.h"
+#include "CImgDevice.h"
 #include "CRestore.h"
 #include "CommandOutput.h"
 #include "IKSRestore.h"
@@ -132,5 +133,37 @@ TEST(RestoreImage, EveryVersionOfAnAppendedSetEqualsTheVolumeAsItWasThen)
         ASSERT_FALSE(ExtractPartition(target, p.start, p.sectors, restored).empty());
         ExpectSameFat(restored, states[version], folder);
     }
+}
+}
+
+namespace {
+TEST(RestoreImage, TheImageDeviceReadsAVolumeOfTheSetAndClosesOnce)
+{
+    const BackupDisk& disk = BackupDisk::Get();
+    const std::string folder = MakeWorkFolder("restore-device");
+    BackupRequest request;
+    request.imagePath = Wide(folder + "/set.RVD");
+    request.partitions = {disk.fat32.index};
+    ASSERT_EQ(0u, RunBackup(request).last.Result);
+    const std::wstring path = Wide(folder + "/" + FilesIn(folder).front());
+    std::unique_ptr<IKSCofran, CofranDeleter> listing(OpenSet(path, L""));
+    ASSERT_TRUE(listing);
+    _KS_VOLUME volume{};
+    ASSERT_EQ(0u, listing->GetVolumes(&volume, 1));
+    listing.reset();
+
+    void* object = nullptr;
+    ASSERT_EQ(0u, KSCreateObjectImg(0x10000, 1, &object));
+    std::unique_ptr<IKSCofran, CofranDeleter> image(static_cast<IKSCofran*>(object));
+    CRestore engine(DefaultRestoreServices());
+    CImgDevice device(&volume, image.get(), path.c_str(), engine);
+    unsigned char sectors[1024];
+    EXPECT_EQ(device.ReadSector(sectors, 0, 2), 0) << "closed";
+    ASSERT_EQ(device.Open(), 1);
+    ASSERT_EQ(device.ReadSector(sectors, 0, 2), 1);
+    EXPECT_EQ(std::vector<uint8_t>(sectors, sectors + 1024), disk.ReadSectors(disk.fat32.start, 2));
+    EXPECT_EQ(device.WriteSector(sectors, 0, 1), 1) << "writes nothing and says so";
+    EXPECT_EQ(device.Close(), 1);
+    EXPECT_EQ(device.Close(), 0);
 }
 }
