@@ -167,3 +167,77 @@ TEST(RestoreImage, TheImageDeviceReadsAVolumeOfTheSetAndClosesOnce)
     EXPECT_EQ(device.Close(), 0);
 }
 }
+
+namespace {
+struct FixupCalls {
+    std::vector<_KS_RESTORE_TARGET> partitions;
+    int disks = 0;
+    int bootIni = 0;
+} g_fixups;
+
+unsigned long RecordPartition(CRestore&, const _KS_RESTORE_OPERATION& operation)
+{
+    g_fixups.partitions.push_back(*static_cast<const _KS_RESTORE_TARGET*>(operation.Target));
+    return 0;
+}
+unsigned long RecordDisk(CRestore&)
+{
+    ++g_fixups.disks;
+    return 0;
+}
+unsigned long RecordBootIni(CRestore&, const _KS_RESTORE_OPERATION&)
+{
+    ++g_fixups.bootIni;
+    return 0;
+}
+
+TEST(RestoreImage, ListingsAndTheFixupsAfterEachPartitionOrTheDisk)
+{
+    const BackupDisk& disk = BackupDisk::Get();
+    const std::string folder = MakeWorkFolder("restore-fixups");
+    BackupRequest request;
+    request.imagePath = Wide(folder + "/set.RVD");
+    request.comment = L"a comment of the set";
+    request.partitions = {disk.fat12.index};
+    ASSERT_EQ(0u, RunBackup(request).last.Result);
+    std::wstring path = Wide(folder + "/" + FilesIn(folder).front());
+    MakeTargetDisk(folder);
+
+    for (const bool diskMode : {false, true}) {
+        SCOPED_TRACE(diskMode);
+        g_fixups = FixupCalls();
+        RestoreServices services = DefaultRestoreServices();
+        services.updateSystemForPartOpt = RecordPartition;
+        services.updateSystemForDiskOpt = RecordDisk;
+        services.updateBootIni = RecordBootIni;
+        RestoreEngine engine(new CRestore(services));
+        engine->SetDiskMode(diskMode ? 1 : 0);
+        _KS_VERSION version{};
+        unsigned long count = 0;
+        ASSERT_EQ(0u, engine->GetImageVersions(&version, 1, &count, &path[0]));
+        ASSERT_EQ(0u, engine->SetImgInfo(&version, &path[0]));
+        // A buffer too small for the volumes; a comment's length in the count.
+        EXPECT_EQ(KSResultKind(engine->GetImgVolumes(nullptr, 0, &count, &version)), 0u);
+        EXPECT_EQ(count, 1u);
+        _KS_VOLUME volume{};
+        EXPECT_EQ(KSResultKind(engine->GetImgVolumes(&volume, 0, &count, &version)), 0x00Eu);
+        wchar_t comment[64] = {};
+        count = 0;
+        EXPECT_EQ(engine->GetVerComment(comment, 64, &count, &version), 0u);
+        EXPECT_STREQ(comment, L"a comment of the set");
+        EXPECT_EQ(count, 20u);
+
+        const RestoreOutcome outcome = RunRestore(engine.get(), path, {disk.fat12});
+        ASSERT_EQ(outcome.last.Result, 0u) << std::hex << outcome.last.Result;
+        if (diskMode) {
+            EXPECT_TRUE(g_fixups.partitions.empty());
+            EXPECT_EQ(g_fixups.disks, 1);
+        } else {
+            ASSERT_EQ(g_fixups.partitions.size(), 1u);
+            EXPECT_EQ(uint64_t{g_fixups.partitions[0].FirstSector}, disk.fat12.start);
+            EXPECT_EQ(g_fixups.disks, 0);
+        }
+        EXPECT_EQ(g_fixups.bootIni, 0) << "a partition fix-up ran, or the disk's did";
+    }
+}
+}
