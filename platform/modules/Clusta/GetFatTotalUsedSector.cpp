@@ -7,7 +7,7 @@
 // taken at its smallest possible size, so the data is never under-counted. When
 // clusters grow, each old cluster (a file's tail, a directory) may need a whole new
 // cluster of its own; when they shrink, each splits exactly. The new metadata is taken
-// at its largest.
+// at its largest, with room for aligning the data area to clusters.
 extern "C" uint32_t GetFatTotalUsedSector(uint32_t initialFileSystem, uint32_t newFileSystem,
                                           uint32_t initialSectors, uint32_t newSectors,
                                           uint32_t initialSectorsPerCluster, uint32_t newSectorsPerCluster,
@@ -30,8 +30,10 @@ extern "C" uint32_t GetFatTotalUsedSector(uint32_t initialFileSystem, uint32_t n
     if (newFileSystem == 2)
         reserved = std::max<uint64_t>(reserved, kFat32ReservedSectors);
     reserved = std::max<uint64_t>(reserved, 1);
-    const uint64_t newMetadata =
-        reserved + FixedRootSectors(newFileSystem) + kFatCount * LargestTableSectors(newFileSystem, newSectors, newCluster);
+    // Formatters align the first data cluster (and pad a fixed root) to whole clusters.
+    const uint64_t alignment = 2 * newCluster;
+    const uint64_t newMetadata = reserved + FixedRootSectors(newFileSystem) +
+                                 kFatCount * LargestTableSectors(newFileSystem, newSectors, newCluster) + alignment;
     const uint64_t total = newMetadata + newData;
     return total > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(total);
 }
