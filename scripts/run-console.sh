@@ -28,7 +28,7 @@ esac
 bash scripts/install-deps.sh
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" -j "$(nproc)" --target RecoveryConsole Vessmar Common rvd_pictures
+cmake --build "$build" -j "$(nproc)" --target RecoveryConsole Vessmar Common rvd_pictures BackupTool
 
 demo="$root/$build/demo"
 mkdir -p "$demo"
@@ -46,6 +46,17 @@ for n in 0 1; do
   fi
   images+=("$image")
 done
+
+# An image set of the first demo disk, written by the backup engine.
+set_file="$demo/sets/DEMO.RVD"
+if [ ! -f "$set_file" ]; then
+  echo "Backing up demo disk 0 into $set_file"
+  mkdir -p "$demo/sets"
+  bash tests/fixtures/demo/demo-set.sh "$root/$build/bin/BackupTool" "${images[0]}" "$set_file" >"$demo/sets.log" 2>&1 || {
+    echo "could not back up the demo disk; see $demo/sets.log" >&2
+    exit 1
+  }
+fi
 
 export RVD_DISK_IMAGES
 RVD_DISK_IMAGES=$(IFS=:; echo "${images[*]}")
