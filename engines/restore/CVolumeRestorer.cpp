@@ -8,6 +8,7 @@
 
 #include "CLogWriter.h"
 #include "CRawDisk.h"
+#include "FatLayout.h"
 #include "KSResult.h"
 #include "LittleEndian.h"
 #include "RestoreKinds.h"
@@ -139,9 +140,20 @@ unsigned long CVolumeRestorer::RestoreOntoPartition(const _KS_VOLUME& volume, co
     // A sector copy never runs past the target.
     if (option != 0 && target.SectorCount < source.TotalSectors)
         return KS_RESULT(KS_MODULE_RESTORE, KS_KIND_BAD_ARGUMENT);
+    newFatSize_ = source.SectorsPerFat;
+    targetSectors_ = target.SectorCount;
     if (option == 0 && !sameSize) {
-        CLogWriter::Log("Restore onto a partition of another size is not supported by this build.");
-        return KS_RESULT(KS_MODULE_RESTORE, kNotBuilt);
+        const bool fat = source.FileSystem == KS_FS_FAT16 || source.FileSystem == KS_FS_FAT32;
+        // A larger FAT volume keeps its clusters when the partition's size calls for the
+        // same cluster size: only its FATs grow.
+        if (!fat || target.SectorCount < source.TotalSectors ||
+            FatClusterSizeFor(source.FileSystem, target.SectorCount) != source.SectorsPerCluster ||
+            (source.FileSystem == KS_FS_FAT16 && target.FileSystem == KS_FS_FAT32)) {
+            CLogWriter::Log("Restore onto a partition of another size is not supported by this build.");
+            return KS_RESULT(KS_MODULE_RESTORE, kNotBuilt);
+        }
+        patchBoot_ = true;
+        newFatSize_ = FatSizeFor(source, target.SectorCount);
     }
     unsigned long result = RefuseImageDisk(target, target.FirstSector, target.SectorCount);
     if (result != 0)
@@ -171,13 +183,14 @@ unsigned long CVolumeRestorer::RestoreOntoPartition(const _KS_VOLUME& volume, co
     CTargetWriter writer(disk, target.FirstSector, target.SectorCount);
     if (!writer.Begin())
         return KS_RESULT(KS_MODULE_RESTORE, kWriteFailed);
-    dataStart_ = uint64_t(source.ReservedSectors) + uint64_t(source.SectorsPerFat) * source.NumberOfFats +
-                 source.RootDirSectors;
+    dataStart_ = uint64_t(source.ReservedSectors) + uint64_t(newFatSize_) * source.NumberOfFats + source.RootDirSectors;
     if ((result = WalkVersions(source, writer, lastFile)) != 0)
         return result;
-    if (target.PatchHiddenSectors != 0 && writer.HoldsFirstSector() &&
-        (source.FileSystem == KS_FS_FAT12 || source.FileSystem == KS_FS_FAT16 || source.FileSystem == KS_FS_FAT32)) {
+    const bool fat =
+        source.FileSystem == KS_FS_FAT12 || source.FileSystem == KS_FS_FAT16 || source.FileSystem == KS_FS_FAT32;
+    if (target.PatchHiddenSectors != 0 && writer.HoldsFirstSector() && fat)
         StoreLE32(writer.FirstSector() + 28, static_cast<uint32_t>(target.FirstSector));
-    }
+    if (patchBoot_ && (result = PatchFatBootArea(source, writer)) != 0)
+        return result;
     return FinishVolume(source, writer);
 }

@@ -29,10 +29,12 @@ private:
     unsigned long EnsureFile(uint32_t fileNumber, std::wstring& path);
     unsigned long WalkVersions(_KS_VOLUME& source, CTargetWriter& writer, uint32_t lastFile);
     unsigned long RestoreFile(const std::wstring& path, _KS_VOLUME& source, CTargetWriter& writer, bool chosen);
-    unsigned long CopySystemArea(CTargetWriter& writer);
+    unsigned long CopySystemArea(const _KS_VOLUME& source, CTargetWriter& writer);
     unsigned long WriteRuns(const _KS_BLOCK& block, const unsigned char* data, const _KS_VOLUME& source,
                             CTargetWriter& writer);
     unsigned long FinishVolume(const _KS_VOLUME& source, CTargetWriter& writer);
+    unsigned long PatchFatBootArea(const _KS_VOLUME& source, CTargetWriter& writer);
+    unsigned long CopyFats(const _KS_VOLUME& source, CTargetWriter& writer);
 
     CRestore& engine_;
     uint32_t index_;
@@ -48,4 +50,8 @@ private:
     uint64_t dataStart_ = 0;
     uint64_t progressTotal_ = 0;
     bool systemAreaDone_ = false;
+    // A FAT volume grown onto a larger partition: its new FAT size and boot patch.
+    uint32_t newFatSize_ = 0;
+    bool patchBoot_ = false;
+    uint64_t targetSectors_ = 0;
 };

@@ -9,7 +9,10 @@
 
 #include "CLogWriter.h"
 #include "CVolumeRestorer.h"
+#include "FatLayout.h"
 #include "KSResult.h"
+#include "LittleEndian.h"
+#include <algorithm>
 #include "RestoreKinds.h"
 
 using namespace restore_kinds;
@@ -163,7 +166,7 @@ unsigned long CVolumeRestorer::RestoreFile(const std::wstring& path, _KS_VOLUME&
         return result;
     closer.volume = true;
     if (!systemAreaDone_) {
-        if ((result = CopySystemArea(writer)) != 0)
+        if ((result = CopySystemArea(source, writer)) != 0)
             return result;
         systemAreaDone_ = true;
     }
@@ -190,9 +193,10 @@ unsigned long CVolumeRestorer::RestoreFile(const std::wstring& path, _KS_VOLUME&
     }
 }
 
-unsigned long CVolumeRestorer::CopySystemArea(CTargetWriter& writer)
+unsigned long CVolumeRestorer::CopySystemArea(const _KS_VOLUME& source, CTargetWriter& writer)
 {
-    const uint64_t sectors = dataStart_;
+    // Reserved sectors as stored; the FATs and the root directory at their new places.
+    const uint64_t sectors = patchBoot_ ? source.ReservedSectors : dataStart_;
     const uint64_t chunk = readBuffer_.size() / 512;
     for (uint64_t done = 0; done < sectors;) {
         const unsigned long want = static_cast<unsigned long>(std::min<uint64_t>(chunk, sectors - done));
@@ -207,6 +211,63 @@ unsigned long CVolumeRestorer::CopySystemArea(CTargetWriter& writer)
         engine_.Progress().AddSectorsWritten(want, progressTotal_);
         done += want;
     }
+    return patchBoot_ ? CopyFats(source, writer) : 0;
+}
+
+// Each FAT copy at the new size (zero past the old one), then a FAT16 root directory
+// after the new FATs.
+unsigned long CVolumeRestorer::CopyFats(const _KS_VOLUME& source, CTargetWriter& writer)
+{
+    const uint64_t oldSize = source.SectorsPerFat;
+    std::vector<unsigned char> table(std::max<uint64_t>(oldSize, newFatSize_) * 512, 0);
+    unsigned long read = 0;
+    unsigned long result = image_->ReadSector(source.ReservedSectors, table.data(), static_cast<unsigned long>(oldSize), &read, 0);
+    if (result != 0)
+        return result;
+    if (read != oldSize)
+        return KS_RESULT(KS_MODULE_RESTORE, kReadFailed);
+    for (unsigned i = 0; i < source.NumberOfFats; ++i)
+        if (!writer.Write(table.data(), source.ReservedSectors + uint64_t(i) * newFatSize_, newFatSize_))
+            return KS_RESULT(KS_MODULE_RESTORE, kWriteFailed);
+    if (source.RootDirSectors != 0) {
+        std::vector<unsigned char> root(size_t(source.RootDirSectors) * 512);
+        result = image_->ReadSector(static_cast<long long>(source.ReservedSectors + oldSize * source.NumberOfFats),
+                                    root.data(), source.RootDirSectors, &read, 0);
+        if (result != 0)
+            return result;
+        if (read != source.RootDirSectors)
+            return KS_RESULT(KS_MODULE_RESTORE, kReadFailed);
+        if (!writer.Write(root.data(), source.ReservedSectors + uint64_t(newFatSize_) * source.NumberOfFats,
+                          source.RootDirSectors))
+            return KS_RESULT(KS_MODULE_RESTORE, kWriteFailed);
+    }
+    return 0;
+}
+
+// The boot sector of a grown FAT volume, and for FAT32 its backup copy and both
+// FSInfo sectors, so that no field describes the old size.
+unsigned long CVolumeRestorer::PatchFatBootArea(const _KS_VOLUME& source, CTargetWriter& writer)
+{
+    if (!writer.HoldsFirstSector())
+        return KS_RESULT(KS_MODULE_RESTORE, kReadFailed);
+    unsigned char* boot = writer.FirstSector();
+    PatchFatBootSector(boot, source.FileSystem, targetSectors_, newFatSize_);
+    if (source.FileSystem != KS_FS_FAT32)
+        return 0;
+    const uint16_t fsInfo = LoadLE16(boot + 48);
+    const uint16_t backup = LoadLE16(boot + 50);
+    unsigned char sector[512];
+    for (const uint16_t at : {fsInfo, static_cast<uint16_t>(backup + 1)}) {
+        if (at == 0 || at == 0xFFFF || at >= source.ReservedSectors || (at == backup + 1 && (backup == 0 || backup == 0xFFFF)))
+            continue;
+        if (!writer.Read(sector, at, 1))
+            return KS_RESULT(KS_MODULE_RESTORE, kReadFailed);
+        ForgetFsInfoCounts(sector);
+        if (!writer.Write(sector, at, 1))
+            return KS_RESULT(KS_MODULE_RESTORE, kWriteFailed);
+    }
+    if (backup != 0 && backup != 0xFFFF && backup < source.ReservedSectors && !writer.Write(boot, backup, 1))
+        return KS_RESULT(KS_MODULE_RESTORE, kWriteFailed);
     return 0;
 }
 

@@ -241,3 +241,46 @@ TEST(RestoreImage, ListingsAndTheFixupsAfterEachPartitionOrTheDisk)
     }
 }
 }
+
+namespace {
+TEST(RestoreImage, FatVolumesGrowOntoLargerPartitionsWithTheirWholeBootArea)
+{
+    const BackupDisk& disk = BackupDisk::Get();
+    const std::string folder = MakeWorkFolder("restore-larger");
+    BackupRequest request;
+    request.imagePath = Wide(folder + "/set.RVD");
+    request.partitions = {disk.fat32.index, disk.fat16.index};
+    ASSERT_EQ(0u, RunBackup(request).last.Result);
+    const std::wstring path = Wide(folder + "/" + FilesIn(folder).front());
+    // Same cluster sizes at the new sizes: FAT32 1 sector, FAT16 4 sectors.
+    const std::string target = folder + "/larger.img";
+    ASSERT_EQ(0, std::system(("truncate -s 140M '" + target + "' && printf 'label: dos\\n"
+                              "1 : start=2048, size=32768, type=7\\n2 : start=36864, size=79632, type=c\\n"
+                              "4 : start=116736, size=150000, type=5\\n5 : start=118784, size=140000, type=6\\n' | "
+                              "sfdisk --quiet '" + target + "' >/dev/null 2>&1").c_str()));
+    setenv(CDiskMap::kImagesVariable, (disk.Path() + ":" + target).c_str(), 1);
+    const FixturePartition fat32{disk.fat32.start, 79632}, fat16{disk.fat16.start, 140000};
+    void* object = nullptr;
+    ASSERT_EQ(0u, KSCreateObjectRt(0, KS_RESTORE_KIND, &object));
+    RestoreEngine engine(static_cast<IKSRestore*>(object));
+    const RestoreOutcome outcome = RunRestore(engine.get(), path, {fat32, fat16});
+    ASSERT_EQ(outcome.last.Result, 0u) << std::hex << outcome.last.Result;
+    const FixturePartition* originals[] = {&disk.fat32, &disk.fat16};
+    int i = 0;
+    for (const FixturePartition* p : {&fat32, &fat16}) {
+        SCOPED_TRACE(p->start);
+        const std::string restored = folder + "/restored", original = folder + "/original";
+        ASSERT_FALSE(ExtractPartition(target, p->start, p->sectors, restored).empty());
+        ASSERT_FALSE(ExtractPartition(disk.Path(), originals[i]->start, originals[i]->sectors, original).empty());
+        ++i;
+        ExpectSameFat(restored, original, folder);
+        const std::string fsck = CommandOutput("fsck.fat -n -v '" + restored + "' 2>&1");
+        EXPECT_NE(fsck.find(std::to_string(p->sectors) + " sectors total"), std::string::npos) << fsck;
+        if (p == &fat32) {
+            // The backup boot sector equals the boot sector.
+            EXPECT_EQ(CommandOutput("dd if='" + restored + "' bs=512 count=1 status=none | md5sum"),
+                      CommandOutput("dd if='" + restored + "' bs=512 skip=6 count=1 status=none | md5sum"));
+        }
+    }
+}
+}

@@ -79,3 +79,35 @@ TEST(RestoreTargetLookup, EachRuleOverEveryPartitionBeforeTheNext)
         EXPECT_EQ(FindRestoreTarget(disk, c.target), c.expected) << c.target.FirstSector;
 }
 }
+
+#include "FatLayout.h"
+#include "LittleEndian.h"
+
+namespace {
+TEST(RestoreFatLayout, TheBootSectorOfAGrownVolumeKeepsOneTotalField)
+{
+    struct Case {
+        uint8_t fileSystem;
+        uint64_t sectors;
+        uint16_t small;   // u16 at 19 after the patch
+        uint32_t large;   // u32 at 32 after the patch
+    } cases[] = {
+        {KS_FS_FAT16, 60000, 60000, 0},      // the u32 field held an old count
+        {KS_FS_FAT16, 140000, 0, 140000},    // the u16 field held an old count
+        {KS_FS_FAT32, 79632, 0, 79632},
+    };
+    for (const Case& c : cases) {
+        unsigned char boot[512] = {};
+        StoreLE16(boot + 19, 0x1234);
+        StoreLE32(boot + 32, 0x12345678);
+        PatchFatBootSector(boot, c.fileSystem, c.sectors, 77);
+        EXPECT_EQ(LoadLE16(boot + 19), c.small) << c.sectors;
+        EXPECT_EQ(LoadLE32(boot + 32), c.large) << c.sectors;
+        EXPECT_EQ(c.fileSystem == KS_FS_FAT32 ? LoadLE32(boot + 36) : LoadLE16(boot + 22), 77u);
+    }
+    EXPECT_EQ(FatClusterSizeFor(KS_FS_FAT16, 140000), 4u);
+    EXPECT_EQ(FatClusterSizeFor(KS_FS_FAT32, 79632), 1u);
+    EXPECT_EQ(FatClusterSizeFor(KS_FS_FAT32, 20000000), 16u);
+    EXPECT_EQ(FatClusterSizeFor(KS_FS_FAT16, 1000), 1u);
+}
+}
