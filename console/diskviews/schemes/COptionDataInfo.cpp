@@ -1,0 +1,7 @@
+#include "COptionDataInfo.h"
+
+COptionDataInfo& COptionDataInfo::Instance()
+{
+    static COptionDataInfo instance;
+    return instance;
+}
