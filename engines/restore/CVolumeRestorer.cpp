@@ -41,11 +41,10 @@ unsigned long CVolumeRestorer::Run(const _KS_RESTORE_OPERATION& operation)
         return result;
     _KS_VOLUME source;
     std::memcpy(&source, volume, sizeof source);
-    if (target->SectorCount == 0) {
-        CLogWriter::Log("Whole-disk restore is not supported by this build.");
-        return KS_RESULT(KS_MODULE_RESTORE, kNotBuilt);
-    }
-    result = RestoreOntoPartition(source, *target, operation.Option);
+    if (target->SectorCount == 0)
+        result = RestoreWholeDisk(*target);
+    else
+        result = RestoreOntoPartition(source, *target, operation.Option);
     engine_.Notify(KS_RESTORE_MSG_DONE, nullptr);
     return result;
 }

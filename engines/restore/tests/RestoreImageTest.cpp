@@ -3,6 +3,7 @@
 // file-system tools' checks and hold the same files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
@@ -282,5 +283,93 @@ TEST(RestoreImage, FatVolumesGrowOntoLargerPartitionsWithTheirWholeBootArea)
                       CommandOutput("dd if='" + restored + "' bs=512 skip=6 count=1 status=none | md5sum"));
         }
     }
+}
+}
+
+namespace {
+TEST(RestoreImage, AWholeDiskGetsItsVolumesAndTheImageBootTrackUnderItsOwnTable)
+{
+    const BackupDisk& disk = BackupDisk::Get();
+    const std::string folder = MakeWorkFolder("restore-disk");
+    BackupRequest request;
+    request.imagePath = Wide(folder + "/set.RVD");
+    request.partitions = {disk.ntfs.index, disk.fat32.index};
+    ASSERT_EQ(0u, RunBackup(request).last.Result);
+    std::wstring path = Wide(folder + "/" + FilesIn(folder).front());
+    const std::string target = MakeTargetDisk(folder);
+    for (const bool diskMode : {false, true}) {
+        SCOPED_TRACE(diskMode);
+        void* object = nullptr;
+        ASSERT_EQ(0u, KSCreateObjectRt(0, KS_RESTORE_KIND, &object));
+        RestoreEngine engine(static_cast<IKSRestore*>(object));
+        engine->SetDiskMode(diskMode ? 1 : 0);
+        _KS_VERSION version{};
+        unsigned long count = 0;
+        ASSERT_EQ(0u, engine->GetImageVersions(&version, 1, &count, &path[0]));
+        ASSERT_EQ(0u, engine->SetImgInfo(&version, &path[0]));
+        _KS_VOLUME volumes[2];
+        ASSERT_EQ(0u, engine->GetImgVolumes(volumes, 2, &count, &version));
+        for (_KS_VOLUME& v : volumes) {
+            _KS_RESTORE_TARGET t = TargetOf(v.PartitionStart == disk.ntfs.start ? disk.ntfs : disk.fat32);
+            ASSERT_EQ(0u, engine->AddRestore(&v, &t, 0));
+        }
+        _KS_RESTORE_TARGET whole{};
+        whole.DiskNumber = kTargetDisk;
+        whole.ImageDisk = 0;
+        ASSERT_EQ(0u, engine->AddRestore(&volumes[0], &whole, 0));
+        ASSERT_EQ(0u, engine->Execute());
+        _KS_PROGRESS_INFO record{};
+        do {
+            usleep(2000);
+            engine->GetRestoreProgress(&record);
+        } while (record.State != RESTORE_STATE_FINISH && record.State != RESTORE_STATE_USER_CANCEL);
+        ASSERT_EQ(record.Result, 0u) << std::hex << record.Result;
+
+        const std::vector<uint8_t> source = disk.ReadSectors(0, 63);
+        std::vector<uint8_t> restored(63 * 512);
+        const int fd = open(target.c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_EQ(static_cast<ssize_t>(restored.size()), pread(fd, restored.data(), restored.size(), 0));
+        close(fd);
+        EXPECT_TRUE(std::equal(source.begin(), source.begin() + 440, restored.begin())) << "boot code";
+        EXPECT_TRUE(std::equal(source.begin() + 446, source.end(), restored.begin() + 446)) << "table and track";
+        const bool sameSignature = std::equal(source.begin() + 440, source.begin() + 444, restored.begin() + 440);
+        EXPECT_EQ(sameSignature, !diskMode);
+    }
+    const std::string restored = folder + "/ntfs", original = folder + "/ntfs-original";
+    ASSERT_FALSE(ExtractPartition(target, disk.ntfs.start, disk.ntfs.sectors, restored).empty());
+    ASSERT_FALSE(ExtractPartition(disk.Path(), disk.ntfs.start, disk.ntfs.sectors, original).empty());
+    ExpectSameNtfs(restored, original);
+}
+
+TEST(RestoreImage, AWholeDiskOfAnImageDiskTheSetDoesNotHoldIsNotFound)
+{
+    const BackupDisk& disk = BackupDisk::Get();
+    const std::string folder = MakeWorkFolder("restore-nodisk");
+    BackupRequest request;
+    request.imagePath = Wide(folder + "/set.RVD");
+    request.partitions = {disk.fat12.index};
+    ASSERT_EQ(0u, RunBackup(request).last.Result);
+    std::wstring path = Wide(folder + "/" + FilesIn(folder).front());
+    const std::string target = MakeTargetDisk(folder);
+    void* object = nullptr;
+    ASSERT_EQ(0u, KSCreateObjectRt(0, KS_RESTORE_KIND, &object));
+    RestoreEngine engine(static_cast<IKSRestore*>(object));
+    _KS_VERSION version{};
+    unsigned long count = 0;
+    ASSERT_EQ(0u, engine->GetImageVersions(&version, 1, &count, &path[0]));
+    ASSERT_EQ(0u, engine->SetImgInfo(&version, &path[0]));
+    _KS_VOLUME volume{};
+    ASSERT_EQ(0u, engine->GetImgVolumes(&volume, 1, &count, &version));
+    _KS_RESTORE_TARGET whole{};
+    whole.DiskNumber = kTargetDisk;
+    whole.ImageDisk = 5;
+    ASSERT_EQ(0u, engine->AddRestore(&volume, &whole, 0));
+    ASSERT_EQ(0u, engine->Execute());
+    _KS_PROGRESS_INFO record{};
+    do {
+        usleep(2000);
+        engine->GetRestoreProgress(&record);
+    } while (record.State != RESTORE_STATE_FINISH);
+    EXPECT_EQ(KSResultKind(record.Result), 0x067u);
 }
 }
