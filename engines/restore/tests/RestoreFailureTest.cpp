@@ -186,3 +186,32 @@ TEST(RestoreFailure, ADamagedBlockFailsTheRestoreAndLeavesTheFirstSectorZeroed)
     EXPECT_EQ(FirstSector(target, BackupDisk::Get().ntfs.start), std::vector<uint8_t>(512, 0));
 }
 }
+
+namespace {
+TEST(RestoreFailure, AVolumeOfAnUnknownFileSystemIsRefusedNotPassedOver)
+{
+    const Set set = BackUp("restore-unknown-fs", L"");
+    const std::string target = MakeTargetDisk(set.folder);
+    for (const uint8_t fileSystem : {0, 10, 254}) {
+        RestoreEngine engine = NewEngine();
+        std::wstring path = set.path;
+        unsigned long count = 0;
+        _KS_VERSION version{};
+        ASSERT_EQ(0u, engine->GetImageVersions(&version, 1, &count, &path[0]));
+        ASSERT_EQ(0u, engine->SetImgInfo(&version, &path[0]));
+        _KS_VOLUME volume{};
+        ASSERT_EQ(0u, engine->GetImgVolumes(&volume, 1, &count, &version));
+        volume.FileSystem = fileSystem;
+        _KS_RESTORE_TARGET t = TargetOf(BackupDisk::Get().ntfs);
+        ASSERT_EQ(0u, engine->AddRestore(&volume, &t, 0));
+        ASSERT_EQ(0u, engine->Execute());
+        _KS_PROGRESS_INFO record{};
+        do {
+            usleep(2000);
+            engine->GetRestoreProgress(&record);
+        } while (record.State != RESTORE_STATE_FINISH);
+        EXPECT_EQ(KSResultKind(record.Result), KS_KIND_BAD_ARGUMENT) << int(fileSystem);
+        EXPECT_TRUE(NtfsPartitionUntouched(target));
+    }
+}
+}
