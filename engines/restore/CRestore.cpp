@@ -172,6 +172,19 @@ unsigned __stdcall CRestore::ThreadStart(void* self)
     return RestoreThread(*static_cast<CRestore*>(self));
 }
 
+void CRestore::KeepBootTail(const unsigned char bytes[72])
+{
+    std::memcpy(bootTail_, bytes, sizeof bootTail_);
+    bootTailKept_ = true;
+}
+
+bool CRestore::KeptBootTail(unsigned char bytes[72]) const
+{
+    if (bootTailKept_)
+        std::memcpy(bytes, bootTail_, sizeof bootTail_);
+    return bootTailKept_;
+}
+
 unsigned long CRestore::SetCallBack(KS_RESTORE_CALLBACK callback, void* context)
 {
     callback_ = callback;

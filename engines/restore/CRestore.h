@@ -65,6 +65,11 @@ public:
     void EndRun() { running_.store(0); }
     // Waits for a started worker to end.
     void JoinWorker();
+    // The 72 bytes at 440 of the clone target's first sector, taken before the run
+    // blanks that sector; the boot-track copy keeps them.
+    void KeepBootTail(const unsigned char bytes[72]);
+    bool KeptBootTail(unsigned char bytes[72]) const;
+    void ForgetBootTail() { bootTailKept_ = false; }
     // Engines alive in the process.
     static std::atomic<long> objects;
 
@@ -94,6 +99,8 @@ private:
     wchar_t password_[kPasswordBytes / sizeof(wchar_t)] = {};
     unsigned long passwordBytes_ = 0;
     bool passwordSet_ = false;
+    unsigned char bootTail_[72] = {};
+    bool bootTailKept_ = false;
 };
 
 // Runs the queue of engine; the thread's body.

@@ -32,10 +32,8 @@ unsigned long CVolumeRestorer::Run(const _KS_RESTORE_OPERATION& operation)
     const auto* volume = static_cast<const _KS_VOLUME*>(operation.Source);
     const auto* target = static_cast<const _KS_RESTORE_TARGET*>(operation.Target);
     const bool imageSource = volume->Magic == KS_VOLUME_MAGIC;
-    if (!imageSource && target->SectorCount != 0) {
-        CLogWriter::Log("Clone is not supported by this build.");
-        return KS_RESULT(KS_MODULE_RESTORE, kNotBuilt);
-    }
+    if (!imageSource && target->SectorCount != 0)
+        return RunClone(*static_cast<const _KS_RESTORE_TARGET*>(operation.Source), *target, operation.Option);
     unsigned long result = OpenSet();
     if (result != 0)
         return result;

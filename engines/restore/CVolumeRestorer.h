@@ -24,6 +24,7 @@ private:
     unsigned long OpenSet();
     unsigned long RestoreOntoPartition(const _KS_VOLUME& source, const _KS_RESTORE_TARGET& target, uint32_t option);
     unsigned long RestoreWholeDisk(const _KS_RESTORE_TARGET& target);
+    unsigned long RunClone(const _KS_RESTORE_TARGET& source, const _KS_RESTORE_TARGET& target, uint32_t option);
     unsigned long RefuseImageDisk(const _KS_RESTORE_TARGET& target, uint64_t start, uint64_t sectors);
     unsigned long LocateVolumeFile(_KS_VOLUME& source, uint32_t& fileNumber);
     unsigned long ListSetFiles(std::vector<_KS_IMG>& files);

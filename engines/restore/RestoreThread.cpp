@@ -17,6 +17,7 @@ unsigned RestoreThread(CRestore& engine)
     CRestoreProgress& progress = engine.Progress();
     std::vector<_KS_RESTORE_OPERATION>& queue = engine.Queue();
     engine.sectorRestore = 0;
+    engine.ForgetBootTail();
     progress.Begin(static_cast<uint32_t>(queue.size()), GetTickCount(), engine.CloneFlag(),
                    engine.Version().DiscCount != 0);
     CLogWriter::Log("------------Begin restore or clone---------------");

@@ -373,3 +373,68 @@ TEST(RestoreImage, AWholeDiskOfAnImageDiskTheSetDoesNotHoldIsNotFound)
     EXPECT_EQ(KSResultKind(record.Result), 0x067u);
 }
 }
+
+namespace {
+TEST(RestoreImage, ACloneCopiesAPartitionAndTheBootTrackUnderTheTargetsOwnSignatureAndTable)
+{
+    const BackupDisk& disk = BackupDisk::Get();
+    const std::string folder = MakeWorkFolder("restore-clone");
+    const std::string target = MakeTargetDisk(folder);
+    // The target's table carries its own disk signature.
+    ASSERT_EQ(0, std::system(("sfdisk --disk-id '" + target + "' 0x0badf00d >/dev/null 2>&1").c_str()));
+    std::vector<uint8_t> before(512);
+    int fd = open(target.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(512, pread(fd, before.data(), 512, 0));
+    close(fd);
+
+    void* object = nullptr;
+    ASSERT_EQ(0u, KSCreateObjectRt(0, KS_RESTORE_KIND, &object));
+    RestoreEngine engine(static_cast<IKSRestore*>(object));
+    _KS_RESTORE_TARGET source = TargetOf(disk.fat12), to = TargetOf(disk.fat12);
+    source.DiskNumber = 0;
+    ASSERT_EQ(0u, engine->AddDiskRestore(&source, &to, 1));
+    _KS_RESTORE_TARGET track{}, trackTarget{};
+    track.SectorCount = 63;
+    trackTarget.DiskNumber = kTargetDisk;
+    trackTarget.SectorCount = 63;
+    ASSERT_EQ(0u, engine->AddDiskRestore(&track, &trackTarget, 0));
+    // A sector copy into a smaller target is refused.
+    _KS_RESTORE_TARGET small = TargetOf(disk.fat16);
+    small.SectorCount = disk.fat16.sectors - 1;
+    _KS_RESTORE_TARGET bigger = TargetOf(disk.fat16);
+    bigger.DiskNumber = 0;
+    ASSERT_EQ(0u, engine->Execute());
+    _KS_PROGRESS_INFO record{};
+    do {
+        usleep(2000);
+        engine->GetRestoreProgress(&record);
+    } while (record.State != RESTORE_STATE_FINISH);
+    ASSERT_EQ(record.Result, 0u) << std::hex << record.Result;
+
+    const std::string a = folder + "/a", b = folder + "/b";
+    ASSERT_FALSE(ExtractPartition(target, disk.fat12.start, disk.fat12.sectors, a).empty());
+    ASSERT_FALSE(ExtractPartition(disk.Path(), disk.fat12.start, disk.fat12.sectors, b).empty());
+    EXPECT_EQ(0, std::system(("cmp -s '" + a + "' '" + b + "'").c_str()));
+    const std::vector<uint8_t> sourceTrack = disk.ReadSectors(0, 63);
+    std::vector<uint8_t> after(63 * 512);
+    fd = open(target.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(static_cast<ssize_t>(after.size()), pread(fd, after.data(), after.size(), 0));
+    close(fd);
+    EXPECT_TRUE(std::equal(sourceTrack.begin(), sourceTrack.begin() + 440, after.begin()));
+    EXPECT_TRUE(std::equal(before.begin() + 440, before.end(), after.begin() + 440)) << "signature and table kept";
+    EXPECT_TRUE(std::equal(sourceTrack.begin() + 512, sourceTrack.end(), after.begin() + 512));
+
+    RestoreEngine second(static_cast<IKSRestore*>([] {
+        void* o = nullptr;
+        KSCreateObjectRt(0, KS_RESTORE_KIND, &o);
+        return o;
+    }()));
+    ASSERT_EQ(0u, second->AddDiskRestore(&bigger, &small, 1));
+    ASSERT_EQ(0u, second->Execute());
+    do {
+        usleep(2000);
+        second->GetRestoreProgress(&record);
+    } while (record.State != RESTORE_STATE_FINISH);
+    EXPECT_EQ(KSResultKind(record.Result), KS_KIND_BAD_ARGUMENT);
+}
+}
