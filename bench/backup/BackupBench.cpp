@@ -23,6 +23,9 @@
 
 namespace {
 
+// Where ntfs-bench-disk.sh puts the volume.
+constexpr uint64_t kVolumeStartSector = 2048;
+
 struct RunFigures {
     double seconds = 0;
     double bytes = 0;
@@ -89,6 +92,11 @@ void Engine(benchmark::State& state)
     }
     // The disk map reads this once, at the engine's first use: the bench disk alone.
     setenv("RVD_DISK_IMAGES", files.disk.c_str(), 1);
+    const uint32_t partition = PartitionIndexAt(kVolumeStartSector);
+    if (partition == ~0u) {
+        state.SkipWithError("the bench disk's partition is not listed");
+        return;
+    }
     const uint32_t level = static_cast<uint32_t>(state.range(0));
     const std::string folder = ScratchFolder() + "engine";
     RunFigures figures;
@@ -97,7 +105,7 @@ void Engine(benchmark::State& state)
         EmptyFolder(folder);
         state.ResumeTiming();
         const auto start = std::chrono::steady_clock::now();
-        const unsigned long rc = RunEngineBackup(folder + "/bench.rvd", level);
+        const unsigned long rc = RunEngineBackup(folder + "/bench.rvd", partition, level);
         figures.seconds = SecondsSince(start);
         if (rc != 0) {
             char text[64];

@@ -4,6 +4,7 @@
 #include <thread>
 #include <vector>
 
+#include "ICensa.h"
 #include "IKSBackup.h"
 
 namespace {
@@ -13,7 +14,22 @@ unsigned long RefuseMessages(void*, unsigned long, void*)
 }
 }
 
-unsigned long RunEngineBackup(const std::string& image, uint32_t level)
+uint32_t PartitionIndexAt(uint64_t startSector)
+{
+    ICensa* censa = CreateCensaObj();
+    censa->Init();
+    unsigned long long count = 0;
+    censa->GetPartitionCount(0, &count);
+    for (unsigned long long i = 0; i < count; ++i) {
+        _KS_PARTITION_INFO info{};
+        if (censa->GetPartitionInfo(0, i, &info, nullptr) == 0 && info.StartSector == startSector &&
+            info.PartitionType != 0)
+            return static_cast<uint32_t>(i);
+    }
+    return ~0u;
+}
+
+unsigned long RunEngineBackup(const std::string& image, uint32_t partition, uint32_t level)
 {
     _KS_BACKUP_OPTION options{};
     options.Size = KS_BACKUP_OPTION_SIZE;
@@ -22,7 +38,7 @@ unsigned long RunEngineBackup(const std::string& image, uint32_t level)
     KSFieldFromWide(std::wstring(image.begin(), image.end()), options.ImagePath, KS_BACKUP_PATH_CHARS);
     _KS_VOLUME_ITEM item{};
     item.DiskNumber = 0;
-    item.PartitionNumber = 0;
+    item.PartitionNumber = partition;
     std::vector<unsigned char> source(KS_BACKUP_SOURCE_HEAD_SIZE + KS_VOLUME_ITEM_SIZE);
     KSBackupSourceToBytes({static_cast<uint32_t>(source.size()), 0, 0, 0, 1}, source.data());
     KSVolumeItemToBytes(item, source.data() + KS_BACKUP_SOURCE_HEAD_SIZE);
