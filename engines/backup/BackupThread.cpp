@@ -113,7 +113,7 @@ unsigned long IBackup::BackupItem(size_t index)
 {
     if (cancel_.load() != 0)
         return KS_TRACE(KS_RESULT(KS_MODULE_BACKUP, KS_KIND_CANCELLED));
-    DebugPrint("Current volume item %zu.", index + 1);
+    DebugPrint("Current volume item %llu.", static_cast<unsigned long long>(index + 1));
     progress_.SetItem(static_cast<uint16_t>(index + 1));
     CVolumeItem* reader;
     {

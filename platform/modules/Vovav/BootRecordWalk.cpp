@@ -1,27 +1,10 @@
 #include "BootRecordWalk.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include "CDiskMap.h"
 #include "LittleEndian.h"
 
 namespace {
 bool IsExtended(uint8_t type) { return type == 0x05 || type == 0x0F || type == 0x85; }
 constexpr unsigned kMaxLogicals = 128; // a looping chain ends here
-}
-
-bool ReadDiskSector(int fd, uint64_t sector, unsigned char* out)
-{
-    return pread(fd, out, 512, static_cast<off_t>(sector * 512)) == 512;
-}
-
-int OpenMappedDisk(unsigned long disk)
-{
-    DiskMapEntry entry;
-    if (!CDiskMap().FindByDeviceName(CDiskMap::DeviceName(static_cast<unsigned>(disk)), entry))
-        return -1;
-    return open(entry.path.c_str(), O_RDONLY | O_CLOEXEC);
 }
 
 bool WalkBootRecords(int fd, std::vector<uint64_t>& starts)
