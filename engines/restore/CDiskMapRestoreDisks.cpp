@@ -13,11 +13,11 @@
 
 #include "CDiskMap.h"
 #include "CRawDisk.h"
+#include "KSMasterBootRecord.h"
 #include "KSPlatformControl.h"
 #include "LittleEndian.h"
 
 namespace {
-constexpr unsigned kTableOffset = 446;
 constexpr int kMaxLogical = 128;
 
 bool IsExtended(uint8_t type) { return type == 0x05 || type == 0x0F || type == 0x85; }
@@ -48,7 +48,7 @@ bool CDiskMapRestoreDisks::ListPartitions(unsigned disk, std::vector<RestorePart
         return false;
     uint64_t extendedStart = 0;
     for (unsigned i = 0; i < 4; ++i) {
-        const unsigned char* entry = sector + kTableOffset + 16 * i;
+        const unsigned char* entry = sector + KS_MBR_TABLE_OFFSET + KS_MBR_ENTRY_BYTES * i;
         const uint8_t type = entry[4];
         const uint64_t start = LoadLE32(entry + 8), count = LoadLE32(entry + 12);
         if (type == 0 || count == 0)
@@ -63,7 +63,7 @@ bool CDiskMapRestoreDisks::ListPartitions(unsigned disk, std::vector<RestorePart
     for (int n = 0; link != 0 && n < kMaxLogical; ++n) {
         if (!raw.Read(sector, link, 1) || LoadLE16(sector + 510) != 0xAA55)
             break;
-        const unsigned char* first = sector + kTableOffset;
+        const unsigned char* first = sector + KS_MBR_TABLE_OFFSET;
         const unsigned char* next = first + 16;
         if (first[4] != 0 && LoadLE32(first + 12) != 0) {
             const uint64_t hidden = LoadLE32(first + 8);

@@ -6,11 +6,9 @@
 #include <new>
 
 #include "KSResult.h"
+#include "RestoreKinds.h"
 
-namespace {
-constexpr unsigned long kBusy = 0x007;
-constexpr unsigned long kTooLong = 0x00E;
-}
+using namespace restore_kinds;
 
 std::atomic<long> CRestore::objects{0};
 

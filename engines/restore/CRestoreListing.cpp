@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "KSResult.h"
+#include "RestoreKinds.h"
+
+using namespace restore_kinds;
 
 namespace {
-constexpr unsigned long kTooLong = 0x00E;
-constexpr unsigned long kNoImage = 0x00A;
-constexpr unsigned long kNotFound = 0x067;
 
 // Closes the container when the operation leaves, whichever way.
 struct CloseOnExit {

@@ -14,6 +14,7 @@
 #include "CLogWriter.h"
 #include "CRawDisk.h"
 #include "CVolumeRestorer.h"
+#include "KSMasterBootRecord.h"
 #include "KSResult.h"
 #include "LittleEndian.h"
 #include "RestoreKinds.h"
@@ -21,9 +22,6 @@
 using namespace restore_kinds;
 
 namespace {
-constexpr unsigned kSignatureOffset = 440;
-constexpr unsigned kTableOffset = 446;
-constexpr unsigned kTableBytes = 64;
 constexpr unsigned long kTrackSectors = 63;
 }
 
@@ -84,9 +82,9 @@ unsigned long CVolumeRestorer::RestoreWholeDisk(const _KS_RESTORE_TARGET& target
     unsigned char first[512];
     if (!disk.Read(first, 0, 1))
         return KS_RESULT(KS_MODULE_RESTORE, kReadFailed);
-    std::memcpy(track.data() + kTableOffset, first + kTableOffset, kTableBytes);
+    std::memcpy(track.data() + KS_MBR_TABLE_OFFSET, first + KS_MBR_TABLE_OFFSET, KS_MBR_TABLE_BYTES);
     if (engine_.DiskMode())
-        StoreLE32(track.data() + kSignatureOffset, static_cast<uint32_t>(_time64(nullptr)));
+        StoreLE32(track.data() + KS_MBR_SIGNATURE_OFFSET, static_cast<uint32_t>(_time64(nullptr)));
     if (engine_.Progress().cancel.load() != 0)
         return KS_RESULT(KS_MODULE_RESTORE, KS_KIND_CANCELLED);
     const unsigned long sectors = count < kTrackSectors ? count : kTrackSectors;

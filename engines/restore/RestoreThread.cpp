@@ -6,11 +6,9 @@
 #include "CRestore.h"
 #include "CVolumeRestorer.h"
 #include "KSResult.h"
+#include "RestoreKinds.h"
 
-namespace {
-constexpr unsigned long kDiskOffline = 0x257;
-constexpr unsigned long kNotFound = 0x067;
-}
+using namespace restore_kinds;
 
 unsigned RestoreThread(CRestore& engine)
 {
