@@ -3,7 +3,7 @@
 #include "LayoutAssert.h"
 
 namespace {
-const char kSource[] = "CHSLBAConvertor";
+const char kConvertorSource[] = "CHSLBAConvertor";
 }
 
 void CCHSLBAConvertor::LBAToCHS(uint32_t u32TrackPerCylinder, uint32_t u32SectorPerTrack, int64_t s64LBASector,
@@ -12,9 +12,9 @@ void CCHSLBAConvertor::LBAToCHS(uint32_t u32TrackPerCylinder, uint32_t u32Sector
     cylinder = 0;
     head = 0;
     sector = 0;
-    LAYOUT_ASSERT(s64LBASector >= 0, "s64LBASector >= 0", kSource);
-    LAYOUT_ASSERT(0 != u32TrackPerCylinder, "0 != u32TrackPerCylinder", kSource);
-    LAYOUT_ASSERT(0 != u32SectorPerTrack, "0 != u32SectorPerTrack", kSource);
+    LAYOUT_ASSERT(s64LBASector >= 0, "s64LBASector >= 0", kConvertorSource);
+    LAYOUT_ASSERT(0 != u32TrackPerCylinder, "0 != u32TrackPerCylinder", kConvertorSource);
+    LAYOUT_ASSERT(0 != u32SectorPerTrack, "0 != u32SectorPerTrack", kConvertorSource);
     // The cylinder's sector count is formed in 32 bits, as the disk reports it.
     const uint32_t perCylinder = u32TrackPerCylinder * u32SectorPerTrack;
     cylinder = s64LBASector / static_cast<int64_t>(perCylinder);
@@ -25,7 +25,7 @@ void CCHSLBAConvertor::LBAToCHS(uint32_t u32TrackPerCylinder, uint32_t u32Sector
 void CCHSLBAConvertor::CHSToLBA(uint32_t u32TrackPerCylinder, uint32_t u32SectorPerTrack, int64_t cylinder,
                                 uint32_t head, uint32_t u32Sector, int64_t& lba)
 {
-    LAYOUT_ASSERT(u32Sector > 0, "u32Sector > 0", kSource);
+    LAYOUT_ASSERT(u32Sector > 0, "u32Sector > 0", kConvertorSource);
     const uint32_t perCylinder = u32TrackPerCylinder * u32SectorPerTrack;
     lba = static_cast<int64_t>(u32Sector - 1) + static_cast<int64_t>(head) * u32SectorPerTrack +
           cylinder * static_cast<int64_t>(perCylinder);
@@ -45,7 +45,7 @@ bool CCHSLBAConvertor::IsFullCylinderPartitionEndSector(uint32_t tracksPerCylind
 int64_t CCHSLBAConvertor::GetAdjustedOuterFullCylinderPartitionStartSector(uint32_t h, uint32_t s,
                                                                             int64_t startSector)
 {
-    LAYOUT_ASSERT(startSector >= 0, "startSector >= 0", kSource);
+    LAYOUT_ASSERT(startSector >= 0, "startSector >= 0", kConvertorSource);
     int64_t cylinder;
     uint32_t head, sector;
     LBAToCHS(h, s, startSector, cylinder, head, sector);
@@ -59,7 +59,7 @@ int64_t CCHSLBAConvertor::GetAdjustedOuterFullCylinderPartitionStartSector(uint3
 int64_t CCHSLBAConvertor::GetAdjustedInnerFullCylinderPartitionStartSector(uint32_t h, uint32_t s,
                                                                             int64_t startSector)
 {
-    LAYOUT_ASSERT(startSector >= 0, "startSector >= 0", kSource);
+    LAYOUT_ASSERT(startSector >= 0, "startSector >= 0", kConvertorSource);
     int64_t cylinder;
     uint32_t head, sector;
     LBAToCHS(h, s, startSector, cylinder, head, sector);
@@ -72,7 +72,7 @@ int64_t CCHSLBAConvertor::GetAdjustedInnerFullCylinderPartitionStartSector(uint3
 
 int64_t CCHSLBAConvertor::GetAdjustedOuterFullCylinderPartitionEndSector(uint32_t h, uint32_t s, int64_t endSector)
 {
-    LAYOUT_ASSERT(endSector >= 0, "endSector >= 0", kSource);
+    LAYOUT_ASSERT(endSector >= 0, "endSector >= 0", kConvertorSource);
     int64_t cylinder;
     uint32_t head, sector;
     LBAToCHS(h, s, endSector, cylinder, head, sector);
@@ -85,7 +85,7 @@ int64_t CCHSLBAConvertor::GetAdjustedOuterFullCylinderPartitionEndSector(uint32_
 
 int64_t CCHSLBAConvertor::GetAdjustedInnerFullCylinderPartitionEndSector(uint32_t h, uint32_t s, int64_t endSector)
 {
-    LAYOUT_ASSERT(endSector >= 0, "endSector >= 0", kSource);
+    LAYOUT_ASSERT(endSector >= 0, "endSector >= 0", kConvertorSource);
     int64_t cylinder;
     uint32_t head, sector;
     LBAToCHS(h, s, endSector, cylinder, head, sector);

@@ -11,7 +11,6 @@
 #include "vessmar/IPartitionEntry.h"
 
 namespace {
-const char kSource[] = "MoveResizeManager";
 
 double ItemMB(IManagerItem* item)
 {
@@ -41,13 +40,13 @@ CMoveResizeManager::CMoveResizeManager(bool dataMarginSmall)
 void CMoveResizeManager::InitManager(IManagerItem* item)
 {
     m_pCurPartitionItem = item;
-    LAYOUT_ASSERT(nullptr != m_pCurPartitionItem, "__null != m_pCurPartitionItem", kSource);
+    LAYOUT_ASSERT(nullptr != m_pCurPartitionItem, "__null != m_pCurPartitionItem", kMoveResizeSource);
     IFileSystemPartition* pFileSystemPartition = QueryItem<IFileSystemPartition>(item);
-    LAYOUT_ASSERT(nullptr != pFileSystemPartition, "__null != pFileSystemPartition", kSource);
+    LAYOUT_ASSERT(nullptr != pFileSystemPartition, "__null != pFileSystemPartition", kMoveResizeSource);
     IFileSystemPartitionExtendInfo* pFileSystemPartitionExtendInfo = QueryItem<IFileSystemPartitionExtendInfo>(item);
-    LAYOUT_ASSERT(nullptr != pFileSystemPartitionExtendInfo, "__null != pFileSystemPartitionExtendInfo", kSource);
+    LAYOUT_ASSERT(nullptr != pFileSystemPartitionExtendInfo, "__null != pFileSystemPartitionExtendInfo", kMoveResizeSource);
     IPartitionEntry* pPartitionEntry = QueryItem<IPartitionEntry>(item);
-    LAYOUT_ASSERT(nullptr != pPartitionEntry, "__null != pPartitionEntry", kSource);
+    LAYOUT_ASSERT(nullptr != pPartitionEntry, "__null != pPartitionEntry", kMoveResizeSource);
 
     m_initFileSystem = pFileSystemPartition->GetFileSystemType();
     const int cluster = pFileSystemPartitionExtendInfo->GetSectorsPerCluster();
@@ -69,7 +68,7 @@ void CMoveResizeManager::InitManager(IManagerItem* item)
     m_total = m_after + m_size + m_before;
 
     IDiskGeometry* geometry = QueryItem<IDiskGeometry>(item->GetParent());
-    LAYOUT_ASSERT(nullptr != geometry, "__null != pDiskGeometry", kSource);
+    LAYOUT_ASSERT(nullptr != geometry, "__null != pDiskGeometry", kMoveResizeSource);
     const uint32_t perCylinder = geometry->GetTracksPerCylinder() * geometry->GetSectorsPerTrack();
     m_cylinder = SectorsToMB(perCylinder);
 }
@@ -283,7 +282,7 @@ void CMoveResizeManager::SetPrimaryLogical(bool primary)
     if (m_pCurPartitionItem == nullptr)
         return;
     IDiskGeometry* geometry = QueryItem<IDiskGeometry>(m_pCurPartitionItem->GetParent());
-    LAYOUT_ASSERT(nullptr != geometry, "__null != pDiskGeometry", kSource);
+    LAYOUT_ASSERT(nullptr != geometry, "__null != pDiskGeometry", kMoveResizeSource);
     const uint64_t perCylinder = static_cast<uint64_t>(geometry->GetTracksPerCylinder()) * geometry->GetSectorsPerTrack();
     IPartitionEntry* previous = QueryItem<IPartitionEntry>(m_pPreItem);
     const bool atDiskStart = m_pPreItem == nullptr ||

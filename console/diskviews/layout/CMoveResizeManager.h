@@ -9,6 +9,9 @@
 #include "layout/MoveResizeOperationParam.h"
 #include "vessmar/AddPartitionParam.h"
 
+// The name the manager's failed assertions print.
+inline constexpr char kMoveResizeSource[] = "MoveResizeManager";
+
 class CMoveResizeManager : public IMoveResizeManager {
 public:
     CMoveResizeManager();

@@ -8,7 +8,7 @@
 #include "vessmar/IPartitionEntry.h"
 
 namespace {
-const uint32_t kNtfsMinSectors = 14336;
+const uint32_t kNtfsCalculatorMinSectors = 14336;
 const uint32_t kNtfsMaxSectors = 4294967295u;
 const uint32_t kNtfsClusterSectors = 8;
 
@@ -64,7 +64,7 @@ void CPartitionCalculator::CalcNTFSLimit(enumFILE_SYSTEM_TYPE fs, uint32_t& minC
 {
     if (fs != FILE_SYSTEM_NTFS)
         return;
-    minCylinders = SectorToCylinder(kNtfsMinSectors);
+    minCylinders = SectorToCylinder(kNtfsCalculatorMinSectors);
     maxCylinders = kNtfsMaxSectors / SectorsPerCylinder();
 }
 

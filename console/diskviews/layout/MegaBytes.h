@@ -6,6 +6,13 @@
 
 constexpr double kMBEpsilon = 0.00001;
 
+// FAT sizes a move or resize snaps to: the smallest size once a FAT partition has been
+// raised, and the gap between the largest FAT12 and the smallest FAT16 size, whose
+// sizes go to one side or the other.
+constexpr double kFatRaisedSmallestMB = 2.5609375;
+constexpr double kFat12TopMB = 15.65;
+constexpr double kFat16BottomMB = 16.3421875;
+
 inline double SectorsToMB(uint64_t sectors)
 {
     return (static_cast<double>(sectors) * 10) / 2048.0 / 10.0;

@@ -8,9 +8,6 @@
 
 namespace {
 const double kFatLargestEditMB = 511990;
-const double kFat12TopMB = 15.65;
-const double kFat16BottomMB = 16.3421875;
-const double kFatRaisedSmallestMB = 2.5609375;
 const double kNtfsSmallestEditMB = 7.9;
 }  // namespace
 

@@ -21,7 +21,6 @@
 #include "vessmar/IPartitionManager.h"
 
 namespace {
-const char kSource[] = "MoveResizeManager";
 // Moves and size changes smaller than these are noise of the MB arithmetic.
 const int64_t kNegligibleSectors = 206;
 const int64_t kNegligibleResize = 20480;
@@ -37,7 +36,7 @@ DiskShape ShapeOf(IManagerItem* item)
     IManagerItem* disk = item->GetParent();
     IDiskGeometry* geometry = QueryItem<IDiskGeometry>(disk);
     IDiskEntry* entry = QueryItem<IDiskEntry>(disk);
-    LAYOUT_ASSERT(geometry != nullptr && entry != nullptr, "__null != pDiskGeometry", kSource);
+    LAYOUT_ASSERT(geometry != nullptr && entry != nullptr, "__null != pDiskGeometry", kMoveResizeSource);
     return {geometry->GetTracksPerCylinder(), geometry->GetSectorsPerTrack(),
             static_cast<int64_t>(entry->GetTotalSectors()) - 1};
 }
@@ -45,7 +44,7 @@ DiskShape ShapeOf(IManagerItem* item)
 IPartitionEntry* EntryOf(IManagerItem* item)
 {
     IPartitionEntry* pEntry = QueryItem<IPartitionEntry>(item);
-    LAYOUT_ASSERT(nullptr != pEntry, "__null != pEntry", kSource);
+    LAYOUT_ASSERT(nullptr != pEntry, "__null != pEntry", kMoveResizeSource);
     return pEntry;
 }
 }  // namespace
@@ -110,7 +109,7 @@ bool CMoveResizeManager::GetNewClusterAndUsedSectorWithPartitionSizeAndFileSyste
     IPartitionEntry* entry = EntryOf(item);
     IFileSystemPartitionExtendInfo* info = QueryItem<IFileSystemPartitionExtendInfo>(item);
     IFileSystemPartition* fsPart = QueryItem<IFileSystemPartition>(item);
-    LAYOUT_ASSERT(info != nullptr && fsPart != nullptr, "__null != pFileSystemPartitionExtendInfo", kSource);
+    LAYOUT_ASSERT(info != nullptr && fsPart != nullptr, "__null != pFileSystemPartitionExtendInfo", kMoveResizeSource);
     const unsigned long long itemUsed = info->GetUsedSectors();
     const int itemCluster = info->GetSectorsPerCluster();
     if (fs == FILE_SYSTEM_FAT12 || fs == FILE_SYSTEM_FAT16 || fs == FILE_SYSTEM_FAT32) {
@@ -180,7 +179,7 @@ void CMoveResizeManager::DropEdit()
 
 bool CMoveResizeManager::BuildSectors(MOVE_RESIZE_OPERATION_PARAM& out)
 {
-    LAYOUT_ASSERT(nullptr != m_pCurPartitionItem, "__null != m_pCurPartitionItem", kSource);
+    LAYOUT_ASSERT(nullptr != m_pCurPartitionItem, "__null != m_pCurPartitionItem", kMoveResizeSource);
     if (m_needCorrect) {
         m_before = m_correctedBefore;
         m_size = m_correctedSize;
@@ -287,7 +286,7 @@ bool CMoveResizeManager::UpdateManagerItem()
     IManagerItem* item = m_pCurPartitionItem;
     IPartitionEntry* entry = EntryOf(item);
     IFileSystemPartitionExtendInfo* info = QueryItem<IFileSystemPartitionExtendInfo>(item);
-    LAYOUT_ASSERT(nullptr != info, "__null != pFileSystemPartitionExtendInfo", kSource);
+    LAYOUT_ASSERT(nullptr != info, "__null != pFileSystemPartitionExtendInfo", kMoveResizeSource);
     AddPartitionParam old;
     GetAddPartitionParamInfo(old, item);
     const unsigned long long used = info->GetUsedSectors();
@@ -295,7 +294,7 @@ bool CMoveResizeManager::UpdateManagerItem()
     const bool active = entry->IsActive();
     const uint32_t s = ShapeOf(item).sectorsPerTrack;
     IPartitionManager* disk = QueryItem<IPartitionManager>(item->GetParent());
-    LAYOUT_ASSERT(nullptr != disk, "__null != pPartitionManager", kSource);
+    LAYOUT_ASSERT(nullptr != disk, "__null != pPartitionManager", kMoveResizeSource);
     if (disk->DeletePartition(item) != 0)
         return false;
 

@@ -20,9 +20,6 @@ const double kFat16MaxMB = 4095.1796875;
 const double kFat32MaxMB = 512000;
 const double kNtfsMaxMB = 2097151.9995117188;
 const double kFatSmallestMB = 2.4609375;     // 5040 sectors
-const double kFatRaisedSmallestMB = 2.5609375;
-const double kFat12TopMB = 15.65;            // sizes between these two snap to one side
-const double kFat16BottomMB = 16.3421875;
 
 double VariantMaxMB(enumFILE_SYSTEM_TYPE fs)
 {
