@@ -1,19 +1,16 @@
 #include "CHardDriveIO.h"
 
-#include <cerrno>
 #include <climits>
-#include <fcntl.h>
-#include <unistd.h>
 
-#include "CDiskMap.h"
 #include "IDevice.h"
+#include "RawDiskFile.h"
 
 CHardDriveIO::~CHardDriveIO()
 {
     // Only the disk this object opened itself is closed here: a loaded device
     // belongs to someone else and may already be gone.
     if (fd_ >= 0)
-        ::close(fd_);
+        CloseRawDisk(fd_);
 }
 
 void CHardDriveIO::LoadSetting(const CHardDriveIOSetting& setting)
@@ -37,22 +34,13 @@ bool CHardDriveIO::OpenDisk(int diskNumber)
 
 bool CHardDriveIO::OpenMappedDisk(int diskNumber)
 {
-    if (diskNumber < 0)
+    const int fd = OpenRawDisk(diskNumber);
+    if (fd < 0)
         return false;
-    for (const DiskMapEntry& disk : CDiskMap().Disks()) {
-        if (disk.number != static_cast<unsigned>(diskNumber))
-            continue;
-        int fd = ::open(disk.path.c_str(), O_RDWR | O_CLOEXEC);
-        if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM))
-            fd = ::open(disk.path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            return false;
-        fd_ = fd;
-        open_ = true;
-        diskNumber_ = diskNumber;
-        return true;
-    }
-    return false;
+    fd_ = fd;
+    open_ = true;
+    diskNumber_ = diskNumber;
+    return true;
 }
 
 bool CHardDriveIO::CloseDisk()
@@ -62,7 +50,7 @@ bool CHardDriveIO::CloseDisk()
     open_ = false;
     diskNumber_ = -1;
     if (fd_ >= 0) {
-        const bool closed = ::close(fd_) == 0;
+        const bool closed = CloseRawDisk(fd_);
         fd_ = -1;
         return closed;
     }
@@ -86,15 +74,7 @@ bool CHardDriveIO::ReadSector(unsigned char* buffer, long long first, long long 
         return false;
     if (fd_ < 0)
         return setting_.GetDevice()->ReadSector(buffer, first, count) != 0;
-    for (long long done = 0; done < length;) {
-        const ssize_t got = ::pread(fd_, buffer + done, static_cast<size_t>(length - done), offset + done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false; // an error, or the end of the disk
-        done += got;
-    }
-    return true;
+    return ReadRawDisk(fd_, buffer, offset, length);
 }
 
 bool CHardDriveIO::WriteSector(unsigned char* buffer, long long first, long long count)
@@ -104,18 +84,5 @@ bool CHardDriveIO::WriteSector(unsigned char* buffer, long long first, long long
         return false;
     if (fd_ < 0)
         return setting_.GetDevice()->WriteSector(buffer, first, count) != 0;
-    // A disk does not grow: sectors past its end are refused, not appended to an
-    // image file.
-    const off_t end = ::lseek(fd_, 0, SEEK_END);
-    if (end < 0 || length > end || offset > end - length)
-        return false;
-    for (long long done = 0; done < length;) {
-        const ssize_t put = ::pwrite(fd_, buffer + done, static_cast<size_t>(length - done), offset + done);
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        done += put;
-    }
-    return true;
+    return WriteRawDisk(fd_, buffer, offset, length);
 }
