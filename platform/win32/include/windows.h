@@ -20,6 +20,7 @@
 #include "synchapi.h"
 #include "processthreadsapi.h"
 #include "ioapiset.h"
+#include "memoryapi.h"
 #include "debugapi.h"
 #include "winsvc.h"
 #include "KSCrtTime.h"

@@ -17,6 +17,7 @@ enum class ObjectKind {
     ServiceManager,
     Service,
     RuntimeSearch, // a search of _wfindfirst64
+    FileMapping,
 };
 
 class KernelObject {
