@@ -142,11 +142,19 @@ void CDiskItem::Relist()
     std::sort(parts_.begin(), parts_.end(),
               [](const CPartitionItem* a, const CPartitionItem* b) { return a->SortKey() < b->SortKey(); });
     if (table_.extended.present) {
+        // The first logical partition's record heads the chain at the extended
+        // partition's start. One that headed it before and no longer does gets its own
+        // record a track before it, where the table writer puts it.
+        uint64_t chainEnd = 0; // just past the logical partition in front
         for (CPartitionItem* item : parts_) {
-            if (!item->Partition().primary) {
-                item->Partition().slotStart = table_.extended.start;
-                break;
-            }
+            DosPartition& p = item->Partition();
+            if (p.primary)
+                continue;
+            if (chainEnd == 0)
+                p.slotStart = table_.extended.start;
+            else if (p.slotStart < chainEnd && p.start >= chainEnd + kSectorsPerTrack)
+                p.slotStart = p.start - kSectorsPerTrack;
+            chainEnd = p.start + p.count;
         }
     }
     DropFreeItems();

@@ -71,7 +71,14 @@ std::vector<FreeRegion> CPartitionLayout::FreeRegions() const
     std::vector<Span> outside;
     std::vector<Span> inside;
     for (const DosPartition& p : table_.partitions) {
-        const Span span{p.slotStart, p.start + p.count - 1};
+        Span span{p.slotStart, p.start + p.count - 1};
+        // The chain's head record lies at the start of the extended partition whatever
+        // the distance to its partition. A new logical partition in front takes that
+        // record, and the one there now gets its own a track before it (Place keeps
+        // that track clear): the space up to there is free.
+        if (!p.primary && table_.extended.present && p.slotStart == table_.extended.start &&
+            p.start >= table_.extended.start + track_)
+            span.first = p.start - track_;
         (p.primary ? outside : inside).push_back(span);
     }
     // Sector 0 holds the master boot record even when the first track is free.

@@ -186,3 +186,31 @@ TEST(PartitionLayout, ExtendedPartitionOfADiskPastTheTableLimitEndsWhereTheTable
     Placement past;
     EXPECT_FALSE(layout.Place(beyond.start, beyond.start + C, true, past));
 }
+
+TEST(PartitionLayout, SpaceBetweenTheChainsHeadRecordAndAFarPartitionIsFree)
+{
+    // The only logical partition lies two cylinders into the extended partition, its
+    // record heading the chain at the extended partition's start, as a table looks once
+    // the first of two logical partitions is deleted.
+    DosTable table = TwoPartitions();
+    table.partitions[1] = Logical(2 * C, 4 * C + T, 2 * C - T);
+    const CPartitionLayout layout(table, 10 * C, T);
+    const std::vector<FreeRegion> free = layout.FreeRegions();
+    ASSERT_EQ(free.size(), 3u);
+    EXPECT_EQ(free[0].start, 2 * C) << "from the head record on";
+    EXPECT_EQ(free[0].count, 2 * C) << "up to the track the partition's own record will take";
+    EXPECT_TRUE(free[0].insideExtended);
+    EXPECT_EQ(layout.CheckFree(free[0]), CHECK_ITEM_LOGICAL_POSSIBLE);
+
+    Placement front;
+    ASSERT_TRUE(layout.Place(2 * C, 4 * C - 1, false, front));
+    EXPECT_EQ(front.partition.slotStart, 2 * C) << "the new partition takes the head record";
+    EXPECT_EQ(front.partition.start, 2 * C + T);
+    Placement onTheRecord;
+    EXPECT_FALSE(layout.Place(2 * C, 4 * C + 10, false, onTheRecord)) << "the track of the other's new record";
+
+    // A head partition a track in leaves nothing free before it.
+    const std::vector<FreeRegion> usual = CPartitionLayout(TwoPartitions(), 10 * C, T).FreeRegions();
+    ASSERT_EQ(usual.size(), 2u);
+    EXPECT_EQ(usual[0].start, 4 * C);
+}

@@ -126,6 +126,53 @@ TEST(MoveResizeOnDiskImageTest, MovedLogicalFatStartsOnACylinder)
     EXPECT_EQ(0, MakeAndCheckVolume(images.Path(0), moved->start, moved->size, param, "700000"));
 }
 
+TEST(MoveResizeOnDiskImageTest, FirstLogicalFatGrownOrMovedIsKeptAtTheNextWrite)
+{
+    // The first logical partition's record heads the extended chain: the manager
+    // deletes it and creates it again at its new extent, which must not lose it.
+    struct Case {
+        const char* what;
+        bool move;                     // else grow into the free space after
+        unsigned long long start, end; // sfdisk's extent after the write (end exclusive)
+    };
+    const Case cases[] = {
+        {"grown to the next partition's cylinder", false, 96453, 224910},
+        {"moved to the end of the free space", true, 160650 + 63, 224910},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DiskImages images({MoveResizeDisk()});
+        IManagerItem* item = PartitionAt(96453);
+        ASSERT_NE(nullptr, item);
+        IManagerItem* disk = item->GetParent();
+        CMoveResizeManager manager(true);
+        manager.InitManager(item);
+        MOVERESIZE_MANAGER_PARAM param{};
+        manager.GetOutParam(param);
+        ASSERT_GT(param.dNextSize, 30.0);
+        if (c.move)
+            ASSERT_TRUE(manager.IfPrePartitionCanAdded(param.dPreSize + param.dNextSize));
+        else
+            ASSERT_TRUE(manager.IfCurPartitionCanAdded(param.dCurSize + param.dNextSize, true, false));
+        ASSERT_TRUE(manager.UpdateManagerItem());
+        manager.GetOutParam(param);
+        ASSERT_EQ(0ul, As<IPartitionTableChainWriter>(disk)->Write());
+
+        const std::vector<DumpLine> lines = SfdiskDump(images.Path(0));
+        const DumpLine* edited = Line(lines, 5);
+        ASSERT_NE(nullptr, edited) << "the first logical partition is still there";
+        EXPECT_EQ(c.start, edited->start);
+        EXPECT_EQ(c.end, edited->start + edited->size);
+        EXPECT_EQ(6u, edited->type);
+        const DumpLine* next = Line(lines, 6);
+        ASSERT_NE(nullptr, next);
+        EXPECT_EQ(224973ull, next->start);
+        EXPECT_EQ(64197ull, next->size);
+        ExpectUnchangedBut(lines, 5);
+        EXPECT_EQ(0, MakeAndCheckVolume(images.Path(0), edited->start, edited->size, param, "12000"));
+    }
+}
+
 TEST(MoveResizeOnDiskImageTest, ShrunkActivePrimaryKeepsItsBootFlag)
 {
     DiskImages images({MoveResizeDisk()});
