@@ -1,25 +1,10 @@
 #include "CMoveResizeDeviceBlock.h"
 
-#include <algorithm>
-
-#include "ItemQuery.h"
 #include "StripDrawing.h"
-#include "vessmar/IFileSystemPartition.h"
-#include "vessmar/IFileSystemPartitionExtendInfo.h"
-#include "vessmar/IManagerItem.h"
-#include "vessmar/IPartitionEntry.h"
 
 namespace {
-// Keeps the used rectangle and its closing line visible.
-const int kMinimumMainWidth = 12;
-
-bool IsLinuxType(unsigned int type)
-{
-    return type == 0x82 || type == 0x83 || type == 0x85 || type == 0x8E || type == 0x92 || type == 0x93;
-}
-
-GtkWidget* NewBlock(CMoveResizeDeviceBlock* self, bool interactive, GCallback expose, GCallback press,
-                    GCallback release, GCallback motion, GCallback enter)
+GtkWidget* NewMoveResizeBlock(CMoveResizeDeviceBlock* self, bool interactive, GCallback expose, GCallback press,
+                              GCallback release, GCallback motion, GCallback enter, GCallback leave)
 {
     GtkWidget* box = gtk_event_box_new();
     gtk_widget_set_app_paintable(box, TRUE);
@@ -30,24 +15,47 @@ GtkWidget* NewBlock(CMoveResizeDeviceBlock* self, bool interactive, GCallback ex
         g_signal_connect(box, "button_press_event", press, self);
         g_signal_connect(box, "button_release_event", release, self);
         g_signal_connect(box, "motion-notify-event", motion, self);
-        g_signal_connect(box, "enter_notify_event", enter, self);
+        if (enter != nullptr) {
+            g_signal_connect(box, "enter_notify_event", enter, self);
+            g_signal_connect(box, "leave_notify_event", leave, self);
+        }
     }
     return box;
 }
+
+void DestroyChildren(GtkWidget* container)
+{
+    GList* children = gtk_container_get_children(GTK_CONTAINER(container));
+    for (GList* c = children; c != nullptr; c = c->next)
+        gtk_widget_destroy(GTK_WIDGET(c->data));
+    g_list_free(children);
+}
 }  // namespace
 
-CMoveResizeDeviceBlock::CMoveResizeDeviceBlock()
+CMoveResizeDeviceBlock::CMoveResizeDeviceBlock() : m_box(gtk_hbox_new(FALSE, 0))
 {
-    m_box = gtk_hbox_new(FALSE, 0);
     g_object_ref_sink(m_box);
+}
+
+CMoveResizeDeviceBlock::~CMoveResizeDeviceBlock()
+{
+    gtk_widget_destroy(m_box);
+    g_object_unref(m_box);
+}
+
+void CMoveResizeDeviceBlock::InitPartitionBlock()
+{
+    if (m_leftBar != nullptr)
+        return;  // built already
+    DestroyChildren(m_box);
     const GCallback expose = G_CALLBACK(OnExpose), press = G_CALLBACK(OnButtonPress),
                     release = G_CALLBACK(OnButtonRelease), motion = G_CALLBACK(OnMotionNotify),
-                    enter = G_CALLBACK(OnEnter);
-    m_leftFree = NewBlock(this, false, expose, press, release, motion, enter);
-    m_leftBar = NewBlock(this, true, expose, press, release, motion, enter);
-    m_main = NewBlock(this, true, expose, press, release, motion, enter);
-    m_rightBar = NewBlock(this, true, expose, press, release, motion, enter);
-    m_rightFree = NewBlock(this, false, expose, press, release, motion, enter);
+                    enter = G_CALLBACK(OnEnter), leave = G_CALLBACK(OnLeave);
+    m_leftFree = NewMoveResizeBlock(this, false, expose, press, release, motion, enter, leave);
+    m_leftBar = NewMoveResizeBlock(this, true, expose, press, release, motion, enter, leave);
+    m_main = NewMoveResizeBlock(this, true, expose, press, release, motion, enter, leave);
+    m_rightBar = NewMoveResizeBlock(this, true, expose, press, release, motion, enter, leave);
+    m_rightFree = NewMoveResizeBlock(this, false, expose, press, release, motion, enter, leave);
     gtk_box_pack_start(GTK_BOX(m_box), m_leftFree, FALSE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(m_box), m_leftBar, FALSE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(m_box), m_main, TRUE, TRUE, 0);
@@ -55,10 +63,22 @@ CMoveResizeDeviceBlock::CMoveResizeDeviceBlock()
     gtk_box_pack_start(GTK_BOX(m_box), m_rightFree, FALSE, TRUE, 0);
 }
 
-CMoveResizeDeviceBlock::~CMoveResizeDeviceBlock()
+void CMoveResizeDeviceBlock::InitUnallocateBlock()
 {
-    gtk_widget_destroy(m_box);
-    g_object_unref(m_box);
+    if (m_main != nullptr && m_leftBar == nullptr)
+        return;  // built already
+    DestroyChildren(m_box);
+    m_leftFree = m_leftBar = m_rightBar = m_rightFree = nullptr;
+    m_main = NewMoveResizeBlock(this, true, G_CALLBACK(OnExpose), G_CALLBACK(OnButtonPress),
+                                G_CALLBACK(OnButtonRelease), G_CALLBACK(OnMotionNotify), nullptr, nullptr);
+    gtk_box_pack_start(GTK_BOX(m_box), m_main, TRUE, TRUE, 0);
+}
+
+void CMoveResizeDeviceBlock::SetParentWnd(GtkWidget* parent)
+{
+    m_parent = parent;
+    if (parent != nullptr)
+        g_signal_connect(parent, "expose_event", G_CALLBACK(OnExpose), this);
 }
 
 MOVERESIZE_MANAGER_PARAM CMoveResizeDeviceBlock::GetMMP()
@@ -68,133 +88,68 @@ MOVERESIZE_MANAGER_PARAM CMoveResizeDeviceBlock::GetMMP()
     return m_param;
 }
 
-void CMoveResizeDeviceBlock::InitMoveResizeDlg(IManagerItem* item)
+void CMoveResizeDeviceBlock::ApplyWidths(int height)
 {
-    GetMMP();
-    IPartitionEntry* entry = QueryItem<IPartitionEntry>(item);
-    if (entry == nullptr)
-        return;
-    m_active = true;
-    IFileSystemPartition* fs = QueryItem<IFileSystemPartition>(item);
-    m_fileSystem = fs != nullptr ? fs->GetFileSystemType() : FILE_SYSTEM_OTHER;
-    if (m_fileSystem == FILE_SYSTEM_OTHER && IsLinuxType(entry->GetPartitionType()))
-        m_fileSystem = FILE_SYSTEM_FOREIGN4;  // shown, never resized
-    const std::string name = StripFileSystemName(m_fileSystem);
-    if (!name.empty())
-        m_fileSystemName = name;
-    if (m_manager != nullptr) {
-        if (m_fileSystem == FILE_SYSTEM_NTFS)
-            m_manager->GetNtfsMinAndMaxSize(m_smallest, m_largest);
-        else if (m_fileSystem == FILE_SYSTEM_FAT16 || m_fileSystem == FILE_SYSTEM_FAT32)
-            m_manager->GetFatMinAndMaxSize(m_smallest, m_largest);
+    if (m_leftFree != nullptr) {
+        gtk_widget_set_size_request(m_leftFree, m_widths.leftFree, height);
+        gtk_widget_set_visible(m_leftFree, m_widths.leftFree > 0);
     }
-    IFileSystemPartitionExtendInfo* info = QueryItem<IFileSystemPartitionExtendInfo>(item);
-    const double usedMB = info != nullptr ? info->GetUsedSectors() / 2048.0 : 0;
-    m_usedRatio = m_param.dCurSize > 0 ? std::min(1.0, std::max(m_smallest, usedMB) / m_param.dCurSize) : 1.0;
-    gtk_widget_set_size_request(m_leftBar, kStripBarWidth, kStripHeight);
-    gtk_widget_set_size_request(m_rightBar, kStripBarWidth, kStripHeight);
+    if (m_rightFree != nullptr) {
+        gtk_widget_set_size_request(m_rightFree, m_widths.rightFree, height);
+        gtk_widget_set_visible(m_rightFree, m_widths.rightFree > 0);
+    }
+    if (m_main != nullptr)
+        gtk_widget_set_size_request(m_main, m_widths.main, height);
+    UpdateDeviceBlock();
 }
 
-void CMoveResizeDeviceBlock::SetMoveReSizeDlgBlockSize(int)
+void CMoveResizeDeviceBlock::SetTooltip(const std::string& text)
 {
-    const MOVERESIZE_MANAGER_PARAM p = GetMMP();
-    SetMainWindowBlockLength(p.dPreSize, p.dCurSize, p.dNextSize);
+    m_tooltip = text;
+    if (m_main != nullptr)
+        gtk_widget_set_tooltip_text(m_main, text.c_str());
 }
 
-void CMoveResizeDeviceBlock::SetMainWindowBlockLength(double before, double size, double after)
+void CMoveResizeDeviceBlock::UpdateDeviceBlock()
 {
-    m_pixelSize = StripPixelSize(before, size, after);
-    m_widths = StripWidthsFor(before, size, after, kMinimumMainWidth);
-    ApplyWidths();
-}
-
-void CMoveResizeDeviceBlock::ApplyWidths()
-{
-    gtk_widget_set_size_request(m_leftFree, m_widths.leftFree, kStripHeight);
-    gtk_widget_set_size_request(m_main, m_widths.main, kStripHeight);
-    gtk_widget_set_size_request(m_rightFree, m_widths.rightFree, kStripHeight);
-    gtk_widget_set_visible(m_leftFree, m_widths.leftFree > 0);
-    gtk_widget_set_visible(m_rightFree, m_widths.rightFree > 0);
     gtk_widget_queue_draw(m_box);
 }
 
-void CMoveResizeDeviceBlock::OnPress(GtkWidget* widget, int rootX)
+void CMoveResizeDeviceBlock::AfreshDraw(GtkWidget* widget)
 {
-    m_pressX = rootX;
-    m_moved = false;
-    m_dragMiddle = widget == m_main;
-    m_dragLeftBar = widget == m_leftBar;
-    m_dragRightBar = widget == m_rightBar;
-    GetMMP();
+    if (widget != nullptr)
+        gtk_widget_queue_draw(widget);
 }
 
-void CMoveResizeDeviceBlock::OnMotion(int rootX)
+void CMoveResizeDeviceBlock::Draw(GtkWidget* widget)
 {
-    if (!m_active || m_manager == nullptr)
+    if (widget->window == nullptr)
         return;
-    const int dx = rootX - m_pressX;
-    const MOVERESIZE_MANAGER_PARAM p = GetMMP();
-    if (m_dragMiddle) {
-        MiddleStep step;
-        if (!MiddleDragStep(m_widths, dx, m_pixelSize, p.dPreSize + p.dCurSize + p.dNextSize, p.dCurSize, step))
-            return;
-        const bool accepted = step.toRight ? m_manager->IfPrePartitionCanAdded(step.newBefore)
-                                           : m_manager->IfPrePartitionCanReduced(step.newBefore);
-        if (!accepted)
-            return;
-        m_widths = step.widths;
-    } else if (m_dragLeftBar || m_dragRightBar) {
-        if (m_fileSystem == FILE_SYSTEM_FOREIGN4 || m_fileSystem == FILE_SYSTEM_FOREIGN5 ||
-            m_fileSystem == FILE_SYSTEM_OTHER || m_fileSystem > FILE_SYSTEM_OTHER)
-            return;
-        BarStep step;
-        if (!BarDragStep(m_widths, m_dragRightBar, dx, m_pixelSize, p.dCurSize, m_smallest, kMinimumMainWidth, step))
-            return;
-        bool accepted;
-        if (m_dragRightBar)
-            accepted = step.grow ? m_manager->IfCurPartitionCanAdded(step.newSize, true, false)
-                                 : m_manager->IfCurPartitionCanReduced(step.newSize, true, true);
-        else
-            accepted = step.grow ? m_manager->IfCurPartitionCanAdded(step.newSize, true, true)
-                                 : m_manager->IfCurPartitionCanReduced(step.newSize, true, false);
-        if (!accepted)
-            return;
-        m_widths = step.widths;
-    } else {
-        return;
-    }
-    m_moved = true;
-    m_pressX = rootX;
-    m_manager->UpdateUi(false, true);
-    ApplyWidths();
-}
-
-void CMoveResizeDeviceBlock::OnRelease()
-{
-    if (m_moved && m_manager != nullptr) {
-        GetMMP();
-        m_manager->UpdateUi(true, false);
-        if (m_manager->IfNeedCorrectPartitionSize())
-            m_manager->UpdateUiWithCorrectedValue();
-    }
-    m_dragMiddle = m_dragLeftBar = m_dragRightBar = false;
+    cairo_t* cr = gdk_cairo_create(widget->window);
+    const int w = widget->allocation.width, h = widget->allocation.height;
+    const long sizeMB = static_cast<long>(m_size);
+    if (widget == m_leftFree || widget == m_rightFree)
+        DrawFreeBlock(cr, w, h);
+    else if (widget == m_leftBar)
+        DrawBar(cr, w, h, m_fileSystem, "../res/leftbar.png");
+    else if (widget == m_rightBar)
+        DrawBar(cr, w, h, m_fileSystem, "../res/rightbar.png");
+    else if (widget == m_main && m_improper != ImproperDiskKind::None)
+        DrawImproperDisk(cr, w, h, ImproperDiskTitle(m_improper));
+    else if (widget == m_main && !m_isPartition)
+        DrawUnallocatedBlock(cr, w, h, m_active, sizeMB);
+    else if (widget == m_main)
+        DrawMainBlock(cr, w, h, m_fileSystem, m_usedRatio, sizeMB, m_fileSystemName,
+                      !(m_activeFatCap && m_size > kActiveFatCapMB));
+    cairo_destroy(cr);
 }
 
 gboolean CMoveResizeDeviceBlock::OnExpose(GtkWidget* widget, GdkEventExpose*, gpointer data)
 {
     CMoveResizeDeviceBlock* self = static_cast<CMoveResizeDeviceBlock*>(data);
-    cairo_t* cr = gdk_cairo_create(widget->window);
-    const int w = widget->allocation.width, h = widget->allocation.height;
-    if (widget == self->m_leftFree || widget == self->m_rightFree)
-        DrawFreeBlock(cr, w, h);
-    else if (widget == self->m_leftBar)
-        DrawBar(cr, w, h, self->m_fileSystem, "../res/leftbar.png");
-    else if (widget == self->m_rightBar)
-        DrawBar(cr, w, h, self->m_fileSystem, "../res/rightbar.png");
-    else
-        DrawMainBlock(cr, w, h, self->m_fileSystem, self->m_usedRatio, static_cast<long>(self->m_param.dCurSize),
-                      self->m_fileSystemName);
-    cairo_destroy(cr);
+    if (widget == self->m_parent)
+        return FALSE;  // the parent draws itself; its children follow
+    self->Draw(widget);
     return TRUE;
 }
 
@@ -204,9 +159,9 @@ gboolean CMoveResizeDeviceBlock::OnButtonPress(GtkWidget* widget, GdkEventButton
     return TRUE;
 }
 
-gboolean CMoveResizeDeviceBlock::OnButtonRelease(GtkWidget*, GdkEventButton*, gpointer data)
+gboolean CMoveResizeDeviceBlock::OnButtonRelease(GtkWidget*, GdkEventButton* event, gpointer data)
 {
-    static_cast<CMoveResizeDeviceBlock*>(data)->OnRelease();
+    static_cast<CMoveResizeDeviceBlock*>(data)->OnRelease(event->button);
     return TRUE;
 }
 
@@ -219,9 +174,18 @@ gboolean CMoveResizeDeviceBlock::OnMotionNotify(GtkWidget*, GdkEventMotion* even
 gboolean CMoveResizeDeviceBlock::OnEnter(GtkWidget* widget, GdkEventCrossing*, gpointer data)
 {
     CMoveResizeDeviceBlock* self = static_cast<CMoveResizeDeviceBlock*>(data);
-    GdkCursorType type = !self->m_active ? GDK_HAND2 : widget == self->m_main ? GDK_FLEUR : GDK_SB_H_DOUBLE_ARROW;
+    const GdkCursorType type = !self->m_active           ? GDK_HAND2
+                               : widget == self->m_main ? GDK_FLEUR
+                                                        : GDK_SB_H_DOUBLE_ARROW;
     GdkCursor* cursor = gdk_cursor_new(type);
     gdk_window_set_cursor(widget->window, cursor);
     gdk_cursor_unref(cursor);
+    return FALSE;
+}
+
+gboolean CMoveResizeDeviceBlock::OnLeave(GtkWidget* widget, GdkEventCrossing*, gpointer)
+{
+    if (widget->window != nullptr)
+        gdk_window_set_cursor(widget->window, nullptr);
     return FALSE;
 }

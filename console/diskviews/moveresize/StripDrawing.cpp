@@ -8,11 +8,12 @@ void SetColour(cairo_t* cr, StripColour c)
     cairo_set_source_rgb(cr, c.r / 255.0, c.g / 255.0, c.b / 255.0);
 }
 
-void DrawText(cairo_t* cr, double x, double y, const std::string& text)
+void DrawText(cairo_t* cr, double x, double y, const std::string& text, double points = 12,
+              cairo_font_weight_t weight = CAIRO_FONT_WEIGHT_NORMAL)
 {
     cairo_set_source_rgb(cr, 0, 0, 0);
-    cairo_select_font_face(cr, "SimSun", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, 12);
+    cairo_select_font_face(cr, "SimSun", CAIRO_FONT_SLANT_NORMAL, weight);
+    cairo_set_font_size(cr, points);
     cairo_move_to(cr, x, y);
     cairo_show_text(cr, text.c_str());
 }
@@ -70,7 +71,7 @@ void DrawBar(cairo_t* cr, int width, int height, int fileSystem, const char* pic
 }
 
 void DrawMainBlock(cairo_t* cr, int width, int height, int fileSystem, double usedRatio, long sizeMB,
-                   const std::string& name)
+                   const std::string& name, bool showSize)
 {
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_rectangle(cr, 0, 0, width, height);
@@ -89,5 +90,34 @@ void DrawMainBlock(cairo_t* cr, int width, int height, int fileSystem, double us
     cairo_rectangle(cr, 0, 0, width, height);
     cairo_stroke(cr);
     DrawText(cr, 6, 18, name);
+    if (showSize)
+        DrawText(cr, 6, 35, std::to_string(sizeMB) + " MB");
+}
+
+void DrawUnallocatedBlock(cairo_t* cr, int width, int height, bool active, long sizeMB)
+{
+    if (active)
+        SetColour(cr, {219, 213, 204});
+    else
+        SetColour(cr, {144, 144, 144});
+    cairo_rectangle(cr, 0, 0, width, height);
+    cairo_fill(cr);
+    SetColour(cr, {188, 188, 188});
+    cairo_set_line_width(cr, 4);
+    cairo_rectangle(cr, 0, 0, width, height);
+    cairo_stroke(cr);
+    DrawText(cr, 6, 18, "Unallocated");
     DrawText(cr, 6, 35, std::to_string(sizeMB) + " MB");
+}
+
+void DrawImproperDisk(cairo_t* cr, int width, int height, const std::string& title)
+{
+    SetColour(cr, {255, 255, 204});
+    cairo_rectangle(cr, 0, 0, width, height);
+    cairo_fill(cr);
+    SetColour(cr, {255, 255, 128});
+    cairo_set_line_width(cr, 12);
+    cairo_rectangle(cr, 0, 0, width, height);
+    cairo_stroke(cr);
+    DrawText(cr, 12, 28, title, 14, CAIRO_FONT_WEIGHT_BOLD);
 }

@@ -16,6 +16,11 @@ std::string StripFileSystemName(int fileSystem);
 
 void DrawFreeBlock(cairo_t* cr, int width, int height);
 void DrawBar(cairo_t* cr, int width, int height, int fileSystem, const char* picture);
-// The partition: outline in its colour, the used share, its size text and name.
+// The partition: outline in its colour, the used share, its name and (when showSize)
+// its size text.
 void DrawMainBlock(cairo_t* cr, int width, int height, int fileSystem, double usedRatio, long sizeMB,
-                   const std::string& name);
+                   const std::string& name, bool showSize = true);
+// Free space shown as a block of its own: lighter while the block takes drags.
+void DrawUnallocatedBlock(cairo_t* cr, int width, int height, bool active, long sizeMB);
+// Free space of a disk the strip cannot lay out, titled "GPT Disk" and so on.
+void DrawImproperDisk(cairo_t* cr, int width, int height, const std::string& title);

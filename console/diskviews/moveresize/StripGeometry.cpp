@@ -93,3 +93,26 @@ bool BarDragStep(const StripWidths& now, bool rightBar, int dx, double pixelSize
     }
     return true;
 }
+
+StripWidths DiskViewWidthsFor(double before, double size, double after, double pixelSize, int panelLength)
+{
+    StripWidths w;
+    if (!(pixelSize > 0))
+        return w;
+    const auto pixels = [pixelSize](double mb) { return mb > 0 ? static_cast<int>(mb / pixelSize) : 0; };
+    w.main = pixels(size);
+    w.leftFree = pixels(before);
+    w.rightFree = pixels(after);
+    if (panelLength > 0) {
+        const int room = std::max(0, panelLength - kPanelRowMargin - w.main);
+        if (w.leftFree >= panelLength)
+            w.leftFree = room;
+        if (w.rightFree >= panelLength)
+            w.rightFree = room;
+    }
+    if (before >= 1 && w.leftFree <= kSmallestGapWidth)
+        w.leftFree = kSmallestGapWidth;
+    else if (after > 1 && w.rightFree < kSmallestGapWidth)
+        w.rightFree = kSmallestGapWidth;
+    return w;
+}

@@ -6,6 +6,9 @@ constexpr int kStripWidth = 590;
 constexpr int kStripBarWidth = 6;
 constexpr int kStripHeight = 50;
 constexpr int kSmallestGapWidth = 3;
+constexpr int kDiskViewHeight = 40;
+// The gap a disk panel keeps beside a free block that would fill its whole row.
+constexpr int kPanelRowMargin = 20;
 
 struct StripWidths {
     int leftFree = 0;
@@ -37,3 +40,9 @@ struct BarStep {
 };
 bool BarDragStep(const StripWidths& now, bool rightBar, int dx, double pixelSize, double size, double smallest,
                  int minimumMain, BarStep& step);
+
+// Widths of a block in a disk panel row: every part is its MB over the pixel size
+// (truncated). A free block that would take the whole row (panelLength, 0 without a
+// panel) leaves room for the partition and the row's margin; a gap of 1 MB or more
+// stays visible at 3 pixels (the gap before first, as the panel draws it).
+StripWidths DiskViewWidthsFor(double before, double size, double after, double pixelSize, int panelLength);

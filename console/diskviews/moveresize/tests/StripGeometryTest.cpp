@@ -57,4 +57,29 @@ TEST(StripGeometryTest, DragStepsStayInsideTheFreeSpace)
     EXPECT_EQ(330, bar.widths.main);
     EXPECT_FALSE(BarDragStep(full, true, 20, 1.0, 300, 0, 12, bar));
 }
+TEST(StripGeometryTest, DiskViewWidthsFollowTheScale)
+{
+    struct Case {
+        const char* what;
+        double before, size, after, pixel;
+        int panel;
+        int left, main, right;
+    };
+    const Case cases[] = {
+        {"plain shares", 100, 300, 50, 1.0, 0, 100, 300, 50},
+        {"truncated", 10.9, 30.9, 9.9, 2.0, 0, 5, 15, 4},
+        {"a gap of 1 MB stays visible before", 1, 300, 0, 2.0, 0, 3, 150, 0},
+        {"an after gap above 1 MB stays visible", 0, 300, 1.5, 2.0, 0, 0, 150, 3},
+        {"an after gap of exactly 1 MB may vanish", 0, 300, 1, 2.0, 0, 0, 150, 0},
+        {"the before rule comes first", 1, 300, 1.5, 2.0, 0, 3, 150, 0},
+        {"a free block filling the row leaves room", 1000, 100, 0, 1.0, 600, 480, 100, 0},
+        {"no scale draws nothing", 100, 300, 50, 0.0, 0, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        const StripWidths w = DiskViewWidthsFor(c.before, c.size, c.after, c.pixel, c.panel);
+        EXPECT_EQ(c.left, w.leftFree) << c.what;
+        EXPECT_EQ(c.main, w.main) << c.what;
+        EXPECT_EQ(c.right, w.rightFree) << c.what;
+    }
+}
 }  // namespace
