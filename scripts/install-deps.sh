@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git ccache
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libssl-dev
-  ntfs-3g mtools dosfstools fdisk partclone pigz
+  ntfs-3g mtools dosfstools fdisk partclone pigz gawk shellcheck
   libfdisk-dev libblkid-dev
   libgtk2.0-dev libxtst-dev xvfb xauth
   clang libclang-rt-14-dev

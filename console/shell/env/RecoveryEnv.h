@@ -9,6 +9,7 @@
 #include <string>
 
 class IPartitionEntry;
+class IVessmarModule;
 
 // Smallest buffer the device lookups accept.
 constexpr int kEnvDeviceBufferSize = 260;
@@ -31,6 +32,11 @@ long long GetPartStartSector(const char* disk, const char* partition);
 // device manager's disks; null (and -1) when the volume, its disk or the partition
 // cannot be found.
 IPartitionEntry* GetSelfPartition(const char* path, int& diskIndex);
+
+// How GetSelfPartition reaches the device manager: OpenModuleT<IVessmarModule>("Vessmar")
+// unless a test put another opener in place (null restores it).
+using EnvVessmarOpener = IVessmarModule* (*)();
+void SetEnvVessmarOpener(EnvVessmarOpener opener);
 
 // Unmounts the disc mounted at the mount point that holds path and ejects it; false,
 // running nothing, when the disc list has no device for it.

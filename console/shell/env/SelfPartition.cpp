@@ -15,6 +15,13 @@
 #include <cstdlib>
 
 namespace {
+IVessmarModule* OpenEnvVessmar()
+{
+    return OpenModuleT<IVessmarModule>("Vessmar");
+}
+
+EnvVessmarOpener g_envVessmarOpener = OpenEnvVessmar;
+
 template <class I>
 I* SelfPartitionInterface(IObject* object)
 {
@@ -41,6 +48,11 @@ bool DiskMapNumberOf(const std::string& disk, unsigned& number)
 }
 } // namespace
 
+void SetEnvVessmarOpener(EnvVessmarOpener opener)
+{
+    g_envVessmarOpener = opener ? opener : OpenEnvVessmar;
+}
+
 IPartitionEntry* GetSelfPartition(const char* path, int& diskIndex)
 {
     diskIndex = -1;
@@ -58,7 +70,7 @@ IPartitionEntry* GetSelfPartition(const char* path, int& diskIndex)
     if (!FindDiskOfPartition(partition, disk) || !DiskMapNumberOf(disk, number))
         return nullptr;
 
-    IVessmarModule* module = OpenModuleT<IVessmarModule>("Vessmar");
+    IVessmarModule* module = g_envVessmarOpener();
     IManager* manager = module ? module->GetManager() : nullptr;
     if (manager == nullptr)
         return nullptr;
