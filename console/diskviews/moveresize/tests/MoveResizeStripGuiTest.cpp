@@ -138,6 +138,40 @@ TEST_F(MoveResizeStripGuiTest, RefusedDragsChangeNothing)
     EXPECT_DOUBLE_EQ(param.dPreSize, Out(manager).dPreSize);
 }
 
+TEST_F(MoveResizeStripGuiTest, StopSignsHoldTheStripUntilCleared)
+{
+    DiskImages images({Disk()});
+    IManagerItem* item = PartitionAt(224973);  // free space on both sides
+    ASSERT_NE(nullptr, item);
+    CMoveResizeManager manager(true);
+    CMoveResizeDeviceBlock block;
+    Show(manager, block, item);
+    const StripWidths start = block.Widths();
+    const MOVERESIZE_MANAGER_PARAM param = Out(manager);
+
+    block.SetMoveStopSign(1);
+    block.SetEstopSign(1);
+    Drag(block.GetMainBlock(), 40, -50);
+    EXPECT_FALSE(block.MoveResizeSign());
+    Drag(block.GetRightBar(), 3, 40);
+    Drag(block.GetLeftBar(), 3, -40);
+    EXPECT_FALSE(block.MoveResizeSign());
+    EXPECT_EQ(start.leftFree, block.Widths().leftFree);
+    EXPECT_EQ(start.main, block.Widths().main);
+    EXPECT_DOUBLE_EQ(param.dPreSize, Out(manager).dPreSize);
+    EXPECT_DOUBLE_EQ(param.dCurSize, Out(manager).dCurSize);
+
+    // The middle moves again once its sign is cleared; the bars still hold.
+    block.SetMoveStopSign(0);
+    Drag(block.GetRightBar(), 3, 40);
+    EXPECT_EQ(start.main, block.Widths().main);
+    Drag(block.GetMainBlock(), 40, -50);
+    EXPECT_TRUE(block.MoveResizeSign());
+    EXPECT_LT(block.Widths().leftFree, start.leftFree);
+    EXPECT_LT(Out(manager).dPreSize, param.dPreSize);
+    EXPECT_DOUBLE_EQ(param.dCurSize, Out(manager).dCurSize);
+}
+
 TEST_F(MoveResizeStripGuiTest, LinuxPartitionShowsOtherAndKeepsItsSize)
 {
     DiskImages images({Disk()});
