@@ -13,6 +13,7 @@
 #include "GuiWait.h"
 #include "PixelSnapshot.h"
 #include "VessmarFixture.h"
+#include "vessmar/IPartitionTableChainWriter.h"
 
 using namespace gui_events;
 using namespace gui_wait;
@@ -117,6 +118,43 @@ TEST_F(MoveResizeStripGuiTest, DragsMoveTheWidthsAndTheManagerAlike)
     EXPECT_LT(block.Widths().leftFree, grown.leftFree);
     EXPECT_EQ(grown.main, block.Widths().main);
     EXPECT_LT(Out(manager).dPreSize, gapBefore);
+}
+
+TEST_F(MoveResizeStripGuiTest, DraggedSizeIsWrittenOnCylinderBoundaries)
+{
+    DiskImages images({Disk()});
+    IManagerItem* item = PartitionAt(224973);  // the second logical FAT16
+    ASSERT_NE(nullptr, item);
+    IManagerItem* disk = item->GetParent();
+    CMoveResizeManager manager(true);
+    CMoveResizeDeviceBlock block;
+    Show(manager, block, item);
+    Drag(block.GetRightBar(), 3, 80);
+    ASSERT_TRUE(block.MoveResizeSign());
+    const double dragged = Out(manager).dCurSize;
+    ASSERT_TRUE(manager.UpdateManagerItem());
+    ASSERT_EQ(0ul, As<IPartitionTableChainWriter>(disk)->Write());
+
+    bool seen = false;
+    for (const DumpLine& line : SfdiskDump(images.Path(0))) {
+        if (line.number != 6) {
+            // The other entries are as the fixture made them.
+            const bool kept = (line.number == 1 && line.start == 63 && line.size == 96327 && line.bootable) ||
+                              (line.number == 2 && line.start == 96390 && line.size == 305235) ||
+                              (line.number == 3 && line.start == 401625 && line.type == 0x83) ||
+                              (line.number == 5 && line.start == 96453 && line.size == 64197);
+            EXPECT_TRUE(kept) << line.number;
+            continue;
+        }
+        seen = true;
+        EXPECT_EQ(224973ull, line.start);
+        EXPECT_EQ(0ull, (line.start + line.size) % 16065) << "ends on a cylinder";
+        EXPECT_GT(line.size, 64197ull);
+        EXPECT_NEAR(dragged, line.size / 2048.0, 16065 / 2048.0) << "the size the strip showed, to a cylinder";
+        EXPECT_EQ(6u, line.type);
+        EXPECT_FALSE(line.bootable);
+    }
+    EXPECT_TRUE(seen);
 }
 
 TEST_F(MoveResizeStripGuiTest, RefusedDragsChangeNothing)

@@ -39,20 +39,24 @@ const DumpLine* Line(const std::vector<DumpLine>& lines, int number)
     return nullptr;
 }
 
-// Makes a FAT volume of the variant and cluster size over the extent, copies the
-// source files in and checks it: the answer is fsck.fat's exit code (0 when clean).
+// Makes a FAT volume of the variant and cluster size over the extent, copies the files
+// of the source volume (at sourceStart in the untouched fixture) in, checks it with
+// fsck.fat and reads the files back: 0 when the volume is clean and holds them all.
 int MakeAndCheckVolume(const std::string& image, unsigned long long first, unsigned long long count,
-                       const MOVERESIZE_MANAGER_PARAM& param, const std::string& fileBytes)
+                       const MOVERESIZE_MANAGER_PARAM& param, unsigned long long sourceStart)
 {
     const std::string volume = image + ".vol";
+    const std::string source = MoveResizeDisk() + "@@" + std::to_string(sourceStart * 512);
     const int fat = param.fileSystem == 0 ? 12 : param.fileSystem == 1 ? 16 : 32;
     const std::string script =
-        "set -e; rm -f '" + volume + "'; truncate -s " + std::to_string(count * 512) + " '" + volume + "'; " +
-        "mkfs.fat -F " + std::to_string(fat) + " -s " + std::to_string(param.u32SectorsPerCluster) + " '" + volume +
-        "' >/dev/null; head -c " + fileBytes + " /dev/zero | tr '\\0' 'X' >'" + volume + ".src'; " +
-        "MTOOLS_SKIP_CHECK=1 mcopy -i '" + volume + "' '" + volume + ".src' ::/DATA.BIN; " +
-        "dd if='" + volume + "' of='" + image + "' bs=512 seek=" + std::to_string(first) +
-        " conv=notrunc status=none; fsck.fat -n '" + volume + "' >/dev/null";
+        "set -e; export MTOOLS_SKIP_CHECK=1; v='" + volume + "'; rm -rf \"$v\" \"$v.src\" \"$v.back\"; " +
+        "mkdir \"$v.src\" \"$v.back\"; mcopy -s -n -i '" + source + "' '::/*' \"$v.src/\"; " +
+        "truncate -s " + std::to_string(count * 512) + " \"$v\"; " +
+        "mkfs.fat -F " + std::to_string(fat) + " -s " + std::to_string(param.u32SectorsPerCluster) +
+        " \"$v\" >/dev/null; mcopy -s -i \"$v\" \"$v.src\"/* ::/; " +
+        "dd if=\"$v\" of='" + image + "' bs=512 seek=" + std::to_string(first) + " conv=notrunc status=none; " +
+        "fsck.fat -n \"$v\" >/dev/null; mcopy -s -n -i '" + image + "@@" + std::to_string(first * 512) +
+        "' '::/*' \"$v.back/\"; diff -r \"$v.src\" \"$v.back\"";
     return std::system(script.c_str());
 }
 
@@ -98,7 +102,7 @@ TEST(MoveResizeOnDiskImageTest, GrownLogicalFatEndsOnACylinder)
     EXPECT_EQ(401625ull, grown->start + grown->size);  // the whole free space, to its cylinder end
     EXPECT_EQ(6u, grown->type);
     ExpectUnchangedBut(lines, 6);
-    EXPECT_EQ(0, MakeAndCheckVolume(images.Path(0), grown->start, grown->size, param, "700000"));
+    EXPECT_EQ(0, MakeAndCheckVolume(images.Path(0), grown->start, grown->size, param, 224973));
 }
 
 TEST(MoveResizeOnDiskImageTest, MovedLogicalFatStartsOnACylinder)
@@ -123,7 +127,7 @@ TEST(MoveResizeOnDiskImageTest, MovedLogicalFatStartsOnACylinder)
     EXPECT_GE(moved->size, 64197ull - 63);
     EXPECT_EQ(6u, moved->type);
     ExpectUnchangedBut(lines, 6);
-    EXPECT_EQ(0, MakeAndCheckVolume(images.Path(0), moved->start, moved->size, param, "700000"));
+    EXPECT_EQ(0, MakeAndCheckVolume(images.Path(0), moved->start, moved->size, param, 224973));
 }
 
 TEST(MoveResizeOnDiskImageTest, FirstLogicalFatGrownOrMovedIsKeptAtTheNextWrite)
@@ -169,7 +173,7 @@ TEST(MoveResizeOnDiskImageTest, FirstLogicalFatGrownOrMovedIsKeptAtTheNextWrite)
         EXPECT_EQ(224973ull, next->start);
         EXPECT_EQ(64197ull, next->size);
         ExpectUnchangedBut(lines, 5);
-        EXPECT_EQ(0, MakeAndCheckVolume(images.Path(0), edited->start, edited->size, param, "12000"));
+        EXPECT_EQ(0, MakeAndCheckVolume(images.Path(0), edited->start, edited->size, param, 96453));
     }
 }
 
@@ -196,7 +200,7 @@ TEST(MoveResizeOnDiskImageTest, ShrunkActivePrimaryKeepsItsBootFlag)
     EXPECT_TRUE(shrunk->bootable);
     EXPECT_EQ(6u, shrunk->type);
     ExpectUnchangedBut(lines, 1);
-    EXPECT_EQ(0, MakeAndCheckVolume(images.Path(0), shrunk->start, shrunk->size, param, "3000000"));
+    EXPECT_EQ(0, MakeAndCheckVolume(images.Path(0), shrunk->start, shrunk->size, param, 63));
 }
 
 }  // namespace
