@@ -33,3 +33,8 @@ void COperationLauncher::StartCheckImage(GtkWidget* parent)
     dialogs_->RunDeviceScan(parent);
     dialogs_->RunCheckImageWizard(parent);
 }
+
+void COperationLauncher::OpenCheckImageWizard(GtkWidget* parent)
+{
+    dialogs_->RunCheckImageWizard(parent);
+}

@@ -15,6 +15,9 @@ public:
     void StartRestore(GtkWidget* parent);
     void StartClone(GtkWidget* parent);
     void StartCheckImage(GtkWidget* parent);
+    // The check-image wizard at once, without the scan: Enter on the side bar's
+    // check-image row.
+    void OpenCheckImageWizard(GtkWidget* parent);
 
     // Tests replace the dialogs; null restores the console's own.
     void UseDialogs(IOperationDialogs* dialogs);

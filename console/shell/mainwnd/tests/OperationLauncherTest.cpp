@@ -29,6 +29,16 @@ TEST(OperationLauncher, EveryStartScansFirstThenRunsItsWizardOverTheSameParent)
     }
 }
 
+TEST(OperationLauncher, OpeningTheCheckImageWizardDirectlyRunsNoScan)
+{
+    RecordingOperationDialogs dialogs;
+    COperationLauncher launcher(&dialogs);
+    GtkWidget* parent = reinterpret_cast<GtkWidget*>(0x4321);
+    launcher.OpenCheckImageWizard(parent);
+    EXPECT_EQ(dialogs.steps, (std::vector<std::string>{"check"}));
+    EXPECT_EQ(dialogs.parents, (std::vector<GtkWidget*>{parent}));
+}
+
 TEST(OperationLauncher, ReplacedDialogsAreUsedUntilNullRestoresTheOwnOnes)
 {
     RecordingOperationDialogs own;

@@ -1,0 +1,8 @@
+#include "RowUserEventLog.h"
+
+#include "CLogWriter.h"
+
+void LogRowUserEvent()
+{
+    CLogWriter::Log("%s", kRowUserEventText);
+}
