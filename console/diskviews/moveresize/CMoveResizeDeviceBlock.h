@@ -99,8 +99,10 @@ public:
         largest = m_largest;
     }
 
-private:
+    // Refreshes the cached state from the manager and hands out a copy.
     MOVERESIZE_MANAGER_PARAM GetMMP();
+
+private:
     // File system of a partition item; foreign Linux kinds become 4 (never resized).
     void ReadFileSystem(IManagerItem* item);
     void ReadMinAndMaxSize();
