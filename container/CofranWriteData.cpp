@@ -1,11 +1,9 @@
 // The writer's data path: cluster runs as blocks listed in index chunks, system
 // sectors as direct runs, and the volume's run index that points at both.
-#include <algorithm>
 #include <cstring>
 #include <new>
 
 #include "CofranWriter.h"
-#include "ChangeMask.h"
 #include "CofranResult.h"
 #include "crc64.h"
 
@@ -14,7 +12,6 @@ namespace {
 constexpr uint32_t kMaxBlockClusters = 512;
 constexpr uint32_t kMaxBlockBytes = 0x200000;
 constexpr unsigned long kMaxSectorCount = 0x3FFFFFFE;
-constexpr uint64_t kMaskPiece = 0x8000; // a change-mask bit stands for 32 KiB
 
 uint64_t Crc(const void* data, uint64_t length)
 {
@@ -109,10 +106,12 @@ unsigned long CofranWriter::WriteSector(int firstSector, const void* data, unsig
     if (bytes > 0xFFFFFFF0ull)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
     const unsigned char* sectors = static_cast<const unsigned char*>(data);
+    unsigned long rc = Drain();
+    if (KSFailed(rc))
+        return rc;
     if (runUsed_ == 0)
         StartRunIndex();
 
-    unsigned long rc;
     if (firstSector < 0) {
         if (count != volume.PreVolumeSectors || int64_t(firstSector) + int64_t(count) != 0)
             return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
@@ -151,6 +150,75 @@ unsigned long CofranWriter::WriteSector(int firstSector, const void* data, unsig
     return AppendRunEntry(entry);
 }
 
+void CofranWriter::WidenOpenEntry(uint32_t first, uint32_t count)
+{
+    if (openEntry_.First == KS_RUN_OPEN_CLUSTER && (openEntry_.Length & KS_RUN_LENGTH_MASK) == 0) {
+        openEntry_.First = first;
+        openEntry_.Length = count;
+        return;
+    }
+    uint64_t start = openEntry_.First;
+    uint64_t end = start + (openEntry_.Length & KS_RUN_LENGTH_MASK);
+    if (first < start)
+        start = first;
+    if (end < uint64_t(first) + count)
+        end = uint64_t(first) + count;
+    const uint64_t length = end - start;
+    openEntry_.First = static_cast<uint32_t>(start);
+    openEntry_.Length = static_cast<uint32_t>(length > KS_RUN_LENGTH_MASK ? uint64_t(KS_RUN_LENGTH_MASK) : length);
+}
+
+unsigned long CofranWriter::CloseFullChunk()
+{
+    // The block is in the chunk already; the room kept for closing covers this
+    // chunk, so the set never holds the same clusters twice.
+    closing_ = true;
+    const unsigned long closed = CloseIndexChunk();
+    closing_ = false;
+    return closed;
+}
+
+unsigned long CofranWriter::PlaceBlock(const BlockStep& step, uint64_t clusterSize, BlockJob* job, bool* placed)
+{
+    *placed = false;
+    unsigned long rc;
+    // A chunk left full by a close that failed is closed before it takes more.
+    if (KS_INDEX_CHUNK_SIZE - chunkUsed_ < KS_BLOCK_SIZE && KSFailed(rc = CloseFullChunk()))
+        return rc;
+    WidenOpenEntry(step.EntryFirst(), step.EntryCount());
+    if (chunkUsed_ == 0)
+        chunkUsed_ = KS_INDX_HEAD_SIZE;
+    _KS_BLOCK block = step.block;
+    if (!step.refer) {
+        block.FirstCluster = step.first;
+        block.Offset = StreamPosition();
+        uint32_t stored = 0;
+        if (job != nullptr) {
+            rc = job->result;
+            block.Crc = job->crc;
+            stored = job->storedSize;
+            if (KSSucceeded(rc) && stored > 0)
+                rc = WriteBytes(job->storedBytes, stored);
+        } else {
+            const uint64_t bytes = uint64_t(step.clusters) * clusterSize;
+            block.Crc = Crc(step.data, bytes);
+            rc = WriteBlob(KS_GROUP_DATA, step.data, static_cast<uint32_t>(bytes), &stored);
+        }
+        if (KSFailed(rc)) {
+            if (chunkUsed_ == KS_INDX_HEAD_SIZE)
+                chunkUsed_ = 0;
+            return rc;
+        }
+        block.CountSize = step.clusters | (stored << KS_BLOCK_SIZE_SHIFT);
+    }
+    KSBlockToBytes(block, chunk_.data() + chunkUsed_);
+    chunkUsed_ += KS_BLOCK_SIZE;
+    *placed = true;
+    if (KS_INDEX_CHUNK_SIZE - chunkUsed_ < KS_BLOCK_SIZE)
+        return CloseFullChunk();
+    return 0;
+}
+
 unsigned long CofranWriter::WriteData(unsigned long firstCluster, const void* data, unsigned long clusters,
                                       unsigned long long changeMask, _KS_BLOCK& lastBlock)
 {
@@ -170,6 +238,12 @@ unsigned long CofranWriter::WriteData(unsigned long firstCluster, const void* da
     if (limit < 2)
         return COFRAN_FAIL(KS_KIND_BAD_DATA); // clusters of 2 MiB and more fit no block
 
+    unsigned long rc;
+    const bool ahead = pipeline_.TakesAhead();
+    // The first masked call of a volume notes the run index's size: with every
+    // block in place.
+    if (ahead && changeMask != 0 && rindHead_.FirstMaskedEntry == 0 && KSFailed(rc = Drain()))
+        return rc;
     if (runUsed_ == 0)
         StartRunIndex();
     // Every cluster run goes into an open entry, also after system-sector runs.
@@ -179,107 +253,52 @@ unsigned long CofranWriter::WriteData(unsigned long firstCluster, const void* da
         rindHead_.FirstMaskedEntry = runUsed_;
 
     const unsigned char* in = static_cast<const unsigned char*>(data);
-    uint32_t first = static_cast<uint32_t>(firstCluster);
-    uint32_t remaining = static_cast<uint32_t>(clusters);
-    ChangeMask mask(changeMask);
-    bool differed = false;
-    while (remaining > 0) {
-        uint32_t n = remaining >= limit ? limit - 1 : remaining;
-        uint32_t consumed = n; // clusters of this call that the new index entry covers
-        bool refer = false;    // the entry refers to stored data of the remembered block
-        _KS_BLOCK block;
-        const uint32_t w = lastBlock.FirstCluster;
-        const uint32_t v = KSBlockClusters(lastBlock);
-        if (changeMask != 0 && v != 0 && KSBlockStored(lastBlock) != 0) {
-            if (first < w) {
-                n = consumed = std::min(n, w - first);
-            } else if (first == w) {
-                if (n < v)
-                    return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
-                n = consumed = v;
-                if (!differed && Crc(in, uint64_t(n) * clusterSize) == lastBlock.Crc) {
-                    refer = true;
-                    block = lastBlock;
-                    std::memset(&lastBlock, 0, sizeof lastBlock); // indexed once
-                } else {
-                    differed = true;
-                    uint64_t pieces = 0;
-                    if (!mask.NextRun(&pieces))
-                        pieces = UINT64_MAX; // the mask is used up: the rest of the block
-                    uint64_t cut = v;
-                    if (pieces != UINT64_MAX) {
-                        if (clusterSize > kMaskPiece) {
-                            if (pieces % (clusterSize / kMaskPiece) != 0)
-                                return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
-                            pieces /= clusterSize / kMaskPiece;
-                        } else {
-                            pieces *= kMaskPiece / clusterSize;
-                        }
-                        cut = std::min<uint64_t>(std::max<uint64_t>(pieces, 1), v);
-                    }
-                    n = consumed = static_cast<uint32_t>(cut);
-                    lastBlock.FirstCluster += n;
-                    lastBlock.CountSize = (v - n) | (KSBlockStored(lastBlock) << KS_BLOCK_SIZE_SHIFT);
-                }
-            } else if (first - w < v) {
-                return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT); // inside the remembered block
-            } else {
-                // Past the remembered block: index it again as it is, then go on.
-                refer = true;
-                block = lastBlock;
-                consumed = 0;
-                std::memset(&lastBlock, 0, sizeof lastBlock);
-            }
+    if (ahead) {
+        // Plan the whole call on a copy of the remembered block, so that nothing
+        // changes when the call is not taken.
+        _KS_BLOCK trial = lastBlock;
+        BlockPlanner plan(static_cast<uint32_t>(firstCluster), in, static_cast<uint32_t>(clusters), changeMask,
+                          clusterSize, limit, trial);
+        plannedSteps_.clear();
+        unsigned long planned = 0;
+        uint64_t bytes = 0;
+        for (;;) {
+            BlockStep step;
+            bool more = false;
+            if (KSFailed(planned = plan.Next(step, &more)) || !more)
+                break;
+            if (!step.refer)
+                bytes += uint64_t(step.clusters) * clusterSize;
+            plannedSteps_.push_back(step);
         }
-        const uint32_t entryFirst = refer ? block.FirstCluster : first;
-        const uint32_t entryCount = refer ? KSBlockClusters(block) : n;
-        // Widen the open run-index entry over the new clusters.
-        if (openEntry_.First == KS_RUN_OPEN_CLUSTER && (openEntry_.Length & KS_RUN_LENGTH_MASK) == 0) {
-            openEntry_.First = entryFirst;
-            openEntry_.Length = entryCount;
-        } else {
-            uint64_t start = openEntry_.First;
-            uint64_t end = start + (openEntry_.Length & KS_RUN_LENGTH_MASK);
-            if (entryFirst < start)
-                start = entryFirst;
-            if (end < uint64_t(entryFirst) + entryCount)
-                end = uint64_t(entryFirst) + entryCount;
-            const uint64_t length = end - start;
-            openEntry_.First = static_cast<uint32_t>(start);
-            openEntry_.Length = static_cast<uint32_t>(length > KS_RUN_LENGTH_MASK ? uint64_t(KS_RUN_LENGTH_MASK) : length);
-        }
-        if (chunkUsed_ == 0)
-            chunkUsed_ = KS_INDX_HEAD_SIZE;
-
-        if (!refer) {
-            block.FirstCluster = first;
-            block.Offset = StreamPosition();
-            block.Crc = Crc(in, uint64_t(n) * clusterSize);
-            uint32_t stored = 0;
-            const unsigned long rc = WriteBlob(KS_GROUP_DATA, in, static_cast<uint32_t>(n * clusterSize), &stored);
-            if (KSFailed(rc)) {
-                if (chunkUsed_ == KS_INDX_HEAD_SIZE)
-                    chunkUsed_ = 0;
+        if (KSFailed(rc = MakeRoom(plannedSteps_.size(), bytes)))
+            return rc;
+        if (FitsAhead(plannedSteps_, clusterSize)) {
+            if (KSSucceeded(planned))
+                plan.Finish();
+            lastBlock = trial;
+            if (KSFailed(rc = TakeAhead(plannedSteps_, clusterSize)))
                 return rc;
-            }
-            block.CountSize = n | (stored << KS_BLOCK_SIZE_SHIFT);
+            return planned;
         }
-        KSBlockToBytes(block, chunk_.data() + chunkUsed_);
-        chunkUsed_ += KS_BLOCK_SIZE;
-        if (KS_INDEX_CHUNK_SIZE - chunkUsed_ < KS_BLOCK_SIZE) {
-            // The block is in the chunk already; the room kept for closing covers
-            // this chunk, so the set never holds the same clusters twice.
-            closing_ = true;
-            const unsigned long closed = CloseIndexChunk();
-            closing_ = false;
-            if (KSFailed(closed))
-                return closed;
-        }
-        first += consumed;
-        in += uint64_t(consumed) * clusterSize;
-        remaining -= consumed;
+        // Near the split size: every block in place, then decide as one thread does.
+        if (KSFailed(rc = Drain()))
+            return rc;
     }
-    if (differed)
-        lastBlock.CountSize &= ~uint32_t(KS_BLOCK_COUNT_MASK);
+
+    BlockPlanner plan(static_cast<uint32_t>(firstCluster), in, static_cast<uint32_t>(clusters), changeMask,
+                      clusterSize, limit, lastBlock);
+    for (;;) {
+        BlockStep step;
+        bool more = false;
+        if (KSFailed(rc = plan.Next(step, &more)))
+            return rc;
+        if (!more)
+            break;
+        bool placed = false;
+        if (KSFailed(rc = PlaceBlock(step, clusterSize, nullptr, &placed)))
+            return rc;
+    }
+    plan.Finish();
     return 0;
 }

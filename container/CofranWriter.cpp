@@ -85,6 +85,7 @@ unsigned long CofranWriter::BeginBackup(const wchar_t* path, unsigned long mode,
     const bool continues = wtail_.EndState != 0 && wtail_.EndState != KS_TAIL_SET_COMPLETE;
     const Snapshot before = Save();
     beginMode_ = mode;
+    pipeline_.SetWorkers((mode & KS_BEGIN_WORKERS_MASK) >> KS_BEGIN_WORKERS_SHIFT);
     splitSize_ = splitMiB == 0 ? kDefaultSplit : uint64_t(splitMiB) * 1048576u;
     if ((mode & KS_BEGIN_KEEP_LEVEL) == 0) {
         whead_.Level = static_cast<uint8_t>(level);
@@ -225,8 +226,10 @@ unsigned long CofranWriter::EndBackup(unsigned long more)
 {
     if (!writing_ || !buffer_.Allocated())
         return COFRAN_FAIL(KS_KIND_NOT_OPEN);
+    unsigned long rc = Drain();
+    if (KSFailed(rc))
+        return rc;
     closing_ = true;
-    unsigned long rc = 0;
     if (chunkUsed_ > KS_INDX_HEAD_SIZE) {
         if (runUsed_ == 0) {
             closing_ = false;
@@ -269,6 +272,7 @@ unsigned long CofranWriter::EndBackup(unsigned long more)
 
 void CofranWriter::FreeWriterRun()
 {
+    pipeline_.Discard();
     std::vector<unsigned char>().swap(chunk_);
     std::vector<unsigned char>().swap(runIndex_);
     std::vector<_KS_VOLUME>().swap(volumes_);

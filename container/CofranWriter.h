@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "BlobCodec.h"
+#include "BlockPipeline.h"
+#include "BlockPlanner.h"
 #include "CofranFile.h"
 #include "CofranSession.h"
 #include "IKSCofran.h"
@@ -82,6 +84,24 @@ private:
     void StartRunIndex();
     void FreshOpenEntry();
     unsigned long CheckSystemRun(const _KS_VOLUME& volume, uint32_t first, uint32_t count) const;
+    void WidenOpenEntry(uint32_t first, uint32_t count);
+    unsigned long CloseFullChunk();
+    // Stores one block (made ready by a worker when job is given, here otherwise)
+    // and indexes it. *placed tells whether the block is in the index, also when
+    // closing the chunk it filled failed.
+    unsigned long PlaceBlock(const BlockStep& step, uint64_t clusterSize, BlockJob* job, bool* placed);
+
+    // ---- blocks taken ahead (CofranWriteAhead.cpp)
+    // Places the pending blocks in order: all of them, or only those ready.
+    unsigned long CommitPending(bool all);
+    unsigned long Drain() { return CommitPending(true); }
+    // Places pending blocks until a call of blocks blocks and bytes raw bytes may join.
+    unsigned long MakeRoom(size_t blocks, uint64_t bytes);
+    // Whether the planned blocks, with everything pending and the room kept for
+    // closing, surely fit under the split size whatever they compress to.
+    bool FitsAhead(const std::vector<BlockStep>& steps, uint64_t clusterSize) const;
+    // Takes the call's planned blocks ahead, or places them here when that fails.
+    unsigned long TakeAhead(const std::vector<BlockStep>& steps, uint64_t clusterSize);
 
     CofranSession& session_;
     ImageFileReader& file_;
@@ -113,4 +133,6 @@ private:
     std::vector<unsigned char> chunk_;
     uint32_t chunkUsed_ = 0;
     BlobCodec codec_;
+    std::vector<BlockStep> plannedSteps_; // reused by every call
+    BlockPipeline pipeline_;              // last: its workers stop before the rest goes
 };

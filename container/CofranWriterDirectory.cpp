@@ -125,6 +125,9 @@ unsigned long CofranWriter::WriteVolumeInfo(const _KS_VOLUME* volume, unsigned l
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
     if (!writing_)
         return COFRAN_FAIL(KS_KIND_NOT_OPEN);
+    unsigned long rc = Drain();
+    if (KSFailed(rc))
+        return rc;
     try {
         if (chunk_.empty())
             chunk_.assign(KS_INDEX_CHUNK_SIZE, 0);
@@ -134,7 +137,6 @@ unsigned long CofranWriter::WriteVolumeInfo(const _KS_VOLUME* volume, unsigned l
     } catch (const std::bad_alloc&) {
         return COFRAN_FAIL(KS_KIND_NO_MEMORY);
     }
-    unsigned long rc;
     // Finish the previous volume: its last chunk, then its run index.
     if (chunkUsed_ > KS_INDX_HEAD_SIZE) {
         if (runUsed_ == 0)

@@ -56,6 +56,10 @@ enum : unsigned long {
     KS_BEGIN_ENCRYPT = 0x100,   // with use 0: encrypt under the OpenCofran password
     KS_BEGIN_KEEP_LEVEL = 0x200,
     KS_BEGIN_SAME_DISC = 0x400,
+    // Threads that compress the data blocks: 0 one per processor, 1 none (all on
+    // the caller's thread). The set's bytes are the same whatever the count.
+    KS_BEGIN_WORKERS_MASK = 0xFF0000,
+    KS_BEGIN_WORKERS_SHIFT = 16,
 };
 
 // GetBackupImg search mode.

@@ -60,7 +60,9 @@ TEST(WriterFault, FullDiskMidWriteIsTargetFullAndNoTailClaimsTheSetComplete)
         g_room = 12ll << 20; // the first 8 MiB piece fits, the second does not
         g_error = ENOSPC;
         KSWin32ScopedPosixCalls disk(Calls(&LimitedWrite));
-        for (unsigned long i = 0; i < 10 && rc == 0; ++i)
+        // Blocks compressed ahead meet the full disk a few calls later: enough calls
+        // that the writer has to place some of them while the caller writes.
+        for (unsigned long i = 0; i < 40 && rc == 0; ++i)
             rc = c->WriteData(i * 511, data.data(), 511, 0);
         EXPECT_EQ(0x00Bu, Kind(rc)) << "a full disk is the target-full kind the engine continues on";
         EXPECT_EQ(0x00Bu, Kind(c->EndBackup(0)));

@@ -12,6 +12,7 @@
 #include <sys/types.h>
 
 #include <cstddef>
+#include <ctime>
 
 struct KSWin32PosixCalls {
     int (*Open)(const char* path, int flags, mode_t mode);  // open(2)
@@ -19,6 +20,10 @@ struct KSWin32PosixCalls {
     ssize_t (*Write)(int fd, const void* data, size_t size); // write(2)
     // Sets a descriptor's status flags (fcntl F_SETFL); used to turn on O_DIRECT.
     int (*SetStatusFlags)(int fd, int flags);
+    // The clock of GetSystemTime (time(2)) and the random source of new GUIDs
+    // (getrandom(2)): fixed by tests that compare whole image files.
+    time_t (*Time)(time_t* out);
+    ssize_t (*GetRandom)(void* buffer, size_t size, unsigned int flags);
 };
 
 // The real calls.

@@ -38,7 +38,7 @@ void RandomBytes(unsigned char* bytes, size_t size)
 {
     size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::getrandom(bytes + done, size - done, 0);
+        const ssize_t n = ks_win32::CallGetRandom(bytes + done, size - done, 0);
         if (n < 0) {
             if (errno == EINTR)
                 continue;

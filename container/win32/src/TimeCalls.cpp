@@ -63,7 +63,7 @@ extern "C" void WINAPI GetSystemTime(LPSYSTEMTIME now)
 {
     if (!now)
         return;
-    const time_t seconds = ::time(nullptr);
+    const time_t seconds = ks_win32::CallTime(nullptr);
     struct tm broken;
     if (!::gmtime_r(&seconds, &broken))
         return;

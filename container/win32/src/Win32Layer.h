@@ -52,5 +52,7 @@ int CallOpen(const char* path, int flags, mode_t mode);
 ssize_t CallRead(int fd, void* buffer, size_t size);
 ssize_t CallWrite(int fd, const void* data, size_t size);
 int CallSetStatusFlags(int fd, int flags);
+time_t CallTime(time_t* out);
+ssize_t CallGetRandom(void* buffer, size_t size, unsigned int flags);
 
 } // namespace ks_win32
