@@ -39,6 +39,7 @@ CMoveResizeDeviceBlock::CMoveResizeDeviceBlock() : m_box(gtk_hbox_new(FALSE, 0))
 
 CMoveResizeDeviceBlock::~CMoveResizeDeviceBlock()
 {
+    ForgetParent();
     gtk_widget_destroy(m_box);
     g_object_unref(m_box);
 }
@@ -74,11 +75,25 @@ void CMoveResizeDeviceBlock::InitUnallocateBlock()
     gtk_box_pack_start(GTK_BOX(m_box), m_main, TRUE, TRUE, 0);
 }
 
+void CMoveResizeDeviceBlock::ForgetParent()
+{
+    if (m_parent == nullptr)
+        return;
+    g_signal_handler_disconnect(m_parent, m_parentExpose);
+    g_object_remove_weak_pointer(G_OBJECT(m_parent), reinterpret_cast<gpointer*>(&m_parent));
+    m_parent = nullptr;
+}
+
 void CMoveResizeDeviceBlock::SetParentWnd(GtkWidget* parent)
 {
+    ForgetParent();
+    if (parent == nullptr)
+        return;
+    // The parent may go first: the weak pointer then clears itself, and a block that
+    // goes first takes its handler along.
     m_parent = parent;
-    if (parent != nullptr)
-        g_signal_connect(parent, "expose_event", G_CALLBACK(OnExpose), this);
+    g_object_add_weak_pointer(G_OBJECT(m_parent), reinterpret_cast<gpointer*>(&m_parent));
+    m_parentExpose = g_signal_connect(parent, "expose_event", G_CALLBACK(OnExpose), this);
 }
 
 MOVERESIZE_MANAGER_PARAM CMoveResizeDeviceBlock::GetMMP()

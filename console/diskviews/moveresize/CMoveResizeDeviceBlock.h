@@ -106,6 +106,7 @@ private:
     // File system of a partition item; foreign Linux kinds become 4 (never resized).
     void ReadFileSystem(IManagerItem* item);
     void ReadMinAndMaxSize();
+    void ForgetParent();
     void ApplyWidths(int height = kStripHeight);
     void SetTooltip(const std::string& text);
     void OnPress(GtkWidget* widget, int rootX);
@@ -161,4 +162,5 @@ private:
     unsigned long long m_usedMB = 0;
     unsigned long long m_devSectors = 0;
     GtkWidget* m_parent = nullptr;
+    gulong m_parentExpose = 0;
 };

@@ -164,4 +164,23 @@ TEST_F(MoveResizeBlockViewGuiTest, ActiveFatPartitionIsNeverLaidOutPastTheLoader
         EXPECT_EQ(c.capped ? 40.0 : 400000.0, block.GetSize());
     }
 }
+TEST_F(MoveResizeBlockViewGuiTest, ParentWindowAndBlockMayGoInEitherOrder)
+{
+    DiskImages images({ViewDisk()});
+    IManagerItem* item = ItemStartingAt(96453);
+    ASSERT_NE(nullptr, item);
+    GtkWidget* parent = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    {
+        CMoveResizeDeviceBlock block;
+        block.Init(item);
+        block.SetParentWnd(parent);
+        ASSERT_TRUE(ShowAndSettle(parent));
+    }
+    gtk_widget_queue_draw(parent);  // the block that went took its handler along
+    Settle(60);
+    CMoveResizeDeviceBlock last;
+    last.Init(item);
+    last.SetParentWnd(parent);
+    gtk_widget_destroy(parent);  // the block outlives the window it drew beside
+}
 }  // namespace
