@@ -105,6 +105,17 @@ void CRestoreProgress::ResetSectorCounter()
     record_.DoneBytes = 0;
 }
 
+void CRestoreProgress::RefreshFromCopier(uint32_t grow, const std::wstring* text)
+{
+    if (text != nullptr)
+        SetText(*text);
+    std::lock_guard<std::mutex> hold(lock_);
+    RewriteLocked();
+    record_.ElapsedMs = GetTickCount() - startTick_;
+    record_.ItemPercent = std::min<uint32_t>(record_.ItemPercent + grow, 100);
+    record_.OverallPercent = RestoreOverallPercent(record_.CurrentItem, record_.ItemCount, record_.ItemPercent);
+}
+
 void CRestoreProgress::RewriteLocked()
 {
     record_.Result = RewriteRestoreResult(record_.Result, clone_, discVersion_);

@@ -33,6 +33,9 @@ public:
     // A sector-level restore wrote sectors: bytes done and the current percent follow.
     void AddSectorsWritten(uint64_t sectors, uint64_t sectorsTotal);
     void ResetSectorCounter();
+    // An outside copier's refresh: elapsed time, the current percent grown by grow
+    // (at most 100), the step text when given, and the overall percent without caps.
+    void RefreshFromCopier(uint32_t grow, const std::wstring* text);
 
     // The record with the result rewrite applied (also to the kept record).
     void CopyOut(_KS_PROGRESS_INFO* out);

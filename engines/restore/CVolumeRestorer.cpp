@@ -139,22 +139,31 @@ unsigned long CVolumeRestorer::RestoreOntoPartition(const _KS_VOLUME& volume, co
         return KS_RESULT(KS_MODULE_RESTORE, KS_KIND_BAD_ARGUMENT);
     newFatSize_ = source.SectorsPerFat;
     targetSectors_ = target.SectorCount;
-    if (option == 0 && !sameSize) {
-        const bool fat = source.FileSystem == KS_FS_FAT16 || source.FileSystem == KS_FS_FAT32;
-        // A larger FAT volume keeps its clusters when the partition's size calls for the
-        // same cluster size: only its FATs grow.
-        if (!fat || target.SectorCount < source.TotalSectors ||
-            FatClusterSizeFor(source.FileSystem, target.SectorCount) != source.SectorsPerCluster ||
-            (source.FileSystem == KS_FS_FAT16 && target.FileSystem == KS_FS_FAT32)) {
-            CLogWriter::Log("Restore onto a partition of another size is not supported by this build.");
-            return KS_RESULT(KS_MODULE_RESTORE, kNotBuilt);
-        }
-        patchBoot_ = true;
-        newFatSize_ = FatSizeFor(source, target.SectorCount);
-    }
     unsigned long result = RefuseImageDisk(target, target.FirstSector, target.SectorCount);
     if (result != 0)
         return result;
+    if (option == 0 && !sameSize) {
+        const bool larger = target.SectorCount > source.TotalSectors;
+        const bool fat = source.FileSystem == KS_FS_FAT16 || source.FileSystem == KS_FS_FAT32;
+        if (source.FileSystem == KS_FS_NTFS) {
+            // A larger partition gets the volume as it is, then grows it; a smaller
+            // one gets a copy shrunk before the partition is written.
+            if (!larger)
+                return CopyByFileSystem(source, target);
+            growNtfs_ = true;
+        } else if (fat) {
+            // A larger FAT volume keeps its clusters when the partition's size calls for
+            // the same cluster size: only its FATs grow. Anything else is resized.
+            if (!larger || FatClusterSizeFor(source.FileSystem, target.SectorCount) != source.SectorsPerCluster ||
+                (source.FileSystem == KS_FS_FAT16 && target.FileSystem == KS_FS_FAT32))
+                return CopyByFileSystem(source, target);
+            patchBoot_ = true;
+            newFatSize_ = FatSizeFor(source, target.SectorCount);
+        } else {
+            CLogWriter::Log("A volume of this file system restores only onto a partition of its size.");
+            return KS_RESULT(KS_MODULE_RESTORE, kNotBuilt);
+        }
+    }
 
     CRestoreProgress& progress = engine_.Progress();
     progress.liveRefresh = 1;
@@ -189,5 +198,7 @@ unsigned long CVolumeRestorer::RestoreOntoPartition(const _KS_VOLUME& volume, co
         StoreLE32(writer.FirstSector() + 28, static_cast<uint32_t>(target.FirstSector));
     if (patchBoot_ && (result = PatchFatBootArea(source, writer)) != 0)
         return result;
-    return FinishVolume(source, writer);
+    if ((result = FinishVolume(source, writer)) != 0 || !growNtfs_)
+        return result;
+    return GrowNtfs(source, target, disk);
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "CRawDisk.h"
 #include "CRestore.h"
 #include "CTargetWriter.h"
 #include "IKSCofran.h"
@@ -37,6 +38,9 @@ private:
     unsigned long FinishVolume(const _KS_VOLUME& source, CTargetWriter& writer);
     unsigned long PatchFatBootArea(const _KS_VOLUME& source, CTargetWriter& writer);
     unsigned long CopyFats(const _KS_VOLUME& source, CTargetWriter& writer);
+    unsigned long CopyByFileSystem(_KS_VOLUME& source, const _KS_RESTORE_TARGET& target);
+    unsigned long GrowNtfs(const _KS_VOLUME& source, const _KS_RESTORE_TARGET& target, CRawDisk& disk);
+    unsigned long ReadSetBitmap(_KS_VOLUME& source, uint32_t lastFile, std::vector<uint8_t>& bitmap);
 
     CRestore& engine_;
     uint32_t index_;
@@ -56,4 +60,6 @@ private:
     uint32_t newFatSize_ = 0;
     bool patchBoot_ = false;
     uint64_t targetSectors_ = 0;
+    // An NTFS volume restored onto a larger partition, grown once it is written.
+    bool growNtfs_ = false;
 };

@@ -3,6 +3,7 @@
 
 namespace restore_kinds {
 constexpr unsigned long kNoModule = 0x001;
+constexpr unsigned long kModuleMissing = 0x002;   // an outside copier is not there
 constexpr unsigned long kBusy = 0x007;
 constexpr unsigned long kNoImage = 0x00A;
 constexpr unsigned long kTooLong = 0x00E;

@@ -9,10 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "CCallBackOperate.h"
+#include "KSPartitionPlace.h"
 #include "KSRestoreRecords.h"
 #include "KSVolume.h"
 
 class CRestore;
+class IBrasketModule;
 
 // A partition of a target disk as the engine needs it.
 struct RestorePartition {
@@ -51,8 +54,17 @@ struct RestoreServices {
     unsigned long (*updateSystemForDiskOpt)(CRestore& engine);
     unsigned long (*updateBootIni)(CRestore& engine, const _KS_RESTORE_OPERATION& operation);
     IRestoreDisks* disks;
+    // The copiers of the resize roads: Stretta grows an NTFS volume in place, Mirrane
+    // copies one onto a partition of another size, "Brasket" (null when the module is
+    // missing) copies a FAT volume onto one.
+    unsigned long (*resizeNtfs)(const KSPartitionPlace* target, long long firstSector, long long firstAgain,
+                                long long sectorCount, long long sourceStart, KS_OPERATE_CALLBACK callback,
+                                void* context);
+    unsigned long (*copyNtfs)(const KSPartitionPlace* target, const KSPartitionPlace* targetAgain,
+                              KS_OPERATE_CALLBACK callback, void* context, const KSVolumeSource* source);
+    IBrasketModule* (*openFatCopier)();
 };
 
-// The services of a real run: the container, _beginthreadex, fix-ups answering 0
-// and the disks of the disk map.
+// The services of a real run: the container, _beginthreadex, fix-ups answering 0,
+// the disks of the disk map and the copiers.
 RestoreServices DefaultRestoreServices();

@@ -1,0 +1,110 @@
+#include "CBrasketModule.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "CFatResizer.h"
+#include "CLogWriter.h"
+#include "CPartitionDevice.h"
+#include "CScratchVolume.h"
+#include "LittleEndian.h"
+
+namespace {
+constexpr unsigned kHiddenSectorsAt = 28;
+constexpr unsigned kBackupBootAt = 50;     // FAT32: sector of the boot sector's copy
+constexpr unsigned kFat32TableSizeAt = 36; // u32, 0 on FAT12/16
+
+class BrasketCopyWatch : public IScratchWatch {
+public:
+    explicit BrasketCopyWatch(CCallBackOperate& progress) : progress_(progress) {}
+    bool Tick(uint64_t done, uint64_t total) override
+    {
+        if (total != 0)
+            progress_.SetPercent(static_cast<unsigned long>(done * 20 / total));
+        return !progress_.Cancelled();
+    }
+
+private:
+    CCallBackOperate& progress_;
+};
+
+unsigned long BrasketFromScratch(CScratchVolume::Outcome outcome)
+{
+    switch (outcome) {
+    case CScratchVolume::kDone:
+        return 0;
+    case CScratchVolume::kReadFailed:
+        return BRASKET_READ_FAILED;
+    case CScratchVolume::kCancelled:
+        return BRASKET_CANCELLED;
+    default:
+        return BRASKET_WRITE_FAILED;
+    }
+}
+
+bool IsFat32Boot(const unsigned char* boot) { return LoadLE16(boot + 22) == 0 && LoadLE32(boot + kFat32TableSizeAt) != 0; }
+unsigned LabelOffset(const unsigned char* boot) { return IsFat32Boot(boot) ? 71 : 43; }
+
+// The volume now starts at the target partition's first sector, and keeps the label
+// its boot sector had (libparted writes "NO NAME", which the root directory's label
+// then contradicts): the boot sector and a FAT32 volume's copy of it say so.
+bool FinishBootSector(CScratchVolume& scratch, uint64_t firstSector, const unsigned char* before)
+{
+    unsigned char boot[512];
+    if (!scratch.Read(boot, 0, 1))
+        return false;
+    StoreLE32(boot + kHiddenSectorsAt, static_cast<uint32_t>(firstSector));
+    std::memcpy(boot + LabelOffset(boot), before + LabelOffset(before), 11);
+    if (!scratch.Write(boot, 0, 1))
+        return false;
+    const uint16_t backup = LoadLE16(boot + kBackupBootAt);
+    const bool fat32 = IsFat32Boot(boot);
+    if (!fat32 || backup == 0 || backup == 0xFFFF || backup >= LoadLE16(boot + 14))
+        return true;
+    return scratch.Write(boot, backup, 1);
+}
+}
+
+IObject* CBrasketModule::GetInterface(const char* key)
+{
+    return key != nullptr && std::strcmp(key, "IBrasketModule") == 0 ? this : nullptr;
+}
+
+unsigned long CBrasketModule::CopyFatVolume(const KSFatCopyBlock* block, const KSVolumeSource* source)
+{
+    if (block == nullptr || source == nullptr || block->target == nullptr || block->target != block->targetAgain ||
+        source->device == nullptr || source->volumeSectors == 0 || block->sourceSectors != source->volumeSectors)
+        return BRASKET_BAD_ARGUMENT;
+    CCallBackOperate progress(block->callback, block->context);
+    progress.StartOperation(0, KS_OPERATION_FAT_COPY);
+    const uint64_t wanted = block->target->Place().sectorCount;
+    CScratchVolume scratch;
+    if (!scratch.Create(nullptr, std::max(wanted, source->volumeSectors)))
+        return BRASKET_WRITE_FAILED;
+    BrasketCopyWatch watch(progress);
+    unsigned long result = BrasketFromScratch(scratch.CopyUsedFrom(*source, &watch));
+    if (result != 0)
+        return result;
+    unsigned char before[512];
+    if (!scratch.Read(before, 0, 1))
+        return BRASKET_READ_FAILED;
+    if (wanted != source->volumeSectors) {
+        CFatResizer resizer;
+        const CFatResizer::Outcome outcome = resizer.Resize(scratch.Path(), source->volumeSectors, wanted, progress);
+        if (outcome != CFatResizer::kResized) {
+            CLogWriter::Log("libparted does not resize the FAT volume from %llu to %llu sectors: %s",
+                            static_cast<unsigned long long>(source->volumeSectors),
+                            static_cast<unsigned long long>(wanted), resizer.Message().c_str());
+            return outcome == CFatResizer::kNotFat ? BRASKET_NOT_FAT : BRASKET_SIZE_REFUSED;
+        }
+    }
+    if (!FinishBootSector(scratch, block->targetFirstSector, before))
+        return BRASKET_WRITE_FAILED;
+    if (progress.Cancelled())
+        return BRASKET_CANCELLED;
+    result = BrasketFromScratch(scratch.WriteInto(*block->target, wanted, false));
+    if (result == 0)
+        progress.EndOperation();
+    return result;
+}
