@@ -1,0 +1,43 @@
+// Which page the viewer shows for the topics the console passes, and the plain page
+// for any other.
+#include "HelpPage.h"
+
+#include <gtest/gtest.h>
+
+TEST(HelpPage, EveryConsoleTopicHasAPage)
+{
+    struct Case {
+        const char* topic;
+        const char* title;
+    } cases[] = {
+        {"MainWindow", "The recovery console"},
+        {" MainWindow", "The recovery console"},
+        {" BACKUP", "Image sets and this dialog"},
+        {"RESTORE", "Restoring from an image set"},
+        {"CHECK_IMG_FILE", "Checking an image set"},
+        {"CLONE_DISK", "Cloning a disk"},
+        {"AboutDlg", "About the console"},
+        {"CheckingNewVersionDlg", "Checking for a new version"},
+        {"NewVersionDlg", "A new version is available"},
+    };
+    for (const Case& c : cases) {
+        const HelpPage page = LoadHelpPage(RVD_HELP_SOURCE_PAGES, c.topic);
+        EXPECT_TRUE(page.known) << c.topic;
+        EXPECT_EQ(page.title, c.title) << c.topic;
+        EXPECT_GT(page.text.size(), 40u) << c.topic;
+    }
+}
+
+TEST(HelpPage, OtherTopicsGetThePlainPage)
+{
+    for (const char* topic : {"UnKnow", "", "   ", "../help/MainWindow", "MainWindow.txt", "/etc/passwd", "restore",
+                              "Main Window"}) {
+        const HelpPage page = LoadHelpPage(RVD_HELP_SOURCE_PAGES, topic);
+        EXPECT_FALSE(page.known) << topic;
+        EXPECT_EQ(page.title, "Help") << topic;
+        EXPECT_FALSE(page.text.empty()) << topic;
+    }
+    EXPECT_FALSE(LoadHelpPage("/nonexistent-help-folder", "MainWindow").known);
+    EXPECT_EQ(HelpTopicStem(" \tBACKUP "), "BACKUP");
+    EXPECT_EQ(HelpTopicStem("../x"), "");
+}
