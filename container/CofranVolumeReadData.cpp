@@ -348,6 +348,14 @@ unsigned long CofranVolumeReader::ReadSector(long long firstSector, void* buffer
         return COFRAN_FAIL(KS_KIND_NOT_OPEN);
     if (reserved != 0)
         return COFRAN_FAIL(KS_KIND_WRONG_OBJECT);
+    // The volume ends at its sector count: a read reaching past it is out of range,
+    // like one before the stored pre-volume sectors.
+    if (firstSector >= 0 && (uint64_t(firstSector) >= curVol_.TotalSectors ||
+                             count > curVol_.TotalSectors - uint64_t(firstSector)))
+        return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
+    if (firstSector < 0 && count > uint64_t(-(firstSector + 1)) + 1 &&
+        count - (uint64_t(-(firstSector + 1)) + 1) > curVol_.TotalSectors)
+        return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
     unsigned char* out = static_cast<unsigned char*>(buffer);
     const uint64_t bps = curVol_.BytesPerSector;
     int64_t sector = firstSector;

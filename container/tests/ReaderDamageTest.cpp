@@ -249,6 +249,7 @@ TEST(ReaderDamage, ImpossibleSectorAndClusterSizesAreBadData)
 
     v = s.volume;
     v.SectorsPerCluster = 8192; // 4 MiB clusters
+    v.TotalSectors = 8192 * 64; // the hole below lies inside the volume
     ASSERT_EQ(0u, c->OpenVolume(&v));
     EXPECT_EQ(0x00Cu, Kind(c->ReadSector(0, buf.data(), 1, &got, 0))) << "inside a block";
     EXPECT_EQ(0x00Cu, Kind(c->ReadSector(8192 * 55, buf.data(), 1, &got, 0))) << "in a hole";
