@@ -10,6 +10,7 @@
 #include "FolderScan.h"
 #include "ImageEnds.h"
 #include "ImageNaming.h"
+#include "SetFileSpelling.h"
 #include "Utf16Text.h"
 #include "KSWideString.h"
 #include "VersionChain.h"
@@ -60,8 +61,9 @@ const _KS_IMGNAME_NO* NameForOffset(const _KS_IMGNAME_NO* names, unsigned long c
 
 } // namespace
 
-unsigned long CofranSetFiles::FindLastFile(const std::wstring& path, bool byNameNumber, std::wstring& last)
+unsigned long CofranSetFiles::FindLastFile(const std::wstring& asked, bool byNameNumber, std::wstring& last)
 {
+    const std::wstring path = SetFileSpelling::Existing(asked);
     last = path;
     _KS_IMG_HEAD head;
     if (!ReadImageHead(path.c_str(), &head))
@@ -126,7 +128,7 @@ unsigned long CofranSetFiles::GetBackupImg(GUID setId, const wchar_t* path, _KS_
         if (ImageNaming::EndsWithSeparator(path))
             return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
         _KS_IMG_HEAD head;
-        if (!ReadImageHead(path, &head))
+        if (!ReadImageHead(SetFileSpelling::Existing(path).c_str(), &head))
             return COFRAN_FAIL(KS_KIND_OPEN_FAILED);
         std::memcpy(id, head.SetId, 16);
     } else {
@@ -337,7 +339,9 @@ unsigned long CofranSetFiles::GetCofranNameFromOffset(const _KS_VERSION* version
     const _KS_IMGNAME_NO* name = NameForOffset(names, nameCount, offset);
     if (name == nullptr)
         return COFRAN_FAIL(KS_KIND_OTHER_FILE);
-    if (!ImageNaming::CopyOut(ImageNaming::FileName(session_.folder, session_.baseName, name->NameNumber), out, outChars))
+    const std::wstring file =
+        SetFileSpelling::Existing(ImageNaming::FileName(session_.folder, session_.baseName, name->NameNumber));
+    if (!ImageNaming::CopyOut(file, out, outChars))
         return COFRAN_FAIL(KS_KIND_TOO_SMALL);
     *fileNumber = name->FileNumber;
     return 0;
@@ -352,7 +356,9 @@ unsigned long CofranSetFiles::GetCofranNameFromCofranNo(const _KS_VERSION* versi
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
     for (unsigned long i = 0; i < nameCount; ++i)
         if (names[i].FileNumber == fileNumber)
-            return ImageNaming::CopyOut(ImageNaming::FileName(session_.folder, session_.baseName, names[i].NameNumber), out, outChars)
+            return ImageNaming::CopyOut(SetFileSpelling::Existing(ImageNaming::FileName(
+                                            session_.folder, session_.baseName, names[i].NameNumber)),
+                                        out, outChars)
                        ? 0
                        : COFRAN_FAIL(KS_KIND_TOO_SMALL);
     return COFRAN_FAIL(KS_KIND_OTHER_FILE);

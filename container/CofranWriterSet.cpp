@@ -9,19 +9,12 @@
 #include "ImageEnds.h"
 #include "ImageNaming.h"
 #include "KSGuid.h"
+#include "SetFileSpelling.h"
 #include "Utf16Text.h"
 
 namespace {
 
 constexpr uint32_t kMaxNameProbes = 100000;
-
-bool FileExists(const std::wstring& path)
-{
-    CofranFile probe;
-    if (probe.OpenRead(path.c_str()))
-        return true;
-    return CofranFile::LastError() == ERROR_ACCESS_DENIED;
-}
 
 } // namespace
 
@@ -137,7 +130,7 @@ unsigned long CofranWriter::GetAvailableCofranName(wchar_t* out, unsigned long o
         return COFRAN_FAIL(KS_KIND_NOT_OPEN);
     for (uint32_t probes = 0; probes < kMaxNameProbes; ++probes) {
         const std::wstring name = ImageNaming::FileName(session_.folder, session_.baseName, nameNumber_);
-        if (!FileExists(name))
+        if (!SetFileSpelling::Exists(name))
             return ImageNaming::CopyOut(name, out, outChars) ? 0 : COFRAN_FAIL(KS_KIND_TOO_SMALL);
         ++nameNumber_;
     }
