@@ -18,10 +18,12 @@ CMainWnd::CMainWnd()
     InitMainSroWnd();
 
     GtkWidget* middle = gtk_hbox_new(FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(middle), m_sideBar, FALSE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(middle), m_startPageBox, TRUE, TRUE, 0);
 
     InitStateBar();
     GtkWidget* outer = gtk_vbox_new(FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(outer), m_menuBar.GetMenuBarWidgetInterface(), FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(outer), m_toolBar.GetToolBarPlusWidget(), FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(outer), middle, TRUE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(outer), m_statusBar, FALSE, TRUE, 0);
@@ -29,6 +31,8 @@ CMainWnd::CMainWnd()
 
     m_toolBar.SetParentWnd(m_window);
     m_toolBar.SetMainWndController(this);
+    m_menuBar.SetParentWnd(m_window);
+    m_menuBar.SetMainWndController(this);
 }
 
 CMainWnd::~CMainWnd()
@@ -57,6 +61,7 @@ void CMainWnd::InitMainWnd()
     gtk_window_set_default_size(window, kDefaultWidth, kDefaultHeight);
     const GdkColor white = {0, 0xFFFF, 0xFFFF, 0xFFFF};
     gtk_widget_modify_bg(m_window, GTK_STATE_NORMAL, &white);
+    m_sideBar.SetParent(m_window);
     g_signal_connect(m_window, "delete-event", G_CALLBACK(OnWndDestroyed), this);
     g_signal_connect(m_window, "key-press-event", G_CALLBACK(OnKeyPress), this);
 }
@@ -123,9 +128,13 @@ void CMainWnd::SetToolBarStatus(int show)
         gtk_widget_hide(toolbar);
 }
 
-void CMainWnd::SetSideBarStatus(int)
+void CMainWnd::SetSideBarStatus(int show)
 {
-    // The window has no side bar in this build; there is nothing to show or hide.
+    GtkWidget* sideBar = m_sideBar;
+    if (show)
+        gtk_widget_show(sideBar);
+    else
+        gtk_widget_hide(sideBar);
 }
 
 void CMainWnd::SetMainWindowStatusText(const char* text)

@@ -1,9 +1,11 @@
-// The console's one main window: the tool bar, the start page with its operation
-// buttons and pictures, and the status bar. Menu and tool bar reach it through
-// IMainWndController. F1 starts the help viewer; closing the window ends the
-// program.
+// The console's one main window: the menu bar, the tool bar, the side bar beside the
+// start page with its operation buttons and pictures, and the status bar. Menu and
+// tool bar reach it through IMainWndController. F1 starts the help viewer; closing
+// the window ends the program.
 #pragma once
 
+#include "CMenuBarPlus.h"
+#include "CSideBarPlus.h"
 #include "CToolBarButton.h"
 #include "CToolBarPlus.h"
 #include "IMainWndController.h"
@@ -27,7 +29,11 @@ public:
 
     GtkWidget* GetWindow() const { return m_window; }
     const char* GetStatusText() const;
+    CMenuBarPlus& MenuBar() { return m_menuBar; }
     CToolBarPlus& ToolBar() { return m_toolBar; }
+    CSideBarPlus& SideBar() { return m_sideBar; }
+    // The start page's event box, beside the side bar.
+    GtkWidget* StartPage() const { return m_startPageBox; }
     CToolBarButton& StartPageButton(StartPageButtonId id);
 
     static constexpr const char* kTitle = "Zendrel Kivra Backup";
@@ -51,10 +57,12 @@ private:
     GtkWidget* m_window = nullptr; // cleared by GObject when the window is finalised
     GtkWidget* m_startPageBox = nullptr;
     GtkWidget* m_startPageVbox = nullptr;
+    CMenuBarPlus m_menuBar;
     CToolBarPlus m_toolBar;
     CToolBarButton m_backupButton;
     CToolBarButton m_restoreButton;
     CToolBarButton m_cloneButton;
+    CSideBarPlus m_sideBar;
     GtkWidget* m_statusLabel = nullptr;
     GtkWidget* m_statusBar = nullptr;
 };

@@ -6,6 +6,7 @@
 
 #include "CToolBarButton.h"
 #include "IMainWndController.h"
+#include "SchemeInfo.h"
 #include "ToolBarButtons.h"
 
 #include <gtk/gtk.h>
@@ -20,6 +21,8 @@ public:
     GtkWidget* GetToolBarPlusWidget() const { return m_vbox; }
     void SetParentWnd(GtkWidget* parent) { m_parent = parent; }
     void SetMainWndController(IMainWndController* controller) { m_controller = controller; }
+    // Partition schemes do not change the tool bar.
+    void SetPartitionSchemeName(tagSCHEME_INFO) {}
     // Sets a tip on any widget through the tool bar's one tooltips object.
     void AddToolTip(GtkWidget* widget, const char* tip);
 
