@@ -94,6 +94,7 @@ void SnapshotDriver::Install()
         forget_ = false;
         ringWaitMs_ = 10000;
         calls_.clear();
+        hook_ = nullptr;
         preservedBlocks_ = 0;
     }
     KSPlatformRegisterDevice(kControlDeviceName, [](DWORD, DWORD&) { return std::make_shared<SnapControlDevice>(); });
@@ -131,6 +132,8 @@ void KSSnapshotDriverFailControl(uint32_t code, DWORD error) { SnapshotDriver::I
 void KSSnapshotDriverSetSectorSize(uint32_t bytes) { SnapshotDriver::Instance().SetSectorSize(bytes); }
 void KSSnapshotDriverForgetUnlinked(bool forget) { SnapshotDriver::Instance().ForgetUnlinked(forget); }
 void KSSnapshotDriverSetRingWait(DWORD milliseconds) { SnapshotDriver::Instance().SetRingWait(milliseconds); }
+void KSSnapshotDriverOnRequest(std::function<void(uint32_t)> hook) { SnapshotDriver::Instance().OnRequest(std::move(hook)); }
 std::vector<KSSnapshotDriverCall> KSSnapshotDriverCalls() { return SnapshotDriver::Instance().Calls(); }
 uint64_t KSSnapshotDriverPreservedBlocks() { return SnapshotDriver::Instance().PreservedBlocks(); }
 unsigned KSSnapshotDriverLiveSnapshots() { return SnapshotDriver::Instance().LiveSnapshots(); }
+unsigned KSSnapshotDriverQueuedBlocks() { return SnapshotDriver::Instance().QueuedBlocks(); }

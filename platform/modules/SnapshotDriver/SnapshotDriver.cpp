@@ -31,6 +31,7 @@ void SnapshotDriver::Remove()
     std::lock_guard<std::mutex> guard(lock_);
     snapshots_.clear();
     volumes_.clear();
+    hook_ = nullptr;
 }
 
 std::shared_ptr<SnapshotVolume> SnapshotDriver::VolumeOf(char letter)
@@ -83,8 +84,14 @@ DWORD SnapshotDriver::Control(DWORD code, const void* in, DWORD inSize, void* ou
                                            : Dispatch(code, in, inSize, out, outSize, returned, call);
     }
     call.succeeded = error == ERROR_SUCCESS;
-    std::lock_guard<std::mutex> guard(lock_);
-    calls_.push_back(call);
+    std::function<void(uint32_t)> hook;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        calls_.push_back(call);
+        hook = hook_;
+    }
+    if (hook && call.succeeded)
+        hook(code);
     return error;
 }
 
@@ -275,6 +282,12 @@ void SnapshotDriver::FailControl(uint32_t code, DWORD error)
         failures_[code] = error;
 }
 
+void SnapshotDriver::OnRequest(std::function<void(uint32_t)> hook)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    hook_ = std::move(hook);
+}
+
 void SnapshotDriver::SetSectorSize(uint32_t bytes)
 {
     std::lock_guard<std::mutex> guard(lock_);
@@ -312,4 +325,13 @@ unsigned SnapshotDriver::LiveSnapshots()
 {
     std::lock_guard<std::mutex> guard(lock_);
     return static_cast<unsigned>(snapshots_.size());
+}
+
+unsigned SnapshotDriver::QueuedBlocks()
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    unsigned queued = 0;
+    for (const auto& s : snapshots_)
+        queued += s.second->QueuedEntries();
+    return queued;
 }

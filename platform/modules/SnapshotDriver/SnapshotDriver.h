@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -31,9 +32,11 @@ public:
     void SetSectorSize(uint32_t bytes);
     void ForgetUnlinked(bool forget);
     void SetRingWait(DWORD milliseconds);
+    void OnRequest(std::function<void(uint32_t)> hook);
     std::vector<KSSnapshotDriverCall> Calls();
     uint64_t PreservedBlocks();
     unsigned LiveSnapshots();
+    unsigned QueuedBlocks();
 
 private:
     DWORD Dispatch(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD& returned,
@@ -56,5 +59,6 @@ private:
     bool forget_ = false;
     DWORD ringWaitMs_ = 10000;
     std::vector<KSSnapshotDriverCall> calls_;
+    std::function<void(uint32_t)> hook_;
     uint64_t preservedBlocks_ = 0;
 };

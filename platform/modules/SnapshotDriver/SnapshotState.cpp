@@ -125,3 +125,12 @@ DWORD SnapshotState::ReadSnapshot(uint64_t first, uint32_t count, bool forget, u
     }
     return ERROR_SUCCESS;
 }
+
+uint32_t SnapshotState::QueuedEntries() const
+{
+    if (WaitForSingleObject(mutex_, kRingMutexWait) != WAIT_OBJECT_0)
+        return 0;
+    const uint32_t count = SnapshotRingWriter(ring_, ringBytes_).Count();
+    ReleaseMutex(mutex_);
+    return count;
+}

@@ -23,6 +23,8 @@ public:
     // Puts the old contents of every block of [first, first + count) not yet preserved
     // into the client's ring, before the caller writes. Entries that fit stay put when
     // the ring runs full, so a retry adds only the rest.
+    // Entries of the ring the client has not unlinked yet.
+    uint32_t QueuedEntries() const;
     Preserve PreserveBefore(uint64_t first, uint32_t count, bool forget, DWORD& error);
     // Sectors as they were at START, from the kept copies and the volume, into out.
     DWORD ReadSnapshot(uint64_t first, uint32_t count, bool forget, unsigned char* out);

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // Registers the devices (for the drive table's lettered volumes as they are now) and
@@ -37,6 +38,11 @@ void KSSnapshotDriverForgetUnlinked(bool forget);
 // How long a write waits for room in a full ring before it is refused.
 void KSSnapshotDriverSetRingWait(DWORD milliseconds);
 
+// Called with the code of every control request that succeeded, on the requesting
+// thread, once the driver has answered it (null removes the hook). Tests use it to
+// change a volume at a chosen point of a client's work.
+void KSSnapshotDriverOnRequest(std::function<void(uint32_t code)> hook);
+
 struct KSSnapshotDriverCall {
     uint32_t code = 0;
     uint64_t firstSector = 0; // sector transfers and snapshot reads
@@ -49,3 +55,5 @@ std::vector<KSSnapshotDriverCall> KSSnapshotDriverCalls();
 // Blocks preserved into rings since Install, and snapshots alive now.
 uint64_t KSSnapshotDriverPreservedBlocks();
 unsigned KSSnapshotDriverLiveSnapshots();
+// Entries still linked in the clients' rings: preserved blocks not yet drained.
+unsigned KSSnapshotDriverQueuedBlocks();
