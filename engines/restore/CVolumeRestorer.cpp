@@ -64,8 +64,10 @@ unsigned long CVolumeRestorer::OpenSet()
     result = image_->GetCofranInfo(&info);
     if (result == 0) {
         std::memcpy(setId_, info.SetId, sizeof setId_);
-        if (info.LabelCount == 0)
-            result = image_->CheckCofranVer(&version_);
+        // A chain broken by a file that is not where the set lies is not the end: the
+        // walk asks the caller for each file it needs.
+        if (info.LabelCount == 0 && KSResultKind(result = image_->CheckCofranVer(&version_)) == kChainBroken)
+            result = 0;
     }
     if (result == 0) {
         try {

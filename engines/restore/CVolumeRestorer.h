@@ -29,6 +29,7 @@ private:
     unsigned long RefuseImageDisk(const _KS_RESTORE_TARGET& target, uint64_t start, uint64_t sectors);
     unsigned long LocateVolumeFile(_KS_VOLUME& source, uint32_t& fileNumber);
     unsigned long ListSetFiles(std::vector<_KS_IMG>& files);
+    bool FileHoldsVolume(const wchar_t* path, _KS_VOLUME& source);
     unsigned long EnsureFile(uint32_t fileNumber, std::wstring& path);
     unsigned long WalkVersions(_KS_VOLUME& source, CTargetWriter& writer, uint32_t lastFile);
     unsigned long RestoreFile(const std::wstring& path, _KS_VOLUME& source, CTargetWriter& writer, bool chosen);

@@ -58,18 +58,43 @@ unsigned long CVolumeRestorer::LocateVolumeFile(_KS_VOLUME& source, uint32_t& fi
     // The list runs from the newest file down: the first that holds the volume is the
     // last file of the volume in the chosen version.
     for (const _KS_IMG& file : files) {
-        if (image_->OpenCofran(file.Path, 0, engine_.Password(), engine_.PasswordBytes()) != 0)
-            continue;
-        const bool holds = image_->OpenVolume(&source) == 0;
-        if (holds)
-            image_->CloseVolume();
-        image_->CloseCofran();
-        if (holds) {
+        if (FileHoldsVolume(file.Path, source)) {
             fileNumber = file.FileNumber;
             return 0;
         }
     }
+    // None of the files where the set lies: each file of the chosen version that is
+    // missing, newest first, asked for until it is there or the caller refuses.
+    for (const _KS_VERSION& v : versions_) {
+        if (v.Index != version_.Index)
+            continue;
+        for (uint32_t n = v.FirstFile + v.FileCount; n-- > v.FirstFile;) {
+            bool present = false;
+            for (const _KS_IMG& file : files)
+                present = present || file.FileNumber == n;
+            if (present)
+                continue;
+            std::wstring path;
+            if ((result = EnsureFile(n, path)) != 0)
+                return result;
+            if (FileHoldsVolume(path.c_str(), source)) {
+                fileNumber = n;
+                return 0;
+            }
+        }
+    }
     return KS_RESULT(KS_MODULE_RESTORE, kVolumeNotInFile);
+}
+
+bool CVolumeRestorer::FileHoldsVolume(const wchar_t* path, _KS_VOLUME& source)
+{
+    if (image_->OpenCofran(path, 0, engine_.Password(), engine_.PasswordBytes()) != 0)
+        return false;
+    const bool holds = image_->OpenVolume(&source) == 0;
+    if (holds)
+        image_->CloseVolume();
+    image_->CloseCofran();
+    return holds;
 }
 
 // The path of the file with this number, asking the caller for it while it is missing.

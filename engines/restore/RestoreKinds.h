@@ -7,6 +7,7 @@ constexpr unsigned long kModuleMissing = 0x002;   // an outside copier is not th
 constexpr unsigned long kBusy = 0x007;
 constexpr unsigned long kNoImage = 0x00A;
 constexpr unsigned long kTooLong = 0x00E;
+constexpr unsigned long kChainBroken = 0x054;    // the container: a file of the chain is missing
 constexpr unsigned long kNotFound = 0x067;
 constexpr unsigned long kOpenFailed = 0x104;
 constexpr unsigned long kWriteFailed = 0x107;
