@@ -339,9 +339,7 @@ unsigned long CofranSetFiles::GetCofranNameFromOffset(const _KS_VERSION* version
     const _KS_IMGNAME_NO* name = NameForOffset(names, nameCount, offset);
     if (name == nullptr)
         return COFRAN_FAIL(KS_KIND_OTHER_FILE);
-    const std::wstring file =
-        SetFileSpelling::Existing(ImageNaming::FileName(session_.folder, session_.baseName, name->NameNumber));
-    if (!ImageNaming::CopyOut(file, out, outChars))
+    if (!ImageNaming::CopyOut(ImageNaming::FileName(session_.folder, session_.baseName, name->NameNumber), out, outChars))
         return COFRAN_FAIL(KS_KIND_TOO_SMALL);
     *fileNumber = name->FileNumber;
     return 0;
@@ -356,9 +354,7 @@ unsigned long CofranSetFiles::GetCofranNameFromCofranNo(const _KS_VERSION* versi
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
     for (unsigned long i = 0; i < nameCount; ++i)
         if (names[i].FileNumber == fileNumber)
-            return ImageNaming::CopyOut(SetFileSpelling::Existing(ImageNaming::FileName(
-                                            session_.folder, session_.baseName, names[i].NameNumber)),
-                                        out, outChars)
+            return ImageNaming::CopyOut(ImageNaming::FileName(session_.folder, session_.baseName, names[i].NameNumber), out, outChars)
                        ? 0
                        : COFRAN_FAIL(KS_KIND_TOO_SMALL);
     return COFRAN_FAIL(KS_KIND_OTHER_FILE);

@@ -52,23 +52,6 @@ TEST(SetFileSpelling, TheSetIsFoundWhateverTheCaseOfItsExtensions)
     EXPECT_EQ(s.dir.WPath("three1.rvd"), std::wstring(files[1].Path));
     EXPECT_EQ(s.dir.WPath("three.RVD"), std::wstring(files[2].Path));
 
-    ASSERT_EQ(0u, c->OpenCofran(out, KS_OPEN_SEQUENTIAL, nullptr, 0));
-    _KS_VERSION version;
-    _KS_IMGNAME_NO names[3];
-    ASSERT_EQ(0u, c->GetBackupVer(&version, 1));
-    ASSERT_EQ(0u, c->GetBackupImgNameInfo(names, 3));
-    const struct {
-        unsigned long long fileNumber;
-        const char* name;
-    } numbered[] = {{0, "three.RVD"}, {1, "three1.rvd"}, {2, "three2.rvd"}};
-    for (const auto& n : numbered) {
-        ASSERT_EQ(0u, c->GetCofranNameFromCofranNo(&version, 1, names, 3, n.fileNumber, out, 300)) << n.name;
-        EXPECT_EQ(s.dir.WPath(n.name), std::wstring(out));
-    }
-    unsigned long fileNumber = 9;
-    ASSERT_EQ(0u, c->GetCofranNameFromOffset(&version, 1, names, 3, names[1].Base, out, 300, &fileNumber));
-    EXPECT_EQ(s.dir.WPath("three1.rvd"), std::wstring(out));
-    EXPECT_EQ(1u, fileNumber);
 }
 
 TEST(SetFileSpelling, ANewFileSkipsANumberTakenInAnyCase)
