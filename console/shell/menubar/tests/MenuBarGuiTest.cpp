@@ -4,6 +4,7 @@
 #include "GuiEvents.h"
 #include "GuiTest.h"
 #include "GuiWait.h"
+#include "ModalDialogAnswerer.h"
 #include "PixelSnapshot.h"
 #include "RecordingHelpProcesses.h"
 #include "RecordingOperationDialogs.h"
@@ -192,6 +193,25 @@ TEST_F(MenuBarGuiTest, HelpContentsStartsTheViewerAndAboutOpensTheBox)
     EXPECT_EQ(about.runs, (std::vector<std::string>{"About Zendrel Kivra Backup 420x190"}));
     EXPECT_EQ(about.lastParent, window);
     EXPECT_TRUE(dialogs.steps.empty());
+}
+
+// The console's own About box, opened from the menu: a modal dialog over the window
+// with its title, closed with its OK button.
+TEST_F(MenuBarGuiTest, AboutOpensTheConsolesAboutBoxOverTheWindow)
+{
+    bar->UseAboutBox(nullptr);
+    GtkWidget* dialogParent = nullptr;
+    ModalDialogAnswerer answerer([&](GtkDialog* dialog) {
+        dialogParent = GTK_WIDGET(gtk_window_get_transient_for(GTK_WINDOW(dialog)));
+        gtk_dialog_response(dialog, 0);
+    });
+    Choose(kMenuHelp, 7);
+    ASSERT_TRUE(gui_wait::Until([&] { return answerer.Answered(); }));
+    EXPECT_FALSE(answerer.TimedOut());
+    EXPECT_EQ(answerer.Title(), "About Zendrel Kivra Backup");
+    EXPECT_EQ(dialogParent, window);
+    gui_wait::Settle();
+    EXPECT_EQ(ModalDialogAnswerer::FindModalDialog(), nullptr) << "the box is destroyed after its run";
 }
 
 struct ExitRun {
