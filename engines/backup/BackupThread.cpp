@@ -12,6 +12,7 @@
 
 #include "BackupKinds.h"
 #include "BackupTrace.h"
+#include "CompressionWorkerCount.h"
 #include "CVolumeItem.h"
 #include "KSResult.h"
 #include "TextForms.h"
@@ -46,7 +47,9 @@ unsigned long IBackup::BeginBackupMode() const
 {
     // The writer knows uses 0 to 2: a reopened set appends like any other (use 2).
     const unsigned long use = (setFlags_ & KS_SET_REOPENED) ? 2 : (setFlags_ & KS_SET_APPEND);
-    return (setFlags_ & ~0x0Ful) | use;
+    // The writer's worker threads ride in the mode's bits 16-23.
+    const unsigned long workers = backup_workers::FromEnvironment() << KS_BEGIN_WORKERS_SHIFT;
+    return (setFlags_ & ~0x0Ful) | use | (workers & KS_BEGIN_WORKERS_MASK);
 }
 
 unsigned long IBackup::OpenImage()
@@ -124,8 +127,21 @@ unsigned long IBackup::BackupItem(size_t index)
     if (KSFailed(rc = reader->PrepareVolume(0)))
         return KS_TRACE(rc);
     {
-        std::lock_guard<std::mutex> hold(writeLock_);
+        std::unique_lock<std::mutex> hold(writeLock_);
         rc = image_->WriteVolumeInfo(reader->GetVolumeInfo(), KS_VOLUME_SIZE);
+        // Blocks of the volume before, still being compressed, may meet a full
+        // target only here: the same answer as for any write.
+        while (KSResultKind(rc) == KS_KIND_TARGET_FULL) {
+            const std::wstring path = imagePath_;
+            hold.unlock();
+            const unsigned long answer = AskForDisc(KS_BACKUP_MSG_TARGET_FULL, path.c_str());
+            hold.lock();
+            if (answer != 0) {
+                rc = answer;
+                break;
+            }
+            rc = image_->WriteVolumeInfo(reader->GetVolumeInfo(), KS_VOLUME_SIZE);
+        }
         sectorsPerCluster_ = reader->GetVolumeInfo()->SectorsPerCluster;
         dataAreaStart_ = reader->DataAreaStart();
     }
