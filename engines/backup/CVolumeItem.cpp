@@ -112,6 +112,10 @@ unsigned long CVolumeItem::InitVolume(_KS_VOLUME_ITEM item, const wchar_t* tempF
     if (KSFailed(rc))
         return Fail(KS_TRACE(rc));
     hiddenSectors_ = hidden;
+    // The enumeration lists the free stretches of a disk among its partitions: they
+    // hold no volume, and a set made of one would claim a partition that is not there.
+    if (partition_.PartitionType == 0)
+        return Fail(KS_TRACE(KS_RESULT(KS_MODULE_BACKUP, KS_KIND_BAD_ARGUMENT)));
     DebugPrint("Partition %lu: type 0x%X primary %u, letter %c, hidden %llu, start %llu, total %llu, used %llu, "
                "clustersize %u.",
                partitionNumber_, partition_.PartitionType, partition_.Primary,

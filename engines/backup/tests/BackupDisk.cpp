@@ -24,6 +24,8 @@ BackupDisk& BackupDisk::Get()
             _KS_PARTITION_INFO info{};
             if (censa->GetPartitionInfo(0, i, &info, nullptr) != 0)
                 continue;
+            if (info.PartitionType == 0 && d.freeSpaceIndex == UINT32_MAX)
+                d.freeSpaceIndex = static_cast<uint32_t>(i);
             for (FixturePartition* p : {&d.ntfs, &d.fat32, &d.fat12, &d.fat16})
                 if (info.StartSector == p->start && info.PartitionType != 0)
                     p->index = static_cast<uint32_t>(i);

@@ -18,6 +18,7 @@ public:
     static BackupDisk& Get();
     const std::string& Path() const { return path_; }
     FixturePartition ntfs{2048, 32768}, fat32{36864, 69632}, fat12{106496, 8192}, fat16{118784, 32768};
+    uint32_t freeSpaceIndex = UINT32_MAX; // the first free stretch the enumeration lists
     std::vector<uint8_t> ReadSectors(uint64_t first, uint64_t count) const;
 
 private:

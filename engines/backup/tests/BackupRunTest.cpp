@@ -231,6 +231,25 @@ TEST(BackupRun, FullDiskGivenUpLeavesNoFileAndRetriedOnceThereIsRoom)
     g_roomLeft = -1;
 }
 
+TEST(BackupRun, AFreeSpaceItemIsRefusedBeforeAnyFileIsWritten)
+{
+    const BackupDisk& disk = BackupDisk::Get();
+    ASSERT_NE(UINT32_MAX, disk.freeSpaceIndex) << "the fixture disk has free space the enumeration lists";
+    const std::vector<std::vector<uint32_t>> sources = {
+        {disk.freeSpaceIndex},
+        {disk.fat16.index, disk.freeSpaceIndex},
+    };
+    for (const std::vector<uint32_t>& partitions : sources) {
+        const std::string folder = MakeWorkFolder("free-space");
+        BackupRequest request;
+        request.imagePath = Wide(folder + "/free.rvd");
+        request.partitions = partitions;
+        const BackupOutcome outcome = RunBackup(request);
+        ExpectFinished(outcome, KS_KIND_BAD_ARGUMENT);
+        EXPECT_TRUE(FilesIn(folder).empty()) << partitions.size();
+    }
+}
+
 TEST(BackupTool, BacksUpFromItsCommandLineOnlyOverDiskImages)
 {
     const BackupDisk& disk = BackupDisk::Get();

@@ -269,6 +269,7 @@ void ResetWorld()
     w.disk.BytesPerSector = 512;
     w.partition.StartSector = 2048;
     w.partition.Primary = 1;
+    w.partition.PartitionType = 0x07;
     w.partition.FileSystemType = 7;
 }
 
