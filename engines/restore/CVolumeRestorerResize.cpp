@@ -7,7 +7,6 @@
 
 #include "CImgDevice.h"
 #include "CLogWriter.h"
-#include "CPartitionDevice.h"
 #include "CVolumeRestorer.h"
 #include "IBrasketModule.h"
 #include "KSResult.h"
@@ -85,11 +84,8 @@ unsigned long CVolumeRestorer::CopyByFileSystem(_KS_VOLUME& source, const _KS_RE
         CLogWriter::Log("The FAT copier Brasket is missing.");
         return KS_RESULT(KS_MODULE_RESTORE, kModuleMissing);
     }
-    CPartitionDevice partition(place);
-    if (partition.Open() == 0)
-        return KS_RESULT(KS_MODULE_RESTORE, kOpenFailed);
-    const KSFatCopyBlock block{&partition, &partition, 0, 0, target.FirstSector, source.TotalSectors,
-                               RestoreCopierProgress, &context};
+    const KSFatCopyBlock block{place, place, 0, 0, target.FirstSector, source.TotalSectors, RestoreCopierProgress,
+                               &context};
     return CopierResult(copier->CopyFatVolume(&block, &volume), progress, false);
 }
 

@@ -73,12 +73,17 @@ IObject* CBrasketModule::GetInterface(const char* key)
 
 unsigned long CBrasketModule::CopyFatVolume(const KSFatCopyBlock* block, const KSVolumeSource* source)
 {
-    if (block == nullptr || source == nullptr || block->target == nullptr || block->target != block->targetAgain ||
-        source->device == nullptr || source->volumeSectors == 0 || block->sourceSectors != source->volumeSectors)
+    if (block == nullptr || source == nullptr || source->device == nullptr || source->volumeSectors == 0 ||
+        block->sourceSectors != source->volumeSectors || block->target.disk != block->targetAgain.disk ||
+        block->target.firstSector != block->targetAgain.firstSector ||
+        block->target.sectorCount != block->targetAgain.sectorCount)
         return BRASKET_BAD_ARGUMENT;
     CCallBackOperate progress(block->callback, block->context);
     progress.StartOperation(0, KS_OPERATION_FAT_COPY);
-    const uint64_t wanted = block->target->Place().sectorCount;
+    CPartitionDevice partition(block->target);
+    if (partition.Open() == 0)
+        return BRASKET_WRITE_FAILED;
+    const uint64_t wanted = block->target.sectorCount;
     CScratchVolume scratch;
     if (!scratch.Create(nullptr, std::max(wanted, source->volumeSectors)))
         return BRASKET_WRITE_FAILED;
@@ -103,7 +108,7 @@ unsigned long CBrasketModule::CopyFatVolume(const KSFatCopyBlock* block, const K
         return BRASKET_WRITE_FAILED;
     if (progress.Cancelled())
         return BRASKET_CANCELLED;
-    result = BrasketFromScratch(scratch.WriteInto(*block->target, wanted, false));
+    result = BrasketFromScratch(scratch.WriteInto(partition, wanted, false));
     if (result == 0)
         progress.EndOperation();
     return result;

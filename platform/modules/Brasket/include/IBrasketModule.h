@@ -10,12 +10,10 @@
 #include "KSPartitionPlace.h"
 #include "MomPtr.h"
 
-class CPartitionDevice;
-
 // What the copy writes to.
 struct KSFatCopyBlock {
-    CPartitionDevice* target;       // the target partition (open)
-    CPartitionDevice* targetAgain;  // the same device
+    KSPartitionPlace target;        // the target partition
+    KSPartitionPlace targetAgain;   // the same partition
     uint32_t reserved0;             // 0
     uint32_t reserved1;             // 0
     uint64_t targetFirstSector;     // becomes the boot sector's hidden-sector count
