@@ -4,7 +4,8 @@
 //
 //   PeerGzip   the file-system-aware cloner's image piped through gzip -1
 //   PeerPigz   the same piped through pigz -1 -p 4
-//   Engine     the backup engine at level 1 and level 6 (it compresses on one thread)
+//   Engine     the backup engine at level 1 and level 6, its writer compressing on
+//              the backup thread alone (workers 1) or on 4 worker threads
 //
 // Each reports its wall time (seconds) and output size (bytes) as counters; the
 // engine also reports its time and size over the gzip peer's (time_vs_gzip,
@@ -98,6 +99,8 @@ void Engine(benchmark::State& state)
         return;
     }
     const uint32_t level = static_cast<uint32_t>(state.range(0));
+    // The engine hands the writer the worker count it finds here.
+    setenv("RVD_BACKUP_WORKERS", std::to_string(state.range(1)).c_str(), 1);
     const std::string folder = ScratchFolder() + "engine";
     RunFigures figures;
     for (auto _ : state) {
@@ -131,4 +134,12 @@ void Engine(benchmark::State& state)
 // --benchmark_repetitions gives more.
 BENCHMARK(PeerGzip)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 BENCHMARK(PeerPigz)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
-BENCHMARK(Engine)->ArgName("level")->Arg(1)->Arg(6)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(Engine)
+    ->ArgNames({"level", "workers"})
+    ->Args({1, 1})
+    ->Args({1, 4})
+    ->Args({6, 1})
+    ->Args({6, 4})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond)
+    ->UseRealTime();
