@@ -149,19 +149,20 @@ std::vector<unsigned char> MixedData(size_t bytes)
     return d;
 }
 
-// args: zlib level; 64 KiB WriteData calls over mixed data
+// args: zlib level, worker threads; 64 KiB WriteData calls over mixed data
 void BM_WriteSmallCalls(benchmark::State& state)
 {
     constexpr uint32_t kCallClusters = 16; // 64 KiB
     const std::string dir = ScratchFolder();
     const std::vector<unsigned char> data = MixedData(size_t(kVolumeClusters) * kClusterBytes);
     const unsigned long level = static_cast<unsigned long>(state.range(0));
+    const unsigned long workers = static_cast<unsigned long>(state.range(1));
     int n = 0;
     for (auto _ : state) {
         const std::wstring path = Wide(dir + "m" + std::to_string(n++ % 2) + ".rvd");
         IKSCofran* c = Make();
         c->OpenCofran(path.c_str(), KS_OPEN_BACKUP, nullptr, 0);
-        c->BeginBackup(path.c_str(), 0, nullptr, nullptr, level, 0);
+        c->BeginBackup(path.c_str(), workers << KS_BEGIN_WORKERS_SHIFT, nullptr, nullptr, level, 0);
         const _KS_VOLUME v = Volume();
         c->WriteVolumeInfo(&v, 256);
         for (uint32_t at = 0; at < kVolumeClusters; at += kCallClusters)
@@ -172,7 +173,13 @@ void BM_WriteSmallCalls(benchmark::State& state)
     state.SetBytesProcessed(int64_t(state.iterations()) * kVolumeClusters * kClusterBytes);
     RemoveFolder(dir);
 }
-BENCHMARK(BM_WriteSmallCalls)->Arg(1)->Arg(6)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteSmallCalls)
+    ->Args({1, 1})
+    ->Args({1, 4})
+    ->Args({6, 1})
+    ->Args({6, 4})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // Ending a file and beginning the next one of the same run, with 1 MiB between.
 void BM_FileSwitch(benchmark::State& state)
