@@ -76,7 +76,7 @@ CMenuBarPlus::~CMenuBarPlus()
     // handler may call back into it afterwards.
     if (m_menuBar) {
         for (const auto& binding : m_bindings) {
-            GtkWidget* item = Item(binding->menu, static_cast<size_t>(binding->spec - MenuBarMenu(binding->menu).items));
+            GtkWidget* item = Item(binding->menu, static_cast<size_t>(binding->entry - MenuBarMenu(binding->menu).items));
             if (item)
                 g_signal_handlers_disconnect_matched(item, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr,
                                                      binding.get());
@@ -118,9 +118,9 @@ void CMenuBarPlus::CreateMenu(MenuId menu)
 {
     m_menus[menu] = gtk_menu_new();
     SetMenuStyle(m_menus[menu]);
-    const MenuSpec& spec = MenuBarMenu(menu);
-    for (size_t i = 0; i < spec.count; ++i) {
-        const MenuItemSpec& row = spec.items[i];
+    const MenuEntry& entry = MenuBarMenu(menu);
+    for (size_t i = 0; i < entry.count; ++i) {
+        const MenuItemEntry& row = entry.items[i];
         GtkWidget* item = nullptr;
         if (row.kind == MenuItemKind::Separator) {
             item = gtk_separator_menu_item_new();
@@ -185,9 +185,9 @@ void CMenuBarPlus::UseAboutBox(IAboutBox* about)
     m_about = about ? about : m_ownAbout.get();
 }
 
-void CMenuBarPlus::Act(const MenuItemSpec& spec, GtkWidget* item)
+void CMenuBarPlus::Act(const MenuItemEntry& entry, GtkWidget* item)
 {
-    switch (spec.action) {
+    switch (entry.action) {
     case MenuAction::Restore:
         COperationLauncher::Instance().StartRestore(m_parent);
         break;
@@ -205,7 +205,7 @@ void CMenuBarPlus::Act(const MenuItemSpec& spec, GtkWidget* item)
     case MenuAction::ToggleToolBar:
     case MenuAction::ToggleSideBar: {
         const int active = gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item)) ? 1 : 0;
-        const bool toolBar = spec.action == MenuAction::ToggleToolBar;
+        const bool toolBar = entry.action == MenuAction::ToggleToolBar;
         (toolBar ? m_toolBarActive : m_sideBarActive) = active;
         if (m_controller) {
             if (toolBar)
@@ -229,14 +229,14 @@ void CMenuBarPlus::Act(const MenuItemSpec& spec, GtkWidget* item)
 void CMenuBarPlus::OnItemActivate(GtkMenuItem* item, gpointer data)
 {
     ItemBinding* binding = static_cast<ItemBinding*>(data);
-    binding->bar->Act(*binding->spec, GTK_WIDGET(item));
+    binding->bar->Act(*binding->entry, GTK_WIDGET(item));
 }
 
 void CMenuBarPlus::OnItemSelect(GtkItem*, gpointer data)
 {
     ItemBinding* binding = static_cast<ItemBinding*>(data);
     if (binding->bar->m_controller)
-        binding->bar->m_controller->SetMainWindowStatusText(binding->spec->status);
+        binding->bar->m_controller->SetMainWindowStatusText(binding->entry->status);
 }
 
 void CMenuBarPlus::OnItemDeselect(GtkItem*, gpointer data)

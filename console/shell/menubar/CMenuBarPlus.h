@@ -52,7 +52,7 @@ private:
     struct ItemBinding {
         CMenuBarPlus* bar;
         MenuId menu;
-        const MenuItemSpec* spec;
+        const MenuItemEntry* entry;
     };
 
     void CreateMenuBar();
@@ -61,7 +61,7 @@ private:
     void CreateToolMenu();
     void CreateHelpMenu();
     void CreateMenu(MenuId menu);
-    void Act(const MenuItemSpec& spec, GtkWidget* item);
+    void Act(const MenuItemEntry& entry, GtkWidget* item);
 
     static void SetMenuBarStyle(GtkWidget* menuBar);
     static void SetMenuStyle(GtkWidget* widget);

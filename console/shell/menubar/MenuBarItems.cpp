@@ -2,9 +2,9 @@
 
 namespace {
 
-constexpr MenuItemSpec kMenuSeparator{nullptr, MenuItemKind::Separator, true, false, MenuAction::None, nullptr};
+constexpr MenuItemEntry kMenuSeparator{nullptr, MenuItemKind::Separator, true, false, MenuAction::None, nullptr};
 
-const MenuItemSpec kOperationItems[] = {
+const MenuItemEntry kOperationItems[] = {
     {"_Backup...", MenuItemKind::Item, false, false, MenuAction::None, "Backup partitions"},
     {"_Restore...", MenuItemKind::Item, true, false, MenuAction::Restore, "Restore a partition or a disk"},
     {"_Clone...", MenuItemKind::Item, true, false, MenuAction::Clone, "Clone a disk"},
@@ -16,18 +16,18 @@ const MenuItemSpec kOperationItems[] = {
     {"_Exit", MenuItemKind::Item, true, false, MenuAction::Exit, "Exit"},
 };
 
-const MenuItemSpec kViewItems[] = {
+const MenuItemEntry kViewItems[] = {
     {"_Toolbar ", MenuItemKind::Check, true, true, MenuAction::ToggleToolBar, "Show or hide toolbar"},
     {"_Action Panel ", MenuItemKind::Check, true, true, MenuAction::ToggleSideBar, "Show or hide sidebar"},
 };
 
-const MenuItemSpec kToolItems[] = {
+const MenuItemEntry kToolItems[] = {
     {"_Option", MenuItemKind::Item, false, false, MenuAction::None, "Set some properties"},
     {"_Create Bootable Disk", MenuItemKind::Item, false, false, MenuAction::None,
      "Launch the program that creates a bootable disk"},
 };
 
-const MenuItemSpec kHelpItems[] = {
+const MenuItemEntry kHelpItems[] = {
     {"_Contents", MenuItemKind::Item, true, false, MenuAction::HelpContents, "Show help contents"},
     kMenuSeparator,
     {"_User Guide(PDF)", MenuItemKind::Item, false, false, MenuAction::None, "Show user guide"},
@@ -41,12 +41,12 @@ const MenuItemSpec kHelpItems[] = {
 };
 
 template <size_t N>
-constexpr MenuSpec MakeMenu(const char* label, const MenuItemSpec (&items)[N], bool deselectClears)
+constexpr MenuEntry MakeMenu(const char* label, const MenuItemEntry (&items)[N], bool deselectClears)
 {
     return {label, items, N, deselectClears};
 }
 
-const MenuSpec kMenus[kMenuCount] = {
+const MenuEntry kMenus[kMenuCount] = {
     MakeMenu("_Operation", kOperationItems, true),
     MakeMenu("_View", kViewItems, true),
     MakeMenu("_Tool", kToolItems, true),
@@ -55,7 +55,7 @@ const MenuSpec kMenus[kMenuCount] = {
 
 } // namespace
 
-const MenuSpec& MenuBarMenu(MenuId id)
+const MenuEntry& MenuBarMenu(MenuId id)
 {
     return kMenus[id < kMenuCount ? id : kMenuOperation];
 }

@@ -21,7 +21,7 @@ enum class MenuItemKind { Item, Check, Separator };
 
 enum MenuId { kMenuOperation, kMenuView, kMenuTool, kMenuHelp, kMenuCount };
 
-struct MenuItemSpec {
+struct MenuItemEntry {
     const char* label; // with its mnemonic; null for a separator
     MenuItemKind kind;
     bool sensitive;
@@ -30,16 +30,16 @@ struct MenuItemSpec {
     const char* status; // shown in the status bar while the item is selected
 };
 
-struct MenuSpec {
+struct MenuEntry {
     const char* label;
-    const MenuItemSpec* items;
+    const MenuItemEntry* items;
     size_t count;
     // Leaving an item of the Operation, View and Tool menus clears the status text;
     // leaving a Help item keeps the text it showed.
     bool deselectClears;
 };
 
-const MenuSpec& MenuBarMenu(MenuId id);
+const MenuEntry& MenuBarMenu(MenuId id);
 
 // The text to write on deselect, or null to leave the status text as it is.
 const char* MenuDeselectText(MenuId id);

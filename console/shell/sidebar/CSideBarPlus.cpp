@@ -25,14 +25,14 @@ CSideBarPlus::CSideBarPlus()
     const char* const* heads = OperationHeadPictures();
     m_operations.SetHead(heads[0], heads[1], heads[2], heads[3], heads[4], heads[5]);
     for (int row = 0; row < kRowCount; ++row) {
-        const SideBarRowSpec& spec = OperationRow(row);
-        m_operations.AddItem(spec.normal, spec.hover, spec.pressed, spec.disabledPicture, spec.disabled);
+        const SideBarRowPictures& entry = OperationRow(row);
+        m_operations.AddItem(entry.normal, entry.hover, entry.pressed, entry.disabledPicture, entry.disabled);
     }
     m_operations.SetFooter(kPanelFooter);
 
     const char* const* helpHeads = HelpHeadPictures();
     m_help.SetHead(helpHeads[0], helpHeads[1], helpHeads[2], helpHeads[3], helpHeads[4], helpHeads[5]);
-    const SideBarRowSpec& help = HelpRow();
+    const SideBarRowPictures& help = HelpRow();
     m_help.AddItem(help.normal, help.hover, help.pressed, help.disabledPicture, help.disabled);
     m_help.SetFooter(kPanelFooter);
 

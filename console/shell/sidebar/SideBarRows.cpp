@@ -4,7 +4,7 @@ int g_bHelpRightPress = 0;
 
 namespace {
 
-const SideBarRowSpec kOperationRows[kRowCount] = {
+const SideBarRowPictures kOperationRows[kRowCount] = {
     {"../res/menu-mount-disable.png", "../res/menu-mount-disable.png", "../res/menu-mount-disable.png",
      "../res/menu-mount-disable.png", true},
     {"../res/menu-unmount-disable.png", "../res/menu-unmount-disable.png", "../res/menu-unmount-disable.png",
@@ -21,7 +21,7 @@ const SideBarRowSpec kOperationRows[kRowCount] = {
      "../res/menu-clone-click.png", false},
 };
 
-const SideBarRowSpec kHelpRow = {"../res/menu-contents-normal.png", "../res/menu-contents-hover.png",
+const SideBarRowPictures kHelpRow = {"../res/menu-contents-normal.png", "../res/menu-contents-hover.png",
                                  "../res/menu-contents-click.png", "../res/menu-contents-click.png", false};
 
 const char* const kOperationHeads[6] = {"../res/up_normal.png",  "../res/down_normal.png", "../res/up_hover.png",
@@ -33,12 +33,12 @@ const char* const kHelpHeads[6] = {"../res/menu-help-up-normal.png",   "../res/m
 
 } // namespace
 
-const SideBarRowSpec& OperationRow(int row)
+const SideBarRowPictures& OperationRow(int row)
 {
     return kOperationRows[row >= 0 && row < kRowCount ? row : kRowMount];
 }
 
-const SideBarRowSpec& HelpRow()
+const SideBarRowPictures& HelpRow()
 {
     return kHelpRow;
 }

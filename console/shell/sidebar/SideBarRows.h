@@ -15,7 +15,7 @@ enum class RowStart {
     Help,
 };
 
-struct SideBarRowSpec {
+struct SideBarRowPictures {
     const char* normal;
     const char* hover;
     const char* pressed;
@@ -25,8 +25,8 @@ struct SideBarRowSpec {
 
 enum SideBarRowId { kRowMount, kRowUnmount, kRowCheck, kRowOption, kRowBackup, kRowRestore, kRowClone, kRowCount };
 
-const SideBarRowSpec& OperationRow(int row);
-const SideBarRowSpec& HelpRow();
+const SideBarRowPictures& OperationRow(int row);
+const SideBarRowPictures& HelpRow();
 
 // The six head pictures of each panel and the footer under the rows.
 const char* const* OperationHeadPictures();

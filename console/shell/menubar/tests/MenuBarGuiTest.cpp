@@ -137,9 +137,9 @@ TEST_F(MenuBarGuiTest, PointingAtItemsWritesTheirStatusTextAndLeavingClearsItExc
 TEST_F(MenuBarGuiTest, InsensitiveItemsCannotBeChosenAndShowNothing)
 {
     for (int m = 0; m < kMenuCount; ++m) {
-        const MenuSpec& spec = MenuBarMenu(static_cast<MenuId>(m));
-        for (size_t i = 0; i < spec.count; ++i)
-            EXPECT_EQ(gtk_widget_get_sensitive(bar->Item(static_cast<MenuId>(m), i)) != FALSE, spec.items[i].sensitive)
+        const MenuEntry& entry = MenuBarMenu(static_cast<MenuId>(m));
+        for (size_t i = 0; i < entry.count; ++i)
+            EXPECT_EQ(gtk_widget_get_sensitive(bar->Item(static_cast<MenuId>(m), i)) != FALSE, entry.items[i].sensitive)
                 << m << "/" << i;
     }
     ASSERT_TRUE(OpenMenu(kMenuOperation));

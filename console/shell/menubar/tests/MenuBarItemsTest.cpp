@@ -55,10 +55,10 @@ TEST(MenuBarItems, EveryItemInOrderWithItsStatusTextSensitivityAndAction)
 {
     size_t seen[kMenuCount] = {};
     for (const ExpectedItem& want : kExpected) {
-        const MenuSpec& menu = MenuBarMenu(want.menu);
+        const MenuEntry& menu = MenuBarMenu(want.menu);
         const size_t i = seen[want.menu]++;
         ASSERT_LT(i, menu.count) << Text(want.label);
-        const MenuItemSpec& got = menu.items[i];
+        const MenuItemEntry& got = menu.items[i];
         EXPECT_EQ(Text(got.label), Text(want.label));
         EXPECT_EQ(got.kind, want.kind) << Text(want.label);
         EXPECT_EQ(got.sensitive, want.sensitive) << Text(want.label);

@@ -34,12 +34,12 @@ TEST(SideBarRows, PicturesAndDisabledRows)
          "../res/menu-clone-click.png", false},
     };
     for (const Case& c : cases) {
-        const SideBarRowSpec& spec = OperationRow(c.row);
-        EXPECT_STREQ(spec.normal, c.normal);
-        EXPECT_STREQ(spec.hover, c.hover);
-        EXPECT_STREQ(spec.pressed, c.pressed);
-        EXPECT_STREQ(spec.disabledPicture, c.disabled);
-        EXPECT_EQ(spec.disabled, c.isDisabled) << c.row;
+        const SideBarRowPictures& entry = OperationRow(c.row);
+        EXPECT_STREQ(entry.normal, c.normal);
+        EXPECT_STREQ(entry.hover, c.hover);
+        EXPECT_STREQ(entry.pressed, c.pressed);
+        EXPECT_STREQ(entry.disabledPicture, c.disabled);
+        EXPECT_EQ(entry.disabled, c.isDisabled) << c.row;
     }
     EXPECT_STREQ(HelpRow().normal, "../res/menu-contents-normal.png");
     EXPECT_FALSE(HelpRow().disabled);
