@@ -39,6 +39,38 @@ std::vector<std::string> ForeignTitles()
     return titles;
 }
 
+// Asks the window of that title to close, as its frame's close button does.
+bool AskToClose(const std::string& title)
+{
+    Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+    Window root = DefaultRootWindow(display), parent = 0, *children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(display, root, &root, &parent, &children, &count))
+        return false;
+    bool sent = false;
+    for (unsigned i = 0; i < count && !sent; ++i) {
+        char* name = nullptr;
+        if (!XFetchName(display, children[i], &name) || !name)
+            continue;
+        if (title == name) {
+            XEvent event = {};
+            event.xclient.type = ClientMessage;
+            event.xclient.window = children[i];
+            event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+            event.xclient.format = 32;
+            event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+            event.xclient.data.l[1] = CurrentTime;
+            XSendEvent(display, children[i], False, NoEventMask, &event);
+            XFlush(display);
+            sent = true;
+        }
+        XFree(name);
+    }
+    if (children)
+        XFree(children);
+    return sent;
+}
+
 bool Shows(const std::string& title)
 {
     for (const std::string& t : ForeignTitles())
@@ -93,6 +125,17 @@ TEST_F(HelpViewerGuiTest, AnUnknownTopicShowsThePlainPage)
     ASSERT_TRUE(gui_wait::Until([&] { launcher.ReapFinished(); return launcher.PendingViewers() == 0; }, 10000));
     EXPECT_TRUE(WIFEXITED(launcher.LastReapedStatus()) && WEXITSTATUS(launcher.LastReapedStatus()) == 0);
     EXPECT_TRUE(gui_wait::Until([] { return !Shows("Help"); }));
+}
+
+TEST_F(HelpViewerGuiTest, ClosingTheWindowEndsTheViewerCleanly)
+{
+    ASSERT_TRUE(StartHelpViewer("CLONE_DISK"));
+    ASSERT_TRUE(gui_wait::Until([] { return Shows("Help - Cloning a disk"); }, 10000));
+    ASSERT_TRUE(AskToClose("Help - Cloning a disk"));
+    CHelpViewerLauncher& launcher = CHelpViewerLauncher::Instance();
+    ASSERT_TRUE(gui_wait::Until([&] { launcher.ReapFinished(); return launcher.PendingViewers() == 0; }, 10000));
+    EXPECT_TRUE(WIFEXITED(launcher.LastReapedStatus()) && WEXITSTATUS(launcher.LastReapedStatus()) == 0)
+        << "status " << launcher.LastReapedStatus();
 }
 
 } // namespace
