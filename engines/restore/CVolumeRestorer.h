@@ -33,6 +33,7 @@ private:
     unsigned long EnsureFile(uint32_t fileNumber, std::wstring& path);
     unsigned long WalkVersions(_KS_VOLUME& source, CTargetWriter& writer, uint32_t lastFile);
     unsigned long RestoreFile(const std::wstring& path, _KS_VOLUME& source, CTargetWriter& writer, bool chosen);
+    unsigned long CopyBlocks(const std::wstring& path, const _KS_VOLUME& source, CTargetWriter& writer);
     unsigned long CopySystemArea(const _KS_VOLUME& source, CTargetWriter& writer);
     unsigned long WriteRuns(const _KS_BLOCK& block, const unsigned char* data, const _KS_VOLUME& source,
                             CTargetWriter& writer);

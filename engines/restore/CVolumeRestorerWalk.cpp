@@ -195,27 +195,7 @@ unsigned long CVolumeRestorer::RestoreFile(const std::wstring& path, _KS_VOLUME&
             return result;
         systemAreaDone_ = true;
     }
-    CRestoreProgress& progress = engine_.Progress();
-    for (;;) {
-        if (progress.cancel.load() != 0)
-            return KS_RESULT(KS_MODULE_RESTORE, KS_KIND_CANCELLED);
-        _KS_BLOCK block{};
-        result = image_->GetNextBlockInfo(&block, 0);
-        if (KSResultKind(result) == kOutsideFile)
-            return 0;
-        if (result != 0)
-            return result;
-        const uint64_t bytes = uint64_t(KSBlockClusters(block)) * source.SectorsPerCluster * 512;
-        if (bytes > readBuffer_.size())
-            return KS_RESULT(KS_MODULE_RESTORE, KS_KIND_BAD_ARGUMENT);
-        const DWORD started = GetTickCount();
-        if ((result = image_->ReadBlock(&block, readBuffer_.data())) != 0)
-            return result;
-        progress.readMs += ElapsedMs(started);
-        progress.bytesRead += bytes;
-        if ((result = WriteRuns(block, readBuffer_.data(), source, writer)) != 0)
-            return result;
-    }
+    return CopyBlocks(path, source, writer);
 }
 
 unsigned long CVolumeRestorer::CopySystemArea(const _KS_VOLUME& source, CTargetWriter& writer)
