@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr uint64_t kSectorBytes = 512;
+constexpr uint64_t kCheckSectorBytes = 512;
 
 // The device node of a disk's partition: /dev/sda1, or /dev/nvme0n1p1 for disks
 // whose names end in a digit. Empty when neither is a block device.
@@ -40,7 +40,7 @@ bool PartitionIsClean(const DiskMapEntry& disk, uint64_t firstSector)
     if (probe.empty())
         return false;
     PartitionCopy copy;
-    if (!copy.Make(disk.path, partition.start * kSectorBytes, partition.sectors * kSectorBytes))
+    if (!copy.Make(disk.path, partition.start * kCheckSectorBytes, partition.sectors * kCheckSectorBytes))
         return false;
     return FileSystemCheckRun::Passes(FileSystemCheckRun::CommandFor(partition.fileSystem, copy.Path()));
 }

@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 namespace {
-constexpr uint64_t kSectorBytes = 512;
+constexpr uint64_t kLocatorSectorBytes = 512;
 }
 
 bool PartitionLocator::Find(const std::string& diskPath, uint64_t firstSector, LocatedPartition& out)
@@ -29,7 +29,7 @@ bool PartitionLocator::Find(const std::string& diskPath, uint64_t firstSector, L
     }
     blkid_free_probe(probe);
     if (found)
-        out.fileSystem = FileSystemAt(diskPath, out.start * kSectorBytes, out.sectors * kSectorBytes);
+        out.fileSystem = FileSystemAt(diskPath, out.start * kLocatorSectorBytes, out.sectors * kLocatorSectorBytes);
     return found;
 }
 
