@@ -135,7 +135,7 @@ TEST(ChannelRestore, AMissingFileIsAskedForThroughTheCallback)
 }
 
 // Each command object has its own engines: one object's password, listing and
-// release leave another's password and run as they were.
+// release, in the middle of the other's run, leave that run and its password alone.
 TEST(ChannelRestore, TwoCommandObjectsAreIndependent)
 {
     const ImageSet locked = BackUpFixture("channel-two", L"secret");
@@ -151,12 +151,29 @@ TEST(ChannelRestore, TwoCommandObjectsAreIndependent)
     EXPECT_EQ(0u, second->RestoreSetPassword(wrong, 5 * sizeof(wchar_t)));
     unsigned long count = 0;
     EXPECT_EQ(KS_KIND_WRONG_PASSWORD, KSResultKind(second->RestoreGetImageVersions(nullptr, 0, &count, &path[0])));
-    second.reset();
 
+    // The first object lists and queues under its own password, and starts.
     const BackupDisk& disk = BackupDisk::Get();
-    const ChannelRun run = RestoreThroughChannel(*first, locked.firstFile, {&disk.ntfs});
-    EXPECT_TRUE(EndsWith(run.states, RESTORE_STATE_FINISH));
-    EXPECT_EQ(0u, run.last.Result);
+    _KS_VERSION version{};
+    ASSERT_EQ(0u, first->RestoreGetImageVersions(&version, 1, &count, &path[0]));
+    ASSERT_EQ(0u, first->RestoreSetImgInfo(&version, &path[0]));
+    std::vector<_KS_VOLUME> volumes(4);
+    ASSERT_EQ(0u, first->RestoreGetImgVolumes(volumes.data(), 4, &count, &version));
+    for (unsigned long i = 0; i < count; ++i)
+        if (volumes[i].PartitionStart == disk.ntfs.start) {
+            const _RESTORE_INFO item = RestoreItemFor(disk.ntfs, volumes[i].FileSystem);
+            ASSERT_EQ(0u, first->AddRestore(&volumes[i], &item, 0));
+        }
+    ASSERT_EQ(0u, first->RestoreExecute());
+    // The second goes while the first runs.
+    second.reset();
+    _KS_PROGRESS_INFO progress{};
+    do {
+        ASSERT_EQ(0u, first->RestoreGetProgress(&progress));
+    } while (progress.State != RESTORE_STATE_FINISH && progress.State != RESTORE_STATE_USER_CANCEL &&
+             (usleep(20000), true));
+    EXPECT_EQ(RESTORE_STATE_FINISH, progress.State);
+    EXPECT_EQ(0u, progress.Result) << std::hex << progress.Result;
     ExpectSameVolume(target, disk.Path(), disk.ntfs, true, locked.folder);
 }
 
