@@ -77,6 +77,7 @@ TEST_F(SpinButtonGuiTest, LaterExposeHandlersStillRunAndThePointerIsFollowed)
     const PixelSnapshot shot = PixelSnapshot::OfWidget(spin.GetSpinWidget());
     ASSERT_TRUE(shot.Valid());
     EXPECT_EQ(shot.Width(), spin.GetSpinWidget()->allocation.width);
+    EXPECT_GT(shot.Count(CSpinBtn::kBackground), 20) << "the arrow panel in the spin button's background colour";
 
     gui_events::MovePointer(gui_events::CentreOf(spin.GetSpinWidget()));
     ASSERT_TRUE(gui_wait::Until([&] { return spin.GetState() == 1; }));
