@@ -56,9 +56,23 @@ unsigned long CofranSetFiles::SwitchFor(uint64_t offset)
     if (!session_.DiscSet()) {
         if (use == KS_OPEN_BACKUP)
             return COFRAN_FAIL(KS_KIND_OTHER_FILE);
-        const unsigned long rc = LoadSwitchLists();
-        if (KSFailed(rc))
-            return rc;
+        return OpenFileHolding(offset);
+    }
+    return SwitchOnDiscs(offset);
+}
+
+unsigned long CofranSetFiles::OpenFileHolding(uint64_t offset)
+{
+    if (file_.Holds(offset, 1))
+        return 0;
+    if (session_.DiscSet())
+        return COFRAN_FAIL(KS_KIND_OTHER_FILE);
+    unsigned long rc = LoadSwitchLists();
+    if (KSFailed(rc))
+        return rc;
+    // An earlier file lists only the files before it: the rest are known from the
+    // set's last file.
+    for (int round = 0; round < 2; ++round) {
         for (const _KS_IMG& img : files_)
             if (offset >= img.Base && offset - img.Base < img.DataLength) {
                 uint8_t setId[16];
@@ -70,9 +84,31 @@ unsigned long CofranSetFiles::SwitchFor(uint64_t offset)
                     return COFRAN_FAIL(KS_KIND_CHAIN_BROKEN);
                 return 0;
             }
-        return COFRAN_FAIL(KS_KIND_CHAIN_BROKEN);
+        if (round == 0 && KSFailed(rc = ListFilesFromLast()))
+            return rc;
     }
-    return SwitchOnDiscs(offset);
+    return COFRAN_FAIL(KS_KIND_CHAIN_BROKEN);
+}
+
+unsigned long CofranSetFiles::ListFilesFromLast()
+{
+    std::wstring last;
+    unsigned long rc = FindLastFile(file_.Path(), true, last);
+    if (KSFailed(rc))
+        return rc;
+    unsigned long count = 0;
+    if (KSFailed(rc = ListSetFrom(last, session_.folder, nullptr, &count)))
+        return rc;
+    try {
+        std::vector<_KS_IMG> all(count == 0 ? 1 : count);
+        if (KSFailed(rc = ListSetFrom(last, session_.folder, all.data(), &count)))
+            return rc;
+        all.resize(count);
+        files_.swap(all);
+    } catch (const std::bad_alloc&) {
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+    }
+    return 0;
 }
 
 unsigned long CofranSetFiles::SwitchOnDiscs(uint64_t offset)

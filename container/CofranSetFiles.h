@@ -37,6 +37,10 @@ public:
     // Before a stored blob at offset is read: makes the open file the one that holds
     // it. Kind 0x108 where the caller must open that file itself.
     unsigned long SwitchFor(uint64_t offset);
+    // Makes the open file the one of the set (not on discs) that holds offset,
+    // whatever the reading use: for a volume's run index written after the volume
+    // ran on into a later file.
+    unsigned long OpenFileHolding(uint64_t offset);
     // Forgets the lists loaded for switching.
     void Forget();
 
@@ -48,6 +52,7 @@ private:
                      _KS_IMG_TAIL& tail);
     unsigned long FindLastFile(const std::wstring& path, bool byNameNumber, std::wstring& last);
     unsigned long LoadSwitchLists();
+    unsigned long ListFilesFromLast();
     unsigned long SwitchOnDiscs(uint64_t offset);
 
     CofranSession& session_;

@@ -85,6 +85,23 @@ uint64_t CofranVolumeReader::LargestStoredRun(uint32_t bytesPerSector) const
     return largest;
 }
 
+// Reads a run index from the file of the set that holds it, then goes back to the
+// file the caller opened, whose blocks it walks.
+unsigned long CofranVolumeReader::ReadRunIndexElsewhere(uint64_t offset, uint32_t size)
+{
+    const std::wstring back = file_.Path();
+    unsigned long rc = setFiles_.OpenFileHolding(offset);
+    if (!KSFailed(rc))
+        rc = file_.Holds(offset, size) ? file_.ReadBytes(file_.FilePosition(offset), rRun_.data(), size)
+                                       : COFRAN_FAIL(KS_KIND_BAD_DATA);
+    if (file_.Path() != back) {
+        const unsigned long reopened = file_.Open(back);
+        if (KSFailed(reopened) && !KSFailed(rc))
+            rc = reopened;
+    }
+    return rc;
+}
+
 unsigned long CofranVolumeReader::OpenVolume(_KS_VOLUME* volume)
 {
     if (volume == nullptr || volume->Magic != KS_VOLUME_MAGIC)
@@ -100,18 +117,32 @@ unsigned long CofranVolumeReader::OpenVolume(_KS_VOLUME* volume)
 
     unsigned long rc;
     const bool empty = volume->RunIndexRawSize == 0;
+    // A volume that ran on into later files has its run index in the last of them;
+    // the earlier files list it as it stood when they were closed.
+    const bool indexAnywhere = (session_.openMode & KS_OPEN_INDEX_ANY_FILE) != 0 &&
+                               session_.Use() != KS_OPEN_BACKUP && !session_.DiscSet();
+    bool indexElsewhere = false;
     if (!empty && !file_.Holds(volume->RunIndexOffset, volume->RunIndexRawSize)) {
         std::vector<_KS_VOLUME> list;
         if (KSFailed(rc = file_.LoadVolumes(list)))
             return rc;
-        for (const _KS_VOLUME& v : list)
-            if (v.VolumeNumber == volume->VolumeNumber) {
+        bool listed = false;
+        for (const _KS_VOLUME& v : list) {
+            if (v.VolumeNumber != volume->VolumeNumber)
+                continue;
+            listed = true;
+            if (!indexAnywhere || (v.RunIndexRawSize != 0 && file_.Holds(v.RunIndexOffset, v.RunIndexRawSize))) {
                 volume->RunIndexOffset = v.RunIndexOffset;
                 volume->RunIndexRawSize = v.RunIndexRawSize;
                 volume->RunIndexStoredSize = v.RunIndexStoredSize;
             }
-        if (!file_.Holds(volume->RunIndexOffset, volume->RunIndexRawSize))
-            return COFRAN_FAIL(KS_KIND_OTHER_FILE);
+        }
+        if (!file_.Holds(volume->RunIndexOffset, volume->RunIndexRawSize)) {
+            // Only a volume this file lists has blocks here.
+            if (!indexAnywhere || !listed)
+                return COFRAN_FAIL(KS_KIND_OTHER_FILE);
+            indexElsewhere = true;
+        }
     }
 
     const uint32_t rawSize = volume->RunIndexRawSize;
@@ -127,7 +158,9 @@ unsigned long CofranVolumeReader::OpenVolume(_KS_VOLUME* volume)
         // Run indexes are stored raw.
         if (rawSize < KS_RIND_HEAD_SIZE)
             return COFRAN_FAIL(KS_KIND_BAD_DATA);
-        if (KSFailed(rc = file_.ReadBytes(file_.FilePosition(volume->RunIndexOffset), rRun_.data(), rawSize))) {
+        rc = indexElsewhere ? ReadRunIndexElsewhere(volume->RunIndexOffset, rawSize)
+                            : file_.ReadBytes(file_.FilePosition(volume->RunIndexOffset), rRun_.data(), rawSize);
+        if (KSFailed(rc)) {
             rRun_.clear();
             return rc;
         }

@@ -41,6 +41,7 @@ public:
     _KS_BLOCK& LastBlock() { return lastBlock_; }
 
 private:
+    unsigned long ReadRunIndexElsewhere(uint64_t offset, uint32_t size);
     unsigned long ReadStored(uint64_t offset, uint32_t stored, KSBlobGroup group, unsigned char* out, uint32_t raw);
     bool RunEntry(uint32_t position, _KS_RIND_ENTRY& entry) const;
     unsigned long LoadChunk(uint32_t position, const _KS_RIND_ENTRY& entry, const unsigned char** chunk);

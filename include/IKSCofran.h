@@ -47,6 +47,9 @@ enum : unsigned long {
     KS_OPEN_SEQUENTIAL_ALT = 3, // sequential reading
     KS_OPEN_DISC_SET = 0x20,    // file switching asks for discs
     KS_OPEN_NO_PASSWORD_CHECK = 0x100, // with KS_OPEN_BACKUP
+    // Reading one file of a split set: OpenVolume also takes a volume whose run index
+    // lies in a later file (the volume ran on into it), and walks this file's blocks.
+    KS_OPEN_INDEX_ANY_FILE = 0x40,
 };
 
 // BeginBackup mode word.

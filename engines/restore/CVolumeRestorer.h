@@ -34,6 +34,7 @@ private:
     unsigned long WalkVersions(_KS_VOLUME& source, CTargetWriter& writer, uint32_t lastFile);
     unsigned long RestoreFile(const std::wstring& path, _KS_VOLUME& source, CTargetWriter& writer, bool chosen);
     unsigned long CopyBlocks(const std::wstring& path, const _KS_VOLUME& source, CTargetWriter& writer);
+    unsigned long CopySystemAreaThroughSet(const std::wstring& path, const _KS_VOLUME& source, CTargetWriter& writer);
     unsigned long CopySystemArea(const _KS_VOLUME& source, CTargetWriter& writer);
     unsigned long WriteRuns(const _KS_BLOCK& block, const unsigned char* data, const _KS_VOLUME& source,
                             CTargetWriter& writer);

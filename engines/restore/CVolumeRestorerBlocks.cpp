@@ -53,7 +53,8 @@ unsigned long CVolumeRestorer::CopyBlocks(const std::wstring& path, const _KS_VO
         }
         IKSCofran* image = static_cast<IKSCofran*>(object);
         _KS_VOLUME volume = source;
-        unsigned long result = image->OpenCofran(path.c_str(), 0, engine_.Password(), engine_.PasswordBytes());
+        unsigned long result =
+            image->OpenCofran(path.c_str(), KS_OPEN_INDEX_ANY_FILE, engine_.Password(), engine_.PasswordBytes());
         const bool opened = result == 0;
         if (result == 0)
             result = image->OpenVolume(&volume);

@@ -168,7 +168,10 @@ unsigned long CVolumeRestorer::WalkVersions(_KS_VOLUME& source, CTargetWriter& w
 unsigned long CVolumeRestorer::RestoreFile(const std::wstring& path, _KS_VOLUME& source, CTargetWriter& writer,
                                            bool chosen)
 {
-    unsigned long result = image_->OpenCofran(path.c_str(), 0, engine_.Password(), engine_.PasswordBytes());
+    // A volume that runs on into a later file is walked here too, for the blocks
+    // this file holds.
+    unsigned long result =
+        image_->OpenCofran(path.c_str(), KS_OPEN_INDEX_ANY_FILE, engine_.Password(), engine_.PasswordBytes());
     if (KSResultKind(result) == kOutsideFile)
         return KS_RESULT(KS_MODULE_RESTORE, kVolumeNotInFile);
     if (result != 0)
@@ -191,11 +194,36 @@ unsigned long CVolumeRestorer::RestoreFile(const std::wstring& path, _KS_VOLUME&
         return result;
     closer.volume = true;
     if (!systemAreaDone_) {
-        if ((result = CopySystemArea(source, writer)) != 0)
+        if ((result = CopySystemAreaThroughSet(path, source, writer)) != 0)
             return result;
         systemAreaDone_ = true;
     }
     return CopyBlocks(path, source, writer);
+}
+
+// The system area of a volume can lie in an earlier file than the one walked first:
+// it is read through an image object of its own that moves between the set's files.
+unsigned long CVolumeRestorer::CopySystemAreaThroughSet(const std::wstring& path, const _KS_VOLUME& source,
+                                                        CTargetWriter& writer)
+{
+    void* object = nullptr;
+    if (engine_.Services().createImage(0x10000, 1, &object) != 0 || object == nullptr)
+        return KS_RESULT(KS_MODULE_RESTORE, KS_KIND_NO_MEMORY);
+    IKSCofran* const walked = image_;
+    image_ = static_cast<IKSCofran*>(object);
+    _KS_VOLUME volume = source;
+    unsigned long result = image_->OpenCofran(path.c_str(), KS_OPEN_RANDOM | KS_OPEN_INDEX_ANY_FILE,
+                                              engine_.Password(), engine_.PasswordBytes());
+    if (result == 0) {
+        if ((result = image_->OpenVolume(&volume)) == 0) {
+            result = CopySystemArea(volume, writer);
+            image_->CloseVolume();
+        }
+        image_->CloseCofran();
+    }
+    image_->Release();
+    image_ = walked;
+    return result;
 }
 
 unsigned long CVolumeRestorer::CopySystemArea(const _KS_VOLUME& source, CTargetWriter& writer)
