@@ -36,10 +36,21 @@ bool IsVirtualOrOptical(const std::string& name)
     return false;
 }
 
+// The environment root without its trailing '/': empty for "/" or when unset.
+std::string DiskMapEnvRoot()
+{
+    const char* root = std::getenv(CDiskMap::kRootVariable);
+    std::string text = root != nullptr ? root : "";
+    while (!text.empty() && text.back() == '/')
+        text.pop_back();
+    return text;
+}
+
 } // namespace
 
 CDiskMap::CDiskMap(std::string sysBlock, std::string devFolder)
-    : sysBlock_(std::move(sysBlock)), devFolder_(std::move(devFolder))
+    : sysBlock_(sysBlock.empty() ? DiskMapEnvRoot() + "/sys/block" : std::move(sysBlock)),
+      devFolder_(devFolder.empty() ? DiskMapEnvRoot() + "/dev" : std::move(devFolder))
 {
 }
 

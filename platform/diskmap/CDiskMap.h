@@ -3,7 +3,9 @@
 // When the environment variable RVD_DISK_IMAGES is set, the disks are exactly the
 // disk-image files it names (a ':'-separated list; names that are not regular files
 // are left out) and nothing else, so that tests and demonstrations never reach a disk
-// of the machine. Otherwise the disks are the machine's, as /sys/block lists them.
+// of the machine. Otherwise the disks are the machine's, as /sys/block lists them;
+// under a recovery-environment root (RVD_ENV_ROOT, as the console's tests and demo
+// set it) the root's sys/block and dev stand for the machine's.
 #pragma once
 
 #include <string>
@@ -15,9 +17,11 @@ class CDiskMap {
 public:
     static constexpr const char* kImagesVariable = "RVD_DISK_IMAGES";
     static constexpr const char* kDevicePrefix = "\\\\.\\PhysicalDrive";
+    static constexpr const char* kRootVariable = "RVD_ENV_ROOT";
 
-    // sysBlock and devFolder are seams for tests; the machine's are the defaults.
-    explicit CDiskMap(std::string sysBlock = "/sys/block", std::string devFolder = "/dev");
+    // sysBlock and devFolder are seams for tests; empty means the machine's
+    // "/sys/block" and "/dev" under the environment root.
+    explicit CDiskMap(std::string sysBlock = "", std::string devFolder = "");
 
     // The disks, numbered from 0 in this order. Reads the environment every time.
     std::vector<DiskMapEntry> Disks() const;

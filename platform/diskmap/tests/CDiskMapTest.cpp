@@ -121,6 +121,25 @@ TEST(DiskMap, MachineDisksFromTheBlockFolder)
     EXPECT_FALSE(disks[2].imageFile);
 }
 
+TEST(DiskMap, MachineDisksUnderTheEnvironmentRoot)
+{
+    TempFolder dir;
+    dir.Write("sys/block/sdb/size", "4096\n");
+    dir.Write("sys/block/sdb/device/model", "ROOTED DISK\n");
+    ImageList images(nullptr);
+    const char* old = std::getenv(CDiskMap::kRootVariable);
+    const std::string kept = old != nullptr ? old : "";
+    setenv(CDiskMap::kRootVariable, (dir.path + "/").c_str(), 1);
+    const std::vector<DiskMapEntry> disks = CDiskMap().Disks();
+    if (old != nullptr)
+        setenv(CDiskMap::kRootVariable, kept.c_str(), 1);
+    else
+        unsetenv(CDiskMap::kRootVariable);
+    ASSERT_EQ(disks.size(), 1u);
+    EXPECT_EQ(disks[0].path, dir.path + "/dev/sdb");
+    EXPECT_EQ(disks[0].model, "ROOTED DISK");
+}
+
 TEST(DiskMap, DeviceNames)
 {
     TempFolder dir;
