@@ -53,6 +53,14 @@ unsigned long CVolumeRestorer::ReadSetBitmap(_KS_VOLUME& source, uint32_t lastFi
 
 unsigned long CVolumeRestorer::CopyByFileSystem(_KS_VOLUME& source, const _KS_RESTORE_TARGET& target)
 {
+    // The copiers read the chosen version alone, where a version built on older ones
+    // has holes in place of the clusters it did not store again: refused, not copied
+    // as zeros.
+    for (const _KS_VERSION& v : versions_)
+        if (v.Index == version_.Index && (v.Flags & 0xC000) != 0) {
+            CLogWriter::Log("A version built on older ones restores only onto a partition of its size.");
+            return KS_RESULT(KS_MODULE_RESTORE, kNotBuilt);
+        }
     CRestoreProgress& progress = engine_.Progress();
     progress.liveRefresh = 0;
     uint32_t lastFile = 0;

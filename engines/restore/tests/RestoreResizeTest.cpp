@@ -188,4 +188,58 @@ TEST(RestoreResize, FatVolumesAreResizedWhereTheirClustersMustChange)
         EXPECT_EQ(LoadLE32(boot.data() + 28), kResizeStart);
     }
 }
+
+// A version stored as changes to older ones has holes where the older versions hold
+// the data; the copiers read one version only, so such a restore onto another size
+// is refused before the partition is written.
+TEST(RestoreResize, AVersionBuiltOnOlderOnesIsRefusedOntoAnotherSize)
+{
+    const BackupDisk& disk = BackupDisk::Get();
+    const std::string folder = MakeWorkFolder("restore-resize-chained");
+    const std::string source = folder + "/source.img";
+    ASSERT_EQ(0, std::system(("cp --sparse=always '" + disk.Path() + "' '" + source + "' && mkdir -p '" + folder +
+                              "/set'").c_str()));
+    setenv(CDiskMap::kImagesVariable, source.c_str(), 1);
+    const FixturePartition& p = disk.fat16;
+    BackupRequest request;
+    request.imagePath = Wide(folder + "/set/chained.rvd");
+    request.partitions = {p.index};
+    ASSERT_EQ(0u, RunBackup(request).last.Result);
+    const std::string at = "'" + source + "@@" + std::to_string(p.start * 512) + "'";
+    ASSERT_EQ(0, std::system(("head -c 70000 /dev/urandom > '" + folder + "/changed' && MTOOLS_SKIP_CHECK=1 mcopy -o -i " +
+                              at + " '" + folder + "/changed' ::/CHANGED.BIN").c_str()));
+    request.setMode = 1;
+    ASSERT_EQ(0u, RunBackup(request).last.Result);
+
+    void* object = nullptr;
+    ASSERT_EQ(0u, KSCreateObjectRt(0, KS_RESTORE_KIND, &object));
+    RestoreEngine engine(static_cast<IKSRestore*>(object));
+    std::wstring path = Wide(folder + "/set/" + FilesIn(folder + "/set").back());
+    unsigned long count = 0;
+    _KS_VERSION versions[4]{};
+    ASSERT_EQ(0u, engine->GetImageVersions(versions, 4, &count, &path[0]));
+    ASSERT_EQ(count, 2u);
+    const _KS_VERSION* chained = nullptr;
+    for (unsigned long i = 0; i < count; ++i)
+        if ((versions[i].Flags & 0xC000) != 0)
+            chained = &versions[i];
+    ASSERT_NE(chained, nullptr);
+    _KS_VERSION version = *chained;
+    ASSERT_EQ(0u, engine->SetImgInfo(&version, &path[0]));
+    _KS_VOLUME volume{};
+    ASSERT_EQ(0u, engine->GetImgVolumes(&volume, 1, &count, &version));
+
+    const uint64_t smaller = p.sectors - 4096;
+    const std::string target = MakeOnePartitionDisk(folder, smaller, "6");
+    _KS_RESTORE_TARGET place = TargetOf({kResizeStart, smaller});
+    ASSERT_EQ(0u, engine->AddRestore(&volume, &place, 0));
+    ASSERT_EQ(0u, engine->Execute());
+    _KS_PROGRESS_INFO record{};
+    do {
+        usleep(2000);
+        engine->GetRestoreProgress(&record);
+    } while (record.State != RESTORE_STATE_FINISH && record.State != RESTORE_STATE_USER_CANCEL);
+    EXPECT_EQ(KSResultKind(record.Result), 0x25Bu) << std::hex << record.Result;
+    EXPECT_TRUE(PartitionIsBlank(target, smaller));
+}
 }
