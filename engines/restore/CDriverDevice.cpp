@@ -76,3 +76,5 @@ unsigned long CDriverDevice::LastResult() const
         return (last_ & ~0xFFFul) | kLiveSource;
     return last_;
 }
+
+const _KS_VOLUME* CDriverDevice::Volume() const { return reader_ != nullptr ? reader_->GetVolumeInfo() : nullptr; }

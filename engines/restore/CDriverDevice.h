@@ -22,6 +22,8 @@ public:
     int Close() override;
     // The last reader result; a reader's "volume holds the image" becomes the live-source kind.
     unsigned long LastResult() const;
+    // The open reader's record of the volume (geometry, file system); null when closed.
+    const _KS_VOLUME* Volume() const;
 
 private:
     void Drop();

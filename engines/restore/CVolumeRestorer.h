@@ -42,6 +42,8 @@ private:
     unsigned long PatchFatBootArea(const _KS_VOLUME& source, CTargetWriter& writer);
     unsigned long CopyFats(const _KS_VOLUME& source, CTargetWriter& writer);
     unsigned long CopyByFileSystem(_KS_VOLUME& source, const _KS_RESTORE_TARGET& target);
+    unsigned long CloneByFileSystem(const _KS_RESTORE_TARGET& source, const _KS_RESTORE_TARGET& target);
+    unsigned long RunCopier(const KSVolumeSource& volume, unsigned fileSystem, const _KS_RESTORE_TARGET& target);
     unsigned long GrowNtfs(const _KS_VOLUME& source, const _KS_RESTORE_TARGET& target, CRawDisk& disk);
     unsigned long ReadSetBitmap(_KS_VOLUME& source, uint32_t lastFile, std::vector<uint8_t>& bitmap);
 

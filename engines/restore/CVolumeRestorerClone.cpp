@@ -1,5 +1,6 @@
 // A clone from one disk of the disk map to another: a partition copied sector by
-// sector, and the boot track copied under the target's own signature and table.
+// sector or by file system, and the boot track copied under the target's own
+// signature and table.
 #include <windows.h>
 
 #include <algorithm>
@@ -7,7 +8,6 @@
 #include <cstring>
 #include <vector>
 
-#include "CLogWriter.h"
 #include "CRawDisk.h"
 #include "CVolumeRestorer.h"
 #include "KSResult.h"
@@ -72,10 +72,8 @@ unsigned long CVolumeRestorer::RunClone(const _KS_RESTORE_TARGET& source, const 
             return KS_RESULT(KS_MODULE_RESTORE, kDiskOffline);
         return 0;
     }
-    if (option == 0) {
-        CLogWriter::Log("A clone by file system is not supported by this build.");
-        return KS_RESULT(KS_MODULE_RESTORE, kNotBuilt);
-    }
+    if (option == 0)
+        return CloneByFileSystem(source, target);
     // Every sector of the source, never past the target's end.
     if (target.SectorCount < source.SectorCount)
         return KS_RESULT(KS_MODULE_RESTORE, KS_KIND_BAD_ARGUMENT);

@@ -79,20 +79,29 @@ unsigned long CVolumeRestorer::CopyByFileSystem(_KS_VOLUME& source, const _KS_RE
                                 uint64_t(source.ReservedSectors) + uint64_t(source.SectorsPerFat) * source.NumberOfFats +
                                     source.RootDirSectors,
                                 source.TotalSectors};
+    return RunCopier(volume, source.FileSystem, target);
+}
+
+unsigned long CVolumeRestorer::RunCopier(const KSVolumeSource& volume, unsigned fileSystem,
+                                         const _KS_RESTORE_TARGET& target)
+{
+    CRestoreProgress& progress = engine_.Progress();
     const KSPartitionPlace place{target.DiskNumber, target.FirstSector, target.SectorCount};
     RestoreCopierContext context;
     BeginCopierContext(context, progress);
     engine_.sectorRestore = 1;
-    if (source.FileSystem == KS_FS_NTFS) {
-        result = engine_.Services().copyNtfs(&place, &place, RestoreCopierProgress, &context, &volume);
+    if (fileSystem == KS_FS_NTFS) {
+        const unsigned long result = engine_.Services().copyNtfs(&place, &place, RestoreCopierProgress, &context, &volume);
         return CopierResult(result, progress, true);
     }
+    if (fileSystem != KS_FS_FAT16 && fileSystem != KS_FS_FAT32)
+        return KS_RESULT(KS_MODULE_RESTORE, KS_KIND_BAD_ARGUMENT);
     IBrasketModule* copier = engine_.Services().openFatCopier != nullptr ? engine_.Services().openFatCopier() : nullptr;
     if (copier == nullptr) {
         CLogWriter::Log("The FAT copier Brasket is missing.");
         return KS_RESULT(KS_MODULE_RESTORE, kModuleMissing);
     }
-    const KSFatCopyBlock block{place, place, 0, 0, target.FirstSector, source.TotalSectors, RestoreCopierProgress,
+    const KSFatCopyBlock block{place, place, 0, 0, target.FirstSector, volume.volumeSectors, RestoreCopierProgress,
                                &context};
     return CopierResult(copier->CopyFatVolume(&block, &volume), progress, false);
 }

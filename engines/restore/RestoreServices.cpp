@@ -5,6 +5,7 @@
 #include "CDiskMapRestoreDisks.h"
 #include "IBrasketModule.h"
 #include "IKSCofran.h"
+#include "LivePartitionIndex.h"
 #include "Mirrane.h"
 #include "Stretta.h"
 
@@ -29,5 +30,6 @@ RestoreServices DefaultRestoreServices()
     services.resizeNtfs = StrettaVolume;
     services.copyNtfs = CopyNTFSVolume;
     services.openFatCopier = OpenBrasket;
+    services.livePartitionIndex = LivePartitionIndex;
     return services;
 }

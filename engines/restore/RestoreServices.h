@@ -63,6 +63,10 @@ struct RestoreServices {
     unsigned long (*copyNtfs)(const KSPartitionPlace* target, const KSPartitionPlace* targetAgain,
                               KS_OPERATE_CALLBACK callback, void* context, const KSVolumeSource* source);
     IBrasketModule* (*openFatCopier)();
+    // The index the per-volume reader knows a live partition by (the disk enumeration
+    // module's, where free stretches count too), found by its first sector; -1 when
+    // the disk holds no partition starting there.
+    long (*livePartitionIndex)(unsigned disk, uint64_t firstSector);
 };
 
 // The services of a real run: the container, _beginthreadex, fix-ups answering 0,
