@@ -75,12 +75,7 @@ _KS_PROGRESS_INFO CloneOnto(unsigned sourceDisk, const FixturePartition& from, u
     _KS_RESTORE_TARGET target = TargetOf({kCloneTargetStart, sectors});
     target.DiskNumber = kCloneTargetDisk;
     EXPECT_EQ(0u, engine->AddDiskRestore(&source, &target, 0));
-    EXPECT_EQ(0u, engine->Execute());
-    _KS_PROGRESS_INFO record{};
-    do {
-        usleep(2000);
-        engine->GetRestoreProgress(&record);
-    } while (record.State != RESTORE_STATE_FINISH && record.State != RESTORE_STATE_USER_CANCEL);
+    _KS_PROGRESS_INFO record = ExecuteAndWait(engine.get());
     return record;
 }
 

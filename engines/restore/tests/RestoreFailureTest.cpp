@@ -204,12 +204,7 @@ TEST(RestoreFailure, AVolumeOfAnUnknownFileSystemIsRefusedNotPassedOver)
         volume.FileSystem = fileSystem;
         _KS_RESTORE_TARGET t = TargetOf(BackupDisk::Get().ntfs);
         ASSERT_EQ(0u, engine->AddRestore(&volume, &t, 0));
-        ASSERT_EQ(0u, engine->Execute());
-        _KS_PROGRESS_INFO record{};
-        do {
-            usleep(2000);
-            engine->GetRestoreProgress(&record);
-        } while (record.State != RESTORE_STATE_FINISH);
+        _KS_PROGRESS_INFO record = ExecuteAndWait(engine.get());
         EXPECT_EQ(KSResultKind(record.Result), KS_KIND_BAD_ARGUMENT) << int(fileSystem);
         EXPECT_TRUE(NtfsPartitionUntouched(target));
     }

@@ -112,3 +112,19 @@ void ExpectSameFat(const std::string& restored, const std::string& original, con
     EXPECT_EQ(0, std::system(("diff -r '" + a + "' '" + b + "' >/dev/null").c_str()));
     EXPECT_EQ(0, std::system(("test -s '" + a + "/BIG.BIN'").c_str()));
 }
+
+_KS_PROGRESS_INFO ExecuteAndWait(IKSRestore* engine)
+{
+    _KS_PROGRESS_INFO record{};
+    const unsigned long started = engine->Execute();
+    EXPECT_EQ(started, 0u) << std::hex << started;
+    if (started != 0) {
+        record.Result = started;
+        return record;
+    }
+    do {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        engine->GetRestoreProgress(&record);
+    } while (record.State != RESTORE_STATE_FINISH && record.State != RESTORE_STATE_USER_CANCEL);
+    return record;
+}

@@ -30,6 +30,10 @@ struct RestoreOutcome {
 RestoreOutcome RunRestore(IKSRestore* engine, const std::wstring& setPath, const std::vector<FixturePartition>& parts,
                           const std::wstring& password = L"", bool cancel = false, size_t versionIndex = SIZE_MAX);
 
+// Starts the queued restores and polls until the run ends (finished or cancelled);
+// a refused start comes back as the record's result, without polling.
+_KS_PROGRESS_INFO ExecuteAndWait(IKSRestore* engine);
+
 std::string Md5Of(const std::string& command);
 void ExpectSameNtfs(const std::string& restored, const std::string& original);
 void ExpectSameFat(const std::string& restored, const std::string& original, const std::string& folder);

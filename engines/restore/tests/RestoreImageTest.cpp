@@ -317,12 +317,7 @@ TEST(RestoreImage, AWholeDiskGetsItsVolumesAndTheImageBootTrackUnderItsOwnTable)
         whole.DiskNumber = kTargetDisk;
         whole.ImageDisk = 0;
         ASSERT_EQ(0u, engine->AddRestore(&volumes[0], &whole, 0));
-        ASSERT_EQ(0u, engine->Execute());
-        _KS_PROGRESS_INFO record{};
-        do {
-            usleep(2000);
-            engine->GetRestoreProgress(&record);
-        } while (record.State != RESTORE_STATE_FINISH && record.State != RESTORE_STATE_USER_CANCEL);
+        _KS_PROGRESS_INFO record = ExecuteAndWait(engine.get());
         ASSERT_EQ(record.Result, 0u) << std::hex << record.Result;
 
         const std::vector<uint8_t> source = disk.ReadSectors(0, 63);
@@ -364,12 +359,7 @@ TEST(RestoreImage, AWholeDiskOfAnImageDiskTheSetDoesNotHoldIsNotFound)
     whole.DiskNumber = kTargetDisk;
     whole.ImageDisk = 5;
     ASSERT_EQ(0u, engine->AddRestore(&volume, &whole, 0));
-    ASSERT_EQ(0u, engine->Execute());
-    _KS_PROGRESS_INFO record{};
-    do {
-        usleep(2000);
-        engine->GetRestoreProgress(&record);
-    } while (record.State != RESTORE_STATE_FINISH);
+    _KS_PROGRESS_INFO record = ExecuteAndWait(engine.get());
     EXPECT_EQ(KSResultKind(record.Result), 0x067u);
 }
 }
@@ -403,12 +393,7 @@ TEST(RestoreImage, ACloneCopiesAPartitionAndTheBootTrackUnderTheTargetsOwnSignat
     small.SectorCount = disk.fat16.sectors - 1;
     _KS_RESTORE_TARGET bigger = TargetOf(disk.fat16);
     bigger.DiskNumber = 0;
-    ASSERT_EQ(0u, engine->Execute());
-    _KS_PROGRESS_INFO record{};
-    do {
-        usleep(2000);
-        engine->GetRestoreProgress(&record);
-    } while (record.State != RESTORE_STATE_FINISH);
+    _KS_PROGRESS_INFO record = ExecuteAndWait(engine.get());
     ASSERT_EQ(record.Result, 0u) << std::hex << record.Result;
 
     const std::string a = folder + "/a", b = folder + "/b";
@@ -430,11 +415,7 @@ TEST(RestoreImage, ACloneCopiesAPartitionAndTheBootTrackUnderTheTargetsOwnSignat
         return o;
     }()));
     ASSERT_EQ(0u, second->AddDiskRestore(&bigger, &small, 1));
-    ASSERT_EQ(0u, second->Execute());
-    do {
-        usleep(2000);
-        second->GetRestoreProgress(&record);
-    } while (record.State != RESTORE_STATE_FINISH);
+    record = ExecuteAndWait(second.get());
     EXPECT_EQ(KSResultKind(record.Result), KS_KIND_BAD_ARGUMENT);
 }
 }

@@ -79,12 +79,7 @@ _KS_PROGRESS_INFO RestoreOnto(const std::wstring& set, uint64_t sectors, uint64_
     }
     _KS_RESTORE_TARGET target = TargetOf({kResizeStart, sectors});
     EXPECT_EQ(0u, engine->AddRestore(&volume, &target, 0));
-    EXPECT_EQ(0u, engine->Execute());
-    _KS_PROGRESS_INFO record{};
-    do {
-        usleep(2000);
-        engine->GetRestoreProgress(&record);
-    } while (record.State != RESTORE_STATE_FINISH && record.State != RESTORE_STATE_USER_CANCEL);
+    _KS_PROGRESS_INFO record = ExecuteAndWait(engine.get());
     return record;
 }
 
@@ -233,12 +228,7 @@ TEST(RestoreResize, AVersionBuiltOnOlderOnesIsRefusedOntoAnotherSize)
     const std::string target = MakeOnePartitionDisk(folder, smaller, "6");
     _KS_RESTORE_TARGET place = TargetOf({kResizeStart, smaller});
     ASSERT_EQ(0u, engine->AddRestore(&volume, &place, 0));
-    ASSERT_EQ(0u, engine->Execute());
-    _KS_PROGRESS_INFO record{};
-    do {
-        usleep(2000);
-        engine->GetRestoreProgress(&record);
-    } while (record.State != RESTORE_STATE_FINISH && record.State != RESTORE_STATE_USER_CANCEL);
+    _KS_PROGRESS_INFO record = ExecuteAndWait(engine.get());
     EXPECT_EQ(KSResultKind(record.Result), 0x25Bu) << std::hex << record.Result;
     EXPECT_TRUE(PartitionIsBlank(target, smaller));
 }

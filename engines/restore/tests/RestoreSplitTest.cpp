@@ -25,12 +25,7 @@ _KS_PROGRESS_INFO RestoreSplitVolume(const std::wstring& set, _KS_VERSION versio
     _KS_VOLUME source = volume;
     _KS_RESTORE_TARGET target = TargetOf(partition);
     EXPECT_EQ(0u, engine->AddRestore(&source, &target, 0));
-    EXPECT_EQ(0u, engine->Execute());
-    _KS_PROGRESS_INFO record{};
-    do {
-        usleep(2000);
-        engine->GetRestoreProgress(&record);
-    } while (record.State != RESTORE_STATE_FINISH && record.State != RESTORE_STATE_USER_CANCEL);
+    _KS_PROGRESS_INFO record = ExecuteAndWait(engine.get());
     return record;
 }
 

@@ -8,40 +8,13 @@
 #include "CLogWriter.h"
 #include "CPartitionDevice.h"
 #include "CScratchVolume.h"
+#include "ScratchProgress.h"
 #include "LittleEndian.h"
 
 namespace {
 constexpr unsigned kHiddenSectorsAt = 28;
 constexpr unsigned kBackupBootAt = 50;     // FAT32: sector of the boot sector's copy
 constexpr unsigned kFat32TableSizeAt = 36; // u32, 0 on FAT12/16
-
-class BrasketCopyWatch : public IScratchWatch {
-public:
-    explicit BrasketCopyWatch(CCallBackOperate& progress) : progress_(progress) {}
-    bool Tick(uint64_t done, uint64_t total) override
-    {
-        if (total != 0)
-            progress_.SetPercent(static_cast<unsigned long>(done * 20 / total));
-        return !progress_.Cancelled();
-    }
-
-private:
-    CCallBackOperate& progress_;
-};
-
-unsigned long BrasketFromScratch(CScratchVolume::Outcome outcome)
-{
-    switch (outcome) {
-    case CScratchVolume::kDone:
-        return 0;
-    case CScratchVolume::kReadFailed:
-        return BRASKET_READ_FAILED;
-    case CScratchVolume::kCancelled:
-        return BRASKET_CANCELLED;
-    default:
-        return BRASKET_WRITE_FAILED;
-    }
-}
 
 bool IsFat32Boot(const unsigned char* boot) { return LoadLE16(boot + 22) == 0 && LoadLE32(boot + kFat32TableSizeAt) != 0; }
 unsigned LabelOffset(const unsigned char* boot) { return IsFat32Boot(boot) ? 71 : 43; }
@@ -87,8 +60,8 @@ unsigned long CBrasketModule::CopyFatVolume(const KSFatCopyBlock* block, const K
     CScratchVolume scratch;
     if (!scratch.Create(nullptr, std::max(wanted, source->volumeSectors)))
         return BRASKET_WRITE_FAILED;
-    BrasketCopyWatch watch(progress);
-    unsigned long result = BrasketFromScratch(scratch.CopyUsedFrom(*source, &watch));
+    CScratchShareWatch watch(progress, 20);
+    unsigned long result = ScratchOutcomeResult(scratch.CopyUsedFrom(*source, &watch));
     if (result != 0)
         return result;
     unsigned char before[512];
@@ -108,7 +81,7 @@ unsigned long CBrasketModule::CopyFatVolume(const KSFatCopyBlock* block, const K
         return BRASKET_WRITE_FAILED;
     if (progress.Cancelled())
         return BRASKET_CANCELLED;
-    result = BrasketFromScratch(scratch.WriteInto(partition, wanted, false));
+    result = ScratchOutcomeResult(scratch.WriteInto(partition, wanted, false));
     if (result == 0)
         progress.EndOperation();
     return result;

@@ -4,38 +4,10 @@
 
 #include "CPartitionDevice.h"
 #include "CScratchVolume.h"
+#include "ScratchProgress.h"
 #include "Stretta.h"
 
 namespace {
-// The copy of the used clusters is the first half of the operation.
-class MirraneCopyWatch : public IScratchWatch {
-public:
-    explicit MirraneCopyWatch(CCallBackOperate& progress) : progress_(progress) {}
-    bool Tick(uint64_t done, uint64_t total) override
-    {
-        if (total != 0)
-            progress_.SetPercent(static_cast<unsigned long>(done * 50 / total));
-        return !progress_.Cancelled();
-    }
-
-private:
-    CCallBackOperate& progress_;
-};
-
-unsigned long MirraneFromScratch(CScratchVolume::Outcome outcome)
-{
-    switch (outcome) {
-    case CScratchVolume::kDone:
-        return 0;
-    case CScratchVolume::kReadFailed:
-        return MIRRANE_READ_FAILED;
-    case CScratchVolume::kCancelled:
-        return MIRRANE_CANCELLED;
-    default:
-        return MIRRANE_WRITE_FAILED;
-    }
-}
-
 unsigned long MirraneFromStretta(unsigned long result)
 {
     switch (result) {
@@ -77,8 +49,8 @@ extern "C" unsigned long CopyNTFSVolume(const KSPartitionPlace* target, const KS
     CScratchVolume scratch;
     if (!scratch.Create(nullptr, asIs))
         return MIRRANE_WRITE_FAILED;
-    MirraneCopyWatch watch(progress);
-    unsigned long result = MirraneFromScratch(scratch.CopyUsedFrom(*source, &watch));
+    CScratchShareWatch watch(progress, 50);
+    unsigned long result = ScratchOutcomeResult(scratch.CopyUsedFrom(*source, &watch));
     if (result == 0 && !CopyBootToLastSector(scratch))
         result = MIRRANE_WRITE_FAILED;
     if (result != 0)
@@ -98,7 +70,7 @@ extern "C" unsigned long CopyNTFSVolume(const KSPartitionPlace* target, const KS
         result = MIRRANE_CANCELLED;
     if (result != 0)
         return result;
-    result = MirraneFromScratch(scratch.WriteInto(partition, wanted, false));
+    result = ScratchOutcomeResult(scratch.WriteInto(partition, wanted, false));
     if (result == 0)
         progress.EndOperation();
     return result;

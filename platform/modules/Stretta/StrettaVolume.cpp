@@ -4,37 +4,7 @@
 #include "CPartitionDevice.h"
 #include "CResizeTool.h"
 #include "CScratchVolume.h"
-
-namespace {
-// The copy of the partition reports as the first tenth of the operation.
-class StrettaCopyWatch : public IScratchWatch {
-public:
-    explicit StrettaCopyWatch(CCallBackOperate& progress) : progress_(progress) {}
-    bool Tick(uint64_t done, uint64_t total) override
-    {
-        if (total != 0)
-            progress_.SetPercent(static_cast<unsigned long>(done * 10 / total));
-        return !progress_.Cancelled();
-    }
-
-private:
-    CCallBackOperate& progress_;
-};
-
-unsigned long FromScratch(CScratchVolume::Outcome outcome)
-{
-    switch (outcome) {
-    case CScratchVolume::kDone:
-        return 0;
-    case CScratchVolume::kReadFailed:
-        return STRETTA_READ_FAILED;
-    case CScratchVolume::kCancelled:
-        return STRETTA_CANCELLED;
-    default:
-        return STRETTA_WRITE_FAILED;
-    }
-}
-}
+#include "ScratchProgress.h"
 
 namespace {
 // ntfsresize checks the volume before it resizes it, then marks it for a check all
@@ -103,16 +73,16 @@ extern "C" unsigned long StrettaVolume(const KSPartitionPlace* target, long long
     } else {
         // A disk-image file: the resize runs on a copy, the partition changes only after.
         CScratchVolume scratch;
-        StrettaCopyWatch watch(progress);
+        CScratchShareWatch watch(progress, 10);
         if (!scratch.Create(nullptr, target->sectorCount))
             return STRETTA_WRITE_FAILED;
-        result = FromScratch(scratch.CopyAllFrom(partition, target->sectorCount, &watch));
+        result = ScratchOutcomeResult(scratch.CopyAllFrom(partition, target->sectorCount, &watch));
         if (result == 0)
             result = StrettaRunNtfsResize(scratch.Path(), 0, progress);
         if (result == 0 && progress.Cancelled())
             result = STRETTA_CANCELLED;
         if (result == 0)
-            result = FromScratch(scratch.WriteInto(partition, target->sectorCount, true));
+            result = ScratchOutcomeResult(scratch.WriteInto(partition, target->sectorCount, true));
     }
     if (result == 0)
         progress.EndOperation();
