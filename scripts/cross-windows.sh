@@ -41,7 +41,7 @@ allowed_imports="kernel32.dll msvcrt.dll ole32.dll advapi32.dll zlib1.dll"
 # Our own modules a DLL is linked with, beyond those.
 declare -A module_imports=(
   [Backup.dll]="cofran.dll censa.dll fenlow.dll ferrow.dll log.dll quelm.dll rawdex.dll vovav.dll"
-  [Restore.dll]="backup.dll cofran.dll log.dll mirrane.dll rawdex.dll relayon.dll stretta.dll"
+  [Restore.dll]="backup.dll censa.dll cofran.dll fenlow.dll ferrow.dll log.dll mirrane.dll rawdex.dll relayon.dll stretta.dll"
   [Ordwell.dll]="cofran.dll backup.dll censa.dll"
   [Tasque.dll]="ordwell.dll censa.dll"
 )
