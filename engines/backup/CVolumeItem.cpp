@@ -1,5 +1,6 @@
 #include "CVolumeItem.h"
 
+#include <algorithm>
 #include <windows.h>
 
 #include <cwctype>
@@ -201,10 +202,16 @@ unsigned long CVolumeItem::ReadVolumeSectors(unsigned long long firstSector, uns
     const DWORD started = GetTickCount();
     unsigned long rc;
     if (snapshotRunning_.load() && snapshot_ != nullptr) {
-        if (firstSector + count >= volumeLength_)
-            rc = ReadRaw(partition_.StartSector + firstSector, count, buffer);
-        else
-            rc = snapshot_->ReadSnapshot(firstSector, count, buffer, static_cast<unsigned char>(mode));
+        // The snapshot serves the volume's sectors as they were at its start; only
+        // what lies past the volume (the partition's last sectors) is read from the disk.
+        const uint64_t inside = firstSector < volumeLength_ ? std::min<uint64_t>(count, volumeLength_ - firstSector) : 0;
+        rc = 0;
+        if (inside != 0)
+            rc = snapshot_->ReadSnapshot(firstSector, static_cast<unsigned long>(inside), buffer,
+                                         static_cast<unsigned char>(mode));
+        if (KSSucceeded(rc) && inside < count)
+            rc = ReadRaw(partition_.StartSector + firstSector + inside, static_cast<unsigned long>(count - inside),
+                         static_cast<unsigned char*>(buffer) + inside * (volume_.BytesPerSector != 0 ? volume_.BytesPerSector : 512));
     } else if (snapshot_ != nullptr && std::isalpha(static_cast<unsigned char>(partition_.DriveLetter)) &&
                partition_.FileSystemType != 7) {
         rc = snapshot_->ReadSectors(firstSector, count, buffer);

@@ -27,10 +27,10 @@
 namespace {
 
 constexpr uint32_t kSector = 512;
-// Sectors the rewriting leaves alone: the boot area, and the volume's end, which the
-// reader reads from the disk as it is.
+// Sectors the rewriting leaves alone: the boot area, and the partition's last sector,
+// which lies past an NTFS volume and is read from the disk as it is.
 constexpr uint64_t kKeepHead = 64;
-constexpr uint64_t kKeepTail = 2048;
+constexpr uint64_t kKeepTail = 1;
 // Rewritten in one go when the snapshot's bitmap is set: more than the 8 MiB pool.
 constexpr uint64_t kBurstSectors = 20480;
 
