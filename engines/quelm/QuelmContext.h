@@ -3,6 +3,7 @@
 // the urgent-block store, and the reads that combine the store with the driver's.
 #pragma once
 
+#include <vector>
 #include <windows.h>
 
 #include <atomic>
@@ -58,6 +59,7 @@ private:
     unsigned long Control(DWORD code, void* buffer, DWORD size);
     // A request whose whole record is the output buffer.
     unsigned long ControlOut(DWORD code, void* buffer, DWORD size);
+    bool SectorRecord(uint64_t firstSector, uint32_t chunk, std::vector<unsigned char>& record) const;
     unsigned long CreateAttempt(uint32_t cacheBytes, uint64_t firstSector, uint64_t sectorCount,
                                 uint32_t sectorsPerBit);
     void DeleteInDriver();

@@ -102,22 +102,30 @@ unsigned long QuelmContext::SaveUrgentBlock(uint64_t firstSector, uint32_t count
     return store_->Save(firstSector, count, data);
 }
 
+// A sector request of the driver: its head, then room for chunk sectors.
+bool QuelmContext::SectorRecord(uint64_t firstSector, uint32_t chunk, std::vector<unsigned char>& record) const
+{
+    try {
+        record.resize(SNAP_SECTOR_HEAD_BYTES + static_cast<size_t>(chunk) * kSector);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    SNAP_SECTOR_HEAD head;
+    head.VolumeId = volumeId_;
+    head.SectorCount = chunk;
+    head.FirstSector = firstSector;
+    StoreSnapSectorHead(record.data(), head);
+    return true;
+}
+
 unsigned long QuelmContext::ReadSectors(uint64_t firstSector, uint32_t count, void* buffer)
 {
     unsigned char* at = static_cast<unsigned char*>(buffer);
     while (count != 0) {
         const uint32_t chunk = count < kChunkSectors ? count : kChunkSectors;
         std::vector<unsigned char> record;
-        try {
-            record.resize(SNAP_SECTOR_HEAD_BYTES + static_cast<size_t>(chunk) * kSector);
-        } catch (const std::bad_alloc&) {
+        if (!SectorRecord(firstSector, chunk, record))
             return KS_RESULT(KS_MODULE_BACKUP, KS_KIND_NO_MEMORY);
-        }
-        SNAP_SECTOR_HEAD head;
-        head.VolumeId = volumeId_;
-        head.SectorCount = chunk;
-        head.FirstSector = firstSector;
-        StoreSnapSectorHead(record.data(), head);
         const DWORD started = GetTickCount();
         const unsigned long rc =
             ControlOut(IOCTL_SNAP_READ_SECTORS, record.data(), static_cast<DWORD>(record.size()));
@@ -138,16 +146,8 @@ unsigned long QuelmContext::WriteSectors(uint64_t firstSector, uint32_t count, c
     while (count != 0) {
         const uint32_t chunk = count < kChunkSectors ? count : kChunkSectors;
         std::vector<unsigned char> record;
-        try {
-            record.resize(SNAP_SECTOR_HEAD_BYTES + static_cast<size_t>(chunk) * kSector);
-        } catch (const std::bad_alloc&) {
+        if (!SectorRecord(firstSector, chunk, record))
             return KS_RESULT(KS_MODULE_BACKUP, KS_KIND_NO_MEMORY);
-        }
-        SNAP_SECTOR_HEAD head;
-        head.VolumeId = volumeId_;
-        head.SectorCount = chunk;
-        head.FirstSector = firstSector;
-        StoreSnapSectorHead(record.data(), head);
         std::memcpy(record.data() + SNAP_SECTOR_HEAD_BYTES, at, static_cast<size_t>(chunk) * kSector);
         const unsigned long rc =
             ControlOut(IOCTL_SNAP_WRITE_SECTORS, record.data(), static_cast<DWORD>(record.size()));
