@@ -83,6 +83,11 @@ struct _KS_PARTITION_INFO {
 };
 #pragma pack(pop)
 
+#if !defined(_WIN32)
+// The console's name for the partition record it receives through the command channel.
+typedef _KS_PARTITION_INFO __PARTITION_INFO_CMD;
+#endif
+
 #undef KS_DISK_INFO_FIELDS
 #undef KS_PARTITION_INFO_FIELDS
 
