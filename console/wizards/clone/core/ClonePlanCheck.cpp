@@ -1,0 +1,29 @@
+#include "ClonePlanCheck.h"
+
+#include "CloneDiskRecords.h"
+
+bool IsSectorBySectorCopy(uint32_t fileSystem)
+{
+    return !IsResizableFileSystem(fileSystem);
+}
+
+uint64_t CloneSectorsNeeded(const CloneLayoutPlan& plan, size_t i)
+{
+    const TagRSPartitionInfo& planned = plan.layout[i];
+    if (IsSectorBySectorCopy(planned.addParam.FileSystem))
+        return i < plan.sourceItems.size() ? plan.sourceItems[i].SectorCount : 0;
+    return planned.s64UseSector > 0 ? static_cast<uint64_t>(planned.s64UseSector) : 0;
+}
+
+bool ClonePlanFits(const CloneLayoutPlan& plan, uint64_t targetSectors)
+{
+    for (size_t i = 0; i < plan.layout.size(); ++i) {
+        const AddPartitionParam& a = plan.layout[i].addParam;
+        if (a.LastSector < a.FirstSector || a.LastSector >= targetSectors)
+            return false;
+        // The data begins a track into a logical slot: the restore item says where.
+        if (i >= plan.restoreItems.size() || plan.restoreItems[i].SectorCount < CloneSectorsNeeded(plan, i))
+            return false;
+    }
+    return true;
+}
