@@ -247,7 +247,15 @@ unsigned long long CDiskItem::GetCylinders()
 unsigned int CDiskItem::GetDiskType()
 {
     VessmarGuard guard(VessmarLock());
-    return table_.kind == DiskLabelKind::Gpt ? DISK_TYPE_GPT : DISK_TYPE_BASIC;
+    if (table_.kind == DiskLabelKind::Gpt)
+        return DISK_TYPE_GPT;
+    // A disk that belongs to a dynamic volume set keeps a DOS table whose entry of type
+    // 0x42 covers the set's data; its partitions are not the DOS table's to edit.
+    if (table_.kind == DiskLabelKind::Dos)
+        for (const CPartitionItem* item : parts_)
+            if (item->Partition().type == kDynamicSetType)
+                return DISK_TYPE_DYNAMIC;
+    return DISK_TYPE_BASIC;
 }
 
 unsigned long long CDiskItem::GetCount()

@@ -41,3 +41,5 @@ inline bool HasBootSignature(const unsigned char* sector)
 }
 
 inline bool IsExtendedType(unsigned type) { return type == 0x05 || type == 0x0F || type == 0x85; }
+// The entry a disk of a dynamic volume set carries in its DOS table.
+constexpr unsigned kDynamicSetType = 0x42;
