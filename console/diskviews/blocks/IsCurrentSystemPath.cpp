@@ -1,0 +1,6 @@
+#include "CDeviceBlock.h"
+
+int IsCurrentSystemPath(int, int, ITasque*)
+{
+    return 0;
+}
