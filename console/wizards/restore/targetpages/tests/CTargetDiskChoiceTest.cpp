@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr uint64_t kCyl = 255 * 63;
 
 TargetDiskFacts Basic(uint64_t sectors)
 {

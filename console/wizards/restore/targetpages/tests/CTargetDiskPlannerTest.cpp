@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr uint64_t kCyl = 255 * 63;
 constexpr uint8_t kPrimary = KS_VOLFLAG_PRIMARY;
 constexpr uint8_t kActive = KS_VOLFLAG_ACTIVE;
 

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr uint64_t kCyl = 255 * 63;
 
 // Unallocated space of the given size at the start of the second cylinder of a basic
 // disk that allows primary and logical partitions there.

@@ -6,6 +6,9 @@
 
 #include "KSVolume.h"
 
+// One cylinder of the disks the tests use (255 heads, 63 sectors a track).
+constexpr uint64_t kCyl = 255 * 63;
+
 struct VolumeSpec {
     uint8_t fileSystem;   // KS_FS_*
     uint8_t flags;        // KS_VOLFLAG_*
