@@ -231,14 +231,19 @@ void CRestoreRunPreparer::RestorePartition(const RestoreRunRequest& r, uint64_t 
 
     // The partition the earlier pages prepared gives way to the one edited since.
     const uint64_t t = r.targetPartition.StartSector, kCount = r.targetPartition.SectorCount;
-    if (!r.makeActive && !r.makePrimary) {
-        if (tasque->DeletePartition(n, t + spt, kCount - spt) != 0)
-            tasque->DeletePartition(n, uint64_t(r.newPartitionStart) + spt, uint64_t(r.newPartitionSectors) - spt);
-    } else if (t == 0) {
-        tasque->DeletePartition(n, spt, kCount - spt);
-    } else {
-        tasque->DeletePartition(n, t, kCount);
-    }
+    const uint64_t slot = static_cast<uint64_t>(r.newPartitionStart);
+    const uint64_t slotSectors = static_cast<uint64_t>(r.newPartitionSectors);
+    bool deleted;
+    if (!r.makeActive && !r.makePrimary)
+        deleted = tasque->DeletePartition(n, t + spt, kCount - spt) == 0;
+    else if (t == 0)
+        deleted = tasque->DeletePartition(n, spt, kCount - spt) == 0;
+    else
+        deleted = tasque->DeletePartition(n, t, kCount) == 0;
+    // The record may describe the partition as edited since; the slot the restore
+    // mode page made it in is known.
+    if (!deleted && tasque->DeletePartition(n, slot + spt, slotSectors - spt) != 0)
+        tasque->DeletePartition(n, slot, slotSectors);
 
     const unsigned long addCode = tasque->AddPartition(n, p);
     const uint64_t s = p.FirstSector, length = p.LastSector - p.FirstSector + 1;
