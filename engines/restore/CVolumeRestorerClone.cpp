@@ -37,13 +37,15 @@ unsigned long CVolumeRestorer::RunClone(const _KS_RESTORE_TARGET& source, const 
     if (!OpenDisk(to, target.DiskNumber))
         return KS_RESULT(KS_MODULE_RESTORE, KS_KIND_BAD_ARGUMENT);
     if (index_ == 0) {
-        // The run's first operation blanks the target's first sector; the bytes the
-        // boot track keeps are taken before.
+        // The run's first operation blanks the target's boot code; the signature and
+        // the partition table written for the clone stay, so a run that ends before
+        // its boot-track item still leaves the target's partitions. The bytes the boot
+        // track keeps are taken before.
         unsigned char sector[512] = {};
         if (!to.Read(sector, 0, 1))
             return KS_RESULT(KS_MODULE_RESTORE, kReadFailed);
         engine_.KeepBootTail(sector + kKeptOffset);
-        std::memset(sector, 0, sizeof sector);
+        std::memset(sector, 0, kKeptOffset);
         if (!to.Write(sector, 0, 1))
             return KS_RESULT(KS_MODULE_RESTORE, kWriteFailed);
     }

@@ -419,3 +419,32 @@ TEST(RestoreImage, ACloneCopiesAPartitionAndTheBootTrackUnderTheTargetsOwnSignat
     EXPECT_EQ(KSResultKind(record.Result), KS_KIND_BAD_ARGUMENT);
 }
 }
+
+namespace {
+TEST(RestoreImage, ACloneWithoutItsBootTrackItemKeepsTheTargetsTable)
+{
+    const BackupDisk& disk = BackupDisk::Get();
+    const std::string folder = MakeWorkFolder("restore-clone-table");
+    const std::string target = MakeTargetDisk(folder);
+    std::vector<uint8_t> before(512);
+    int fd = open(target.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(512, pread(fd, before.data(), 512, 0));
+    close(fd);
+
+    void* object = nullptr;
+    ASSERT_EQ(0u, KSCreateObjectRt(0, KS_RESTORE_KIND, &object));
+    RestoreEngine engine(static_cast<IKSRestore*>(object));
+    _KS_RESTORE_TARGET source = TargetOf(disk.fat12), to = TargetOf(disk.fat12);
+    source.DiskNumber = 0;
+    ASSERT_EQ(0u, engine->AddDiskRestore(&source, &to, 1));
+    _KS_PROGRESS_INFO record = ExecuteAndWait(engine.get());
+    ASSERT_EQ(record.Result, 0u) << std::hex << record.Result;
+
+    std::vector<uint8_t> after(512);
+    fd = open(target.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(512, pread(fd, after.data(), 512, 0));
+    close(fd);
+    EXPECT_TRUE(std::all_of(after.begin(), after.begin() + 440, [](uint8_t b) { return b == 0; })) << "boot code";
+    EXPECT_TRUE(std::equal(before.begin() + 440, before.end(), after.begin() + 440)) << "signature and table";
+}
+}
