@@ -138,6 +138,7 @@ public:
     // Drops every edit since the last Write (the module's Refresh).
     void DropEdits();
     bool Edited() const { return edited_; }
+    void MarkEdited() { edited_ = true; }
 
     bool bad = false;
     unsigned diskType = DISK_TYPE_BASIC;

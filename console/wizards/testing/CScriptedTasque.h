@@ -35,7 +35,7 @@ const char* TasqueOpName(TasqueOp op);
 // One recorded call: the numbers it carried in order, its text (path or password),
 // and its records where it has them.
 struct TasqueCall {
-    TasqueOp op;
+    TasqueOp op = TasqueOp::EnumInit;
     std::vector<unsigned long long> numbers;
     std::wstring text;
     AddPartitionParam partition{};
