@@ -148,6 +148,12 @@ void KSPlatformSetVersion(const OSVERSIONINFOA& version);
 OSVERSIONINFOA KSPlatformDefaultVersion();
 
 // ---------------------------------------------------------------------------
+// GetModuleFileNameA/W's answer with a null module, and the folder where
+// CreateProcessA/W looks first for a program named without a folder (the running
+// program's own is looked in next). Empty: the running program's path.
+void KSPlatformSetModuleFileName(const std::string& path);
+
+// ---------------------------------------------------------------------------
 // Open handles of the handle table (every kind), to find leaks in tests.
 unsigned KSPlatformOpenHandles();
 

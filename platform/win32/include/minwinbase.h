@@ -45,7 +45,12 @@ static_assert(offsetof(WIN32_FIND_DATAW, nFileSizeHigh) == 28 && offsetof(WIN32_
 // Asynchronous I/O is not offered; the calls refuse any overlapped argument, so
 // the record stays opaque.
 typedef struct _OVERLAPPED OVERLAPPED, *LPOVERLAPPED;
-typedef struct _SECURITY_ATTRIBUTES SECURITY_ATTRIBUTES, *PSECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
+// Only bInheritHandle is used: a pipe end made with it passes to child processes.
+typedef struct _SECURITY_ATTRIBUTES {
+    DWORD nLength;
+    LPVOID lpSecurityDescriptor;
+    BOOL bInheritHandle;
+} SECURITY_ATTRIBUTES, *PSECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
 
 typedef RTL_CRITICAL_SECTION CRITICAL_SECTION;
 typedef PRTL_CRITICAL_SECTION PCRITICAL_SECTION;

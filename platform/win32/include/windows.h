@@ -19,6 +19,8 @@
 #include "timezoneapi.h"
 #include "synchapi.h"
 #include "processthreadsapi.h"
+#include "namedpipeapi.h"
+#include "libloaderapi.h"
 #include "ioapiset.h"
 #include "memoryapi.h"
 #include "debugapi.h"

@@ -57,6 +57,35 @@ HANDLE HandleTable::Add(std::shared_ptr<KernelObject> object)
     return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(Encode(index, slots_[index].generation)));
 }
 
+bool HandleTable::AddAt(HANDLE handle, std::shared_ptr<KernelObject> object)
+{
+    const uint64_t value = reinterpret_cast<uintptr_t>(handle);
+    if (value == 0 || (value & 3) != 0 || value >> (kIndexBits * 2 + 2) != 0)
+        return false;
+    const size_t index = static_cast<size_t>(((value >> 2) & kMaxSlots) - 1);
+    const uint32_t generation = static_cast<uint32_t>(value >> (kIndexBits + 2));
+    // Inherited handles are of a parent's first slots; a far index is refused
+    // rather than growing the table to it.
+    if (((value >> 2) & kMaxSlots) == 0 || generation == 0 || index >= 0x10000)
+        return false;
+    std::lock_guard<std::mutex> guard(lock_);
+    while (slots_.size() <= index) {
+        free_.push_back(slots_.size());
+        slots_.emplace_back();
+    }
+    if (slots_[index].object)
+        return false;
+    for (size_t i = 0; i < free_.size(); ++i)
+        if (free_[i] == index) {
+            free_.erase(free_.begin() + static_cast<std::ptrdiff_t>(i));
+            break;
+        }
+    slots_[index].object = std::move(object);
+    slots_[index].generation = generation;
+    ++count_;
+    return true;
+}
+
 std::shared_ptr<KernelObject> HandleTable::Find(HANDLE handle) const
 {
     std::lock_guard<std::mutex> guard(lock_);

@@ -20,6 +20,10 @@ public:
 
     // The new handle, or null with ERROR_NOT_ENOUGH_MEMORY set when the table is full.
     HANDLE Add(std::shared_ptr<KernelObject> object);
+    // Puts the object at a given handle value (a handle a child process inherited
+    // keeps its parent's number); false when the value is no handle value or its
+    // slot is taken.
+    bool AddAt(HANDLE handle, std::shared_ptr<KernelObject> object);
     // The object, or null with ERROR_INVALID_HANDLE set.
     std::shared_ptr<KernelObject> Find(HANDLE handle) const;
     // The object of one of the given kinds, or null with ERROR_INVALID_HANDLE set.

@@ -18,6 +18,7 @@ enum class ObjectKind {
     Service,
     RuntimeSearch, // a search of _wfindfirst64
     FileMapping,
+    Process,
 };
 
 class KernelObject {
