@@ -24,14 +24,24 @@ public:
     std::vector<unsigned long> options;
     int executes = 0;
     bool noFileSystemEditor = false; // found partitions offer no extend-info editor
+    std::vector<_KS_PARTITION_INFO> partitions; // the enumeration's records of the disk
+    _KS_DISK_INFO diskInfo{};
 
     unsigned long EnumInit() override { return No("EnumInit"); }
     unsigned long EnumGetDiskCount(unsigned long long*) override { return No("EnumGetDiskCount"); }
-    unsigned long EnumGetDiskInfo(unsigned long long, _KS_DISK_INFO*) override { return No("EnumGetDiskInfo"); }
-    unsigned long EnumGetPartitionCount(unsigned long long, unsigned long long*) override { return No("x"); }
-    unsigned long EnumGetPartitionInfo(unsigned long long, unsigned long long, _KS_PARTITION_INFO*) override
+    unsigned long EnumGetDiskInfo(unsigned long long, _KS_DISK_INFO* record) override
     {
-        return No("EnumGetPartitionInfo");
+        *record = diskInfo;
+        return Fails("EnumGetDiskInfo") ? kFakeFailure : 0;
+    }
+    unsigned long EnumGetPartitionCount(unsigned long long, unsigned long long*) override { return No("x"); }
+    unsigned long EnumGetPartitionInfo(unsigned long long, unsigned long long index,
+                                       _KS_PARTITION_INFO* record) override
+    {
+        if (Fails("EnumGetPartitionInfo") || index >= partitions.size())
+            return kFakeFailure;
+        *record = partitions[index];
+        return 0;
     }
     unsigned long RestoreSetImgInfo(_KS_VERSION*, wchar_t*) override { return No("RestoreSetImgInfo"); }
     unsigned long RestoreGetImageVersions(_KS_VERSION*, unsigned long, unsigned long*, wchar_t*) override
