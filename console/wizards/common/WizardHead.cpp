@@ -1,0 +1,57 @@
+#include "WizardHead.h"
+
+#include <pango/pangocairo.h>
+
+#include "ResPicture.h"
+
+namespace {
+
+// Draws text with its baseline-free top-left at (x, y) less the font's ascent, so
+// the given y is where the text's baseline sits, as the console's painters place it.
+void DrawHeadText(cairo_t* cr, const std::string& text, const char* font, double x, double y)
+{
+    PangoLayout* layout = pango_cairo_create_layout(cr);
+    PangoFontDescription* description = pango_font_description_from_string(font);
+    pango_layout_set_font_description(layout, description);
+    pango_layout_set_text(layout, text.c_str(), -1);
+    const int baseline = pango_layout_get_baseline(layout) / PANGO_SCALE;
+    cairo_move_to(cr, x, y - baseline);
+    pango_cairo_show_layout(cr, layout);
+    pango_font_description_free(description);
+    g_object_unref(layout);
+}
+
+} // namespace
+
+std::vector<int> WizardHeadTileOffsets(int width, int step)
+{
+    std::vector<int> offsets;
+    if (step <= 0)
+        return offsets;
+    for (int x = 0; x < width; x += step)
+        offsets.push_back(x);
+    return offsets;
+}
+
+void PaintWizardHead(cairo_t* cr, int width, const WizardHeadLook& look, const std::string& title,
+                     const std::string& subtitle)
+{
+    for (int x : WizardHeadTileOffsets(width, look.tileStep))
+        PaintResPicture(cr, look.tilePicture, x, 0);
+    PaintResPicture(cr, look.wizardPicture, width - 100, 2);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    if (!title.empty())
+        DrawHeadText(cr, title, "SimSun Bold 15", 12, 30);
+    if (!subtitle.empty())
+        DrawHeadText(cr, subtitle, "SimSun Bold 12", 12, 55);
+}
+
+void PaintWizardHelpArea(cairo_t* cr, int width, int height)
+{
+    cairo_set_source_rgb(cr, 0xE6 / 255.0, 0xEA / 255.0, 0xDC / 255.0);
+    cairo_rectangle(cr, 0, 0, width, height);
+    cairo_fill(cr);
+    PaintResPicture(cr, "../res/second-help-icon-24x24.png", 2, 2);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    DrawHeadText(cr, "Help", "SimSun 12", 30, 18);
+}

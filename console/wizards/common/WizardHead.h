@@ -1,0 +1,25 @@
+// The painted head of a wizard (a tiled band, the wizard's picture at the right, the
+// page's title and subtitle in white) and its help area (background, help picture
+// and the word "Help"). Both draw on any cairo surface, so tests read the pixels of
+// an image surface.
+#pragma once
+
+#include <cairo.h>
+
+#include <string>
+#include <vector>
+
+struct WizardHeadLook {
+    const char* tilePicture;   // tiled from the left edge
+    int tileStep;              // pixels between tile starts
+    const char* wizardPicture; // at (width - 100, 2)
+};
+
+// x positions of the tiles across a head of this width.
+std::vector<int> WizardHeadTileOffsets(int width, int step);
+
+void PaintWizardHead(cairo_t* cr, int width, const WizardHeadLook& look, const std::string& title,
+                     const std::string& subtitle);
+
+// The help area: background #E6EADC, the help picture at (2, 2), "Help" in black at (30, 18).
+void PaintWizardHelpArea(cairo_t* cr, int width, int height);

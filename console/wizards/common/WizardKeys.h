@@ -1,0 +1,17 @@
+// How a wizard dialog routes keys and the Next button's events. Escape quits through
+// the current page (as Cancel does); Return acts as Next only while Next can be
+// pressed; F1 opens the help where the page allows it. The Next button acts on a
+// mouse press, on the Return key's hardware code, and on the release of the
+// mnemonics of the labels it carries ("_Next>", "_Proceed", "_Finish").
+#pragma once
+
+enum class WizardKeyAction { Pass, Quit, Next, Help };
+
+WizardKeyAction RouteWizardKey(unsigned keyval, bool nextSensitive, bool helpAllowed);
+
+enum class NextButtonEvent { ButtonPress, KeyPress, KeyRelease, Other };
+
+// The hardware key code of Return on the console's keyboards.
+constexpr unsigned kReturnHardwareCode = 36;
+
+bool NextButtonEventActs(NextButtonEvent kind, unsigned hardwareCode, const char* text);
