@@ -8,6 +8,7 @@ packages=(
   zlib1g-dev libssl-dev
   ntfs-3g mtools dosfstools fdisk partclone pigz gawk shellcheck
   libfdisk-dev libblkid-dev libparted-dev
+  genisoimage wodim growisofs
   libgtk2.0-dev libxtst-dev xvfb xauth
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev libz-mingw-w64-dev

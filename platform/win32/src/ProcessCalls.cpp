@@ -1,8 +1,11 @@
 // Child processes by fork and exec. The child's standard handles become its
 // descriptors 0 to 2; with inherit handles, every inheritable pipe end goes with it
 // and is named in KS_INHERITED_HANDLES ("handle:descriptor,..."), from which the
-// layer of a child that uses it puts each at its parent's handle number.
+// layer of a child that uses it puts each at its parent's handle number. The drive
+// letters that name folders go with every child, as a machine's drives are seen by
+// all its programs.
 #include "CommandLine.h"
+#include "DriveTable.h"
 #include "FileObjects.h"
 #include "HandleTable.h"
 #include "PipeEnd.h"
@@ -26,11 +29,53 @@ extern char** environ;
 namespace {
 
 constexpr const char* kInheritedVariable = "KS_INHERITED_HANDLES";
+// The drive letters with folders behind them, so that a child of the layer finds
+// "X:\..." paths where its parent does: "X=/host/folder" entries split by 0x1F.
+constexpr const char* kDriveFoldersVariable = "KS_DRIVE_FOLDERS";
+constexpr char kDriveSeparator = '\x1F';
+
+void TakeInheritedDrives()
+{
+    const char* list = std::getenv(kDriveFoldersVariable);
+    if (!list)
+        return;
+    std::string rest = list;
+    size_t start = 0;
+    while (start < rest.size()) {
+        size_t end = rest.find(kDriveSeparator, start);
+        if (end == std::string::npos)
+            end = rest.size();
+        const std::string entry = rest.substr(start, end - start);
+        if (entry.size() > 2 && entry[1] == '=') {
+            KSDriveEntry drive;
+            drive.letter = entry[0];
+            drive.hostFolder = entry.substr(2);
+            if (!ks_platform::DriveTable::Instance().Find(drive.letter))
+                ks_platform::DriveTable::Instance().Add(drive);
+        }
+        start = end + 1;
+    }
+    ::unsetenv(kDriveFoldersVariable);
+}
+
+std::string DriveFoldersOfParent()
+{
+    std::string list;
+    ks_platform::DriveTable::Instance().ForEach([&list](const KSDriveEntry& drive) {
+        if (drive.hostFolder.empty())
+            return;
+        if (!list.empty())
+            list += kDriveSeparator;
+        list += std::string(1, drive.letter) + "=" + drive.hostFolder;
+    });
+    return list;
+}
 
 // Takes the handles this process inherited, once, when the layer is loaded.
 struct InheritedHandles {
     InheritedHandles()
     {
+        TakeInheritedDrives();
         const char* list = std::getenv(kInheritedVariable);
         if (!list)
             return;
@@ -210,10 +255,14 @@ BOOL CreateFromText(const std::string* application, const std::string* commandLi
             inheritedList += std::to_string(reinterpret_cast<uintptr_t>(end.first)) + ':' + std::to_string(end.second);
         }
     for (char** entry = environ; *entry; ++entry)
-        if (std::strncmp(*entry, kInheritedVariable, std::strlen(kInheritedVariable)) != 0)
+        if (std::strncmp(*entry, kInheritedVariable, std::strlen(kInheritedVariable)) != 0 &&
+            std::strncmp(*entry, kDriveFoldersVariable, std::strlen(kDriveFoldersVariable)) != 0)
             plan.environment.emplace_back(*entry);
     if (!inheritedList.empty())
         plan.environment.push_back(std::string(kInheritedVariable) + "=" + inheritedList);
+    const std::string drives = DriveFoldersOfParent();
+    if (!drives.empty())
+        plan.environment.push_back(std::string(kDriveFoldersVariable) + "=" + drives);
     return Start(plan, info);
 }
 
