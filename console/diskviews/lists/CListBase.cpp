@@ -6,6 +6,7 @@
 namespace {
 
 const char* const kModelColumnKey = "rvd-list-model-column";
+const char* const kColumnOfButtonKey = "rvd-list-column";
 
 int ModelColumnOf(GtkTreeViewColumn* column)
 {
@@ -23,8 +24,7 @@ CListBase::CListBase()
 
 CListBase::~CListBase()
 {
-    if (m_treeView != nullptr)
-        g_signal_handlers_disconnect_matched(m_treeView, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, this);
+    DisconnectFromView();
     if (m_store != nullptr)
         g_object_unref(m_store);
 }
@@ -44,6 +44,26 @@ void CListBase::AppendColumn(const char* title, int modelColumn, float xalign, f
     gtk_tree_view_column_set_fixed_width(column, width);
     g_object_set_data(G_OBJECT(column), kModelColumnKey, GINT_TO_POINTER(modelColumn + 1));
     gtk_tree_view_append_column(GTK_TREE_VIEW(m_treeView), column);
+    // The header window's own expose is finished by the view before the list could draw
+    // on it; each header button's expose is the list's turn to paint the cell.
+    if (column->button != nullptr) {
+        g_object_set_data(G_OBJECT(column->button), kColumnOfButtonKey, column);
+        g_signal_connect_after(column->button, "expose-event", G_CALLBACK(HeaderThunk), this);
+    }
+}
+
+void CListBase::DisconnectFromView()
+{
+    if (m_treeView == nullptr)
+        return;
+    g_signal_handlers_disconnect_matched(m_treeView, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, this);
+    GList* columns = gtk_tree_view_get_columns(GTK_TREE_VIEW(m_treeView));
+    for (GList* c = columns; c != nullptr; c = c->next) {
+        GtkWidget* button = GTK_TREE_VIEW_COLUMN(c->data)->button;
+        if (button != nullptr)
+            g_signal_handlers_disconnect_matched(button, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, this);
+    }
+    g_list_free(columns);
 }
 
 void CListBase::QueueRedraw()
@@ -60,7 +80,7 @@ double CListBase::HeaderTitleRaise(const char*) const
 void CListBase::InstallTreeView(GtkTreeStore* store, int heightColumn)
 {
     if (m_treeView != nullptr) {
-        g_signal_handlers_disconnect_matched(m_treeView, G_SIGNAL_MATCH_DATA, 0, 0, nullptr, nullptr, this);
+        DisconnectFromView();
         gtk_widget_destroy(m_treeView);
         m_treeView = nullptr;
     }
@@ -84,10 +104,8 @@ gboolean CListBase::ExposeThunk(GtkWidget* view, GdkEventExpose* event, gpointer
 {
     CListBase* list = static_cast<CListBase*>(self);
     GdkWindow* bin = gtk_tree_view_get_bin_window(GTK_TREE_VIEW(view));
-    if (event->window != bin) {
-        list->DrawHeader(event);
-        return TRUE;
-    }
+    if (event->window != bin)
+        return FALSE;
     cairo_t* cr = gdk_cairo_create(bin);
     gdk_cairo_region(cr, event->region);
     cairo_clip(cr);
@@ -112,29 +130,26 @@ gboolean CListBase::KeyThunk(GtkWidget*, GdkEventKey* event, gpointer self)
     return FALSE;
 }
 
-void CListBase::DrawHeader(GdkEventExpose* event)
+gboolean CListBase::HeaderThunk(GtkWidget* button, GdkEventExpose* event, gpointer self)
 {
-    GdkWindow* bin = gtk_tree_view_get_bin_window(GTK_TREE_VIEW(m_treeView));
+    CListBase* list = static_cast<CListBase*>(self);
+    auto* column = static_cast<GtkTreeViewColumn*>(g_object_get_data(G_OBJECT(button), kColumnOfButtonKey));
+    if (list->m_treeView == nullptr || column == nullptr)
+        return FALSE;
+    // The header is as high as the view less its bin window.
     int binWidth = 0, binHeight = 0;
-    gdk_drawable_get_size(bin, &binWidth, &binHeight);
-    const int height = m_treeView->allocation.height - binHeight;
+    gdk_drawable_get_size(gtk_tree_view_get_bin_window(GTK_TREE_VIEW(list->m_treeView)), &binWidth, &binHeight);
+    const int height = list->m_treeView->allocation.height - binHeight;
     if (height <= 0)
-        return;
+        return FALSE;
     cairo_t* cr = gdk_cairo_create(event->window);
     gdk_cairo_region(cr, event->region);
     cairo_clip(cr);
-    GList* columns = gtk_tree_view_get_columns(GTK_TREE_VIEW(m_treeView));
-    for (GList* c = columns; c != nullptr; c = c->next) {
-        GtkTreeViewColumn* column = GTK_TREE_VIEW_COLUMN(c->data);
-        GtkWidget* button = column->button;
-        if (button == nullptr)
-            continue;
-        const char* title = gtk_tree_view_column_get_title(column);
-        const ListRect cell{button->allocation.x, 0, button->allocation.width, height};
-        DrawListHeaderCell(cr, cell, title, gtk_tree_view_column_get_alignment(column), HeaderTitleRaise(title));
-    }
-    g_list_free(columns);
+    const char* title = gtk_tree_view_column_get_title(column);
+    const ListRect cell{button->allocation.x, button->allocation.y, button->allocation.width, height};
+    DrawListHeaderCell(cr, cell, title, gtk_tree_view_column_get_alignment(column), list->HeaderTitleRaise(title));
     cairo_destroy(cr);
+    return FALSE;
 }
 
 CheckTree CListBase::ReadCheckTree(int checkedColumn) const

@@ -96,7 +96,9 @@ private:
     static gboolean ExposeThunk(GtkWidget* view, GdkEventExpose* event, gpointer self);
     static gboolean ButtonThunk(GtkWidget* view, GdkEventButton* event, gpointer self);
     static gboolean KeyThunk(GtkWidget* view, GdkEventKey* event, gpointer self);
-    void DrawHeader(GdkEventExpose* event);
+    // Takes the list's handlers off the view and its header buttons.
+    void DisconnectFromView();
+    static gboolean HeaderThunk(GtkWidget* button, GdkEventExpose* event, gpointer self);
     ListRect CellArea(GtkTreeIter* iter, GtkTreeViewColumn* column) const;
 
     CScrollBar m_scroll;
