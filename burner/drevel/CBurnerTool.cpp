@@ -271,6 +271,8 @@ void CBurnerTool::SearchAllBurner()
         std::lock_guard<std::mutex> guard(lock_);
         tempTxt_ = tempTxt;
     }
+    // A file left by an earlier scan would describe drives that may be gone.
+    DeleteFileW(tempTxt.c_str());
     RunScanbus();
     OutputDebugStringA("SearchAllBurner_3");
     MatchScanbusLines(ReadScanbusLines(), found);

@@ -198,3 +198,23 @@ TEST_F(BurnTest, ProgressIsZeroBeforeAnyWriterAndReadableWhileOneRuns)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(BurnTest, AnUnreadableDriveAddressReachesTheCdToolWhole)
+{
+    optical::Drive drive = Drive();
+    drive.failingOps = {0x101};
+    drive.scsiId = "255,255,255";
+    SaveDrive(drive);
+    ASSERT_EQ(std::remove((program_ + "/scanbus").c_str()), 0);
+    SearchDrives();
+    const std::wstring folder = MakeFolder("whole", {{"a.rvd", 3000}});
+    IPyrelle* burner = OpenBurner();
+    EXPECT_EQ(burner->Burn(folder.c_str(), 1, L"label"), 0u);
+    burner->Release();
+    EXPECT_TRUE(DebugLinesMention("dev=255,255,255 "));
+    EXPECT_TRUE(OnDiscAsIn(0, "a.rvd", HostOf(folder) + "/a.rvd"));
+}
+
+} // namespace
