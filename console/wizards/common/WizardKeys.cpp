@@ -11,7 +11,7 @@ WizardKeyAction RouteWizardKey(unsigned keyval, bool nextSensitive, bool helpAll
         return WizardKeyAction::Quit;
     case GDK_Return:
     case GDK_KP_Enter:
-        return nextSensitive ? WizardKeyAction::Next : WizardKeyAction::Pass;
+        return nextSensitive ? WizardKeyAction::Next : WizardKeyAction::Swallow;
     case GDK_F1:
         return helpAllowed ? WizardKeyAction::Help : WizardKeyAction::Pass;
     default:

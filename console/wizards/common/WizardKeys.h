@@ -1,11 +1,13 @@
 // How a wizard dialog routes keys and the Next button's events. Escape quits through
 // the current page (as Cancel does); Return acts as Next only while Next can be
-// pressed; F1 opens the help where the page allows it. The Next button acts on a
+// pressed, and otherwise does nothing at all; F1 opens the help where the page allows it. The Next button acts on a
 // mouse press, on the Return key's hardware code, and on the release of the
 // mnemonics of the labels it carries ("_Next>", "_Proceed", "_Finish").
 #pragma once
 
-enum class WizardKeyAction { Pass, Quit, Next, Help };
+// Swallow: the key is consumed and nothing happens (Return while Next is insensitive
+// must not reach the focused button instead).
+enum class WizardKeyAction { Pass, Swallow, Quit, Next, Help };
 
 WizardKeyAction RouteWizardKey(unsigned keyval, bool nextSensitive, bool helpAllowed);
 

@@ -16,7 +16,7 @@ TEST(WizardKeysTest, KeysRouteByWhatThePageAllows)
         {GDK_Escape, false, false, WizardKeyAction::Quit},
         {GDK_Escape, true, true, WizardKeyAction::Quit},
         {GDK_Return, true, true, WizardKeyAction::Next},
-        {GDK_Return, false, true, WizardKeyAction::Pass}, // Next insensitive: nothing
+        {GDK_Return, false, true, WizardKeyAction::Swallow}, // Next insensitive: nothing, not even the focused button
         {GDK_KP_Enter, true, false, WizardKeyAction::Next},
         {GDK_F1, true, true, WizardKeyAction::Help},
         {GDK_F1, true, false, WizardKeyAction::Pass},     // the progress page
