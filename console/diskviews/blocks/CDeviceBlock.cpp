@@ -13,10 +13,13 @@ constexpr int kBlockHeight = 40;
 constexpr int kGapWidth = 1;
 constexpr int kBarWidth = 5;
 
+// The block keeps a reference of its own on each part, so that it can still reach
+// them once a destroyed row has let them go.
 GtkWidget* NewPart(GtkWidget* row, gboolean expand)
 {
     GtkWidget* box = gtk_event_box_new();
     gtk_box_pack_start(GTK_BOX(row), box, expand, TRUE, 0);
+    g_object_ref(box);
     return box;
 }
 
@@ -39,9 +42,12 @@ CDeviceBlock::~CDeviceBlock()
 {
     // The widgets may outlive the block inside a row that is still shown: they must
     // not call back into a block that is gone.
-    for (GtkWidget* part : {m_leftGap, m_leftBar, m_body, m_rightBar, m_rightGap})
-        if (part != nullptr)
+    for (GtkWidget* part : {m_leftGap, m_leftBar, m_body, m_rightBar, m_rightGap}) {
+        if (part != nullptr) {
             g_signal_handlers_disconnect_by_data(part, this);
+            g_object_unref(part);
+        }
+    }
     if (m_row != nullptr)
         g_object_unref(m_row);
 }

@@ -71,6 +71,10 @@ void CPanelBady::InitDiskPanelBady(unsigned long long disk, int width)
             records.push_back(record);
         }
     }
+    // A disk whose table lists nothing (a GPT disk, for one) is still one block: the
+    // disk test then names it after its kind.
+    if (records.empty() && info.TotalSectors > 0)
+        records.push_back(FreeSpaceRecord(0, info.TotalSectors));
     m_rule.reset(new BlockWidthRule(width, records.size(), LiveRowSectors(info.TotalSectors, records)));
     if (records.empty())
         return;
