@@ -75,7 +75,32 @@ for dll in "${!exports[@]}"; do
   done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
 done
 
+# The bus driver as native kernel images for both architectures: subsystem native,
+# imports from the kernel, the HAL and the WMI library only.
+for arch in x86_64 i686; do
+  sys_out="$build/driver-$arch"
+  if ! bash driver/windows/build-sys.sh "$arch" "$sys_out"; then
+    echo "cross-windows: ZeDisk.sys ($arch) was not built" >&2
+    failed=1
+    continue
+  fi
+  dump=$("$objdump" -p "$sys_out/ZeDisk.sys")
+  if ! grep -q "^Subsystem[[:space:]]*00000001" <<<"$dump"; then
+    echo "cross-windows: ZeDisk.sys ($arch) is not a native image" >&2
+    failed=1
+  fi
+  while read -r imported; do
+    case ${imported,,} in
+      ntoskrnl.exe | hal.dll | wmilib.sys) ;;
+      *)
+        echo "cross-windows: ZeDisk.sys ($arch) imports from $imported" >&2
+        failed=1
+        ;;
+    esac
+  done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
+done
+
 if [ "$failed" -ne 0 ]; then
   exit 1
 fi
-echo "cross-windows: ${!exports[*]} built; exports and imports as expected"
+echo "cross-windows: ${!exports[*]} and ZeDisk.sys (x86_64, i686) built; exports and imports as expected"

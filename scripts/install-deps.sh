@@ -12,6 +12,7 @@ packages=(
   libgtk2.0-dev libxtst-dev xvfb xauth
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev libz-mingw-w64-dev
+  gcc-mingw-w64-i686-posix mingw-w64-i686-dev mingw-w64-common
 )
 missing=()
 for p in "${packages[@]}"; do

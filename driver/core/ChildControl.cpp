@@ -6,14 +6,6 @@ namespace zedisk {
 
 namespace {
 
-enum : uint32_t {
-    IOCTL_SCSI_GET_CAPABILITIES = 0x00041010,
-    IOCTL_SCSI_GET_ADDRESS = 0x00041018,
-    IOCTL_DISK_GET_DRIVE_GEOMETRY = 0x00070000,
-    IOCTL_DISK_GET_MEDIA_TYPES = 0x00070C00,
-    IOCTL_DISK_IS_WRITABLE = 0x00070024,
-    IOCTL_STORAGE_QUERY_PROPERTY = 0x002D1400,
-};
 
 bool RecordInput(const ZdRequest* request)
 {
@@ -69,7 +61,7 @@ ZdStatus Geometry(ZdChild* child, ZdRequest* request)
     const uint64_t cylinders = (child->VolumeSectors() + 63) / 16065;
     ZdStore32(out, static_cast<uint32_t>(cylinders));
     ZdStore32(out + 4, static_cast<uint32_t>(cylinders >> 32));
-    ZdStore32(out + 8, 12);    // FixedMedia
+    ZdStore32(out + 8, ZD_MEDIA_FIXED);
     ZdStore32(out + 12, 255);  // TracksPerCylinder
     ZdStore32(out + 16, 63);   // SectorsPerTrack
     ZdStore32(out + 20, child->SectorSize());
@@ -138,16 +130,16 @@ ZdStatus ChildControl(ZdChild* child, ZdRequest* request)
             return Complete(request, ZD_STATUS_INVALID_PARAMETER);
         ZdPortInterlockedIncrement(&child->readOnly);
         return Complete(request, ZD_STATUS_SUCCESS);
-    case IOCTL_SCSI_GET_CAPABILITIES:
+    case ZD_IOCTL_SCSI_GET_CAPABILITIES:
         return ScsiCapabilities(request);
-    case IOCTL_SCSI_GET_ADDRESS:
+    case ZD_IOCTL_SCSI_GET_ADDRESS:
         return ScsiAddress(child, request);
-    case IOCTL_DISK_GET_DRIVE_GEOMETRY:
-    case IOCTL_DISK_GET_MEDIA_TYPES:
+    case ZD_IOCTL_DISK_GET_DRIVE_GEOMETRY:
+    case ZD_IOCTL_DISK_GET_MEDIA_TYPES:
         return Geometry(child, request);
-    case IOCTL_DISK_IS_WRITABLE:
+    case ZD_IOCTL_DISK_IS_WRITABLE:
         return Complete(request, ZD_STATUS_MEDIA_WRITE_PROTECTED);
-    case IOCTL_STORAGE_QUERY_PROPERTY:
+    case ZD_IOCTL_STORAGE_QUERY_PROPERTY:
         return QueryProperty(request);
     default:
         return Complete(request, ZD_STATUS_INVALID_DEVICE_REQUEST);

@@ -118,7 +118,9 @@ ZdStatus QueryInterface(ZdChild* child, ZdRequest* request)
     // written past a smaller buffer.
     if (request->InterfaceSize < 28 || request->InterfaceVersion != 1)
         return Complete(request, ZD_STATUS_INVALID_PARAMETER);
-    ZdPortFillBusInterface(request->Irp, child);
+    const ZdStatus status = ZdPortFillBusInterface(request->Irp, child);
+    if (!ZdSucceeded(status))
+        return Complete(request, status);
     ZdCoreInterfaceReference(child);
     return Complete(request, ZD_STATUS_SUCCESS);
 }

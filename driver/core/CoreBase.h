@@ -6,27 +6,14 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "ZeDiskCodes.h"
 #include "ZeDiskPort.h"
 
 namespace zedisk {
 
 enum : ZdStatus {
-    ZD_STATUS_SUCCESS = 0,
-    ZD_STATUS_TIMEOUT = 0x00000102,
-    ZD_STATUS_PENDING = 0x00000103,
-    ZD_STATUS_UNSUCCESSFUL = static_cast<ZdStatus>(0xC0000001),
-    ZD_STATUS_INVALID_PARAMETER = static_cast<ZdStatus>(0xC000000D),
-    ZD_STATUS_NO_SUCH_DEVICE = static_cast<ZdStatus>(0xC000000E),
-    ZD_STATUS_INVALID_DEVICE_REQUEST = static_cast<ZdStatus>(0xC0000010),
-    ZD_STATUS_END_OF_FILE = static_cast<ZdStatus>(0xC0000011),
-    ZD_STATUS_BUFFER_TOO_SMALL = static_cast<ZdStatus>(0xC0000023),
-    ZD_STATUS_INSUFFICIENT_RESOURCES = static_cast<ZdStatus>(0xC000009A),
-    ZD_STATUS_DEVICE_DATA_ERROR = static_cast<ZdStatus>(0xC000009C),
-    ZD_STATUS_MEDIA_WRITE_PROTECTED = static_cast<ZdStatus>(0xC00000A2),
     ZD_STATUS_WMI_GUID_NOT_FOUND = static_cast<ZdStatus>(0xC0000295),
     ZD_STATUS_WMI_INSTANCE_NOT_FOUND = static_cast<ZdStatus>(0xC0000296),
-    ZD_STATUS_WMI_READ_ONLY = static_cast<ZdStatus>(0xC00002C6),
-    ZD_STATUS_WMI_NOT_SUPPORTED = static_cast<ZdStatus>(0xC00002DD),
 };
 
 inline bool ZdSucceeded(ZdStatus status) { return status >= 0; }

@@ -10,14 +10,9 @@ namespace zedisk {
 namespace {
 
 enum : uint8_t {
-    SRB_STATUS_SUCCESS = 0x01,
-    SRB_STATUS_ERROR = 0x04,
-    SRB_FLAGS_DATA_IN = 0x40,
-    SRB_FLAGS_DATA_OUT = 0x80,
     SCSI_READ10 = 0x28,
     SCSI_WRITE10 = 0x2A,
     SCSI_VERIFY10 = 0x2F,
-    SRB_FUNCTION_EXECUTE_SCSI = 0x00,
 };
 
 QueuedRequest* TakeFirst(ZdChild* child)
@@ -39,7 +34,7 @@ void Serve(ZdChild* child, QueuedRequest* queued)
     ZdStatus status = ZD_STATUS_SUCCESS;
     uintptr_t moved = 0;
     const uint8_t opcode = srb.Cdb[0];
-    if (srb.Function != SRB_FUNCTION_EXECUTE_SCSI || srb.CdbLength != 10 ||
+    if (srb.Function != ZD_SRB_FUNCTION_EXECUTE_SCSI || srb.CdbLength != 10 ||
         (opcode != SCSI_READ10 && opcode != SCSI_WRITE10 && opcode != SCSI_VERIFY10)) {
         status = ZD_STATUS_INVALID_DEVICE_REQUEST;
     } else {
@@ -47,7 +42,7 @@ void Serve(ZdChild* child, QueuedRequest* queued)
         const uint32_t length = static_cast<uint32_t>(ZdLoadBE16(srb.Cdb + 7)) * 512;
         void* buffer = nullptr;
         // Without a data direction or an MDL there is no buffer to move data through.
-        if ((srb.SrbFlags & (SRB_FLAGS_DATA_IN | SRB_FLAGS_DATA_OUT)) == 0)
+        if ((srb.SrbFlags & (ZD_SRB_FLAGS_DATA_IN | ZD_SRB_FLAGS_DATA_OUT)) == 0)
             status = ZD_STATUS_INVALID_PARAMETER;
         else
             status = ZdPortScsiBuffer(queued->irp, srb.DataBuffer, &buffer);
@@ -69,11 +64,11 @@ void Serve(ZdChild* child, QueuedRequest* queued)
         }
     }
     if (ZdSucceeded(status)) {
-        srb.SrbStatus = SRB_STATUS_SUCCESS;
+        srb.SrbStatus = ZD_SRB_STATUS_SUCCESS;
         srb.ScsiStatus = 0;
         srb.DataTransferLength = static_cast<uint32_t>(moved);
     } else {
-        srb.SrbStatus = SRB_STATUS_ERROR;
+        srb.SrbStatus = ZD_SRB_STATUS_ERROR;
         srb.ScsiStatus = 0;
         srb.DataTransferLength = 0;
         moved = 0;
@@ -85,7 +80,7 @@ void Serve(ZdChild* child, QueuedRequest* queued)
 void FailLeftOver(ZdChild* child)
 {
     for (QueuedRequest* queued = TakeFirst(child); queued != nullptr; queued = TakeFirst(child)) {
-        queued->srb.SrbStatus = 0x08;   // no device
+        queued->srb.SrbStatus = ZD_SRB_STATUS_NO_DEVICE;
         queued->srb.ScsiStatus = 0;
         queued->srb.DataTransferLength = 0;
         ZdPortCompleteScsi(queued->irp, &queued->srb, ZD_STATUS_NO_SUCH_DEVICE, 0, 0);

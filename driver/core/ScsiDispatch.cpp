@@ -7,19 +7,6 @@ namespace zedisk {
 
 namespace {
 
-enum : uint8_t {
-    SRB_STATUS_PENDING = 0x00,
-    SRB_STATUS_SUCCESS = 0x01,
-    SRB_STATUS_ERROR = 0x04,
-    SRB_STATUS_INVALID_REQUEST = 0x06,
-    SRB_STATUS_NO_DEVICE = 0x08,
-    SCSI_STATUS_GOOD = 0x00,
-    SCSI_STATUS_CHECK_CONDITION = 0x02,
-    SRB_FUNCTION_EXECUTE_SCSI = 0x00,
-    SRB_FUNCTION_SHUTDOWN = 0x07,
-    SRB_FUNCTION_FLUSH = 0x08,
-};
-enum : uint32_t { IOCTL_SCSI_EXECUTE_NONE = 0x001B0013 };
 
 ZdStatus Finish(ZdRequest* request, ZdStatus status, uint32_t length = 0)
 {
@@ -28,8 +15,8 @@ ZdStatus Finish(ZdRequest* request, ZdStatus status, uint32_t length = 0)
         if (ZdSucceeded(status)) {
             if (srb->SenseInfoBuffer != nullptr && srb->SenseInfoBufferLength >= 18)
                 ZdZero(srb->SenseInfoBuffer, srb->SenseInfoBufferLength);
-            srb->SrbStatus = SRB_STATUS_SUCCESS;
-            srb->ScsiStatus = SCSI_STATUS_GOOD;
+            srb->SrbStatus = ZD_SRB_STATUS_SUCCESS;
+            srb->ScsiStatus = ZD_SCSI_STATUS_GOOD;
         }
         srb->DataTransferLength = length;
     }
@@ -64,7 +51,7 @@ ZdStatus ModeSelect(ZdChild* child, ZdRequest* request)
     else if (code == 0x1C)
         ZdCopy(child->exceptionsPage, page, 12);
     else
-        return Refuse(request, SRB_STATUS_INVALID_REQUEST, ZD_STATUS_INVALID_DEVICE_REQUEST);
+        return Refuse(request, ZD_SRB_STATUS_INVALID_REQUEST, ZD_STATUS_INVALID_DEVICE_REQUEST);
     return Finish(request, ZD_STATUS_SUCCESS);
 }
 
@@ -124,11 +111,11 @@ ZdStatus Transfer(ZdChild* child, ZdRequest* request)
             return Finish(request, ZD_STATUS_SUCCESS);
         return Finish(request, ZD_STATUS_INVALID_PARAMETER);
     }
-    srb->SrbStatus = SRB_STATUS_PENDING;
+    srb->SrbStatus = ZD_SRB_STATUS_PENDING;
     const ZdStatus status = QueueForWorker(child, request->Irp, srb);
     if (status == ZD_STATUS_PENDING)
         return status;
-    return Refuse(request, status == ZD_STATUS_NO_SUCH_DEVICE ? SRB_STATUS_NO_DEVICE : SRB_STATUS_ERROR, status);
+    return Refuse(request, status == ZD_STATUS_NO_SUCH_DEVICE ? ZD_SRB_STATUS_NO_DEVICE : ZD_SRB_STATUS_ERROR, status);
 }
 
 ZdStatus ExecuteScsi(ZdChild* child, ZdRequest* request)
@@ -143,7 +130,7 @@ ZdStatus ExecuteScsi(ZdChild* child, ZdRequest* request)
         case 0x1A:
             return ModeSense(child, request);
         default:
-            return Refuse(request, SRB_STATUS_INVALID_REQUEST, ZD_STATUS_INVALID_DEVICE_REQUEST);
+            return Refuse(request, ZD_SRB_STATUS_INVALID_REQUEST, ZD_STATUS_INVALID_DEVICE_REQUEST);
         }
     }
     if (srb->CdbLength == 10) {
@@ -155,7 +142,7 @@ ZdStatus ExecuteScsi(ZdChild* child, ZdRequest* request)
         case 0x2F:
             return Transfer(child, request);
         default:
-            return Refuse(request, SRB_STATUS_INVALID_REQUEST, ZD_STATUS_INVALID_DEVICE_REQUEST);
+            return Refuse(request, ZD_SRB_STATUS_INVALID_REQUEST, ZD_STATUS_INVALID_DEVICE_REQUEST);
         }
     }
     return Finish(request, ZD_STATUS_INVALID_PARAMETER);
@@ -167,32 +154,32 @@ ZdStatus ScsiDispatch(ZdCommon* device, ZdRequest* request)
 {
     ZdScsi* srb = request->Srb;
     if (srb != nullptr) {
-        srb->SrbStatus = SRB_STATUS_ERROR;
-        srb->ScsiStatus = SCSI_STATUS_CHECK_CONDITION;
+        srb->SrbStatus = ZD_SRB_STATUS_ERROR;
+        srb->ScsiStatus = ZD_SCSI_STATUS_CHECK_CONDITION;
     }
     if (device->isBus)
-        return Refuse(request, SRB_STATUS_INVALID_REQUEST, ZD_STATUS_INVALID_DEVICE_REQUEST);
+        return Refuse(request, ZD_SRB_STATUS_INVALID_REQUEST, ZD_STATUS_INVALID_DEVICE_REQUEST);
     ZdChild* child = static_cast<ZdChild*>(device);
     if (child->pnpState == ZD_PNP_DELETED)
-        return Refuse(request, SRB_STATUS_NO_DEVICE, ZD_STATUS_NO_SUCH_DEVICE);
+        return Refuse(request, ZD_SRB_STATUS_NO_DEVICE, ZD_STATUS_NO_SUCH_DEVICE);
     if (srb != nullptr && srb->Length < 64)
-        return Refuse(request, SRB_STATUS_ERROR, ZD_STATUS_INVALID_PARAMETER);
-    if (request->Code == IOCTL_SCSI_EXECUTE_NONE)
+        return Refuse(request, ZD_SRB_STATUS_ERROR, ZD_STATUS_INVALID_PARAMETER);
+    if (request->Code == ZD_IOCTL_SCSI_EXECUTE_NONE)
         return Finish(request, ZD_STATUS_SUCCESS);
     if (srb == nullptr)
-        return Refuse(request, SRB_STATUS_ERROR, ZD_STATUS_INVALID_PARAMETER);
+        return Refuse(request, ZD_SRB_STATUS_ERROR, ZD_STATUS_INVALID_PARAMETER);
     if (request->Code != 0)
-        return Refuse(request, SRB_STATUS_INVALID_REQUEST, ZD_STATUS_INVALID_DEVICE_REQUEST);
+        return Refuse(request, ZD_SRB_STATUS_INVALID_REQUEST, ZD_STATUS_INVALID_DEVICE_REQUEST);
     if (request->Minor == 1)
         return Finish(request, ZD_STATUS_INVALID_DEVICE_REQUEST);
     switch (srb->Function) {
-    case SRB_FUNCTION_SHUTDOWN:
-    case SRB_FUNCTION_FLUSH:
+    case ZD_SRB_FUNCTION_SHUTDOWN:
+    case ZD_SRB_FUNCTION_FLUSH:
         return Finish(request, ZD_STATUS_SUCCESS);
-    case SRB_FUNCTION_EXECUTE_SCSI:
+    case ZD_SRB_FUNCTION_EXECUTE_SCSI:
         return ExecuteScsi(child, request);
     default:
-        return Refuse(request, SRB_STATUS_INVALID_REQUEST, ZD_STATUS_INVALID_DEVICE_REQUEST);
+        return Refuse(request, ZD_SRB_STATUS_INVALID_REQUEST, ZD_STATUS_INVALID_DEVICE_REQUEST);
     }
 }
 

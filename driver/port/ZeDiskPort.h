@@ -151,8 +151,9 @@ ZdStatus ZdPortSetRelations(ZdPortIrp* irp, ZdPortDevice* const* children, uint3
 ZdStatus ZdPortSetTextAnswer(ZdPortIrp* irp, const ZdWChar* text, size_t chars);
 /* The bus information of a child: the bus type GUID, PNPBus (15), bus number 0. */
 ZdStatus ZdPortSetBusInformation(ZdPortIrp* irp);
-/* The bus interface of a child, filled into the request's interface record. */
-void ZdPortFillBusInterface(ZdPortIrp* irp, void* childContext);
+/* The bus interface of a child, filled into the request's interface record;
+ * STATUS_INVALID_PARAMETER when the record is smaller than this system's. */
+ZdStatus ZdPortFillBusInterface(ZdPortIrp* irp, void* childContext);
 
 /* Writes the SCSI block's status fields and transfer length (the core's copy, srb)
  * back into the request's block, then completes the request. */

@@ -145,7 +145,11 @@ ZdStatus ZdPortSetBusInformation(ZdPortIrp* irp)
     return DEV_STATUS_SUCCESS;
 }
 
-void ZdPortFillBusInterface(ZdPortIrp* irp, void*) { irp->interfaceFilled = true; }
+ZdStatus ZdPortFillBusInterface(ZdPortIrp* irp, void*)
+{
+    irp->interfaceFilled = true;
+    return DEV_STATUS_SUCCESS;
+}
 
 void ZdPortCompleteScsi(ZdPortIrp* irp, const ZdScsi* srb, ZdStatus status, uintptr_t information, int boost)
 {
