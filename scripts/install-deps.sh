@@ -8,6 +8,7 @@ packages=(
   zlib1g-dev libssl-dev
   ntfs-3g mtools dosfstools fdisk partclone pigz gawk shellcheck
   libfdisk-dev libblkid-dev libparted-dev
+  libhivex-dev libhivex-bin libwin-hivex-perl ntfs-3g-dev
   genisoimage wodim growisofs
   libgtk2.0-dev libxtst-dev xvfb xauth
   clang libclang-rt-14-dev

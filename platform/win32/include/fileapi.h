@@ -49,3 +49,14 @@ BOOL WINAPI GetDiskFreeSpaceW(LPCWSTR root, LPDWORD sectorsPerCluster, LPDWORD b
 BOOL WINAPI GetDiskFreeSpaceExW(LPCWSTR directory, PULARGE_INTEGER freeBytesAvailable, PULARGE_INTEGER totalBytes,
                                 PULARGE_INTEGER totalFreeBytes);
 }
+
+// Volume names and mount points ("X:\" roots, "\\?\Volume{...}\" names) and the
+// device names behind the names of the object namespace.
+extern "C" {
+DWORD WINAPI GetFileAttributesA(LPCSTR path);
+BOOL WINAPI FlushFileBuffers(HANDLE file);
+BOOL WINAPI GetVolumeNameForVolumeMountPointW(LPCWSTR mountPoint, LPWSTR volumeName, DWORD size);
+BOOL WINAPI SetVolumeMountPointW(LPCWSTR mountPoint, LPCWSTR volumeName);
+BOOL WINAPI DeleteVolumeMountPointW(LPCWSTR mountPoint);
+DWORD WINAPI QueryDosDeviceW(LPCWSTR deviceName, LPWSTR targetPath, DWORD size);
+}

@@ -14,3 +14,8 @@ DWORD WINAPI GetTickCount(void);
 // version the layer reports; tests may set another one.
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info);
 }
+
+extern "C" {
+// The Windows folder; 0 when the layer has none.
+UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size);
+}

@@ -25,4 +25,6 @@
 #include "memoryapi.h"
 #include "debugapi.h"
 #include "winsvc.h"
+#include "winreg.h"
+#include "securitybaseapi.h"
 #include "KSCrtTime.h"

@@ -4,6 +4,7 @@
 #include "CDiskMap.h"
 #include "DriveTable.h"
 #include "FileSliceDevice.h"
+#include "MountManagerDevice.h"
 
 namespace ks_platform {
 
@@ -86,6 +87,8 @@ std::shared_ptr<KSDevice> DeviceRegistry::Open(const std::string& name, DWORD ac
     }
     if (lower.compare(0, std::char_traits<char>::length(kPhysicalDrive), kPhysicalDrive) == 0)
         return OpenDisk(lower, access, error);
+    if (lower == "mountpointmanager")
+        return OpenMountManager(access, error);
     if (lower.size() == 2 && lower[1] == ':' && DriveIndexLetter(static_cast<unsigned char>(lower[0])))
         return OpenVolume(lower, access, error);
     error = ERROR_FILE_NOT_FOUND;

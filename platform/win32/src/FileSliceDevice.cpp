@@ -1,5 +1,8 @@
 #include "FileSliceDevice.h"
 
+#include "DiskLayout.h"
+#include "LittleEndian.h"
+
 #include "Win32Layer.h"
 
 #include <fcntl.h>
@@ -104,9 +107,44 @@ DWORD FileSliceDevice::Control(DWORD code, const void* /*in*/, DWORD /*inSize*/,
         returned = sizeof info;
         return ERROR_SUCCESS;
     }
+    // A volume of this layer takes locks and dismounts at once: nothing else holds it.
+    case FSCTL_LOCK_VOLUME:
+    case FSCTL_UNLOCK_VOLUME:
+    case FSCTL_DISMOUNT_VOLUME:
+    case FSCTL_ALLOW_EXTENDED_DASD_IO:
+        return ERROR_SUCCESS;
+    case IOCTL_DISK_GET_DRIVE_LAYOUT:
+        return offset_ == 0 ? DriveLayout(out, outSize, returned) : ERROR_INVALID_FUNCTION;
     default:
         return ERROR_INVALID_FUNCTION;
     }
+}
+
+DWORD FileSliceDevice::DriveLayout(void* out, DWORD outSize, DWORD& returned) const
+{
+    std::vector<DosVolume> volumes;
+    uint32_t signature = 0;
+    if (!ReadDosVolumes(fd_, volumes, &signature))
+        return ERROR_NOT_READY;
+    const DWORD needed = static_cast<DWORD>(8 + 32 * volumes.size());
+    if (!out || outSize < needed)
+        return ERROR_INSUFFICIENT_BUFFER;
+    auto* bytes = static_cast<unsigned char*>(out);
+    std::memset(bytes, 0, needed);
+    StoreLE32(bytes, static_cast<uint32_t>(volumes.size()));
+    StoreLE32(bytes + 4, signature);
+    for (size_t i = 0; i < volumes.size(); ++i) {
+        unsigned char* entry = bytes + 8 + 32 * i;
+        StoreLE64(entry, volumes[i].start * kSectorSize);
+        StoreLE64(entry + 8, volumes[i].sectors * kSectorSize);
+        StoreLE32(entry + 16, static_cast<uint32_t>(volumes[i].hidden));
+        StoreLE32(entry + 20, volumes[i].number);
+        entry[24] = volumes[i].type;
+        entry[25] = volumes[i].active ? 1 : 0;
+        entry[26] = 1;
+    }
+    returned = needed;
+    return ERROR_SUCCESS;
 }
 
 } // namespace ks_platform

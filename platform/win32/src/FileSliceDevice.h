@@ -33,6 +33,8 @@ private:
     // How many of size bytes at offset lie inside the device; ERROR_INVALID_PARAMETER
     // for a stretch that is not whole sectors.
     DWORD Span(uint64_t offset, DWORD size, DWORD& inside) const;
+    // IOCTL_DISK_GET_DRIVE_LAYOUT of a whole disk.
+    DWORD DriveLayout(void* out, DWORD outSize, DWORD& returned) const;
 
     const int fd_;
     const uint64_t offset_;

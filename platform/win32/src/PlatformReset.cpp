@@ -1,6 +1,7 @@
 // Puts the process's tables back as a real machine has them.
 #include "DeviceRegistry.h"
 #include "DriveTable.h"
+#include "KSPlatformVolumes.h"
 #include "ServiceTable.h"
 
 void KSPlatformReset()
@@ -11,4 +12,9 @@ void KSPlatformReset()
     KSPlatformClearDebugLines();
     KSPlatformSetVersion(KSPlatformDefaultVersion());
     KSPlatformSetClock(nullptr);
+    KSPlatformClearRegistry();
+    KSPlatformClearVolumeMounts();
+    KSPlatformSetPrivilegeError(ERROR_SUCCESS);
+    KSPlatformSetVolumeWriteError(ERROR_SUCCESS);
+    KSPlatformSetWindowsDirectory(std::string());
 }
