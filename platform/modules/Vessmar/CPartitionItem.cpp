@@ -1,10 +1,12 @@
 #include "CPartitionItem.h"
 
 #include <KSPlatformControl.h>
+#include <KSPlatformVolumes.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include "CDiskItem.h"
+#include "CDiskMap.h"
 #include "InterfaceKey.h"
 #include "KSResult.h"
 #include "VessmarLock.h"
@@ -249,6 +251,42 @@ unsigned long CPartitionItem::SetDriveLetter(char letter)
     return 0;
 }
 
-unsigned long CPartitionItem::MountVolume() { return KS_RESULT(0, KS_KIND_WRONG_OBJECT); }
+bool CPartitionItem::MapNumber(unsigned& disk) const
+{
+    // Only a partition that is on the disk as it is now has a volume.
+    if (free_ || !disk_->IsWrittenAsListed(this))
+        return false;
+    for (const DiskMapEntry& entry : CDiskMap().Disks())
+        if (entry.path == disk_->Path()) {
+            disk = entry.number;
+            return true;
+        }
+    return false;
+}
 
-unsigned long CPartitionItem::UnmountVolume() { return KS_RESULT(0, KS_KIND_WRONG_OBJECT); }
+unsigned long CPartitionItem::MountVolume()
+{
+    VessmarGuard guard(VessmarLock());
+    unsigned disk = 0;
+    if (!MapNumber(disk))
+        return KS_RESULT(0, KS_KIND_WRONG_OBJECT);
+    KSPlatformSetVolumeMounted(disk, partition_.start, true);
+    return 0;
+}
+
+bool CPartitionItem::IsVolumeMounted(char)
+{
+    VessmarGuard guard(VessmarLock());
+    unsigned disk = 0;
+    return MapNumber(disk) && KSPlatformIsVolumeMounted(disk, partition_.start);
+}
+
+unsigned long CPartitionItem::UnmountVolume()
+{
+    VessmarGuard guard(VessmarLock());
+    unsigned disk = 0;
+    if (!MapNumber(disk))
+        return KS_RESULT(0, KS_KIND_WRONG_OBJECT);
+    KSPlatformSetVolumeMounted(disk, partition_.start, false);
+    return 0;
+}

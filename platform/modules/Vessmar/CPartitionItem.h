@@ -81,17 +81,20 @@ public:
     unsigned long WriteBootSector(const void* buffer, unsigned long count) override;
     // IVolumeEntryInfo: a volume's letter comes from the platform layer's drive table
     // (empty on a recovery system, where volumes have mount points instead); a letter
-    // set on a planned partition is only recorded. Mounting is left to the recovery
-    // system's scripts.
+    // set on a partition is recorded as the one it is to have. Mounting marks the
+    // volume mounted in the platform layer's volume table, where the engines' volume
+    // names and mount points are kept.
     char GetDriveLetter() override;
     const char* GetMountName() override { return ""; }
     unsigned long SetDriveLetter(char letter) override;
     unsigned long MountVolume() override;
-    bool IsVolumeMounted(char) override { return false; }
+    bool IsVolumeMounted(char hint) override;
     unsigned long UnmountVolume() override;
 
 private:
     ~CPartitionItem() override;
+    // The disk's number in the disk map; false for free space or an unmapped disk.
+    bool MapNumber(unsigned& disk) const;
 
     CDiskItem* disk_;
     DosPartition partition_;

@@ -4,7 +4,7 @@
 #include "LittleEndian.h"
 #include "Vovav.h"
 
-#define VOVAV_EXPORT __attribute__((visibility("default")))
+#include "VovavExport.h"
 
 extern "C" VOVAV_EXPORT uint32_t Bcd_GetDiskSignature(unsigned long disk)
 {

@@ -128,7 +128,7 @@ TEST(VessmarEdit, FirstPartitionsOfABlankDisk)
     EXPECT_NE(volume->SetDriveLetter('1'), 0u);
     EXPECT_EQ(volume->GetDriveLetter(), 'C');
     EXPECT_STREQ(volume->GetMountName(), "");
-    EXPECT_NE(volume->MountVolume(), 0u) << "volumes are mounted by the recovery system's scripts";
+    EXPECT_NE(volume->MountVolume(), 0u) << "a partition not yet written has no volume to mount";
     EXPECT_EQ(EntryOf(primary)->GetStartSector(), 63u) << "a slot from sector 0 begins after the first track";
     EXPECT_EQ(EntryOf(primary)->GetHiddenSectors(), 63u);
     ASSERT_EQ(As<IPartitionEntryEditor>(primary)->SetActive(true), 0u);

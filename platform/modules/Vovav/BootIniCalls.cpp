@@ -1,0 +1,103 @@
+// BootIni_*: the restored system's boot.ini is read when the restore engine names
+// the new place, rewritten in memory, and written back when the engine asks.
+#include <mutex>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "BootIniEdit.h"
+#include "BootIniFile.h"
+#include "BootRecordWalk.h"
+#include "Vovav.h"
+#include "VovavExport.h"
+#include "VovavRecords.h"
+
+namespace {
+
+struct PendingBootIni {
+    std::string root;
+    std::string original;
+    std::string edited;
+};
+
+std::mutex pendingLock;
+PendingBootIni pending;
+
+// The boot-list number (from 1) of the partition that starts at first; 0 when none.
+unsigned PartitionNumber(unsigned long disk, uint64_t first)
+{
+    const int fd = OpenMappedDisk(disk);
+    if (fd < 0)
+        return 0;
+    std::vector<uint64_t> starts;
+    const bool walked = WalkBootRecords(fd, starts);
+    close(fd);
+    if (!walked)
+        return 0;
+    for (size_t i = 0; i < starts.size(); ++i)
+        if (starts[i] == first)
+            return static_cast<unsigned>(i + 1);
+    return 0;
+}
+
+std::string RootOf(const KSBootIniOption& option)
+{
+    if (option.letter >= 'A' && option.letter <= 'Z')
+        return std::string(1, static_cast<char>(option.letter)) + ":";
+    if (option.letter >= 'a' && option.letter <= 'z')
+        return std::string(1, static_cast<char>(option.letter - 'a' + 'A')) + ":";
+    std::string root;
+    for (size_t i = 0; i < KS_BOOTINI_PATH_CHARS && option.volumePath[i]; ++i) {
+        if (option.volumePath[i] > 0x7F)
+            return {};
+        root += static_cast<char>(option.volumePath[i]);
+    }
+    while (!root.empty() && root.back() == '\\')
+        root.pop_back();
+    return root;
+}
+
+} // namespace
+
+extern "C" VOVAV_EXPORT unsigned long BootIni_SetOptPart(unsigned long, const unsigned char* record)
+{
+    std::lock_guard<std::mutex> guard(pendingLock);
+    pending = PendingBootIni{};
+    if (record == nullptr)
+        return 1;
+    const KSBootIniOption option = KSLoadBootIniOption(record);
+    const std::string root = RootOf(option);
+    if (root.empty() || !ReadBootIni(root, pending.original))
+        return 1;
+    pending.root = root;
+    pending.edited = pending.original;
+    const ArcPlace to{option.disk, PartitionNumber(option.disk, option.firstSector)};
+    if (to.partition == 0)
+        return 0;
+    if (option.oldArc == KS_ARC_UNKNOWN) {
+        RewriteArcPaths(pending.edited, nullptr, to);
+    } else {
+        const ArcPlace from{(option.oldArc >> 8) & 0xFF, (option.oldArc >> 16) & 0xFF};
+        RewriteArcPaths(pending.edited, &from, to);
+    }
+    return 0;
+}
+
+extern "C" VOVAV_EXPORT bool BootIni_IsUpdated()
+{
+    std::lock_guard<std::mutex> guard(pendingLock);
+    return !pending.root.empty() && pending.edited != pending.original;
+}
+
+extern "C" VOVAV_EXPORT unsigned long BootIni_UpdateFile()
+{
+    std::lock_guard<std::mutex> guard(pendingLock);
+    if (pending.root.empty())
+        return 1;
+    if (pending.edited == pending.original)
+        return 0;
+    if (!WriteBootIni(pending.root, pending.edited))
+        return 1;
+    pending.original = pending.edited;
+    return 0;
+}
