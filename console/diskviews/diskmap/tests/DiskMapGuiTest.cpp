@@ -3,12 +3,14 @@
 // executor. Widths come from the widgets' allocations, colours from the screen.
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "BlockColours.h"
+#include "BlockDisplayLabel.h"
 #include "CCloneDataBase.h"
 #include "CDiskPanel.h"
 #include "CImagePanel.h"
@@ -160,6 +162,12 @@ TEST_F(DiskMapGuiTest, BlocksAndHeaderDrawTheirColoursOnScreen)
         BlockShades shades;
         ASSERT_TRUE(BlockShadesOf(look.wholeDisk, look.unallocated, static_cast<int>(look.record.FileSystemType),
                                   shades));
+        // Labels reach the screen through the text module; ASCII ones as they are.
+        const std::string label = BlockLabel(look);
+        const bool ascii = std::all_of(label.begin(), label.end(), [](char c) { return (c & 0x80) == 0; });
+        if (ascii) {
+            EXPECT_EQ(BlockDisplayLabel(look, 600), label);
+        }
         const std::vector<GtkWidget*> parts = Children(block->GetDevBlock());
         ASSERT_EQ(parts.size(), 5u);
         PixelSnapshot gap = PixelSnapshot::OfWidget(parts[0]);
@@ -227,6 +235,19 @@ TEST_F(DiskMapGuiTest, PlannedRowsLayTheTargetDiskOutFromThePlan)
               target.TotalSectors - (2047 + 38912 + 40960 + 18018));
     ExpectRowExactlyFilled(bar, kRowWidth);
     EXPECT_EQ(panel.Row()->Header()->Text(), DiskHeaderText(1, target.TotalSectors));
+
+    // Drawn for the GPT disk, the plan's blocks ask the disk only when told to.
+    for (int checkDisk : {0, 1}) {
+        SCOPED_TRACE(checkDisk);
+        CDiskPanel gpt;
+        gpt.InitOneVisualDiskPanel(1, parts, kMargin, kPanelWidth, 0, checkDisk);
+        for (const auto& block : gpt.Row()->Bady()->Blocks()) {
+            EXPECT_EQ(block->IsDynamic(), checkDisk);
+            if (checkDisk != 0) {
+                EXPECT_EQ(BlockLabel(block->Look()), "GPT Disk");
+            }
+        }
+    }
 }
 
 TEST_F(DiskMapGuiTest, ImageRowsShowTheVersionsDisksWithTheirOwnSizes)
