@@ -124,3 +124,10 @@ void CRestoreRunMonitor::OnCancelAnswer(bool yes)
     view_.TellEngineCancel();
     view_.AnswerDiscRequestCancel();
 }
+
+void CRestoreRunMonitor::EndWithoutRun()
+{
+    state_ = kFinished;
+    view_.EnableCancel(false);
+    view_.EnableNext(true);
+}

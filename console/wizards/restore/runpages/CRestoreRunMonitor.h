@@ -43,6 +43,8 @@ public:
     bool OnQuit();
     // The question's answer.
     void OnCancelAnswer(bool yes);
+    // The run could not be started: the page only waits to be closed.
+    void EndWithoutRun();
 
     State GetState() const { return state_; }
 

@@ -25,6 +25,7 @@ public:
     int executes = 0;
     bool noFileSystemEditor = false; // found partitions offer no extend-info editor
     std::vector<_KS_PARTITION_INFO> partitions; // the enumeration's records of the disk
+    std::vector<_KS_PROGRESS_INFO> timeline;    // progress records, the last one repeats
     _KS_DISK_INFO diskInfo{};
 
     unsigned long EnumInit() override { return No("EnumInit"); }
@@ -75,7 +76,16 @@ public:
         return Fails("RestoreExecute") ? kFakeFailure : 0;
     }
     unsigned long RestoreSetCallBack(KS_CMD_CALLBACK, void*) override { return Fails("RestoreSetCallBack") ? 1 : 0; }
-    unsigned long RestoreGetProgress(_KS_PROGRESS_INFO*) override { return No("RestoreGetProgress"); }
+    unsigned long RestoreGetProgress(_KS_PROGRESS_INFO* progress) override
+    {
+        calls.push_back("RestoreGetProgress");
+        if (timeline.empty())
+            return kFakeFailure;
+        *progress = timeline.front();
+        if (timeline.size() > 1)
+            timeline.erase(timeline.begin());
+        return 0;
+    }
     unsigned long RestoreUserCancel() override { return Fails("RestoreUserCancel") ? 1 : 0; }
     unsigned long RestoreIsPwdProtect(wchar_t*) override { return No("RestoreIsPwdProtect"); }
     unsigned long RestoreSetPassword(wchar_t*, unsigned long) override { return No("RestoreSetPassword"); }
