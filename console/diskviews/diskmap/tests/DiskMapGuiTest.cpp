@@ -14,17 +14,16 @@
 #include "CCloneDataBase.h"
 #include "CDiskPanel.h"
 #include "CImagePanel.h"
-#include "CDiskMap.h"
 #include "DiskHeaderText.h"
 #include "GuiTest.h"
 #include "GuiWait.h"
 #include "ICensa.h"
 #include "ITasque.h"
 #include "ImageRowPlan.h"
-#include "MomPtr.h"
 #include "PixelSnapshot.h"
+#include "ViewsChain.h"
 #include "ViewsFixtures.h"
-#include "vessmar/IVessmarModule.h"
+#include "ViewsSetVersions.h"
 
 namespace {
 
@@ -35,23 +34,6 @@ constexpr int kRowWidth = kPanelWidth - 2 * kMargin - 8;
 uint32_t Rgb(const BlockRgb& c)
 {
     return (static_cast<uint32_t>(c.r) << 16) | (static_cast<uint32_t>(c.g) << 8) | static_cast<uint32_t>(c.b);
-}
-
-// Names the fixture disks in the disk map's variable and rescans them.
-bool NameDisks(const std::vector<std::string>& paths)
-{
-    std::string list;
-    for (const std::string& p : paths)
-        list += (list.empty() ? "" : ":") + p;
-    setenv(CDiskMap::kImagesVariable, list.c_str(), 1);
-    IModule* root = OpenModuleFromFile(VESSMAR_MODULE_FILE);
-    if (root == nullptr)
-        return false;
-    IVessmarModule* vessmar = root->GetInterfaceT<IVessmarModule>("IVessmarModule");
-    if (vessmar == nullptr)
-        return false;
-    vessmar->Refresh(0);
-    return true;
 }
 
 std::vector<GtkWidget*> Children(GtkWidget* container)
@@ -75,7 +57,7 @@ protected:
     {
         GuiTest::SetUp();
         ASSERT_TRUE(disks_.Complete()) << "the disk-view fixtures could not be made";
-        ASSERT_TRUE(NameDisks(disks_.DiskList()));
+        ASSERT_TRUE(NameViewsDisks(disks_.DiskList()));
     }
     void TearDown() override
     {
@@ -256,13 +238,8 @@ TEST_F(DiskMapGuiTest, ImageRowsShowTheVersionsDisksWithTheirOwnSizes)
     ASSERT_FALSE(set.empty()) << "the disk-view image set could not be made";
     ITasque* command = CreateTasqueObj();
     ASSERT_NE(command, nullptr);
-    std::vector<wchar_t> widePath(set.size() + 1);
-    std::mbstowcs(widePath.data(), set.c_str(), set.size() + 1);
-    _KS_VERSION versions[8];
-    unsigned long count = 0;
-    ASSERT_EQ(command->RestoreGetImageVersions(versions, 8, &count, widePath.data()), 0u);
-    ASSERT_EQ(count, 3u);
-
+    std::vector<_KS_VERSION> versions = ViewsSetVersions(*command, set);
+    ASSERT_EQ(versions.size(), 3u);
     CImagePanel panel;
     ASSERT_EQ(panel.InitImagePanel(command, set.c_str(), &versions[2], 0, kRowWidth), 1);
     Show(panel.GetImagePanel(), kRowWidth);

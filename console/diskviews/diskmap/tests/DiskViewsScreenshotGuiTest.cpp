@@ -13,34 +13,19 @@
 
 #include "BlockColours.h"
 #include "CDeviceList.h"
-#include "CDiskMap.h"
 #include "CDiskPanel.h"
 #include "CImagePanel.h"
 #include "GuiTest.h"
 #include "GuiWait.h"
 #include "ITasque.h"
-#include "MomPtr.h"
 #include "PixelSnapshot.h"
+#include "ViewsChain.h"
 #include "ViewsFixtures.h"
-#include "vessmar/IVessmarModule.h"
+#include "ViewsSetVersions.h"
 
 namespace {
 
 class DiskViewsScreenshotGuiTest : public GuiTest {};
-
-bool RescanDisks(const std::vector<std::string>& paths)
-{
-    std::string list;
-    for (const std::string& p : paths)
-        list += (list.empty() ? "" : ":") + p;
-    setenv(CDiskMap::kImagesVariable, list.c_str(), 1);
-    IModule* root = OpenModuleFromFile(VESSMAR_MODULE_FILE);
-    IVessmarModule* vessmar = root != nullptr ? root->GetInterfaceT<IVessmarModule>("IVessmarModule") : nullptr;
-    if (vessmar == nullptr)
-        return false;
-    vessmar->Refresh(0);
-    return true;
-}
 
 GtkWidget* Titled(const char* title, GtkWidget* child)
 {
@@ -57,7 +42,7 @@ TEST_F(DiskViewsScreenshotGuiTest, DeviceListDiskMapAndImagePanelInOneWindow)
     ASSERT_TRUE(disks.Complete());
     const std::string set = MakeViewsSet(VIEWS_BACKUP_TOOL_FILE);
     ASSERT_FALSE(set.empty());
-    ASSERT_TRUE(RescanDisks(disks.DiskList()));
+    ASSERT_TRUE(NameViewsDisks(disks.DiskList()));
     ITasque* command = CreateTasqueObj();
     ASSERT_NE(command, nullptr);
     command->EnumInit();
@@ -88,12 +73,8 @@ TEST_F(DiskViewsScreenshotGuiTest, DeviceListDiskMapAndImagePanelInOneWindow)
     }
     gtk_box_pack_start(GTK_BOX(lower), Titled("Disk map", map), FALSE, TRUE, 0);
 
-    std::vector<wchar_t> widePath(set.size() + 1);
-    std::mbstowcs(widePath.data(), set.c_str(), set.size() + 1);
-    _KS_VERSION versions[8];
-    unsigned long count = 0;
-    ASSERT_EQ(command->RestoreGetImageVersions(versions, 8, &count, widePath.data()), 0u);
-    ASSERT_EQ(count, 3u);
+    std::vector<_KS_VERSION> versions = ViewsSetVersions(*command, set);
+    ASSERT_EQ(versions.size(), 3u);
     CImagePanel image;
     ASSERT_EQ(image.InitImagePanel(command, set.c_str(), &versions[2], 0, kImageWidth - 24), 1);
     GtkWidget* imageBox = gtk_hbox_new(FALSE, 0);
