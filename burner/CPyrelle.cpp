@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "BurnText.h"
+#include "DisableAutorun.h"
 
 namespace {
 
@@ -163,6 +164,7 @@ unsigned long CPyrelle::BurnDvd(const std::string& source)
 
 unsigned long CPyrelle::Burn(const wchar_t* source, unsigned long, const wchar_t*)
 {
+    DisableAutorun();
     const std::string narrow = source ? BurnNarrow(source) : std::string();
     switch (mediaType_) {
     case BURN_MEDIA_CD_R:

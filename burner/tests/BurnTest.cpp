@@ -46,6 +46,32 @@ TEST_F(BurnTest, AFolderGoesToEachKindOfDiscAndReadsBack)
         EXPECT_FALSE(HostExists(HostOf(folder) + "/Temp.iso")) << c.what;
     }
     EXPECT_TRUE(DebugLinesMention("Pip -h "));
+    // Autoplay was switched off before the burns: the two values, nothing else.
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer", 0,
+                            KEY_READ, &key),
+              ERROR_SUCCESS);
+    BYTE types[8] = {};
+    DWORD type = 0, size = sizeof types;
+    EXPECT_EQ(RegQueryValueExA(key, "NoDriveTypeAutoRun", nullptr, &type, types, &size), ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_BINARY);
+    EXPECT_EQ(size, 4u);
+    EXPECT_EQ(types[0], 0xB5);
+    EXPECT_EQ(types[1] | types[2] | types[3], 0);
+    size = sizeof types;
+    EXPECT_NE(RegQueryValueExA(key, "DisableAutoplay", nullptr, &type, types, &size), ERROR_SUCCESS);
+    RegCloseKey(key);
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER,
+                            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\AutoplayHandlers", 0, KEY_READ,
+                            &key),
+              ERROR_SUCCESS);
+    DWORD disable = 0;
+    size = sizeof disable;
+    EXPECT_EQ(RegQueryValueExA(key, "DisableAutoplay", nullptr, &type, reinterpret_cast<BYTE*>(&disable), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, REG_DWORD);
+    EXPECT_EQ(disable, 1u);
+    RegCloseKey(key);
 }
 
 TEST_F(BurnTest, ARewritableCdWithDataIsBlankedFirstAndASessionIsAppended)

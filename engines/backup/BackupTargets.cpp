@@ -1,6 +1,5 @@
-// Where a run writes: the work path for file and disc targets, and the seam of the
-// disc output. Until a burner is linked, a disc target stops after its staging
-// folder is checked (kind 0x160: no writer).
+// Where a run writes: the work path for file and disc targets, and the engine's side
+// of the disc output (CDiscOutput) for storage type 32.
 #include "IBackup.h"
 
 #include <direct.h>
@@ -63,20 +62,57 @@ unsigned long IBackup::PrepareDisc()
 {
     if (options_.StorageType != KS_STORAGE_DISC)
         return 0;
-    return KS_TRACE(KS_RESULT(KS_MODULE_BACKUP, kNoWriter));
+    keepStaged_ = false;
+    {
+        std::lock_guard<std::mutex> hold(discLock_);
+        disc_.reset(new CDiscOutput(discServices_, *this));
+    }
+    return KS_TRACE(disc_->Prepare(KSWideFromField(options_.ImagePath, KS_BACKUP_PATH_CHARS)));
 }
 
 unsigned long IBackup::GetSplitSize(unsigned long& splitMiB)
 {
     if (!hasOptions_)
         return KS_TRACE(KS_RESULT(KS_MODULE_BACKUP, KS_KIND_BAD_ARGUMENT));
+    if (options_.StorageType == KS_STORAGE_DISC && disc_)
+        return KS_TRACE(disc_->SplitSize(splitMiB));
     splitMiB = options_.SplitMiB;
     return 0;
 }
 
-unsigned long IBackup::BurnFolder(const std::wstring&)
+unsigned long IBackup::BurnFolder(const std::wstring& folder)
 {
     if (options_.StorageType != KS_STORAGE_DISC)
         return 0;
-    return KS_TRACE(KS_RESULT(KS_MODULE_BACKUP, kNoWriter));
+    if (!disc_)
+        return KS_TRACE(KS_RESULT(KS_MODULE_BACKUP, kNoWriter));
+    const unsigned long rc = disc_->BurnFolder(folder);
+    // The files not burned are the only copy of the backup: they stay.
+    if (KSFailed(rc))
+        keepStaged_ = true;
+    return KS_TRACE(rc);
+}
+
+void IBackup::FinishDisc()
+{
+    std::lock_guard<std::mutex> hold(discLock_);
+    if (disc_)
+        disc_->Finish();
+    disc_.reset();
+}
+
+void IBackup::SetDiscBurned(bool burned)
+{
+    if (burned)
+        setFlags_ |= KS_SET_DISC_BURNED;
+    else
+        setFlags_ &= ~static_cast<unsigned long>(KS_SET_DISC_BURNED);
+}
+
+std::wstring IBackup::DiscLabel()
+{
+    wchar_t label[KS_BACKUP_PATH_CHARS] = {};
+    if (image_ != nullptr)
+        image_->GetAvailableLabel(label, KS_BACKUP_PATH_CHARS);
+    return label;
 }

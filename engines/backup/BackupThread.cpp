@@ -186,13 +186,19 @@ unsigned long IBackup::EndImage(unsigned long runResult)
     }
     if (KSSucceeded(rc) && options_.StorageType == KS_STORAGE_DISC) {
         const size_t cut = imagePath_.find_last_of(L"\\/");
-        rc = BurnFolder(cut == std::wstring::npos ? imagePath_ : imagePath_.substr(0, cut));
+        const std::wstring folder = cut == std::wstring::npos ? imagePath_ : imagePath_.substr(0, cut);
+        rc = BurnFolder(folder);
+        if (KSSucceeded(rc))
+            RemoveDirectoryW(folder.c_str());
     }
     const unsigned long closed = image_->CloseCofran();
     if (KSSucceeded(rc) && KSFailed(closed))
         rc = KS_TRACE(closed);
-    // A run that did not succeed leaves no file that could pass for a complete set.
-    if (KSFailed(rc)) {
+    // A run that did not succeed leaves no file that could pass for a complete set,
+    // unless a burn failed: then the staged files are the backup and stay.
+    if (KSFailed(rc) && keepStaged_) {
+        DebugPrint("Burn failed; the staged image files are kept.");
+    } else if (KSFailed(rc)) {
         std::lock_guard<std::mutex> hold(writeLock_);
         for (const std::wstring& file : written_) {
             DebugPrint("Delete image file \"%s\".", NarrowText(file).c_str());
@@ -232,6 +238,7 @@ unsigned long IBackup::BackupThread()
         image_ = nullptr;
     }
     DestroyReaders();
+    FinishDisc();
     result_ = rc;
     progress_.Finish(rc);
     return rc;

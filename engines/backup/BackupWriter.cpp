@@ -103,15 +103,26 @@ unsigned long IBackup::OnReaderProgress(void* context, unsigned long state, unsi
     return self->cancel_.load() != 0 ? KS_RESULT(KS_MODULE_BACKUP, KS_KIND_CANCELLED) : 0;
 }
 
+bool IBackup::AskCaller(unsigned long message, const wchar_t* path, unsigned long& answer)
+{
+    if (callback_ == nullptr)
+        return false;
+    answer = callback_(user_, message, const_cast<wchar_t*>(path));
+    return true;
+}
+
 unsigned long IBackup::AskForDisc(unsigned long message, const wchar_t* path)
 {
     if (callback_ == nullptr)
         return KS_TRACE(KS_RESULT(KS_MODULE_BACKUP, KS_KIND_BAD_ARGUMENT));
+    if (disc_)
+        return disc_->AskForDisc(message, path);
     if (message != KS_BACKUP_MSG_TARGET_FULL)
-        return KS_TRACE(KS_RESULT(KS_MODULE_BACKUP, 0x160)); // disc requests need the disc output
+        return 0;
     const uint32_t previous = progress_.State();
     progress_.SetState(KS_BACKUP_MSG_TARGET_FULL);
-    const unsigned long answer = callback_(user_, message, const_cast<wchar_t*>(path));
+    unsigned long answer = 0;
+    AskCaller(message, path, answer);
     progress_.SetState(previous);
     if (answer == kRefused)
         return KS_TRACE(KS_RESULT(KS_MODULE_BACKUP, KS_KIND_TARGET_FULL));

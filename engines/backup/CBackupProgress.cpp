@@ -78,6 +78,15 @@ void CBackupProgress::AddDoneBytes(uint64_t bytes, int64_t nowSeconds)
         record_.ElapsedMs = static_cast<uint32_t>((nowSeconds - start_) * 1000);
 }
 
+void CBackupProgress::AddBurnShare(uint32_t value, uint32_t total)
+{
+    std::lock_guard<std::mutex> hold(lock_);
+    if (total == 0 || value > total || burnEnd_ < burnStart_)
+        return;
+    const uint32_t next = burnStart_ + value * 100 / total * (burnEnd_ - burnStart_) / 100;
+    record_.OverallPercent = std::min<uint32_t>(100, std::max(record_.OverallPercent, next));
+}
+
 void CBackupProgress::Finish(uint32_t result)
 {
     std::lock_guard<std::mutex> hold(lock_);

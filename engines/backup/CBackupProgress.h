@@ -21,6 +21,9 @@ public:
     uint64_t TotalBytes();
     // Adds copied bytes and recomputes the overall percent.
     void AddDoneBytes(uint64_t bytes, int64_t nowSeconds);
+    // Moves the overall percent on by the burned share (value of total) of the part
+    // between the copy's overall percent and its raw percent; never back.
+    void AddBurnShare(uint32_t value, uint32_t total);
     // The run's end: both percents 100, then result and state together.
     void Finish(uint32_t result);
     void CopyTo(_KS_PROGRESS_INFO& out);

@@ -2,6 +2,8 @@
 // stopping the worker, and the progress record.
 #include "IBackup.h"
 
+#include <IPyrelle.h>
+
 #include <process.h>
 #if defined(_WIN32)
 #include <time.h>
@@ -32,7 +34,8 @@ int ThreadPriorityOf(int32_t priority)
 }
 }
 
-IBackup::IBackup(const KSVolumeServices& services) : services_(services)
+IBackup::IBackup(const KSVolumeServices& services, const KSDiscServices& discServices)
+    : services_(services), discServices_(discServices)
 {
     wchar_t temp[MAX_PATH + 1] = {};
     if (GetTempPathW(MAX_PATH, temp) != 0)
@@ -226,6 +229,15 @@ unsigned long IBackup::GetBackupProgress(_KS_PROGRESS_INFO* progress, unsigned l
 {
     if (progress == nullptr || size < sizeof(_KS_PROGRESS_INFO))
         return KS_TRACE(KS_RESULT(KS_MODULE_BACKUP, KS_KIND_BAD_ARGUMENT));
+    // While a disc burns, the burner's own progress moves the overall percent on.
+    int value = 0, total = 0, stage = 0;
+    bool burning = false;
+    if (progress_.State() == KS_BACKUP_STATE_BURNING) {
+        std::lock_guard<std::mutex> hold(discLock_);
+        burning = disc_ && disc_->BurnerProgress(value, total, stage);
+    }
+    if (burning && total > 0 && (stage == BURN_STAGE_CD_WRITE || stage == BURN_STAGE_DVD_FOLDER) && total >= value)
+        progress_.AddBurnShare(static_cast<uint32_t>(value), static_cast<uint32_t>(total));
     progress_.CopyTo(*progress);
     return result_;
 }

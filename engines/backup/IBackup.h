@@ -6,11 +6,13 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "CBackupProgress.h"
+#include "CDiscOutput.h"
 #include "IKSBackup.h"
 #include "IKSCofran.h"
 #include "VolumeServices.h"
@@ -26,9 +28,10 @@ enum : unsigned long {
     KS_SET_DISC_BURNED = 0x400,
 };
 
-class IBackup final : public IKSBackup {
+class IBackup final : public IKSBackup, private IDiscOutputHost {
 public:
-    explicit IBackup(const KSVolumeServices& services = KSDefaultVolumeServices());
+    explicit IBackup(const KSVolumeServices& services = KSDefaultVolumeServices(),
+                     const KSDiscServices& discServices = KSDefaultDiscServices());
     ~IBackup() override;
     IBackup(const IBackup&) = delete;
     IBackup& operator=(const IBackup&) = delete;
@@ -70,14 +73,27 @@ private:
     unsigned long WriteOnce(uint64_t firstSector, unsigned long count, void* buffer, unsigned long mode);
     unsigned long SwitchFile();
     unsigned long BeginBackupMode() const;
-    // Messages to the caller; message 22 asks whether to retry a full target.
+    // Messages to the caller: 22 asks whether to retry a full target; 18, 20 and 24
+    // ask for another disc (the disc output's).
     unsigned long AskForDisc(unsigned long message, const wchar_t* path);
-    // The disc output's seam: storage 32 has no burner yet.
+    // The disc output of storage type 32; the others have none.
     unsigned long PrepareDisc();
     unsigned long GetSplitSize(unsigned long& splitMiB);
     unsigned long BurnFolder(const std::wstring& folder);
+    void FinishDisc();
+
+    // What the disc output asks of the engine.
+    bool AskCaller(unsigned long message, const wchar_t* path, unsigned long& answer) override;
+    uint32_t State() override { return progress_.State(); }
+    void SetState(uint32_t state) override { progress_.SetState(state); }
+    void SetDiscBurned(bool burned) override;
+    std::wstring DiscLabel() override;
 
     const KSVolumeServices services_;
+    const KSDiscServices discServices_;
+    std::mutex discLock_;                 // the disc output's pointer against a progress poll
+    std::unique_ptr<CDiscOutput> disc_;
+    bool keepStaged_ = false;             // a burn failed: the staged files are the backup
     std::atomic<unsigned long> result_{0};
     uint64_t dataAreaStart_ = 0;          // of the current volume, under writeLock_
     uint32_t sectorsPerCluster_ = 0;      // of the current volume, under writeLock_
