@@ -41,12 +41,11 @@ void CDeviceList::InitDeviceList()
             GtkTreeIter child;
             gtk_tree_store_append(store, &child, &root);
             const std::string partition = ListDisplayText(row.texts.partition);
-            // No row starts checked: the system the console runs on is never a listed disk.
             gtk_tree_store_set(store, &child, COL_PARTITION, partition.c_str(), COL_TYPE, row.texts.type.c_str(),
                                COL_SIZE, row.texts.size.c_str(), COL_USED, row.texts.used.c_str(), COL_UNUSED,
                                row.texts.unused.c_str(), COL_STATUS, row.texts.status.c_str(), COL_PRILOG,
                                row.texts.priLog.c_str(), COL_HEIGHT, 16, COL_IS_DISK, FALSE, COL_DISK, disk.disk,
-                               COL_PART, row.partition, COL_CHECKED, 0, -1);
+                               COL_PART, row.partition, COL_CHECKED, row.checked, -1);
         }
     }
     m_entries = std::move(contents.entries);
@@ -89,16 +88,10 @@ void CDeviceList::FindPartitionData(uint64_t disk, uint8_t partition, __PARTITIO
 int CDeviceList::GetSelectParttNum()
 {
     m_checkedKeys.clear();
-    GtkTreeIter root;
-    bool more = Store() != nullptr && gtk_tree_model_get_iter_first(Model(), &root);
-    for (; more; more = gtk_tree_model_iter_next(Model(), &root)) {
-        GtkTreeIter child;
-        bool has = gtk_tree_model_iter_children(Model(), &child, &root);
-        for (; has; has = gtk_tree_model_iter_next(Model(), &child))
-            if (IntAt(&child, COL_CHECKED) != 0)
-                m_checkedKeys.push_back((static_cast<uint32_t>(IntAt(&child, COL_DISK)) << 16) +
-                                        static_cast<uint32_t>(IntAt(&child, COL_PART)));
-    }
+    ForEachCheckedChild(COL_CHECKED, [this](GtkTreeIter* child) {
+        m_checkedKeys.push_back((static_cast<uint32_t>(IntAt(child, COL_DISK)) << 16) +
+                                static_cast<uint32_t>(IntAt(child, COL_PART)));
+    });
     return static_cast<int>(m_checkedKeys.size());
 }
 
@@ -127,23 +120,12 @@ void CDeviceList::SetChildIterCheckState()
         gtk_tree_store_set(Store(), &child, COL_CHECKED, 0, -1);
 }
 
-void CDeviceList::Toggle(GtkTreeIter* iter)
-{
-    CheckRow row;
-    if (!RowOf(iter, row))
-        return;
-    CheckTree tree = ReadCheckTree(COL_CHECKED);
-    ToggleAcrossDisks(tree, row);
-    WriteCheckTree(tree, COL_CHECKED);
-    QueueRedraw();
-}
-
 gboolean CDeviceList::OnButtonPress(GdkEventButton* event)
 {
     GtkTreeIter iter;
     if (event->type != GDK_BUTTON_PRESS || event->button != 1 || !IterAtEvent(event, &iter))
         return FALSE;
-    Toggle(&iter);
+    ToggleRow(&iter, COL_CHECKED, CheckRule::AcrossDisks);
     m_lastClicked = iter;
     m_haveLastClicked = true;
     GtkTreePath* path = gtk_tree_model_get_path(Model(), &iter);
@@ -159,7 +141,7 @@ void CDeviceList::OnListKey(unsigned keyval)
     m_scrollBack.Clear();
     GtkTreeIter iter;
     if (SelectedIter(&iter))
-        Toggle(&iter);
+        ToggleRow(&iter, COL_CHECKED, CheckRule::AcrossDisks);
 }
 
 double CDeviceList::HeaderTitleRaise(const char* title) const

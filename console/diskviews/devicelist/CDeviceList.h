@@ -71,7 +71,6 @@ protected:
 
 private:
     static void CursorChanged(GtkTreeView* view, gpointer self);
-    void Toggle(GtkTreeIter* iter);
     bool IsSelectedRow(GtkTreeIter* iter) const;
     void DrawPartitionRow(cairo_t* cr, GtkTreeIter* iter);
 

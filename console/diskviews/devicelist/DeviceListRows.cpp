@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "CDeviceBlock.h"
 #include "ITasque.h"
 #include "PartitionRules.h"
 #include "RecoveryEnv.h"
@@ -81,7 +82,7 @@ DeviceListContents EnumerateDeviceList(ITasque* command, bool showUnallocated)
             continue;
         }
         if (IsWholeDiskKind(info)) {
-            disk.children.push_back(DevicePartitionRow{0, WholeDiskRowTexts(info), true});
+            disk.children.push_back(DevicePartitionRow{0, WholeDiskRowTexts(info), true, 0});
             out.disks.push_back(disk);
             continue;
         }
@@ -93,7 +94,8 @@ DeviceListContents EnumerateDeviceList(ITasque* command, bool showUnallocated)
             std::memset(&record, 0, sizeof record);
             if (command->EnumGetPartitionInfo(d, p, &record) != 0)
                 break;
-            DevicePartitionRow row{static_cast<int>(p), DeviceRowTexts(), record.PartitionType != 0 && record.Primary};
+            DevicePartitionRow row{static_cast<int>(p), DeviceRowTexts(), record.PartitionType != 0 && record.Primary,
+                                   IsCurrentSystemPath(disk.disk, static_cast<int>(p), command)};
             if (!DevicePartitionRowTexts(record, showUnallocated, row.texts))
                 continue;
             if (row.primary)

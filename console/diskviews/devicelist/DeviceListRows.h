@@ -20,6 +20,7 @@ struct DevicePartitionRow {
     int partition;   // the enumeration's partition number, 0 on a GPT or dynamic disk's row
     DeviceRowTexts texts;
     bool primary;
+    int checked; // the row's first check state: IsCurrentSystemPath's answer
 };
 
 struct DeviceDiskRows {

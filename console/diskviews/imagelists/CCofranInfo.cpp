@@ -43,35 +43,38 @@ std::string CCofranInfo::TimeOfLastVersion(unsigned long count)
     return text;
 }
 
-std::string CCofranInfo::GetFileInfo(ITasque* cmd, const char* path)
+std::string CCofranInfo::QueryVersions(const VersionQuery& query)
 {
     std::setlocale(LC_ALL, "");
-    std::vector<wchar_t> wide = WidePathFor(path, kPathCharacters);
-    unsigned long count = 0;
-    if (cmd != nullptr)
-        cmd->RestoreGetImageVersions(nullptr, 0, &count, wide.data());
+    long count = 0;
+    query(nullptr, 0, &count);
     DropVersions();
-    if (cmd == nullptr || count < 1)
+    if (count < 1)
         return std::string();
-    m_versions = new _KS_VERSION[count]();
-    unsigned long fetched = count;
-    cmd->RestoreGetImageVersions(m_versions, count, &fetched, wide.data());
-    return TimeOfLastVersion(fetched < count ? fetched : count);
+    m_versions = new _KS_VERSION[static_cast<size_t>(count)]();
+    long fetched = count;
+    query(m_versions, static_cast<unsigned long>(count), &fetched);
+    return TimeOfLastVersion(static_cast<unsigned long>(fetched >= 0 && fetched < count ? fetched : count));
+}
+
+std::string CCofranInfo::GetFileInfo(ITasque* cmd, const char* path)
+{
+    std::vector<wchar_t> wide = WidePathFor(path, kPathCharacters);
+    return QueryVersions([&](_KS_VERSION* buffer, unsigned long capacity, long* count) {
+        unsigned long n = static_cast<unsigned long>(*count);
+        if (cmd != nullptr)
+            cmd->RestoreGetImageVersions(buffer, capacity, &n, wide.data());
+        *count = cmd != nullptr ? static_cast<long>(n) : 0;
+    });
 }
 
 std::string CCofranInfo::GetCheckFileInfo(ITasque* cmd, const char* path)
 {
-    std::setlocale(LC_ALL, "");
     std::vector<wchar_t> wide = WidePathFor(path, kPathCharacters);
-    int count = 0;
-    if (cmd != nullptr)
-        cmd->CheckGetImageVersions(nullptr, 0, &count, wide.data());
-    DropVersions();
-    if (cmd == nullptr || count < 1)
-        return std::string();
-    m_versions = new _KS_VERSION[count]();
-    int fetched = count;
-    cmd->CheckGetImageVersions(m_versions, static_cast<unsigned long>(count), &fetched, wide.data());
-    const int shown = fetched >= 0 && fetched < count ? fetched : count;
-    return TimeOfLastVersion(static_cast<unsigned long>(shown));
+    return QueryVersions([&](_KS_VERSION* buffer, unsigned long capacity, long* count) {
+        int n = static_cast<int>(*count);
+        if (cmd != nullptr)
+            cmd->CheckGetImageVersions(buffer, capacity, &n, wide.data());
+        *count = cmd != nullptr ? n : 0;
+    });
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "KSImageFormat.h"
@@ -32,6 +33,9 @@ public:
     const _KS_VERSION* HeldVersions() const { return m_versions; }
 
 private:
+    // Asks for the count (null buffer), then for the versions; count in and out.
+    using VersionQuery = std::function<void(_KS_VERSION* buffer, unsigned long capacity, long* count)>;
+    std::string QueryVersions(const VersionQuery& query);
     // Forgets the versions of the last query.
     void DropVersions();
     std::string TimeOfLastVersion(unsigned long count);

@@ -12,15 +12,9 @@ CImageVolListBase::CImageVolListBase(bool showCheckBoxes, const ImageListColumns
 int CImageVolListBase::CollectCheckedVolumes()
 {
     m_checked.clear();
-    GtkTreeIter root;
-    bool more = Store() != nullptr && gtk_tree_model_get_iter_first(Model(), &root);
-    for (; more; more = gtk_tree_model_iter_next(Model(), &root)) {
-        GtkTreeIter child;
-        bool has = gtk_tree_model_iter_children(Model(), &child, &root);
-        for (; has; has = gtk_tree_model_iter_next(Model(), &child))
-            if (IntAt(&child, m_columns.checked) != 0)
-                m_checked.push_back(static_cast<_KS_VOLUME*>(PointerAt(&child, m_columns.record)));
-    }
+    ForEachCheckedChild(m_columns.checked, [this](GtkTreeIter* child) {
+        m_checked.push_back(static_cast<_KS_VOLUME*>(PointerAt(child, m_columns.record)));
+    });
     return static_cast<int>(m_checked.size());
 }
 

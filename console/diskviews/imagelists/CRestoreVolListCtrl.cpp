@@ -87,14 +87,8 @@ void CRestoreVolListCtrl::SetSelectedDriveLetter(GtkTreeIter* iter, const char* 
 
 void CRestoreVolListCtrl::Toggle(GtkTreeIter* iter)
 {
-    CheckRow row;
-    if (!RowOf(iter, row))
-        return;
-    CheckTree tree = ReadCheckTree(COL_CHECKED);
-    if (ToggleOneVolumeOrOneDisk(tree, row))
+    if (ToggleRow(iter, COL_CHECKED, CheckRule::OneVolumeOrOneDisk))
         m_sourceDisk = IntAt(iter, COL_DISK);
-    WriteCheckTree(tree, COL_CHECKED);
-    QueueRedraw();
 }
 
 int CRestoreVolListCtrl::RowsUnderDiskOf(GtkTreeIter* iter) const

@@ -68,17 +68,6 @@ unsigned long CVolListCtrl::GetSelectedVol(_KS_VOLUME& out) const
     return 0;
 }
 
-void CVolListCtrl::Toggle(GtkTreeIter* iter)
-{
-    CheckRow row;
-    if (!RowOf(iter, row))
-        return;
-    CheckTree tree = ReadCheckTree(COL_CHECKED);
-    ToggleAcrossDisks(tree, row);
-    WriteCheckTree(tree, COL_CHECKED);
-    QueueRedraw();
-}
-
 gboolean CVolListCtrl::OnButtonPress(GdkEventButton* event)
 {
     if (GetTreeView() == nullptr || event->window != gtk_tree_view_get_bin_window(GTK_TREE_VIEW(GetTreeView())))
@@ -88,7 +77,7 @@ gboolean CVolListCtrl::OnButtonPress(GdkEventButton* event)
         return FALSE;
     GtkTreeIter iter;
     if (event->button == 1 && IterAtEvent(event, &iter))
-        Toggle(&iter);
+        ToggleRow(&iter, COL_CHECKED, CheckRule::AcrossDisks);
     NotifyRowChecked();
     return FALSE; // the view's own selection follows
 }
@@ -97,6 +86,6 @@ void CVolListCtrl::OnListKey(unsigned keyval)
 {
     GtkTreeIter iter;
     if (ListKeyIsSpace(keyval) && SelectedIter(&iter))
-        Toggle(&iter);
+        ToggleRow(&iter, COL_CHECKED, CheckRule::AcrossDisks);
     NotifyRowChecked();
 }

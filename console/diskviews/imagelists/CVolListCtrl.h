@@ -53,8 +53,6 @@ protected:
     void DrawRows(cairo_t* cr) override { DrawImageRows(cr, 0, true); }
 
 private:
-    void Toggle(GtkTreeIter* iter);
-
     int m_checkImage = 0;
     int m_volumeCount = 0;
 };

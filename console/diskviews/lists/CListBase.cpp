@@ -183,6 +183,38 @@ void CListBase::WriteCheckTree(const CheckTree& tree, int checkedColumn)
     }
 }
 
+bool CListBase::ToggleRow(GtkTreeIter* iter, int checkedColumn, CheckRule rule)
+{
+    CheckRow row;
+    if (!RowOf(iter, row))
+        return false;
+    CheckTree tree = ReadCheckTree(checkedColumn);
+    bool becameChecked;
+    if (rule == CheckRule::OneVolumeOrOneDisk) {
+        becameChecked = ToggleOneVolumeOrOneDisk(tree, row);
+    } else {
+        const bool before = IntAt(iter, checkedColumn) != 0;
+        ToggleAcrossDisks(tree, row);
+        becameChecked = !before;
+    }
+    WriteCheckTree(tree, checkedColumn);
+    QueueRedraw();
+    return becameChecked;
+}
+
+void CListBase::ForEachCheckedChild(int checkedColumn, const std::function<void(GtkTreeIter*)>& visit) const
+{
+    GtkTreeIter root;
+    bool more = m_store != nullptr && gtk_tree_model_get_iter_first(Model(), &root);
+    for (; more; more = gtk_tree_model_iter_next(Model(), &root)) {
+        GtkTreeIter child;
+        bool has = gtk_tree_model_iter_children(Model(), &child, &root);
+        for (; has; has = gtk_tree_model_iter_next(Model(), &child))
+            if (IntAt(&child, checkedColumn) != 0)
+                visit(&child);
+    }
+}
+
 bool CListBase::RowOf(GtkTreeIter* iter, CheckRow& row) const
 {
     GtkTreePath* path = gtk_tree_model_get_path(Model(), iter);

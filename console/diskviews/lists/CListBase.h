@@ -10,6 +10,7 @@
 
 #include <gtk/gtk.h>
 
+#include <functional>
 #include <string>
 
 #include "CScrollBar.h"
@@ -63,6 +64,12 @@ protected:
     // The check state of every row, and writing one back.
     CheckTree ReadCheckTree(int checkedColumn) const;
     void WriteCheckTree(const CheckTree& tree, int checkedColumn);
+    enum class CheckRule { AcrossDisks, OneVolumeOrOneDisk };
+    // Toggles iter's check under the rule and redraws; true when the row went from
+    // unchecked to checked.
+    bool ToggleRow(GtkTreeIter* iter, int checkedColumn, CheckRule rule);
+    // Every child row whose check is set, in tree order.
+    void ForEachCheckedChild(int checkedColumn, const std::function<void(GtkTreeIter*)>& visit) const;
     // Position of iter in the tree; false when iter is deeper than a child.
     bool RowOf(GtkTreeIter* iter, CheckRow& row) const;
     bool IterOf(CheckRow row, GtkTreeIter* iter) const;

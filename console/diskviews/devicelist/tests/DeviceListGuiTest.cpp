@@ -102,6 +102,22 @@ std::string Blkid(const std::string& disk, uint64_t start, const char* tag)
     return value;
 }
 
+// Used sectors of a FAT volume as fsck.fat counts them: the sectors before the data
+// area and every cluster in use. 0 when fsck.fat says nothing of them.
+uint64_t FsckFatUsedSectors(const std::string& disk, uint64_t start, uint64_t size, const std::string& scratch)
+{
+    const std::string volume = scratch + "/volume.fat";
+    CommandOutput("dd if='" + disk + "' of='" + volume + "' bs=512 skip=" + std::to_string(start) +
+                  " count=" + std::to_string(size) + " status=none");
+    const std::string report = CommandOutput("fsck.fat -n -v '" + volume + "' 2>&1");
+    std::smatch data, cluster, used;
+    if (!std::regex_search(report, data, std::regex(R"(Data area starts at byte \d+ \(sector (\d+)\))")) ||
+        !std::regex_search(report, cluster, std::regex(R"((\d+) bytes per cluster)")) ||
+        !std::regex_search(report, used, std::regex(R"((\d+)/\d+ clusters)")))
+        return 0;
+    return std::stoull(data[1]) + std::stoull(used[1]) * (std::stoull(cluster[1]) / 512);
+}
+
 std::string TypeTextOf(const std::string& disk, uint64_t start)
 {
     const std::string type = Blkid(disk, start, "TYPE");
@@ -158,6 +174,8 @@ TEST_F(DeviceListGuiTest, StoreHoldsWhatSfdiskAndBlkidSay)
     // The MBR disk: one row per partition in table order, free stretches left out.
     const std::vector<TableEntry> table = SfdiskEntries(disks_.mbr);
     const std::vector<Row> mbr = ChildrenOf(rows, 0);
+    const std::string scratch = ViewsScratch("device-list-store");
+    ASSERT_FALSE(scratch.empty());
     ASSERT_EQ(4u, table.size());
     ASSERT_EQ(table.size(), mbr.size());
     int primaries = 0;
@@ -184,6 +202,11 @@ TEST_F(DeviceListGuiTest, StoreHoldsWhatSfdiskAndBlkidSay)
         EXPECT_LT(used, t.size);
         EXPECT_EQ(GetFileSizeString(static_cast<long long>(used) * 512), r.used);
         EXPECT_EQ(GetFileSizeString(static_cast<long long>(t.size - used) * 512), r.unused);
+        if (r.type.rfind("FAT", 0) == 0) {
+            const uint64_t peer = FsckFatUsedSectors(disks_.mbr, t.start, t.size, scratch);
+            EXPECT_EQ(peer, used) << "fsck.fat's count";
+            EXPECT_EQ(GetFileSizeString(static_cast<long long>(peer) * 512), r.used);
+        }
     }
     // The bad disk's two entries are primaries too.
     for (const TableEntry& t : SfdiskEntries(disks_.bad))
