@@ -207,7 +207,9 @@ unsigned long CDiscOutput::AskForDisc(unsigned long message, const wchar_t* path
 
 unsigned long CDiscOutput::SplitSize(unsigned long& splitMiB)
 {
-    if (remainingMiB_ < kSmallestDiscKiB / 1024) {
+    // Too little room left on a disc this run has written to: a new disc first. A disc
+    // not written to yet is as large as it gets; asking again would only eject it.
+    if (!freshDisc_ && remainingMiB_ < kSmallestDiscKiB / 1024) {
         const unsigned long rc = AskForDisc(KS_BACKUP_MSG_NEED_DISC, nullptr);
         if (KSFailed(rc) && KSResultKind(rc) != kDiscRefused)
             return KS_TRACE(rc);

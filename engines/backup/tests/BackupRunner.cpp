@@ -28,7 +28,7 @@ _KS_BACKUP_OPTION MakeOptions(const BackupRequest& request)
     o.CompressLevel = request.level;
     o.SplitMiB = request.splitMiB;
     o.Encrypt = request.password.empty() ? 0 : 1;
-    o.StorageType = KS_STORAGE_FILE;
+    o.StorageType = request.storageType;
     KSFieldFromWide(request.imagePath, o.ImagePath, KS_BACKUP_PATH_CHARS);
     KSFieldFromWide(request.password, o.Password, KS_BACKUP_PASSWORD_CHARS);
     KSFieldFromWide(request.comment, o.Comment, KS_BACKUP_COMMENT_CHARS);
@@ -65,6 +65,9 @@ BackupOutcome RunBackup(const BackupRequest& request)
     EXPECT_EQ(0u, backup->SetBackupSource(reinterpret_cast<const _KS_BACKUP_SOURCE*>(source.data())));
     for (const std::vector<uint8_t>& filter : request.filters)
         EXPECT_EQ(0u, backup->AddFilter(reinterpret_cast<const _KS_FILTERS_HEAD*>(filter.data())));
+    if (!request.tempPath.empty()) {
+        EXPECT_EQ(0u, backup->SetTempPath(request.tempPath.c_str()));
+    }
     std::pair<const BackupRequest*, BackupOutcome*> user(&request, &outcome);
     backup->SetCallBack(OnMessage, &user);
     outcome.executeResult = backup->Execute();

@@ -19,6 +19,8 @@ struct BackupRequest {
     uint32_t level = 1;
     uint32_t sectorBySector = 0;
     uint32_t setMode = 0;
+    uint32_t storageType = KS_STORAGE_FILE;
+    std::wstring tempPath;                                  // empty: the engine's own
     std::vector<uint32_t> partitions;                       // partition indexes on disk 0
     std::vector<std::vector<uint8_t>> filters;
     std::function<unsigned long(unsigned long, void*)> onMessage;

@@ -217,6 +217,7 @@ TEST_F(DiscOutputTest, TheFirstDiscIsCheckedAndSizesTheFiles)
         unsigned long split = 0;
         EXPECT_EQ(output_->SplitSize(split), 0u) << c.what;
         EXPECT_EQ(split, c.split) << c.what;
+        EXPECT_EQ(messages_, c.messages) << c.what << ": a disc not written to yet is not ejected again";
         EXPECT_GT(burner_.locks, 0u) << c.what;
     }
 }
