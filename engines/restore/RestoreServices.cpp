@@ -8,12 +8,9 @@
 #include "LivePartitionIndex.h"
 #include "Mirrane.h"
 #include "Stretta.h"
+#include "SystemFixups.h"
 
 namespace {
-// The Windows fix-ups after a restore live in their own module; until it is there
-// they have nothing to do on a disk image.
-unsigned long NoPartitionFixup(CRestore&, const _KS_RESTORE_OPERATION&) { return 0; }
-unsigned long NoDiskFixup(CRestore&) { return 0; }
 IBrasketModule* OpenBrasket() { return OpenModuleT<IBrasketModule>("Brasket"); }
 }
 
@@ -23,9 +20,10 @@ RestoreServices DefaultRestoreServices()
     RestoreServices services{};
     services.createImage = KSCreateObjectImg;
     services.startThread = _beginthreadex;
-    services.updateSystemForPartOpt = NoPartitionFixup;
-    services.updateSystemForDiskOpt = NoDiskFixup;
-    services.updateBootIni = NoPartitionFixup;
+    services.updateSystemForPartOpt = UpdateSystemForPartOpt;
+    services.updateSystemForDiskOpt = UpdateSystemForDiskOpt;
+    services.updateBootIni = UpdateBootIniAfterRun;
+    services.fixups = DefaultFixupServices();
     services.disks = &disks;
     services.resizeNtfs = StrettaVolume;
     services.copyNtfs = CopyNTFSVolume;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CCallBackOperate.h"
+#include "FixupServices.h"
 #include "KSPartitionPlace.h"
 #include "KSRestoreRecords.h"
 #include "KSVolume.h"
@@ -49,10 +50,12 @@ struct RestoreServices {
     unsigned long (*createImage)(unsigned long version, unsigned long kind, void** out);
     uintptr_t (*startThread)(void* security, unsigned stackSize, unsigned(__stdcall* entry)(void*), void* argument,
                              unsigned flags, unsigned* threadId);
-    // The Windows fix-ups after a partition or a disk run (0 on success).
+    // The Windows fix-ups after a partition or a disk run, and the boot.ini update of
+    // a run without them (0 on success); what they reach outside the engine.
     unsigned long (*updateSystemForPartOpt)(CRestore& engine, const _KS_RESTORE_OPERATION& operation);
     unsigned long (*updateSystemForDiskOpt)(CRestore& engine);
     unsigned long (*updateBootIni)(CRestore& engine, const _KS_RESTORE_OPERATION& operation);
+    FixupServices fixups;
     IRestoreDisks* disks;
     // The copiers of the resize roads: Stretta grows an NTFS volume in place, Mirrane
     // copies one onto a partition of another size, "Brasket" (null when the module is
@@ -69,6 +72,6 @@ struct RestoreServices {
     long (*livePartitionIndex)(unsigned disk, uint64_t firstSector);
 };
 
-// The services of a real run: the container, _beginthreadex, fix-ups answering 0,
+// The services of a real run: the container, _beginthreadex, the Windows fix-ups,
 // the disks of the disk map and the copiers.
 RestoreServices DefaultRestoreServices();

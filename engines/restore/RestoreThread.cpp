@@ -2,13 +2,34 @@
 // progress record current and ends the run.
 #include <windows.h>
 
+#include <memory>
+
 #include "CLogWriter.h"
 #include "CRestore.h"
 #include "CVolumeRestorer.h"
+#include "DiskAutoPlay.h"
 #include "KSResult.h"
+#include "KSVolume.h"
 #include "RestoreKinds.h"
 
 using namespace restore_kinds;
+
+namespace {
+// A clone's boot-track item (source and target both from sector 0) has copied the
+// track once done: both records lose their sector counts, so that no partition
+// fix-up looks for a partition at sector 0.
+void ForgetBootTrackCounts(const _KS_RESTORE_OPERATION& operation)
+{
+    auto* source = static_cast<_KS_RESTORE_TARGET*>(operation.Source);
+    auto* target = static_cast<_KS_RESTORE_TARGET*>(operation.Target);
+    if (static_cast<const _KS_VOLUME*>(operation.Source)->Magic == KS_VOLUME_MAGIC)
+        return;
+    if (source->FirstSector == 0 && target->FirstSector == 0) {
+        source->SectorCount = 0;
+        target->SectorCount = 0;
+    }
+}
+}
 
 unsigned RestoreThread(CRestore& engine)
 {
@@ -18,6 +39,9 @@ unsigned RestoreThread(CRestore& engine)
     engine.ForgetBootTail();
     progress.Begin(static_cast<uint32_t>(queue.size()), GetTickCount(), engine.CloneFlag(),
                    engine.Version().DiscCount != 0);
+    // Explorer's autoplay stays off while the disks are written; it ends switched on.
+    auto autoPlay = std::make_unique<DiskAutoPlay>();
+    autoPlay->Disable(false);
     CLogWriter::Log("------------Begin restore or clone---------------");
 
     uint32_t result = 0;
@@ -41,6 +65,8 @@ unsigned RestoreThread(CRestore& engine)
                 result = KS_RESULT(KS_MODULE_RESTORE, KS_KIND_CANCELLED);
             break;
         }
+        if (result == 0)
+            ForgetBootTrackCounts(operation);
         if (target->SectorCount != 0 && !engine.DiskMode() && result == 0) {
             result = engine.Services().updateSystemForPartOpt(engine, operation);
             partitionFixupRan = true;
@@ -65,7 +91,9 @@ unsigned RestoreThread(CRestore& engine)
         result = KS_RESULT(KS_MODULE_RESTORE, kNotFound);
     else if (engine.DiskMode() && result == 0)
         result = engine.Services().updateSystemForDiskOpt(engine);
-    else if (!partitionFixupRan && !engine.DiskMode() && result == 0)
+    autoPlay->Enable(true);
+    autoPlay.reset();
+    if (!queue.empty() && !partitionFixupRan && !engine.DiskMode() && result == 0)
         result = engine.Services().updateBootIni(engine, queue.front());
 
     engine.FreeQueue();

@@ -1,0 +1,20 @@
+// The result kinds of the Windows fix-ups after a restore (module 5).
+#pragma once
+
+namespace fixup_kinds {
+constexpr unsigned long kBadArgument = 0x009;
+constexpr unsigned long kLetterNotRemoved = 0x00C;
+constexpr unsigned long kNoObject = 0x00D;
+constexpr unsigned long kLetterNotAssigned = 0x00E;
+constexpr unsigned long kMountTimeOut = 0x00F;
+constexpr unsigned long kNamingFailed = 0x012;
+constexpr unsigned long kNoPrivilege = 0x013;
+constexpr unsigned long kNotFound = 0x067;
+constexpr unsigned long kRegistryOpen = 0x101;
+constexpr unsigned long kRegistryUnload = 0x102;
+constexpr unsigned long kRegistryValue = 0x103;
+constexpr unsigned long kHiveMissing = 0x254;
+constexpr unsigned long kNoVolumeName = 0x60E;
+constexpr unsigned long kBootIni = 0x610;
+constexpr unsigned long kBcd = 0x611;
+}
