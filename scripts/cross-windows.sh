@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-compiles the Windows modules (the image container, the file-system readers,
 # disk enumeration, the raw-disk, boot-configuration, log and snapshot modules, the
-# command object and its executor) with
+# command object and its executor, the disc burner, the drive tool and Pip.exe) with
 # mingw-w64 against the real Windows headers, then checks what the DLLs export and
 # import: each exports its factory (or its calls) and nothing else, and each imports
 # only from system DLLs, zlib and the modules it is linked with, so no POSIX call or
@@ -35,12 +35,16 @@ declare -A exports=(
   [Mirrane.dll]=CopyNTFSVolume
   [Ordwell.dll]=CreateOrdwellObj
   [Tasque.dll]=CreateTasqueObj
+  [Burner.dll]=CreateObjectPyrelle
+  [Drevel.dll]=CreateObjectBurnerTool
+  [Pip.exe]=""
 )
 # DLLs a module may import from (compared without regard to case).
 allowed_imports="kernel32.dll msvcrt.dll ole32.dll advapi32.dll zlib1.dll"
 # Our own modules a DLL is linked with, beyond those.
 declare -A module_imports=(
-  [Backup.dll]="cofran.dll censa.dll fenlow.dll ferrow.dll log.dll quelm.dll rawdex.dll vovav.dll"
+  [Backup.dll]="cofran.dll censa.dll fenlow.dll ferrow.dll log.dll quelm.dll rawdex.dll vovav.dll burner.dll drevel.dll"
+  [Burner.dll]="drevel.dll"
   [Restore.dll]="backup.dll censa.dll cofran.dll fenlow.dll ferrow.dll log.dll mirrane.dll rawdex.dll relayon.dll stretta.dll"
   [Ordwell.dll]="cofran.dll backup.dll censa.dll"
   [Tasque.dll]="ordwell.dll censa.dll"
