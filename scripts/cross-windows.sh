@@ -24,7 +24,7 @@ declare -A exports=(
   [Fenlow.dll]=KSCreateObjectFsFat
   [Censa.dll]=CreateCensaObj
   [Rawdex.dll]=KSCreateObjectDevIO
-  [Vovav.dll]="Bcd_GetDiskSignature BootIni_GetArcInfo"
+  [Vovav.dll]="Bcd_GetDiskSignature Bcd_Init Bcd_IsBcdPartition Bcd_IsUsingBcdFile Bcd_IsVistaBoot Bcd_LockBcdFile Bcd_UnlockBcdFile BootIni_GetArcInfo BootIni_IsUpdated BootIni_SetOptPart BootIni_UpdateFile"
   [Log.dll]=_ZN10CLogWriter3LogEPKcz
   [Quelm.dll]=KSCreateObjectQuelm
   [Ferrow.dll]=KSCreateObjectFsNt
@@ -45,7 +45,7 @@ allowed_imports="kernel32.dll msvcrt.dll ole32.dll advapi32.dll zlib1.dll"
 declare -A module_imports=(
   [Backup.dll]="cofran.dll censa.dll fenlow.dll ferrow.dll log.dll quelm.dll rawdex.dll vovav.dll burner.dll drevel.dll"
   [Burner.dll]="drevel.dll"
-  [Restore.dll]="backup.dll censa.dll cofran.dll fenlow.dll ferrow.dll log.dll mirrane.dll rawdex.dll relayon.dll stretta.dll"
+  [Restore.dll]="backup.dll censa.dll cofran.dll fenlow.dll ferrow.dll log.dll mirrane.dll rawdex.dll relayon.dll stretta.dll vovav.dll"
   [Ordwell.dll]="cofran.dll backup.dll censa.dll"
   [Tasque.dll]="ordwell.dll censa.dll"
 )
