@@ -1,0 +1,6 @@
+// The pages' message boxes: the console's message box over the wizard's dialog.
+#pragma once
+
+#include "PageMessage.h"
+
+PageMessage ConsoleMessage(GtkWidget* parent);
