@@ -146,6 +146,7 @@ std::vector<TagRSPartitionInfo> Relayout(const CloneLayoutInput& in)
 
 std::vector<TagRSPartitionInfo> SameLayout(const CloneLayoutInput& in)
 {
+    const uint64_t spt = in.targetSectorsPerTrack;
     std::vector<TagRSPartitionInfo> layout;
     for (const _KS_PARTITION_INFO& p : in.source.partitions) {
         if (p.PartitionType == 0)
@@ -154,6 +155,12 @@ std::vector<TagRSPartitionInfo> SameLayout(const CloneLayoutInput& in)
         AddPartitionParam& a = planned.addParam;
         a.FileSystem = p.FileSystemType;
         a.FirstSector = p.StartSector - p.HiddenSectors;
+        // The device manager puts a logical partition's data one track into its slot:
+        // the slot begins a track before the source's data wherever that is free, so
+        // the data keeps its place whatever gap the source left before it.
+        if (p.Primary == 0 && p.StartSector >= spt && p.HiddenSectors != spt &&
+            (layout.empty() || p.StartSector - spt > layout.back().addParam.LastSector))
+            a.FirstSector = p.StartSector - spt;
         a.LastSector = p.StartSector + p.SectorCount - 1;
         static_assert(sizeof a.Name > sizeof p.VolumeLabel, "the label fits the name");
         std::memcpy(a.Name, p.VolumeLabel, sizeof p.VolumeLabel);

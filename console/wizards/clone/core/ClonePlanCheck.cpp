@@ -1,6 +1,7 @@
 #include "ClonePlanCheck.h"
 
 #include "CloneDiskRecords.h"
+#include "PartitionRules.h"
 
 bool IsSectorBySectorCopy(uint32_t fileSystem)
 {
@@ -23,6 +24,11 @@ bool ClonePlanFits(const CloneLayoutPlan& plan, uint64_t targetSectors)
             return false;
         // The data begins a track into a logical slot: the restore item says where.
         if (i >= plan.restoreItems.size() || plan.restoreItems[i].SectorCount < CloneSectorsNeeded(plan, i))
+            return false;
+        // A volume copied by file system must be a legal size for its kind.
+        enumFILE_SYSTEM_TYPE fs = static_cast<enumFILE_SYSTEM_TYPE>(a.FileSystem);
+        if (!IsSectorBySectorCopy(a.FileSystem) &&
+            !IfNewPartitionSizeSurrportFileSystem(plan.restoreItems[i].SectorCount, fs))
             return false;
     }
     return true;

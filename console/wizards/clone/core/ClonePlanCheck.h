@@ -1,6 +1,7 @@
-// Whether a planned layout can be carried out: every partition inside the target and
-// each one large enough for what is copied into it (its used sectors when copied by
-// file system, its whole source when copied sector by sector). The description page
+// Whether a planned layout can be carried out: every partition inside the target, each
+// one large enough for what is copied into it (its used sectors when copied by file
+// system, its whole source when copied sector by sector), and each volume copied by
+// file system within its kind's size window. The description page
 // refuses a plan that fails here before anything is written.
 #pragma once
 

@@ -88,6 +88,25 @@ TEST(CloneLayoutPlan, ALargerTargetKeepsEverySlotAndSize)
     ExpectSound(plan, 16065 * 100);
 }
 
+TEST(CloneLayoutPlan, ALogicalPartitionKeepsItsDataPlaceWhateverGapPrecedesIt)
+{
+    // The second logical partition's record lies one sector before its data; the slot
+    // planned for it begins a track before the data, where the device manager puts
+    // the data of a logical partition.
+    const CloneLayoutPlan plan = PlanCloneLayout(Input(273105, 321300, {
+        TestPart(FILE_SYSTEM_FAT32, 0x0B, 144648, 96327, 5000, false, 63, 0, 1),
+        TestPart(FILE_SYSTEM_OTHER, 0x83, 241038, 16002, 0, false, 1, 0, 0),
+        TestPart(FILE_SYSTEM_OTHER, 0x83, 257040, 1000, 0, false, 1, 0, 0),
+    }));
+    ASSERT_FALSE(plan.relayout);
+    ASSERT_EQ(plan.layout.size(), 3u);
+    EXPECT_EQ(Val(plan.layout[0].addParam.FirstSector), 144585u);
+    EXPECT_EQ(Val(plan.layout[1].addParam.FirstSector), 241038u - 63);
+    EXPECT_EQ(Val(plan.layout[1].addParam.LastSector), 257039u);
+    // No room for a track before the third one: its own record's place stays.
+    EXPECT_EQ(Val(plan.layout[2].addParam.FirstSector), 257039u);
+}
+
 TEST(CloneLayoutPlan, ASmallerTargetIsPackedWithEqualSharesAndTrimmedToFit)
 {
     const uint64_t target = 1000000;
@@ -274,6 +293,21 @@ TEST(ClonePlanCheck, APlanPastTheDiskOrBelowItsDataIsRefused)
     CloneLayoutPlan raw = plan;
     raw.restoreItems[3].SectorCount = plan.sourceItems[3].SectorCount - 1;
     EXPECT_FALSE(ClonePlanFits(raw, 16065 * 100));
+    // A FAT16 volume squeezed below its kind's smallest size.
+    CloneLayoutPlan squeezed = plan;
+    squeezed.restoreItems[0].SectorCount = 33263;
+    EXPECT_FALSE(ClonePlanFits(squeezed, 16065 * 100));
+}
+
+TEST(ClonePlanCheck, AFat12TheNeedCheckAcceptedCanStillOverrunThePlan)
+{
+    // The destination page counts a FAT12 volume by its used sectors; the plan keeps
+    // its full size, which this destination cannot hold.
+    const CloneLayoutPlan plan = PlanCloneLayout(Input(16065 * 4, 20000, {
+        TestPart(FILE_SYSTEM_FAT12, 0x01, 63, 30000, 100, true, 63, 0, 4),
+    }));
+    ASSERT_TRUE(plan.relayout);
+    EXPECT_FALSE(ClonePlanFits(plan, 20000));
 }
 
 TEST(CloneLayoutPlan, VolumeTypesOfFileSystems)

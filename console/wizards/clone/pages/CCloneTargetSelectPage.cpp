@@ -1,0 +1,123 @@
+#include "CCloneTargetSelectPage.h"
+
+#include <cstring>
+
+#include "CCloneDataBase.h"
+#include "CDiskPanel.h"
+#include "CloneDiskRules.h"
+#include "CloneMessage.h"
+#include "ClonePlanCheck.h"
+#include "ICensa.h"
+#include "ICloneWizard.h"
+#include "CloneServices.h"
+#include "ITasque.h"
+#include "PartitionRules.h"
+
+namespace {
+constexpr int kTargetMapMargin = 12;
+constexpr int kTargetMapWidth = 640;
+}
+
+CCloneTargetSelectPage::CCloneTargetSelectPage(ICensa* censa)
+    : m_list(new CCloneDeviceList(censa)), m_map(new CDiskPanel()), m_censa(censa)
+{
+    GtkWidget* box = gtk_vbox_new(FALSE, 0);
+    gtk_widget_set_size_request(box, -1, 306);
+    GtkWidget* label = gtk_label_new(nullptr);
+    gtk_label_set_markup(GTK_LABEL(label), "Please select the hard disk drive then click<b> Next</b>.");
+    gtk_misc_set_alignment(GTK_MISC(label), 0, 0);
+    gtk_box_pack_start(GTK_BOX(box), label, FALSE, FALSE, 5);
+    m_list->InitDeviceList();
+    m_list->SetRowChangedCallBack(this);
+    GtkWidget* list = m_list->GetDeviceListWidgetInterface();
+    gtk_widget_set_size_request(list, -1, 200);
+    gtk_box_pack_start(GTK_BOX(box), list, FALSE, FALSE, 0);
+    m_map->InitOneDiskPanel(0, kTargetMapMargin, kTargetMapWidth);
+    gtk_box_pack_start(GTK_BOX(box), m_map->GetDiskPanel(), FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(box), NewLegendStrip(), FALSE, FALSE, 10);
+    PackBetweenSpacers(box);
+}
+
+CCloneTargetSelectPage::~CCloneTargetSelectPage()
+{
+    if (m_command != nullptr)
+        m_command->Release();
+}
+
+ICensa* CCloneTargetSelectPage::Censa() const
+{
+    return m_censa != nullptr ? m_censa : CloneCensa();
+}
+
+void CCloneTargetSelectPage::UpdateHeader()
+{
+    m_wizard->SetHeaderPicture("../res/second-clonedisk-icon.png", 0);
+    m_wizard->SetHeaderText("Destination hard disk", "Select your destination hard disk from the list below.");
+}
+
+void CCloneTargetSelectPage::InitPage()
+{
+    // Each entry makes a new command object (an executor with every engine): the one
+    // made on an earlier entry goes first.
+    if (m_command != nullptr)
+        m_command->Release();
+    m_command = NewCloneCommand();
+    m_wizard->EnableBackBtn(1);
+    m_list->SetSelectDisk(CCloneDataBase::Instance()->GetCloneSourceDisk() != 0 ? 0 : 1);
+    m_map->InitOneDiskPanel(static_cast<unsigned long long>(m_list->GetSelectDisk()), kTargetMapMargin,
+                            kTargetMapWidth);
+    gtk_widget_show_all(m_map->GetDiskPanel());
+}
+
+int CCloneTargetSelectPage::CurrentPageForPrePage()
+{
+    m_wizard->EnableNextBtn(1);
+    return 1;
+}
+
+void CCloneTargetSelectPage::SetWndFocus(GtkWidget*)
+{
+    if (GtkWidget* tree = m_list->GetDeviceListWidget())
+        gtk_widget_grab_focus(tree);
+}
+
+void CCloneTargetSelectPage::DeviceListRowChangedCallBack()
+{
+    if (m_wizard == nullptr)
+        return;
+    const int disk = m_list->GetSelectDisk();
+    _KS_DISK_INFO record;
+    std::memset(&record, 0, sizeof record);
+    if (ICensa* censa = Censa())
+        censa->GetDiskInfo(static_cast<unsigned long long>(disk), &record);
+    const bool offline = m_command != nullptr && IsOfflineDisk(disk, m_command);
+    const int source = CCloneDataBase::Instance()->GetCloneSourceDisk();
+    m_wizard->EnableNextBtn(IsCloneTargetSelectable(disk, source, record, offline) ? 1 : 0);
+    m_map->InitOneDiskPanel(static_cast<unsigned long long>(disk), kTargetMapMargin, kTargetMapWidth);
+    gtk_widget_show_all(m_map->GetDiskPanel());
+}
+
+CLONE_WIZARD_PAGE CCloneTargetSelectPage::GetNextPage()
+{
+    m_selectDisk = m_list->GetSelectDisk();
+    if (m_command == nullptr)
+        m_command = NewCloneCommand();
+    CloneTargetVerdict verdict = CloneTargetVerdict::NotSupported;
+    if (m_command != nullptr) {
+        const CloneDiskRecords source = ReadCloneDisk(*m_command, CCloneDataBase::Instance()->GetCloneSourceDisk());
+        _KS_DISK_INFO target;
+        std::memset(&target, 0, sizeof target);
+        m_command->EnumGetDiskInfo(static_cast<unsigned long long>(m_selectDisk), &target);
+        verdict = CheckCloneTarget(source, target);
+    }
+    if (verdict == CloneTargetVerdict::TooSmall) {
+        ShowCloneMessage(m_wizard, kCloneMessageTitle, GTK_MB_ICON_ERROR, GTK_MB_OK, kCloneTargetTooSmallText);
+        return CLONE_PAGE_NONE;
+    }
+    if (verdict == CloneTargetVerdict::NotSupported) {
+        ShowCloneMessage(m_wizard, kCloneMessageTitle, GTK_MB_ICON_ERROR, GTK_MB_OK, kCloneNotSupportedText);
+        return CLONE_PAGE_NONE;
+    }
+    CCloneDataBase::Instance()->SetCloneTargetDisk(m_selectDisk);
+    return CLONE_PAGE_TASK_DESCRIPTION;
+}

@@ -1,0 +1,366 @@
+// Clones over disk images, end to end: the console's launcher runs the device scan and
+// the wizard, the pages are walked with real input, and the real disk enumeration,
+// command channel, device manager and restore engine do the work. Outside tools then
+// check the destination: its table against the plan the description page showed, the
+// file systems, every file, the raw partition, the boot code, and the source untouched.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "CCloneDataBase.h"
+#include "CCloneWizard.h"
+#include "CHelpViewerLauncher.h"
+#include "CloneDiskRules.h"
+#include "CloneGuiDriver.h"
+#include "ClonePlanCheck.h"
+#include "CloneProgressTexts.h"
+#include "CommandOutput.h"
+#include "COperationLauncher.h"
+#include "FixtureImage.h"
+#include "GuiEvents.h"
+#include "GuiTest.h"
+#include "GuiWait.h"
+
+namespace {
+
+enum Disk { kSource, kLarger, kSmaller, kTight, kTiny, kGpt, kDiskCount };
+const char* const kScripts[kDiskCount] = {"clone/clone-source-disk.sh", "clone/clone-target-larger.sh",
+                                         "clone/clone-target-smaller.sh", "clone/clone-target-tight.sh",
+                                         "clone/clone-target-tiny.sh", "clone/clone-target-gpt.sh"};
+const char* const kNames[kDiskCount] = {"clone-source.img", "clone-larger.img", "clone-smaller.img",
+                                       "clone-tight.img", "clone-tiny.img", "clone-gpt.img"};
+
+std::string g_folder;
+std::string g_paths[kDiskCount];
+
+std::string Sh(const std::string& command)
+{
+    return CommandOutput(command + " 2>&1");
+}
+
+int Quiet(const std::string& command)
+{
+    return std::system((command + " >/dev/null 2>&1").c_str());
+}
+
+std::string Sha(const std::string& path)
+{
+    return Sh("sha256sum < '" + path + "'");
+}
+
+// The description page's plan, kept when the page is left.
+CloneLayoutPlan g_plan;
+
+class RecordingHelp : public IHelpViewerProcesses {
+public:
+    pid_t Start(const std::string&, const std::string&) override { return 4343; }
+    void Signal(pid_t, int) override {}
+    bool ReapIfEnded(pid_t, int*) override { return false; }
+};
+RecordingHelp g_help;
+
+class CloneDiskGui : public GuiTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        GuiTest::SetUpTestSuite();
+        char pattern[] = "/tmp/clone-disks-XXXXXX";
+        g_folder = mkdtemp(pattern);
+        std::string list;
+        for (int d = 0; d < kDiskCount; ++d) {
+            const std::string fixture = MakeFixtureImage(kScripts[d], kNames[d]);
+            ASSERT_FALSE(fixture.empty()) << kScripts[d];
+            g_paths[d] = g_folder + "/" + kNames[d];
+            ASSERT_EQ(Quiet("cp --sparse=always '" + fixture + "' '" + g_paths[d] + "'"), 0);
+            list += (d ? ":" : "") + g_paths[d];
+        }
+        // The disk map names these images and nothing else, for every module alike.
+        setenv("RVD_DISK_IMAGES", list.c_str(), 1);
+    }
+
+    static void TearDownTestSuite()
+    {
+        Quiet("rm -rf '" + g_folder + "'");
+        GuiTest::TearDownTestSuite();
+    }
+
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        CHelpViewerLauncher::Instance().UseProcesses(&g_help);
+        window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+        gtk_window_set_default_size(GTK_WINDOW(window), 200, 100);
+        ShowAndSettle(window);
+        sourceBefore = Sha(g_paths[kSource]);
+    }
+
+    void TearDown() override
+    {
+        EXPECT_EQ(Sha(g_paths[kSource]), sourceBefore) << "the source stays byte-identical";
+        CHelpViewerLauncher::Instance().UseProcesses(nullptr);
+        gtk_widget_destroy(window);
+        GuiTest::TearDown();
+    }
+
+    // The console's launcher: device scan, then the wizard, driven by the steps.
+    void Launch(std::vector<CloneGuiStep> steps, int stepTimeoutMs = 120000)
+    {
+        CloneGuiDriver driver(std::move(steps), stepTimeoutMs);
+        COperationLauncher::Instance().StartClone(window);
+        EXPECT_EQ(driver.Stuck(), "");
+        EXPECT_TRUE(driver.Finished());
+        EXPECT_EQ(CCloneWizard::Running(), nullptr);
+    }
+
+    static CCloneWizard* W() { return CCloneWizard::Running(); }
+    static bool On(CLONE_WIZARD_PAGE page) { return W() != nullptr && W()->CurrentPage() == page; }
+    static GtkWidget* Next() { return W()->Footer().NextWidget(); }
+    static GtkWidget* SourceList()
+    {
+        return static_cast<CCloneSourceSelectPage*>(W()->Page(CLONE_PAGE_SOURCE_SELECT))->DeviceList().GetDeviceListWidget();
+    }
+    static GtkWidget* TargetList()
+    {
+        return static_cast<CCloneTargetSelectPage*>(W()->Page(CLONE_PAGE_TARGET_SELECT))->DeviceList().GetDeviceListWidget();
+    }
+    static int TargetSelected()
+    {
+        return static_cast<CCloneTargetSelectPage*>(W()->Page(CLONE_PAGE_TARGET_SELECT))->DeviceList().GetSelectDisk();
+    }
+
+    // Source page to the destination page with disk `target` selected.
+    static std::vector<CloneGuiStep> ToTarget(int target)
+    {
+        return {
+            {"source page", [] { return On(CLONE_PAGE_SOURCE_SELECT); }, [] { ClickTreeRow(SourceList(), kSource); }},
+            {"next", [] { return Sensitive(Next()); }, [] { gui_events::Click(Next()); }},
+            {"destination row", [] { return On(CLONE_PAGE_TARGET_SELECT); },
+             [target] { ClickTreeRow(TargetList(), target); }},
+        };
+    }
+
+    // The whole walk onto target, up to the finished log.
+    static std::vector<CloneGuiStep> CloneOnto(int target, const std::string& shot)
+    {
+        std::vector<CloneGuiStep> steps = ToTarget(target);
+        steps.push_back({"next to description", [target] { return TargetSelected() == target && Sensitive(Next()); },
+                         [] { gui_events::Click(Next()); }});
+        steps.push_back({"description", [] { return On(CLONE_PAGE_TASK_DESCRIPTION); },
+                         [shot] {
+                             g_plan = static_cast<CCloneTaskDescriptionPage*>(W()->Page(CLONE_PAGE_TASK_DESCRIPTION))->Plan();
+                             SaveArtifact(W()->GetDlgWidget(), "clone-disk-" + shot + "-description.png");
+                             gui_events::Click(Next());
+                         }});
+        steps.push_back({"delete question", [] { return VisibleDialog("Warning") != nullptr; },
+                         [] { ClickDialogResponse(VisibleDialog("Warning"), DLG_RESULT_OK); }});
+        steps.push_back({"success", [] { return VisibleDialog("Success") != nullptr || VisibleDialog("Error") != nullptr; },
+                         [] {
+                             GtkWidget* error = VisibleDialog("Error");
+                             EXPECT_EQ(error, nullptr) << MessageText(error);
+                             ClickDialogResponse(error ? error : VisibleDialog("Success"), DLG_RESULT_OK);
+                         }});
+        steps.push_back({"finished log", [] { return Sensitive(Next()) && VisibleDialog("Success") == nullptr; },
+                         [shot] {
+                             SaveArtifact(W()->GetDlgWidget(), "clone-disk-" + shot + "-finished.png");
+                             gui_events::Click(Next());
+                         }});
+        return steps;
+    }
+
+    GtkWidget* window = nullptr;
+    std::string sourceBefore;
+};
+
+struct DumpRow {
+    uint64_t start = 0, size = 0;
+    unsigned type = 0;
+    bool bootable = false;
+};
+
+// The destination's table as sfdisk dumps it, the extended partition left out.
+std::vector<DumpRow> Dump(const std::string& disk)
+{
+    std::vector<DumpRow> rows;
+    std::istringstream in(Sh("sfdisk --dump '" + disk + "'"));
+    std::string line;
+    while (std::getline(in, line)) {
+        DumpRow row;
+        char type[16] = "";
+        const size_t at = line.find(" : start=");
+        if (at == std::string::npos)
+            continue;
+        unsigned long long start = 0, size = 0;
+        if (std::sscanf(line.c_str() + at, " : start= %llu, size= %llu, type=%15[0-9a-fA-F]", &start, &size, type) != 3)
+            continue;
+        row.start = start;
+        row.size = size;
+        row.type = static_cast<unsigned>(std::strtoul(type, nullptr, 16));
+        row.bootable = line.find("bootable") != std::string::npos;
+        if (row.type != 0x05 && row.type != 0x0F)
+            rows.push_back(row);
+    }
+    return rows;
+}
+
+std::string Cut(const std::string& disk, uint64_t start, uint64_t count, const std::string& name)
+{
+    const std::string out = g_folder + "/" + name;
+    Quiet("dd if='" + disk + "' of='" + out + "' bs=512 skip=" + std::to_string(start) + " count=" +
+        std::to_string(count) + " status=none");
+    return out;
+}
+
+// The sector count a FAT boot sector gives its volume.
+uint64_t FatTotalSectors(const std::string& volume)
+{
+    unsigned char boot[512] = {};
+    std::ifstream in(volume, std::ios::binary);
+    in.read(reinterpret_cast<char*>(boot), sizeof boot);
+    const uint64_t small = boot[19] | boot[20] << 8;
+    const uint64_t large = boot[32] | boot[33] << 8 | boot[34] << 16 | uint64_t(boot[35]) << 24;
+    return small != 0 ? small : large;
+}
+
+// Every check of one finished clone onto disk `target`.
+void ExpectCloneOf(int target, bool relayout)
+{
+    const std::string& disk = g_paths[target];
+    const std::string& src = g_paths[kSource];
+    ASSERT_EQ(g_plan.relayout, relayout);
+    const std::vector<DumpRow> rows = Dump(disk);
+    ASSERT_EQ(rows.size(), g_plan.restoreItems.size()) << Sh("sfdisk --dump '" + disk + "'");
+    const unsigned types[] = {0x06, 0x07, 0x0B, 0x83};
+    for (size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(rows[i].start, uint64_t(g_plan.restoreItems[i].FirstSector));
+        EXPECT_EQ(rows[i].start + rows[i].size - 1, uint64_t(g_plan.layout[i].addParam.LastSector));
+        EXPECT_EQ(rows[i].type, types[i]);
+        EXPECT_EQ(rows[i].bootable, i == 0);
+    }
+    // Boot code as the source's, the destination's own table after it.
+    EXPECT_EQ(Sh("cmp -n 440 '" + src + "' '" + disk + "' && echo same"), "same\n");
+
+    const std::string fat16 = Cut(disk, rows[0].start, rows[0].size, "fat16");
+    const std::string ntfs = Cut(disk, rows[1].start, rows[1].size, "ntfs");
+    const std::string fat32 = Cut(disk, rows[2].start, rows[2].size, "fat32");
+    const std::string raw = Cut(disk, rows[3].start, rows[3].size, "raw");
+    EXPECT_EQ(Quiet("fsck.fat -n '" + fat16 + "'"), 0) << Sh("fsck.fat -n '" + fat16 + "'");
+    EXPECT_EQ(Quiet("fsck.fat -n '" + fat32 + "'"), 0) << Sh("fsck.fat -n '" + fat32 + "'");
+    EXPECT_EQ(Quiet("ntfsfix -n '" + ntfs + "'"), 0) << Sh("ntfsfix -n '" + ntfs + "'");
+
+    const std::string srcFat16 = Cut(src, 63, 80262, "src-fat16");
+    const std::string srcNtfs = Cut(src, 80325, 64260, "src-ntfs");
+    const std::string srcFat32 = Cut(src, 144648, 96327, "src-fat32");
+    const std::string srcRaw = Cut(src, 241038, 16002, "src-raw");
+    for (const char* name : {"DOCS/FILE1.TXT", "DOCS/FILE2.TXT", "DOCS/FILE3.TXT", "BIG.BIN"}) {
+        for (const auto& pair : {std::make_pair(fat16, srcFat16), std::make_pair(fat32, srcFat32)}) {
+            const std::string a = Sh("MTOOLS_SKIP_CHECK=1 mtype -i '" + pair.first + "' ::/" + std::string(name) + " | sha256sum");
+            const std::string b = Sh("MTOOLS_SKIP_CHECK=1 mtype -i '" + pair.second + "' ::/" + std::string(name) + " | sha256sum");
+            EXPECT_EQ(a, b) << name;
+        }
+    }
+    for (const std::string name : {"one.bin", "two.txt"}) {
+        EXPECT_EQ(Sh("ntfscat '" + ntfs + "' " + name + " | sha256sum"),
+                  Sh("ntfscat '" + srcNtfs + "' " + name + " | sha256sum"))
+            << name;
+    }
+    EXPECT_EQ(Sh("cmp -n " + std::to_string(16002 * 512) + " '" + srcRaw + "' '" + raw + "' && echo same"), "same\n");
+
+    if (relayout) {
+        // Each FAT and NTFS volume fills its partition.
+        EXPECT_EQ(FatTotalSectors(fat16), rows[0].size);
+        EXPECT_EQ(FatTotalSectors(fat32), rows[2].size);
+        const std::string info = Sh("ntfsinfo -m '" + ntfs + "'");
+        const size_t at = info.find("Volume Size in Clusters:");
+        ASSERT_NE(at, std::string::npos) << info;
+        const uint64_t clusters = std::strtoull(info.c_str() + at + 24, nullptr, 10);
+        // NTFS keeps its last sector for the boot sector's copy; a partial cluster stays unused.
+        EXPECT_EQ(clusters * 8, (rows[1].size - 1) / 8 * 8) << info;
+    }
+}
+
+TEST_F(CloneDiskGui, ALargerDiskGetsTheSameLayoutAndEveryFile)
+{
+    Launch(CloneOnto(kLarger, "larger"));
+    EXPECT_EQ(CCloneDataBase::Instance()->GetEndSign(), 1);
+    ExpectCloneOf(kLarger, false);
+}
+
+TEST_F(CloneDiskGui, ASmallerDiskThatHoldsTheDataIsRelaid)
+{
+    Launch(CloneOnto(kSmaller, "smaller"));
+    ExpectCloneOf(kSmaller, true);
+}
+
+TEST_F(CloneDiskGui, TooSmallDestinationsAreRefusedAndLeftAsTheyWere)
+{
+    const std::string tinyBefore = Sha(g_paths[kTiny]);
+    const std::string tightBefore = Sha(g_paths[kTight]);
+    // The tiny disk cannot hold the data: the destination page refuses it.
+    std::vector<CloneGuiStep> steps = ToTarget(kTiny);
+    steps.push_back({"next", [] { return TargetSelected() == kTiny && Sensitive(Next()); },
+                     [] { gui_events::Click(Next()); }});
+    steps.push_back({"too small", [] { return VisibleDialog(kCloneMessageTitle) != nullptr; },
+                     [] {
+                         EXPECT_EQ(MessageText(VisibleDialog(kCloneMessageTitle)), kCloneTargetTooSmallText);
+                         ClickDialogResponse(VisibleDialog(kCloneMessageTitle), DLG_RESULT_OK);
+                     }});
+    // The tight disk holds the data, but not the partitions that cannot shrink: the
+    // description page refuses its plan.
+    steps.push_back({"tight", [] { return VisibleDialog(kCloneMessageTitle) == nullptr && On(CLONE_PAGE_TARGET_SELECT); },
+                     [] { ClickTreeRow(TargetList(), kTight); }});
+    steps.push_back({"next", [] { return TargetSelected() == kTight && Sensitive(Next()); },
+                     [] { gui_events::Click(Next()); }});
+    steps.push_back({"plan refused", [] { return On(CLONE_PAGE_TASK_DESCRIPTION); }, [] { gui_events::Click(Next()); }});
+    steps.push_back({"too small", [] { return VisibleDialog(kCloneMessageTitle) != nullptr; },
+                     [] {
+                         EXPECT_EQ(MessageText(VisibleDialog(kCloneMessageTitle)), kCloneTargetTooSmallText);
+                         ClickDialogResponse(VisibleDialog(kCloneMessageTitle), DLG_RESULT_OK);
+                     }});
+    steps.push_back({"cancel", [] { return VisibleDialog(kCloneMessageTitle) == nullptr; },
+                     [] {
+                         EXPECT_TRUE(On(CLONE_PAGE_TASK_DESCRIPTION));
+                         gui_events::Click(W()->Footer().QuitWidget());
+                     }});
+    Launch(steps);
+    EXPECT_EQ(Sha(g_paths[kTiny]), tinyBefore);
+    EXPECT_EQ(Sha(g_paths[kTight]), tightBefore);
+}
+
+TEST_F(CloneDiskGui, AGptDiskKeepsNextDisabled)
+{
+    std::vector<CloneGuiStep> steps = ToTarget(kGpt);
+    steps.push_back({"gpt selected", [] { return TargetSelected() == kGpt; },
+                     [] {
+                         gui_wait::Settle();
+                         EXPECT_FALSE(Sensitive(Next()));
+                         gui_events::Click(W()->Footer().QuitWidget());
+                     }});
+    Launch(steps);
+}
+
+TEST_F(CloneDiskGui, CancelConfirmedMidRunClosesTheWizardAtStateFour)
+{
+    std::vector<CloneGuiStep> steps = ToTarget(kLarger);
+    steps.push_back({"next", [] { return TargetSelected() == kLarger && Sensitive(Next()); },
+                     [] { gui_events::Click(Next()); }});
+    steps.push_back({"description", [] { return On(CLONE_PAGE_TASK_DESCRIPTION); }, [] { gui_events::Click(Next()); }});
+    steps.push_back({"delete question", [] { return VisibleDialog("Warning") != nullptr; },
+                     [] { ClickDialogResponse(VisibleDialog("Warning"), DLG_RESULT_OK); }});
+    steps.push_back({"cancel", [] { return On(CLONE_PAGE_TASK_PROGRESS); },
+                     [] { gui_events::Click(W()->Footer().QuitWidget()); }});
+    steps.push_back({"confirm", [] { return VisibleDialog(kCloneCancelTitle) != nullptr; },
+                     [] { ClickDialogResponse(VisibleDialog(kCloneCancelTitle), DLG_RESULT_OK); }});
+    steps.push_back({"cancel insensitive", [] { return W() == nullptr || !Sensitive(W()->Footer().QuitWidget()); },
+                     nullptr});
+    Launch(steps);
+    EXPECT_EQ(CCloneDataBase::Instance()->GetEndSign(), 1);
+}
+
+} // namespace
