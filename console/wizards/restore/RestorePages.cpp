@@ -1,6 +1,10 @@
 #include "RestorePages.h"
 
+#include "CAssignDriveLetterPage.h"
 #include "CBaseWizardPage.h"
+#include "CReadImageFilePartitionPage.h"
+#include "CSelectImageFilePage.h"
+#include "CSelectRestoreModePage.h"
 #include "IWizard.h"
 #include "RestorePagePosition.h"
 
@@ -22,6 +26,14 @@ public:
 CBaseWizardPage* MakeRestorePage(int position, IWizard* wizard)
 {
     switch (position) {
+    case RESTORE_PAGE_IMAGE:
+        return new CSelectImageFilePage(wizard);
+    case RESTORE_PAGE_IMAGE_PARTITION:
+        return new CReadImageFilePartitionPage(wizard);
+    case RESTORE_PAGE_RESTORE_MODE:
+        return new CSelectRestoreModePage(wizard);
+    case RESTORE_PAGE_DRIVE_LETTER:
+        return new CAssignDriveLetterPage(wizard);
     default:
         return new CAbsentWizardPage(wizard);
     }
