@@ -14,11 +14,6 @@
 
 namespace {
 
-constexpr ZdStatus kInvalidParameter = static_cast<ZdStatus>(0xC000000D);
-constexpr ZdStatus kNoSuchDevice = static_cast<ZdStatus>(0xC000000E);
-constexpr ZdStatus kInvalidRequest = static_cast<ZdStatus>(0xC0000010);
-constexpr ZdStatus kDataError = static_cast<ZdStatus>(0xC000009C);
-
 class BusControlTest : public CoreTest {
 protected:
     std::vector<uint8_t> List(uint32_t outLength, ZdStatus& status, uintptr_t& returned)
@@ -44,7 +39,7 @@ TEST_F(BusControlTest, SerialIsTheSmallestFreeNumber)
 TEST_F(BusControlTest, ALetterInUseIsRefusedWhilePresentOrOnlyMarkedMissing)
 {
     ASSERT_EQ(0, Plug(set.Record(7)));
-    EXPECT_EQ(kInvalidParameter, Plug(set.Record(7)));
+    EXPECT_EQ(ZD_STATUS_INVALID_PARAMETER, Plug(set.Record(7)));
     // Unplugged but not yet re-enumerated: the child still holds its letter.
     uint8_t target[16] = {};
     StoreLE32(target, 16);
@@ -60,7 +55,7 @@ TEST_F(BusControlTest, ALetterInUseIsRefusedWhilePresentOrOnlyMarkedMissing)
     relations.Minor = ZD_MN_QUERY_DEVICE_RELATIONS;
     relations.RelationType = ZD_BUS_RELATIONS;
     EXPECT_TRUE(pnp.Send(pnp.Bus(), relations).relations.empty());
-    EXPECT_EQ(kInvalidParameter, Plug(set.Record(7)));   // plug-in settles: the child is removed now
+    EXPECT_EQ(ZD_STATUS_INVALID_PARAMETER, Plug(set.Record(7)));   // plug-in settles: the child is removed now
     EXPECT_EQ(0, Plug(set.Record(7)));
 }
 
@@ -108,7 +103,7 @@ TEST_F(BusControlTest, PlugInRefusesRecordsItCannotServe)
     for (const Case& c : cases) {
         std::vector<uint8_t> record = set.Record(2);
         c.change(record);
-        EXPECT_EQ(kInvalidParameter, pnp.BusControl(IOCTL_ZEDISK_PLUGIN, record.data(), c.length, nullptr, 0))
+        EXPECT_EQ(ZD_STATUS_INVALID_PARAMETER, pnp.BusControl(IOCTL_ZEDISK_PLUGIN, record.data(), c.length, nullptr, 0))
             << c.what;
     }
     EXPECT_TRUE(pnp.Children().empty());
@@ -121,9 +116,9 @@ TEST_F(BusControlTest, PlugInRefusesRecordsItCannotServe)
 TEST_F(BusControlTest, AnImageThatCannotBeOpenedUndoesThePlugIn)
 {
     std::vector<uint8_t> missing = MakeRecord(set.volume, 8, 1, std::u16string(), set.dir.WPath("none.rvd"));
-    EXPECT_EQ(kDataError, Plug(missing));
+    EXPECT_EQ(ZD_STATUS_DEVICE_DATA_ERROR, Plug(missing));
     SmallSet locked(16002, L"secret");
-    EXPECT_EQ(kDataError, Plug(locked.Record(8, 1, U16("wrong"))));
+    EXPECT_EQ(ZD_STATUS_DEVICE_DATA_ERROR, Plug(locked.Record(8, 1, U16("wrong"))));
     EXPECT_TRUE(pnp.Children().empty());
     EXPECT_EQ(0, wdk::LiveDevices() - 1) << "only the bus is left";
     // The letter and serial were given back.
@@ -133,18 +128,18 @@ TEST_F(BusControlTest, AnImageThatCannotBeOpenedUndoesThePlugIn)
 
 TEST_F(BusControlTest, UnplugAndEjectFailWithoutAMatchAndChangeNothing)
 {
-    EXPECT_EQ(kNoSuchDevice, TargetCall(IOCTL_ZEDISK_UNPLUG, 0));
-    EXPECT_EQ(kNoSuchDevice, TargetCall(IOCTL_ZEDISK_EJECT, 0));
+    EXPECT_EQ(ZD_STATUS_NO_SUCH_DEVICE, TargetCall(IOCTL_ZEDISK_UNPLUG, 0));
+    EXPECT_EQ(ZD_STATUS_NO_SUCH_DEVICE, TargetCall(IOCTL_ZEDISK_EJECT, 0));
     ASSERT_EQ(0, Plug(set.Record(3)));
     ASSERT_EQ(0, Plug(set.Record(4)));
-    EXPECT_EQ(kInvalidParameter, TargetCall(IOCTL_ZEDISK_UNPLUG, 1u << 9));
-    EXPECT_EQ(kInvalidParameter, TargetCall(IOCTL_ZEDISK_EJECT, 1u << 9));
+    EXPECT_EQ(ZD_STATUS_INVALID_PARAMETER, TargetCall(IOCTL_ZEDISK_UNPLUG, 1u << 9));
+    EXPECT_EQ(ZD_STATUS_INVALID_PARAMETER, TargetCall(IOCTL_ZEDISK_EJECT, 1u << 9));
     uint8_t target[20] = {};
     StoreLE32(target, 16);
-    EXPECT_EQ(kInvalidParameter, pnp.BusControl(IOCTL_ZEDISK_UNPLUG, target, 15, nullptr, 0));
-    EXPECT_EQ(kInvalidParameter, pnp.BusControl(IOCTL_ZEDISK_UNPLUG, target, 17, nullptr, 0));
+    EXPECT_EQ(ZD_STATUS_INVALID_PARAMETER, pnp.BusControl(IOCTL_ZEDISK_UNPLUG, target, 15, nullptr, 0));
+    EXPECT_EQ(ZD_STATUS_INVALID_PARAMETER, pnp.BusControl(IOCTL_ZEDISK_UNPLUG, target, 17, nullptr, 0));
     StoreLE32(target, 20);
-    EXPECT_EQ(kInvalidParameter, pnp.BusControl(IOCTL_ZEDISK_UNPLUG, target, 16, nullptr, 0));
+    EXPECT_EQ(ZD_STATUS_INVALID_PARAMETER, pnp.BusControl(IOCTL_ZEDISK_UNPLUG, target, 16, nullptr, 0));
     EXPECT_EQ((std::vector<uint32_t>{1, 2}), pnp.Children());
     EXPECT_EQ(0, TargetCall(IOCTL_ZEDISK_UNPLUG, 0));
     EXPECT_TRUE(pnp.Children().empty());
@@ -168,7 +163,7 @@ TEST_F(BusControlTest, ListGivesTheHeadAndTheEntriesThatFit)
     ZdStatus status;
     uintptr_t returned = 0;
     List(15, status, returned);
-    EXPECT_EQ(kInvalidParameter, status);
+    EXPECT_EQ(ZD_STATUS_INVALID_PARAMETER, status);
     ASSERT_EQ(0, Plug(set.Record(3)));
     ASSERT_EQ(0, Plug(set.Record(25)));
     struct Case {
@@ -194,11 +189,11 @@ TEST_F(BusControlTest, ListGivesTheHeadAndTheEntriesThatFit)
 TEST_F(BusControlTest, OtherCodesAreRefusedOnTheBus)
 {
     uint8_t buffer[1024] = {};
-    EXPECT_EQ(kInvalidParameter, pnp.BusControl(0x002AC0FC, buffer, 16, buffer, 16));
+    EXPECT_EQ(ZD_STATUS_INVALID_PARAMETER, pnp.BusControl(0x002AC0FC, buffer, 16, buffer, 16));
     for (uint32_t code : {uint32_t(IOCTL_ZEDISK_GET_RECORD), uint32_t(IOCTL_ZEDISK_SET_LETTER),
                           uint32_t(IOCTL_ZEDISK_SET_READONLY)}) {
         StoreLE32(buffer, 912);
-        EXPECT_EQ(kInvalidRequest, pnp.BusControl(code, buffer, 912, buffer, 912)) << std::hex << code;
+        EXPECT_EQ(ZD_STATUS_INVALID_DEVICE_REQUEST, pnp.BusControl(code, buffer, 912, buffer, 912)) << std::hex << code;
     }
 }
 

@@ -9,13 +9,6 @@
 
 namespace {
 
-constexpr ZdStatus kUnsuccessful = static_cast<ZdStatus>(0xC0000001);
-constexpr ZdStatus kInvalidParameter = static_cast<ZdStatus>(0xC000000D);
-constexpr ZdStatus kInvalidRequest = static_cast<ZdStatus>(0xC0000010);
-constexpr ZdStatus kBufferTooSmall = static_cast<ZdStatus>(0xC0000023);
-constexpr ZdStatus kWriteProtected = static_cast<ZdStatus>(0xC00000A2);
-constexpr ZdStatus kWmiReadOnly = static_cast<ZdStatus>(0xC00002C6);
-
 class ChildControlTest : public CoreTest {
 protected:
     void SetUp() override
@@ -58,7 +51,7 @@ TEST_F(ChildControlTest, GetRecordNeverReturnsThePassword)
     std::vector<uint8_t> expected = set.Record(4, 0x12345678);
     EXPECT_EQ(0, std::memcmp(expected.data(), out.data(), 912));
     std::vector<uint8_t> small(911);
-    EXPECT_EQ(kInvalidParameter, Control(IOCTL_ZEDISK_GET_RECORD, small, 0, 911));
+    EXPECT_EQ(ZD_STATUS_INVALID_PARAMETER, Control(IOCTL_ZEDISK_GET_RECORD, small, 0, 911));
 }
 
 TEST_F(ChildControlTest, SetLetterTakesOnlyTheLetter)
@@ -71,8 +64,8 @@ TEST_F(ChildControlTest, SetLetterTakesOnlyTheLetter)
     EXPECT_EQ(0x12345678u, LoadLE32(out.data() + 4));
     std::vector<uint8_t> bad = set.Record(18);
     StoreLE32(bad.data(), 900);
-    EXPECT_EQ(kInvalidParameter, Control(IOCTL_ZEDISK_SET_LETTER, bad, 912, 0));
-    EXPECT_EQ(kInvalidParameter, Control(IOCTL_ZEDISK_SET_LETTER, in, 911, 0));
+    EXPECT_EQ(ZD_STATUS_INVALID_PARAMETER, Control(IOCTL_ZEDISK_SET_LETTER, bad, 912, 0));
+    EXPECT_EQ(ZD_STATUS_INVALID_PARAMETER, Control(IOCTL_ZEDISK_SET_LETTER, in, 911, 0));
 }
 
 TEST_F(ChildControlTest, ReadOnlyForGoodThenWritesFail)
@@ -82,9 +75,9 @@ TEST_F(ChildControlTest, ReadOnlyForGoodThenWritesFail)
     sector[0] ^= 0xFF;
     std::vector<uint8_t> in = set.Record(4);
     ASSERT_EQ(0, Control(IOCTL_ZEDISK_SET_READONLY, in, 912, 0));
-    EXPECT_EQ(kWriteProtected, disk->Write(200, 1, sector.data()));
+    EXPECT_EQ(ZD_STATUS_MEDIA_WRITE_PROTECTED, disk->Write(200, 1, sector.data()));
     ASSERT_EQ(0, Control(IOCTL_ZEDISK_SET_READONLY, in, 912, 0));
-    EXPECT_EQ(kWriteProtected, disk->Write(200, 1, sector.data()));
+    EXPECT_EQ(ZD_STATUS_MEDIA_WRITE_PROTECTED, disk->Write(200, 1, sector.data()));
     std::vector<uint8_t> back(512);
     ASSERT_EQ(0, disk->Read(200, 1, back.data()));
     EXPECT_EQ(set.Expected(200, 1), back);
@@ -98,12 +91,12 @@ TEST_F(ChildControlTest, StandardQueriesAnswerWithTheirFixedRecords)
         ZdStatus status;
         uint32_t returned;
     } cases[] = {
-        {0x00041010, 24, 0, 24}, {0x00041010, 23, kInvalidRequest, 0},
-        {0x00041018, 8, 0, 8},   {0x00041018, 7, kInvalidRequest, 0},
+        {0x00041010, 24, 0, 24}, {0x00041010, 23, ZD_STATUS_INVALID_DEVICE_REQUEST, 0},
+        {0x00041018, 8, 0, 8},   {0x00041018, 7, ZD_STATUS_INVALID_DEVICE_REQUEST, 0},
         {0x00070000, 24, 0, 24}, {0x00070C00, 24, 0, 24},
-        {0x00070000, 23, kInvalidRequest, 0},
-        {0x00070024, 0, kWriteProtected, 0},
-        {0x00070048, 64, kInvalidRequest, 0},
+        {0x00070000, 23, ZD_STATUS_INVALID_DEVICE_REQUEST, 0},
+        {0x00070024, 0, ZD_STATUS_MEDIA_WRITE_PROTECTED, 0},
+        {0x00070048, 64, ZD_STATUS_INVALID_DEVICE_REQUEST, 0},
     };
     for (const Case& c : cases) {
         std::vector<uint8_t> out(64, 0xCC);
@@ -135,9 +128,9 @@ TEST_F(ChildControlTest, StoragePropertyQueryChecksBothBuffers)
         ZdStatus status;
         uint32_t returned;
     } cases[] = {
-        {0, 12, 40, 0, 40}, {0, 12, 39, 0, 8},  {0, 12, 8, 0, 8},   {0, 12, 7, kBufferTooSmall, 0},
-        {1, 12, 32, 0, 32}, {1, 12, 31, 0, 8},  {0, 11, 40, kInvalidParameter, 0},
-        {2, 12, 40, kInvalidRequest, 0},
+        {0, 12, 40, 0, 40}, {0, 12, 39, 0, 8},  {0, 12, 8, 0, 8},   {0, 12, 7, ZD_STATUS_BUFFER_TOO_SMALL, 0},
+        {1, 12, 32, 0, 32}, {1, 12, 31, 0, 8},  {0, 11, 40, ZD_STATUS_INVALID_PARAMETER, 0},
+        {2, 12, 40, ZD_STATUS_INVALID_DEVICE_REQUEST, 0},
     };
     for (const Case& c : cases) {
         std::vector<uint8_t> buffer(64, 0);
@@ -170,9 +163,9 @@ TEST_F(ChildControlTest, PlainReadsAndWritesMoveNothingAndSayNothingMoved)
         uint8_t major;
         ZdStatus status;
     } cases[] = {
-        {false, ZD_MJ_READ, kInvalidRequest}, {false, ZD_MJ_WRITE, kInvalidRequest},
-        {true, ZD_MJ_READ, kInvalidRequest},  {true, ZD_MJ_WRITE, kInvalidRequest},
-        {false, ZD_MJ_FLUSH_BUFFERS, 0},      {true, ZD_MJ_FLUSH_BUFFERS, kInvalidRequest},
+        {false, ZD_MJ_READ, ZD_STATUS_INVALID_DEVICE_REQUEST}, {false, ZD_MJ_WRITE, ZD_STATUS_INVALID_DEVICE_REQUEST},
+        {true, ZD_MJ_READ, ZD_STATUS_INVALID_DEVICE_REQUEST},  {true, ZD_MJ_WRITE, ZD_STATUS_INVALID_DEVICE_REQUEST},
+        {false, ZD_MJ_FLUSH_BUFFERS, 0},      {true, ZD_MJ_FLUSH_BUFFERS, ZD_STATUS_INVALID_DEVICE_REQUEST},
         {false, ZD_MJ_CREATE, 0},             {true, ZD_MJ_CLEANUP, 0},
     };
     for (const Case& c : cases) {
@@ -191,8 +184,8 @@ TEST_F(ChildControlTest, BusInterfaceIsGivenOnlyForItsOwnSizeAndVersion)
         uint16_t size;
         uint16_t version;
         ZdStatus status;
-    } cases[] = {{28, 1, 0}, {64, 1, 0}, {27, 1, kInvalidParameter}, {28, 2, kInvalidParameter},
-                 {8, 0, kInvalidParameter}};
+    } cases[] = {{28, 1, 0}, {64, 1, 0}, {27, 1, ZD_STATUS_INVALID_PARAMETER}, {28, 2, ZD_STATUS_INVALID_PARAMETER},
+                 {8, 0, ZD_STATUS_INVALID_PARAMETER}};
     for (const Case& c : cases) {
         ZdRequest query = Pnp(ZD_MN_QUERY_INTERFACE);
         const ZeDiskGuid& g = ZEDISK_GUID_BUS_INTERFACE;
@@ -276,7 +269,7 @@ TEST_F(ChildControlTest, CapabilitiesMapPowerStatesFromTheBus)
     for (auto sizeVersion : {std::make_pair(63, 1), std::make_pair(64, 2)}) {
         caps.Size = static_cast<uint16_t>(sizeVersion.first);
         caps.Version = static_cast<uint16_t>(sizeVersion.second);
-        EXPECT_EQ(kUnsuccessful, SendPnp(request).status) << sizeVersion.first << "/" << sizeVersion.second;
+        EXPECT_EQ(ZD_STATUS_UNSUCCESSFUL, SendPnp(request).status) << sizeVersion.first << "/" << sizeVersion.second;
     }
 }
 
@@ -285,17 +278,17 @@ TEST_F(ChildControlTest, WmiBlockIsReadWholeAndSetsOnlyTheDebugLevel)
     ZdPortDevice* bus = pnp.Bus();
     uint8_t block[8] = {};
     uint32_t used = 0;
-    EXPECT_EQ(kBufferTooSmall, ZdCoreWmiQuery(bus, block, 7, &used));
+    EXPECT_EQ(ZD_STATUS_BUFFER_TOO_SMALL, ZdCoreWmiQuery(bus, block, 7, &used));
     EXPECT_EQ(8u, used);
     uint8_t set[8] = {};
     StoreLE32(set + 4, 3);
-    EXPECT_EQ(kBufferTooSmall, ZdCoreWmiSetBlock(bus, set, 7)) << "a short block is not read past its end";
+    EXPECT_EQ(ZD_STATUS_BUFFER_TOO_SMALL, ZdCoreWmiSetBlock(bus, set, 7)) << "a short block is not read past its end";
     ASSERT_EQ(0, ZdCoreWmiSetBlock(bus, set, 8));
     ASSERT_EQ(0, ZdCoreWmiQuery(bus, block, 8, &used));
     EXPECT_EQ(3u, LoadLE32(block + 4));
     uint8_t item[4] = {9, 0, 0, 0};
-    EXPECT_EQ(kBufferTooSmall, ZdCoreWmiSetItem(bus, 2, item, 3));
-    EXPECT_EQ(kWmiReadOnly, ZdCoreWmiSetItem(bus, 1, item, 4)) << "the error count is read-only";
+    EXPECT_EQ(ZD_STATUS_BUFFER_TOO_SMALL, ZdCoreWmiSetItem(bus, 2, item, 3));
+    EXPECT_EQ(ZD_STATUS_WMI_READ_ONLY, ZdCoreWmiSetItem(bus, 1, item, 4)) << "the error count is read-only";
     ASSERT_EQ(0, ZdCoreWmiSetItem(bus, 2, item, 4));
     ASSERT_EQ(0, ZdCoreWmiQuery(bus, block, 8, &used));
     EXPECT_EQ(9u, LoadLE32(block + 4));

@@ -11,6 +11,7 @@
 
 #include "IKSCofran.h"
 #include "WdkFake.h"
+#include "ZeDiskCodes.h"
 #include "ZeDiskControl.h"
 
 // A fresh folder, removed with its files afterwards.

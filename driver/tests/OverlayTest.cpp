@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr ZdStatus kNoResources = static_cast<ZdStatus>(0xC000009A);
-
 class OverlayModel {
 public:
     explicit OverlayModel(size_t size, uint64_t limit = zedisk::WriteOverlay::kDefaultLimit)
@@ -100,8 +98,8 @@ TEST(WriteOverlay, TheLimitRefusesNewBytesButNotRewrites)
 {
     OverlayModel model(16384, 4096);
     ASSERT_EQ(0, model.Write(0, 4096, 1));
-    EXPECT_EQ(kNoResources, model.Write(4096, 1, 2));
-    EXPECT_EQ(kNoResources, model.Write(4000, 200, 3)) << "partly new: refused whole";
+    EXPECT_EQ(ZD_STATUS_INSUFFICIENT_RESOURCES, model.Write(4096, 1, 2));
+    EXPECT_EQ(ZD_STATUS_INSUFFICIENT_RESOURCES, model.Write(4000, 200, 3)) << "partly new: refused whole";
     EXPECT_EQ(0, model.Write(100, 1000, 4)) << "rewriting stored bytes takes nothing new";
     model.Check("limit");
 }
@@ -111,7 +109,7 @@ TEST(WriteOverlay, APoolFailureKeepsWhatWasPlaced)
     OverlayModel model(8192);
     ASSERT_EQ(0, model.Write(1000, 100, 1));
     wdk::FailAllocation(1);
-    EXPECT_EQ(kNoResources, model.Write(2000, 100, 2));
+    EXPECT_EQ(ZD_STATUS_INSUFFICIENT_RESOURCES, model.Write(2000, 100, 2));
     wdk::FailAllocation(0);
     model.Check("after a failed allocation");
 }

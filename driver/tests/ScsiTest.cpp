@@ -14,13 +14,7 @@
 
 namespace {
 
-constexpr ZdStatus kInvalidParameter = static_cast<ZdStatus>(0xC000000D);
-constexpr ZdStatus kNoSuchDevice = static_cast<ZdStatus>(0xC000000E);
-constexpr ZdStatus kInvalidRequest = static_cast<ZdStatus>(0xC0000010);
-constexpr ZdStatus kBufferTooSmall = static_cast<ZdStatus>(0xC0000023);
-constexpr ZdStatus kWriteProtected = static_cast<ZdStatus>(0xC00000A2);
-
-zedisk::ZdChild* CoreChild(const wdk::ChildDisk& disk)
+zedisk::ZdChild* ChildOf(const wdk::ChildDisk& disk)
 {
     return static_cast<zedisk::ZdChild*>(ZdPortDeviceContext(disk.Device()));
 }
@@ -146,8 +140,8 @@ TEST_F(ScsiTest, ModeSenseAnswersByPageAndLength)
     } cases[] = {
         {0x3F, 255, 255, 0, 36, 0x80}, {0x08, 255, 255, 0, 24, 0}, {0x1C, 255, 255, 0, 24, 0},
         {0x3F, 24, 255, 0, 24, 0x80},  {0x3F, 20, 255, 0, 12, 0x80}, {0x3F, 11, 255, 0, 4, 0x80},
-        {0x3F, 4, 255, 0, 4, 0x80},    {0x3F, 3, 255, kBufferTooSmall, 0, 0},
-        {0x3F, 40, 39, kInvalidParameter, 0, 0}, {0x1C, 23, 255, 0, 12, 0},
+        {0x3F, 4, 255, 0, 4, 0x80},    {0x3F, 3, 255, ZD_STATUS_BUFFER_TOO_SMALL, 0, 0},
+        {0x3F, 40, 39, ZD_STATUS_INVALID_PARAMETER, 0, 0}, {0x1C, 23, 255, 0, 12, 0},
     };
     for (const Case& c : cases) {
         std::vector<uint8_t> out(256, 0xCC);
@@ -201,13 +195,13 @@ TEST_F(ScsiTest, ModeSelectReplacesAPageOnlyWhenTheWholePageIsThere)
         uint8_t code;
         ZdStatus status;
     } cases[] = {
-        {16, 64, 0, 0x1C, 0}, {24, 64, 8, 0x08, 0}, {15, 64, 0, 0x1C, kInvalidParameter},
-        {23, 64, 8, 0x08, kInvalidParameter}, {3, 64, 0, 0x08, kInvalidParameter},
-        {20, 19, 0, 0x08, kInvalidParameter}, {16, 64, 0, 0x0A, kInvalidRequest},
+        {16, 64, 0, 0x1C, 0}, {24, 64, 8, 0x08, 0}, {15, 64, 0, 0x1C, ZD_STATUS_INVALID_PARAMETER},
+        {23, 64, 8, 0x08, ZD_STATUS_INVALID_PARAMETER}, {3, 64, 0, 0x08, ZD_STATUS_INVALID_PARAMETER},
+        {20, 19, 0, 0x08, ZD_STATUS_INVALID_PARAMETER}, {16, 64, 0, 0x0A, ZD_STATUS_INVALID_DEVICE_REQUEST},
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.status, select(c.l, c.dataLength, c.b, c.code, 0x77)) << int(c.l) << "/" << int(c.b);
-    zedisk::ZdChild* child = CoreChild(*disk);
+    zedisk::ZdChild* child = ChildOf(*disk);
     EXPECT_EQ(0x77, child->exceptionsPage[2]);
     EXPECT_EQ(0x77, child->cachingPage[2]);
 }
@@ -240,26 +234,26 @@ TEST_F(ScsiTest, RequestsTheDiskRefusesOrAnswersAtOnce)
     ready.SenseInfoBufferLength = 18;
     const Case cases[] = {
         {"test unit ready", ready, 0, 0, 0, 1},
-        {"short block", shortBlock, 0, 0, kInvalidParameter, 4},
+        {"short block", shortBlock, 0, 0, ZD_STATUS_INVALID_PARAMETER, 4},
         {"flush", flush, 0, 0, 0, 1},
-        {"other function", other, 0, 0, kInvalidRequest, 6},
-        {"unknown 6-byte", Cdb6(0x12, 0, 36, buffer.data(), 36), 0, 0, kInvalidRequest, 6},
-        {"unknown 10-byte", Cdb10(0x35, 0, 0, nullptr, 0), 0, 0, kInvalidRequest, 6},
-        {"12-byte", cdb12, 0, 0, kInvalidParameter, 4},
-        {"another code", Cdb6(0, 0, 0, nullptr, 0), 0x00041010, 0, kInvalidRequest, 6},
+        {"other function", other, 0, 0, ZD_STATUS_INVALID_DEVICE_REQUEST, 6},
+        {"unknown 6-byte", Cdb6(0x12, 0, 36, buffer.data(), 36), 0, 0, ZD_STATUS_INVALID_DEVICE_REQUEST, 6},
+        {"unknown 10-byte", Cdb10(0x35, 0, 0, nullptr, 0), 0, 0, ZD_STATUS_INVALID_DEVICE_REQUEST, 6},
+        {"12-byte", cdb12, 0, 0, ZD_STATUS_INVALID_PARAMETER, 4},
+        {"another code", Cdb6(0, 0, 0, nullptr, 0), 0x00041010, 0, ZD_STATUS_INVALID_DEVICE_REQUEST, 6},
         {"claim", Cdb6(0, 0, 0, nullptr, 0), 0x001B0013, 0, 0, 1},
-        {"minor 1", Cdb6(0, 0, 0, nullptr, 0), 0, 1, kInvalidRequest, 4},
-        {"capacity short", Cdb10(0x25, 0, 0, buffer.data(), 7), 0, 0, kBufferTooSmall, 4},
+        {"minor 1", Cdb6(0, 0, 0, nullptr, 0), 0, 1, ZD_STATUS_INVALID_DEVICE_REQUEST, 4},
+        {"capacity short", Cdb10(0x25, 0, 0, buffer.data(), 7), 0, 0, ZD_STATUS_BUFFER_TOO_SMALL, 4},
         {"verify larger than its buffer", Cdb10(0x2F, 0, 9, buffer.data(), 8 * 512), 0, 0, 0, 1},
-        {"read larger than its buffer", Cdb10(0x28, 0, 9, buffer.data(), 8 * 512), 0, 0, kInvalidParameter, 4},
+        {"read larger than its buffer", Cdb10(0x28, 0, 9, buffer.data(), 8 * 512), 0, 0, ZD_STATUS_INVALID_PARAMETER, 4},
         {"write larger than its buffer", Cdb10(0x2A, 200, 9, buffer.data(), 8 * 512, 0x80), 0, 0,
-         kInvalidParameter, 4},
+         ZD_STATUS_INVALID_PARAMETER, 4},
         {"read past the last sector", Cdb10(0x28, 16002 + 63 - 1, 2, buffer.data(), 1024), 0, 0,
-         kInvalidParameter, 4},
+         ZD_STATUS_INVALID_PARAMETER, 4},
         {"write past the last sector", Cdb10(0x2A, 16002 + 63, 1, buffer.data(), 512, 0x80), 0, 0,
-         kInvalidParameter, 4},
-        {"read without a data direction", Cdb10(0x28, 100, 1, buffer.data(), 512, 0), 0, 0, kInvalidParameter, 4},
-        {"read without a buffer", Cdb10(0x28, 100, 1, nullptr, 512), 0, 0, kInvalidParameter, 4},
+         ZD_STATUS_INVALID_PARAMETER, 4},
+        {"read without a data direction", Cdb10(0x28, 100, 1, buffer.data(), 512, 0), 0, 0, ZD_STATUS_INVALID_PARAMETER, 4},
+        {"read without a buffer", Cdb10(0x28, 100, 1, nullptr, 512), 0, 0, ZD_STATUS_INVALID_PARAMETER, 4},
         {"last sector", Cdb10(0x28, 16002 + 63 - 1, 1, buffer.data(), 512), 0, 0, 0, 1},
     };
     for (const Case& c : cases) {
@@ -268,14 +262,14 @@ TEST_F(ScsiTest, RequestsTheDiskRefusesOrAnswersAtOnce)
         EXPECT_EQ(c.srbStatus, srb.SrbStatus) << c.what;
     }
     EXPECT_EQ(std::vector<uint8_t>(18, 0), std::vector<uint8_t>(sense, sense + 18)) << "sense cleared";
-    EXPECT_EQ(nullptr, CoreChild(*disk)->overlay) << "no failed write left anything behind";
+    EXPECT_EQ(nullptr, ChildOf(*disk)->overlay) << "no failed write left anything behind";
 }
 
 TEST_F(ScsiTest, WritesAreKeptApartFromTheImageAndUnchangedOnesNotAtAll)
 {
     SmallSet set(16002);
     PlugSet(set);
-    zedisk::ZdChild* child = CoreChild(*disk);
+    zedisk::ZdChild* child = ChildOf(*disk);
     // The same bytes the disk holds: nothing is stored, also in track 0.
     std::vector<uint8_t> same = ReadAll(100, 8);
     ASSERT_EQ(0, disk->Write(100, 8, same.data()));
@@ -284,8 +278,8 @@ TEST_F(ScsiTest, WritesAreKeptApartFromTheImageAndUnchangedOnesNotAtAll)
     EXPECT_EQ(nullptr, child->overlay);
     // A change inside track 0 is refused.
     track0[600] ^= 1;
-    EXPECT_EQ(kWriteProtected, disk->Write(0, 63, track0.data()));
-    EXPECT_EQ(kWriteProtected, disk->Write(0, 2, track0.data()));
+    EXPECT_EQ(ZD_STATUS_MEDIA_WRITE_PROTECTED, disk->Write(0, 63, track0.data()));
+    EXPECT_EQ(ZD_STATUS_MEDIA_WRITE_PROTECTED, disk->Write(0, 2, track0.data()));
     EXPECT_EQ(nullptr, child->overlay);
     // A change elsewhere is read back, also by a smaller read inside it.
     const std::vector<uint8_t> data = NoiseBytes(8 * 512, 99);
@@ -314,10 +308,10 @@ TEST_F(ScsiTest, ARequestAfterTheWorkerStoppedIsRefusedNotLost)
 {
     SmallSet set(16002);
     PlugSet(set);
-    zedisk::StopWorker(CoreChild(*disk));
+    zedisk::StopWorker(ChildOf(*disk));
     std::vector<uint8_t> buffer(512);
     ZdScsi srb = Cdb10(0x28, 100, 1, buffer.data(), 512);
-    EXPECT_EQ(kNoSuchDevice, disk->Scsi(srb));
+    EXPECT_EQ(ZD_STATUS_NO_SUCH_DEVICE, disk->Scsi(srb));
     EXPECT_EQ(8, srb.SrbStatus);
 }
 
