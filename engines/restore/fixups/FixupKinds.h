@@ -1,6 +1,8 @@
 // The result kinds of the Windows fix-ups after a restore (module 5).
 #pragma once
 
+#include "KSResult.h"
+
 namespace fixup_kinds {
 constexpr unsigned long kBadArgument = 0x009;
 constexpr unsigned long kLetterNotRemoved = 0x00C;
@@ -17,4 +19,7 @@ constexpr unsigned long kHiveMissing = 0x254;
 constexpr unsigned long kNoVolumeName = 0x60E;
 constexpr unsigned long kBootIni = 0x610;
 constexpr unsigned long kBcd = 0x611;
+
+// The restore engine's result code of a fix-up failure of the kind.
+inline unsigned long FixupFailure(unsigned long kind) { return KS_RESULT(KS_MODULE_RESTORE, kind); }
 }

@@ -11,8 +11,6 @@ namespace {
 
 const char* const kTempKey = "ZeRestoreTemp";
 
-unsigned long Fail(unsigned long kind) { return KS_RESULT(KS_MODULE_RESTORE, kind); }
-
 bool EnablePrivilege(HANDLE token, const char* name)
 {
     TOKEN_PRIVILEGES privileges{};
@@ -64,24 +62,24 @@ LoadedHiveKey::~LoadedHiveKey()
 unsigned long LoadedHiveKey::Load(const std::string& file, const std::string& subKey)
 {
     if (file.empty() || subKey.empty())
-        return Fail(kBadArgument);
+        return FixupFailure(kBadArgument);
     if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES)
-        return Fail(kHiveMissing);
+        return FixupFailure(kHiveMissing);
     if (!EnableHivePrivileges())
-        return Fail(kNoPrivilege);
+        return FixupFailure(kNoPrivilege);
     // A hive left loaded by an earlier run is put away first.
     RegUnLoadKeyA(HKEY_LOCAL_MACHINE, kTempKey);
     const LSTATUS rc = RegLoadKeyA(HKEY_LOCAL_MACHINE, kTempKey, file.c_str());
     if (rc != ERROR_SUCCESS)
         return rc == ERROR_NOT_REGISTRY_FILE && IsWindows2000() ? static_cast<unsigned long>(rc)
-                                                                : Fail(kRegistryOpen);
+                                                                : FixupFailure(kRegistryOpen);
     loaded_ = true;
     char path[MAX_PATH];
     std::snprintf(path, sizeof path, "%s\\%s", kTempKey, subKey.c_str());
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key_) != ERROR_SUCCESS) {
         key_ = nullptr;
         Unload();
-        return Fail(kRegistryOpen);
+        return FixupFailure(kRegistryOpen);
     }
     return 0;
 }
@@ -95,7 +93,7 @@ unsigned long LoadedHiveKey::Unload()
         RegCloseKey(key_);
     key_ = nullptr;
     loaded_ = false;
-    return RegUnLoadKeyA(HKEY_LOCAL_MACHINE, kTempKey) == ERROR_SUCCESS ? 0 : Fail(kRegistryUnload);
+    return RegUnLoadKeyA(HKEY_LOCAL_MACHINE, kTempKey) == ERROR_SUCCESS ? 0 : FixupFailure(kRegistryUnload);
 }
 
 namespace {
@@ -104,10 +102,10 @@ unsigned long ReadValue(HKEY key, const std::string& name, std::vector<unsigned 
 {
     DWORD size = 0;
     if (RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
-        return Fail(kRegistryValue);
+        return FixupFailure(kRegistryValue);
     data.assign(size, 0);
     if (RegQueryValueExA(key, name.c_str(), nullptr, nullptr, data.data(), &size) != ERROR_SUCCESS)
-        return Fail(kRegistryValue);
+        return FixupFailure(kRegistryValue);
     data.resize(size);
     return 0;
 }
@@ -116,7 +114,7 @@ unsigned long WriteValue(HKEY key, const std::string& name, const void* data, DW
 {
     return RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS
                ? 0
-               : Fail(kRegistryValue);
+               : FixupFailure(kRegistryValue);
 }
 
 } // namespace
@@ -125,7 +123,7 @@ unsigned long ReadLiveValue(const std::string& key, const std::string& name, std
 {
     HKEY opened = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
-        return Fail(kRegistryOpen);
+        return FixupFailure(kRegistryOpen);
     const unsigned long rc = ReadValue(opened, name, data);
     RegCloseKey(opened);
     return rc;
@@ -136,7 +134,7 @@ unsigned long WriteLiveValue(const std::string& key, const std::string& name, co
 {
     HKEY opened = nullptr;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
-        return Fail(kRegistryOpen);
+        return FixupFailure(kRegistryOpen);
     const unsigned long rc = WriteValue(opened, name, data, size, type);
     RegCloseKey(opened);
     return rc;

@@ -22,8 +22,6 @@ using namespace fixup_kinds;
 
 namespace {
 
-unsigned long Fail(unsigned long kind) { return KS_RESULT(KS_MODULE_RESTORE, kind); }
-
 const _KS_RESTORE_TARGET& TargetOf(const _KS_RESTORE_OPERATION& operation)
 {
     return *static_cast<const _KS_RESTORE_TARGET*>(operation.Target);
@@ -80,7 +78,7 @@ unsigned long UpdateBcd(const FixupServices& services, const _KS_RESTORE_OPERATI
         unsigned char record[KS_BCD_OPTION_BYTES];
         KSStoreBcdOption(option, record);
         if (services.bcdInit(nullptr, record) != 0)
-            return Fail(kBcd);
+            return FixupFailure(kBcd);
         services.bcdLock();
         services.bcdUnlock();
     }
@@ -142,7 +140,7 @@ unsigned long BootIniFor(CRestore& engine, const _KS_RESTORE_OPERATION& operatio
     services.bootIniSetOptPart(mode, record);
     if (services.bootIniIsUpdated() && services.bootIniUpdateFile() != 0) {
         CLogWriter::Log("Failed in UpdateBootIni.");
-        return Fail(kBootIni);
+        return FixupFailure(kBootIni);
     }
     return 0;
 }
@@ -267,14 +265,14 @@ unsigned long UpdateSystemForPartOpt(CRestore& engine, const _KS_RESTORE_OPERATI
     unsigned long result = 0;
     IFixupVolume* volume = FindFixupTarget(services, target, true);
     if (volume == nullptr) {
-        result = Fail(kNotFound);
+        result = FixupFailure(kNotFound);
         CLogWriter::Log("Leave in UpdateSystemForPartOpt. ErrorCode:%d", static_cast<int>(result));
         return result;
     }
     volume->SetLetter(IsLetter(target.DriveLetter) ? static_cast<char>(target.DriveLetter) : 0);
     FixHiddenSectors(engine, operation, volume);
     if (volume == nullptr)
-        result = Fail(kNotFound);
+        result = FixupFailure(kNotFound);
     if (volume != nullptr) {
         FixBootSectorGeometry(*services.disks, *volume, target);
         if (MountAndNameVolume(*volume, target) == 0) {
@@ -282,7 +280,7 @@ unsigned long UpdateSystemForPartOpt(CRestore& engine, const _KS_RESTORE_OPERATI
             if (GetLetterOfPartition(letter, target.DiskNumber, volume->Start()) && OpensAsVolume(letter))
                 LockAndDismount(letter);
         } else {
-            result = Fail(kNamingFailed);
+            result = FixupFailure(kNamingFailed);
         }
         if (target.BootFlag != 0) {
             const unsigned long rc = BootConfiguration(engine, operation, *volume, 1, false);
@@ -301,7 +299,7 @@ unsigned long UpdateSystemForDiskOpt(CRestore& engine)
     unsigned long result = 0;
     if (queue.empty() || FindFixupTarget(services, TargetOf(queue.front()), true) == nullptr) {
         if (!queue.empty() && TargetOf(queue.front()).SectorCount != 0)
-            result = Fail(kNotFound);
+            result = FixupFailure(kNotFound);
         CLogWriter::Log("Leave in UpdateSystemForDiskOpt. ErrorCode:%d", static_cast<int>(result));
         return result;
     }
@@ -333,7 +331,7 @@ unsigned long UpdateSystemForDiskOpt(CRestore& engine)
         IFixupVolume* volume = FindFixupTarget(services, target);
         if (volume == nullptr) {
             if (target.SectorCount != 0) {
-                result = Fail(kNotFound);
+                result = FixupFailure(kNotFound);
                 break;
             }
             continue;
@@ -347,17 +345,17 @@ unsigned long UpdateSystemForDiskOpt(CRestore& engine)
             named = true;
             const unsigned long rc = MountAndNameVolume(*volume, target);
             if (rc != 0 && KSResultKind(rc) != kNoVolumeName)
-                namingResult = Fail(kNamingFailed);
+                namingResult = FixupFailure(kNamingFailed);
             volume = FindFixupTarget(services, target);
             if (volume == nullptr) {
-                result = Fail(kNotFound);
+                result = FixupFailure(kNotFound);
                 break;
             }
         }
         PutLettersBack(services, target.DiskNumber);
         volume = FindFixupTarget(services, target);
         if (volume == nullptr) {
-            result = Fail(kNotFound);
+            result = FixupFailure(kNotFound);
             break;
         }
         if (target.SectorCount != 0 && IsLetter(target.DriveLetter)) {

@@ -22,8 +22,6 @@ constexpr DWORD kMountPause = 800;
 constexpr DWORD kQueryMountPoints = 0x6D0008;
 constexpr DWORD kMountPointRecordBytes = 1024;
 
-unsigned long Fail(unsigned long kind) { return KS_RESULT(KS_MODULE_RESTORE, kind); }
-
 bool IsHiddenType(unsigned type)
 {
     switch (type) {
@@ -151,7 +149,7 @@ unsigned long MountAndNameVolume(IFixupVolume& volume, const _KS_RESTORE_TARGET&
     const unsigned disk = target.DiskNumber;
     const uint64_t start = volume.Start();
     if (volume.Mount() != 0)
-        return Fail(kNoObject);
+        return FixupFailure(kNoObject);
     const std::string partitionName = PartitionDeviceName(disk, start);
     WriteOutLog(partitionName);
 
@@ -166,7 +164,7 @@ unsigned long MountAndNameVolume(IFixupVolume& volume, const _KS_RESTORE_TARGET&
     }
     if (!mounted) {
         volume.Unmount();
-        return Fail(kMountTimeOut);
+        return FixupFailure(kMountTimeOut);
     }
 
     if (!hidden) {
@@ -182,12 +180,12 @@ unsigned long MountAndNameVolume(IFixupVolume& volume, const _KS_RESTORE_TARGET&
                 RemoveDriveLetter(spare);
         } else if (wanted != 0 && (!lettered || current != wanted)) {
             if (lettered && !RemoveDriveLetter(current))
-                return Fail(kLetterNotRemoved);
+                return FixupFailure(kLetterNotRemoved);
             wchar_t name[39] = {};
             if (!GetVolumeOfPartition(name, disk, start))
-                return Fail(kNoObject);
+                return FixupFailure(kNoObject);
             if (!AssignLetter(wanted, disk, start))
-                return Fail(kLetterNotAssigned);
+                return FixupFailure(kLetterNotAssigned);
         }
     }
     if (volume.IsSystemPartition() && !partitionName.empty())
