@@ -67,6 +67,8 @@ unsigned long CCdWriter::BuildAndWrite(const std::string& builderArguments)
         rc = CdFailed(KS_KIND_ISO_MISSING);
     else if (ToolFailed(built))
         rc = CdFailed(KS_KIND_BURN_FAILED);
+    else if (imageLimitMiB_ != 0 && mib >= imageLimitMiB_)
+        rc = CdFailed(KS_KIND_BURN_PROGRESS);
     if (rc == 0) {
         imageMiB_ = mib;
         rc = Write(iso, true);
@@ -106,6 +108,8 @@ unsigned long CCdWriter::WriteImage(const std::string& imagePath)
     uint64_t mib = 0;
     if (!FileMiB(imagePath, mib))
         return CdFailed(KS_KIND_ISO_MISSING);
+    if (imageLimitMiB_ != 0 && mib >= imageLimitMiB_)
+        return CdFailed(KS_KIND_BURN_PROGRESS);
     imageMiB_ = mib;
     const unsigned long rc = Write(imagePath, false);
     stage_ = BURN_STAGE_IDLE;

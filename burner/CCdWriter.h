@@ -16,6 +16,8 @@ public:
     // What the next writes use: the narrow source folder, the drive's "bus,target,lun"
     // (kept whole) and whether the disc must be blanked first.
     void Prepare(const std::string& source, const std::string& device, bool blankFirst);
+    // An image of this many MiB or more is refused before it is written (0: any).
+    void LimitImages(uint64_t mib) { imageLimitMiB_ = mib; }
     // Blanks when asked, builds, writes and deletes the ISO of the source folder.
     unsigned long WriteFolder();
     // Writes a ready image file.
@@ -34,6 +36,7 @@ private:
     std::string source_;
     std::string device_;
     bool blankFirst_ = false;
+    uint64_t imageLimitMiB_ = 0;
     CToolOutput output_;
     std::atomic<uint64_t> imageMiB_{0};
     uint32_t previousTrackStart_ = 0, lastTrackStart_ = 0;

@@ -136,14 +136,11 @@ CDvdWriter* CPyrelle::DvdWriter()
     return dvdWriter_.get();
 }
 
-unsigned long CPyrelle::BurnCd(const std::string& source)
+unsigned long CPyrelle::BurnCd(const std::string& source, const std::string& device)
 {
-    std::string device;
-    const unsigned long rc = DeviceString(device);
-    if (KSFailed(rc))
-        return rc;
     CCdWriter* writer = CdWriter();
     writer->Prepare(source, device, HasData() != 0);
+    writer->LimitImages(imageLimitMiB_);
     if (!source.empty())
         return writer->WriteFolder();
     return writer->WriteImage(ProgramImage());
@@ -164,12 +161,22 @@ unsigned long CPyrelle::BurnDvd(const std::string& source)
 
 unsigned long CPyrelle::Burn(const wchar_t* source, unsigned long, const wchar_t*)
 {
+    std::string device;
+    if (mediaType_ == BURN_MEDIA_CD_R || mediaType_ == BURN_MEDIA_CD_RW) {
+        const unsigned long rc = DeviceString(device);
+        if (KSFailed(rc))
+            return rc;
+    }
+    return BurnWith(source ? BurnNarrow(source) : std::string(), device);
+}
+
+unsigned long CPyrelle::BurnWith(const std::string& narrow, const std::string& device)
+{
     DisableAutorun();
-    const std::string narrow = source ? BurnNarrow(source) : std::string();
     switch (mediaType_) {
     case BURN_MEDIA_CD_R:
     case BURN_MEDIA_CD_RW:
-        return BurnCd(narrow);
+        return BurnCd(narrow, device);
     case BURN_MEDIA_UNSUPPORTED:
         return BurnerFailed(KS_KIND_MEDIA_UNSUPPORTED);
     default:

@@ -12,7 +12,7 @@
 #include <mutex>
 #include <string>
 
-class CPyrelle final : public IPyrelle {
+class CPyrelle : public IPyrelle {
 public:
     CPyrelle() = default;
 
@@ -38,12 +38,21 @@ public:
 
 protected:
     ~CPyrelle() override = default;
+    // Writes the source (or "image.iso") with the CD tools' device string.
+    unsigned long BurnWith(const std::string& source, const std::string& device);
+    // An image of this many MiB or more is refused before it is written (0: any).
+    void LimitImages(uint64_t mib) { imageLimitMiB_ = mib; }
+    CDriveRequests& Requests() { return requests_; }
+
+    const wchar_t* productId_ = nullptr;
+    const wchar_t* productString_ = nullptr;
+    const wchar_t* busTypeName_ = nullptr;
 
 private:
     // The drive's "bus,target,lun" from the drive tool (empty when it lists no such
     // drive); the tool factory's code when there is no tool.
     unsigned long DeviceString(std::string& device) const;
-    unsigned long BurnCd(const std::string& source);
+    unsigned long BurnCd(const std::string& source, const std::string& device);
     unsigned long BurnDvd(const std::string& source);
     CCdWriter* CdWriter();
     CDvdWriter* DvdWriter();
@@ -54,9 +63,7 @@ private:
     uint64_t usedKiB_ = 0;
     uint32_t status_ = BURN_DISC_BLANK;
     uint32_t previousTrackStart_ = 0, lastTrackStart_ = 0;
-    const wchar_t* productId_ = nullptr;
-    const wchar_t* productString_ = nullptr;
-    const wchar_t* busTypeName_ = nullptr;
+    uint64_t imageLimitMiB_ = 0;
     std::mutex writersLock_;            // creation of the writers against a progress poll
     std::unique_ptr<CCdWriter> cdWriter_;
     std::unique_ptr<CDvdWriter> dvdWriter_;

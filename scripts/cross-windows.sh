@@ -37,6 +37,7 @@ declare -A exports=(
   [Tasque.dll]=CreateTasqueObj
   [Burner.dll]=CreateObjectPyrelle
   [Drevel.dll]=CreateObjectBurnerTool
+  [Pyrelle.dll]=CreateObjectPyrelle
   [Pip.exe]=""
 )
 # DLLs a module may import from (compared without regard to case).
@@ -45,6 +46,7 @@ allowed_imports="kernel32.dll msvcrt.dll ole32.dll advapi32.dll zlib1.dll"
 declare -A module_imports=(
   [Backup.dll]="cofran.dll censa.dll fenlow.dll ferrow.dll log.dll quelm.dll rawdex.dll vovav.dll burner.dll drevel.dll"
   [Burner.dll]="drevel.dll"
+  [Pyrelle.dll]="drevel.dll"
   [Restore.dll]="backup.dll censa.dll cofran.dll fenlow.dll ferrow.dll log.dll mirrane.dll rawdex.dll relayon.dll stretta.dll vovav.dll"
   [Ordwell.dll]="cofran.dll backup.dll censa.dll"
   [Tasque.dll]="ordwell.dll censa.dll"

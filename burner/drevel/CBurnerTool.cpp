@@ -2,62 +2,16 @@
 
 #include <windows.h>
 
-#include <ScsiPassThrough.h>
-
 #include <cstring>
 #include <thread>
 
 #include "CLineFile.h"
+#include "../DriveInquiry.h"
 #include "../BurnText.h"
 
 namespace {
 
-const wchar_t* const kBusTypeNames[] = {L"UNKNOWN", L"SCSI", L"ATAPI", L"ATA", L"IEEE 1394",
-                                        L"SSA",     L"FIBRE", L"USB",  L"RAID"};
-
-struct Capabilities {
-    bool ok = false;
-    uint8_t readBits = 0, writeBits = 0;
-};
-
-// INQUIRY or MODE SENSE (6) with the drive tool's own header: CDB length 6, sense 24,
-// 192 bytes, 2 seconds, path 0, target 1, LUN 0.
-bool SendSixByte(HANDLE device, const uint8_t (&cdb)[6], uint8_t* data)
-{
-    scsi_pt::Request request;
-    std::memcpy(request.cdb, cdb, sizeof cdb);
-    request.cdbLength = 6;
-    request.senseLength = 24;
-    request.transferLength = 192;
-    request.timeOutSeconds = 2;
-    request.targetId = 1;
-    uint8_t buffer[scsi_pt::kBufferBytes];
-    scsi_pt::Encode(request, buffer);
-    DWORD returned = 0;
-    const BOOL ok = DeviceIoControl(device, KS_IOCTL_SCSI_PASS_THROUGH, buffer, scsi_pt::kHeaderBytes, buffer,
-                                    scsi_pt::kDataOffset + 192, &returned, nullptr);
-    std::memcpy(data, buffer + scsi_pt::kDataOffset, 192);
-    return ok && buffer[scsi_pt::kScsiStatus] == 0;
-}
-
-Capabilities ReadCapabilities(HANDLE device)
-{
-    Capabilities caps;
-    uint8_t data[192] = {};
-    const uint8_t inquiry[6] = {0x12, 0, 0, 0, 192, 0};
-    SendSixByte(device, inquiry, data);
-    const uint8_t modeSense[6] = {0x1A, 0x08, 0x2A, 0, 192, 0};
-    std::memset(data, 0, sizeof data);
-    if (SendSixByte(device, modeSense, data)) {
-        caps.ok = true;
-        // The page follows the 4-byte mode header.
-        caps.readBits = data[4 + 2];
-        caps.writeBits = data[4 + 3];
-    }
-    return caps;
-}
-
-void SetCapabilities(DREVEL_INFO& info, const Capabilities& caps)
+void SetCapabilities(DREVEL_INFO& info, const DriveCapabilities& caps)
 {
     const auto bit = [](uint8_t bits, int n) { return static_cast<uint32_t>((bits >> n) & 1); };
     info.CdRRead = bit(caps.readBits, 0);
@@ -73,17 +27,6 @@ void SetCapabilities(DREVEL_INFO& info, const Capabilities& caps)
     info.DvdRWrite = bit(caps.writeBits, 4);
     info.DvdRamWrite = bit(caps.writeBits, 5);
     info.DvdWrite = info.DvdRWrite | info.DvdRamWrite;
-}
-
-std::wstring ProductIdOf(HANDLE device)
-{
-    uint8_t data[192] = {};
-    const uint8_t inquiry[6] = {0x12, 0, 0, 0, 192, 0};
-    SendSixByte(device, inquiry, data);
-    std::wstring id;
-    for (int i = 16; i < 31; ++i)
-        id += static_cast<wchar_t>(data[i]);
-    return id;
 }
 
 bool Contains(const std::wstring& text, const std::wstring& part) { return !part.empty() && text.find(part) != std::wstring::npos; }
@@ -151,36 +94,19 @@ std::unique_ptr<CDrevelEntry> CBurnerTool::Analyse(const std::wstring& drive) co
     if (device == INVALID_HANDLE_VALUE)
         return nullptr;
     OutputDebugStringA("AnalyseDeviceSCSIID");
-    uint8_t address[8] = {};
-    DWORD returned = 0;
-    unsigned port = 255, target = 255, lun = 255;
-    if (DeviceIoControl(device, KS_IOCTL_SCSI_GET_ADDRESS, nullptr, 0, address, sizeof address, &returned, nullptr)) {
-        port = address[4];
-        target = address[6];
-        lun = address[7];
-    }
     OutputDebugStringA("GetSCSIIDToString");
-    // Kept whole: "255,255,255" is eleven characters.
-    entry->scsiId = std::to_wstring(port) + L"," + std::to_wstring(target) + L"," + std::to_wstring(lun);
+    entry->scsiId = DriveScsiId(device);
     OutputDebugStringA(BurnNarrow(entry->scsiId.c_str()).c_str());
-
     OutputDebugStringA("AnalyseDeviceBusType");
-    uint8_t query[12] = {};
-    StoreLE32(query, 1); // the adapter property, standard query
-    uint8_t descriptor[512] = {};
-    if (DeviceIoControl(device, KS_IOCTL_STORAGE_QUERY_PROPERTY, query, sizeof query, descriptor, sizeof descriptor,
-                        &returned, nullptr)) {
-        const uint8_t bus = descriptor[24];
-        entry->busType = bus < sizeof kBusTypeNames / sizeof kBusTypeNames[0] ? kBusTypeNames[bus] : L"UNKNOWN";
-    }
+    entry->busType = DriveBusTypeName(device);
     OutputDebugStringA("AnalyseDeviceCapability");
-    SetCapabilities(entry->info, ReadCapabilities(device));
+    SetCapabilities(entry->info, DriveCapabilityPage(device));
     if (entry->busType.empty() || (entry->busType != L"USB" && !entry->info.CdWrite)) {
         CloseHandle(device);
         return nullptr;
     }
     OutputDebugStringA("AnalyseDeviceProductId");
-    entry->productId = ProductIdOf(device);
+    entry->productId = DriveProductId(device);
     CloseHandle(device);
     entry->Bind();
     return entry;
