@@ -26,7 +26,7 @@ public:
     }
 };
 
-const DiscChangeCodes kCodes{0x01121607, 0x01191607};
+const DiscChangeCodes kServerCodes{0x01121607, 0x01191607};
 
 } // namespace
 
@@ -34,7 +34,7 @@ TEST(DiscChangeServerTest, NoRequestAsksNothingAndRunsNothing)
 {
     EnvTestRoot root;
     RecordingEnvCommandRunner runner;
-    CDiscChangeHandshake handshake(kCodes, 1);
+    CDiscChangeHandshake handshake(kServerCodes, 1);
     ScriptedPrompt prompt;
     CDiscChangeServer server(handshake, prompt, [] { return std::string("/mnt/CD1/a.rvd"); });
     EXPECT_FALSE(server.Serve());
@@ -49,7 +49,7 @@ TEST(DiscChangeServerTest, EjectsAsksAndRescansOnlyAfterOk)
         const std::string r = root.Root();
         root.Write("/mnt/volcdrominfo", "/dev/sr0 " + r + "/mnt/CD1 [SET]\n");
         RecordingEnvCommandRunner runner;
-        CDiscChangeHandshake handshake(kCodes, 1);
+        CDiscChangeHandshake handshake(kServerCodes, 1);
         ScriptedPrompt prompt;
         prompt.answer = ok;
         const std::string image = r + "/mnt/CD1/set/a.rvd";
@@ -61,7 +61,7 @@ TEST(DiscChangeServerTest, EjectsAsksAndRescansOnlyAfterOk)
         while (!handshake.RequestPending())
             std::this_thread::yield();
         EXPECT_TRUE(server.Serve());
-        EXPECT_EQ(engine.get(), ok ? 0ul : kCodes.cancelled);
+        EXPECT_EQ(engine.get(), ok ? 0ul : kServerCodes.cancelled);
         EXPECT_EQ(prompt.asked, 1);
         EXPECT_TRUE(prompt.fileMode);
         EXPECT_EQ(prompt.folder, image);
@@ -78,7 +78,7 @@ TEST(DiscChangeServerTest, WithoutTheTextModuleTheNameShowsEmpty)
     EnvTestRoot root;
     RecordingEnvCommandRunner runner;
     SetWizardCommonOpener([]() -> ICommonModule* { return nullptr; });
-    CDiscChangeHandshake handshake(kCodes, 1);
+    CDiscChangeHandshake handshake(kServerCodes, 1);
     ScriptedPrompt prompt;
     CDiscChangeServer server(handshake, prompt, [] { return std::string(); });
     CD_CHANGE_INFO info{};
