@@ -35,19 +35,8 @@ ZdScsi Cdb6(uint8_t opcode, uint8_t byte2, uint8_t byte4, void* data, uint32_t l
 
 ZdScsi Cdb10(uint8_t opcode, uint32_t sector, uint16_t count, void* data, uint32_t length, uint32_t flags = 0x40)
 {
-    ZdScsi srb{};
-    srb.Length = 64;
-    srb.CdbLength = 10;
-    srb.SrbFlags = flags;
-    srb.DataBuffer = data;
+    ZdScsi srb = wdk::ScsiTransfer(opcode, sector, count, data, flags);
     srb.DataTransferLength = length;
-    srb.Cdb[0] = opcode;
-    srb.Cdb[2] = static_cast<uint8_t>(sector >> 24);
-    srb.Cdb[3] = static_cast<uint8_t>(sector >> 16);
-    srb.Cdb[4] = static_cast<uint8_t>(sector >> 8);
-    srb.Cdb[5] = static_cast<uint8_t>(sector);
-    srb.Cdb[7] = static_cast<uint8_t>(count >> 8);
-    srb.Cdb[8] = static_cast<uint8_t>(count);
     return srb;
 }
 

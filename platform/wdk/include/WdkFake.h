@@ -76,6 +76,13 @@ private:
     ZdPortDevice* device_;
 };
 
+// A READ(10)/WRITE(10)/VERIFY(10) block of count 512-byte sectors at sector, with
+// the data direction flags given (0x40 in, 0x80 out).
+ZdScsi ScsiTransfer(uint8_t opcode, uint32_t sector, uint16_t count, void* buffer, uint32_t flags);
+// A control request to any device of the driver, through a system buffer.
+ZdStatus SendControl(ZdPortDevice* device, uint32_t code, const void* in, uint32_t inLength, void* out,
+                     uint32_t outLength, uintptr_t* information);
+
 // What the disk stack does when a child starts and when it goes. By default each
 // started child's disk is registered with the platform layer as "\\.\ZeDiskDiskN"
 // (N its serial); a mount-engine test can hand it on to its own disk arrival.

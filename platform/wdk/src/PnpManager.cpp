@@ -176,6 +176,46 @@ void SetDiskStackHooks(DiskStackHooks hooks)
     s.hooks = std::move(hooks);
 }
 
+ZdScsi ScsiTransfer(uint8_t opcode, uint32_t sector, uint16_t count, void* buffer, uint32_t flags)
+{
+    ZdScsi srb{};
+    srb.Length = 64;
+    srb.Function = 0;
+    srb.CdbLength = 10;
+    srb.SrbFlags = flags;
+    srb.DataTransferLength = static_cast<uint32_t>(count) * 512;
+    srb.DataBuffer = buffer;
+    srb.Cdb[0] = opcode;
+    srb.Cdb[2] = static_cast<uint8_t>(sector >> 24);
+    srb.Cdb[3] = static_cast<uint8_t>(sector >> 16);
+    srb.Cdb[4] = static_cast<uint8_t>(sector >> 8);
+    srb.Cdb[5] = static_cast<uint8_t>(sector);
+    srb.Cdb[7] = static_cast<uint8_t>(count >> 8);
+    srb.Cdb[8] = static_cast<uint8_t>(count);
+    return srb;
+}
+
+ZdStatus SendControl(ZdPortDevice* device, uint32_t code, const void* in, uint32_t inLength, void* out,
+                     uint32_t outLength, uintptr_t* information)
+{
+    // The system buffer: input copied in, output copied back.
+    std::vector<uint8_t> buffer(std::max(inLength, outLength));
+    if (inLength != 0)
+        std::memcpy(buffer.data(), in, inLength);
+    ZdRequest request{};
+    request.Major = ZD_MJ_DEVICE_CONTROL;
+    request.Code = code;
+    request.Buffer = buffer.empty() ? nullptr : buffer.data();
+    request.InputLength = inLength;
+    request.OutputLength = outLength;
+    const PnpManager::Answer answer = PnpManager::Instance().Send(device, request);
+    if (answer.status >= 0 && outLength != 0)
+        std::memcpy(out, buffer.data(), std::min<size_t>(answer.information, outLength));
+    if (information != nullptr)
+        *information = answer.information;
+    return answer.status;
+}
+
 PnpManager::Answer PnpManager::Send(ZdPortDevice* device, ZdRequest& request)
 {
     ZdPortIrp irp;
@@ -319,23 +359,9 @@ ZdStatus PnpManager::BusControl(uint32_t code, const void* in, uint32_t inLength
     ZdPortDevice* bus = Bus();
     if (bus == nullptr)
         return PNP_STATUS_NO_SUCH_DEVICE;
-    // The system buffer: input copied in, output copied back.
-    std::vector<uint8_t> buffer(std::max(inLength, outLength));
-    if (inLength != 0)
-        std::memcpy(buffer.data(), in, inLength);
-    ZdRequest request{};
-    request.Major = ZD_MJ_DEVICE_CONTROL;
-    request.Code = code;
-    request.Buffer = buffer.empty() ? nullptr : buffer.data();
-    request.InputLength = inLength;
-    request.OutputLength = outLength;
-    const Answer answer = Send(bus, request);
-    if (answer.status >= 0 && outLength != 0)
-        std::memcpy(out, buffer.data(), std::min<size_t>(answer.information, outLength));
-    if (information != nullptr)
-        *information = answer.information;
+    const ZdStatus status = SendControl(bus, code, in, inLength, out, outLength, information);
     Settle();
-    return answer.status;
+    return status;
 }
 
 namespace {
@@ -494,28 +520,6 @@ ZdStatus ChildDisk::Scsi(ZdScsi& srb, uint32_t code, uint8_t minor) const
     return irp.completed ? irp.completedStatus : status;
 }
 
-namespace {
-
-ZdScsi TransferBlock(uint8_t opcode, uint32_t sector, uint16_t count, void* buffer, uint32_t flags)
-{
-    ZdScsi srb{};
-    srb.Length = 64;
-    srb.Function = 0;
-    srb.CdbLength = 10;
-    srb.SrbFlags = flags;
-    srb.DataTransferLength = static_cast<uint32_t>(count) * 512;
-    srb.DataBuffer = buffer;
-    srb.Cdb[0] = opcode;
-    srb.Cdb[2] = static_cast<uint8_t>(sector >> 24);
-    srb.Cdb[3] = static_cast<uint8_t>(sector >> 16);
-    srb.Cdb[4] = static_cast<uint8_t>(sector >> 8);
-    srb.Cdb[5] = static_cast<uint8_t>(sector);
-    srb.Cdb[7] = static_cast<uint8_t>(count >> 8);
-    srb.Cdb[8] = static_cast<uint8_t>(count);
-    return srb;
-}
-
-} // namespace
 
 ZdStatus ChildDisk::Capacity(uint32_t& lastSector, uint32_t& sectorSize) const
 {
@@ -535,34 +539,20 @@ ZdStatus ChildDisk::Capacity(uint32_t& lastSector, uint32_t& sectorSize) const
 
 ZdStatus ChildDisk::Read(uint32_t sector, uint16_t count, void* buffer) const
 {
-    ZdScsi srb = TransferBlock(0x28, sector, count, buffer, 0x40);
+    ZdScsi srb = ScsiTransfer(0x28, sector, count, buffer, 0x40);
     return Scsi(srb);
 }
 
 ZdStatus ChildDisk::Write(uint32_t sector, uint16_t count, const void* data) const
 {
-    ZdScsi srb = TransferBlock(0x2A, sector, count, const_cast<void*>(data), 0x80);
+    ZdScsi srb = ScsiTransfer(0x2A, sector, count, const_cast<void*>(data), 0x80);
     return Scsi(srb);
 }
 
 ZdStatus ChildDisk::Control(uint32_t code, const void* in, uint32_t inLength, void* out, uint32_t outLength,
                             uintptr_t* information) const
 {
-    std::vector<uint8_t> buffer(std::max(inLength, outLength));
-    if (inLength != 0)
-        std::memcpy(buffer.data(), in, inLength);
-    ZdRequest request{};
-    request.Major = ZD_MJ_DEVICE_CONTROL;
-    request.Code = code;
-    request.Buffer = buffer.empty() ? nullptr : buffer.data();
-    request.InputLength = inLength;
-    request.OutputLength = outLength;
-    const PnpManager::Answer answer = PnpManager::Instance().Send(device_, request);
-    if (answer.status >= 0 && outLength != 0)
-        std::memcpy(out, buffer.data(), std::min<size_t>(answer.information, outLength));
-    if (information != nullptr)
-        *information = answer.information;
-    return answer.status;
+    return SendControl(device_, code, in, inLength, out, outLength, information);
 }
 
 void Reset()
