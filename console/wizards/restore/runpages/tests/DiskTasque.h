@@ -27,9 +27,14 @@ public:
     std::vector<_KS_PARTITION_INFO> partitions; // the enumeration's records of the disk
     std::vector<_KS_PROGRESS_INFO> timeline;    // progress records, the last one repeats
     _KS_DISK_INFO diskInfo{};
+    unsigned long long diskCount = 0;
 
     unsigned long EnumInit() override { return No("EnumInit"); }
-    unsigned long EnumGetDiskCount(unsigned long long*) override { return No("EnumGetDiskCount"); }
+    unsigned long EnumGetDiskCount(unsigned long long* count) override
+    {
+        *count = diskCount;
+        return Fails("EnumGetDiskCount") ? kFakeFailure : 0;
+    }
     unsigned long EnumGetDiskInfo(unsigned long long, _KS_DISK_INFO* record) override
     {
         *record = diskInfo;
