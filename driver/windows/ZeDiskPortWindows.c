@@ -524,8 +524,13 @@ ZdStatus ZdPortQueryBusPowerMapping(ZdPortDevice* bus, uint32_t deviceState[7])
 
 ZdStatus ZdPortPassDown(ZdPortDevice* bus, ZdPortIrp* irp)
 {
-    IoSkipCurrentIrpStackLocation((PIRP)irp);
-    return IoCallDriver(Extension(bus)->Lower, (PIRP)irp);
+    PIRP packet = (PIRP)irp;
+    /* Power requests go down through the power manager, as older systems need. */
+    const BOOLEAN power = IoGetCurrentIrpStackLocation(packet)->MajorFunction == IRP_MJ_POWER;
+    IoSkipCurrentIrpStackLocation(packet);
+    if (power)
+        return PoCallDriver(Extension(bus)->Lower, packet);
+    return IoCallDriver(Extension(bus)->Lower, packet);
 }
 
 ZdStatus ZdPortPassDownAndWait(ZdPortDevice* bus, ZdPortIrp* irp)
