@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "BackupDisk.h"
 #include "BackupRunner.h"
@@ -77,6 +78,39 @@ void ExpectRewrittenHive(const std::string& hive, const FixupPlace& place, char 
         EXPECT_NE(std::string::npos, exported.find(line + "\n")) << line << "\n" << exported;
 }
 
+// Backs the fixture's volumes up into a fresh folder, opens a restore engine on the
+// set and lists its volumes, as the command channel does before it queues them.
+struct BackedUpSet {
+    RestoreEngine engine;
+    std::vector<_KS_VOLUME> volumes;
+};
+
+BackedUpSet BackUpAndList(const std::string& name, const std::vector<WindowsSystemVolume>& sources)
+{
+    FixupDisk& disk = FixupDisk::Get();
+    disk.Partition(TargetTable());
+    const std::string folder = MakeWorkFolder(name);
+    BackupRequest request;
+    request.imagePath = Wide(folder + "/set.rvd");
+    for (const WindowsSystemVolume& source : sources)
+        request.partitions.push_back(disk.IndexOf(source));
+    BackedUpSet set;
+    EXPECT_EQ(0u, RunBackup(request).last.Result);
+    std::wstring path = Wide(folder + "/" + FilesIn(folder).front());
+    void* object = nullptr;
+    EXPECT_EQ(0u, KSCreateObjectRt(0, KS_RESTORE_KIND, &object));
+    set.engine.reset(static_cast<IKSRestore*>(object));
+    unsigned long count = 0;
+    _KS_VERSION version{};
+    EXPECT_EQ(0u, set.engine->GetImageVersions(&version, 1, &count, &path[0]));
+    EXPECT_EQ(0u, set.engine->SetImgInfo(&version, &path[0]));
+    set.volumes.resize(sources.size());
+    EXPECT_EQ(0u, set.engine->GetImgVolumes(set.volumes.data(), static_cast<unsigned long>(set.volumes.size()),
+                                            &count, &version));
+    EXPECT_EQ(sources.size(), count);
+    return set;
+}
+
 class RestoreFixups : public ::testing::Test {
 protected:
     void SetUp() override
@@ -94,15 +128,11 @@ protected:
 
 TEST_F(RestoreFixups, PartitionRestoresPointTheRestoredSystemsAtTheirNewPlaces)
 {
-    FixupDisk& disk = FixupDisk::Get();
-    disk.Partition(TargetTable());
-    const std::string folder = MakeWorkFolder("fixups-parts");
-    BackupRequest request;
-    request.imagePath = Wide(folder + "/set.rvd");
+    std::vector<WindowsSystemVolume> sources;
     for (const FixupPlace& place : kPlaces)
-        request.partitions.push_back(disk.IndexOf(place.source));
-    ASSERT_EQ(0u, RunBackup(request).last.Result);
-    std::wstring path = Wide(folder + "/" + FilesIn(folder).front());
+        sources.push_back(place.source);
+    BackedUpSet set = BackUpAndList("fixups-parts", sources);
+    ASSERT_EQ(4u, set.volumes.size());
 
     // Autoplay is off before the run; it ends switched on.
     HKEY key = nullptr;
@@ -111,26 +141,16 @@ TEST_F(RestoreFixups, PartitionRestoresPointTheRestoredSystemsAtTheirNewPlaces)
     const DWORD one = 1;
     RegSetValueExA(key, "DisableAutoplay", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), 4);
 
-    void* object = nullptr;
-    ASSERT_EQ(0u, KSCreateObjectRt(0, KS_RESTORE_KIND, &object));
-    RestoreEngine engine(static_cast<IKSRestore*>(object));
-    unsigned long count = 0;
-    _KS_VERSION version{};
-    ASSERT_EQ(0u, engine->GetImageVersions(&version, 1, &count, &path[0]));
-    ASSERT_EQ(0u, engine->SetImgInfo(&version, &path[0]));
-    _KS_VOLUME volumes[4] = {};
-    ASSERT_EQ(0u, engine->GetImgVolumes(volumes, 4, &count, &version));
-    ASSERT_EQ(4u, count);
     const char letters[4] = {'E', 'H', 0, 'G'};
     for (size_t i = 0; i < 4; ++i) {
-        for (_KS_VOLUME& volume : volumes)
+        for (_KS_VOLUME& volume : set.volumes)
             if (volume.PartitionStart == kPlaces[i].source.start) {
                 // The small boot volume holds neither hive: it gets no registry edit.
                 _KS_RESTORE_TARGET target = TargetRecord(kPlaces[i], letters[i], true);
-                ASSERT_EQ(0u, engine->AddRestore(&volume, &target, 0));
+                ASSERT_EQ(0u, set.engine->AddRestore(&volume, &target, 0));
             }
     }
-    const _KS_PROGRESS_INFO record = ExecuteAndWait(engine.get());
+    const _KS_PROGRESS_INFO record = ExecuteAndWait(set.engine.get());
     ASSERT_EQ(0u, record.Result) << std::hex << record.Result;
 
     DWORD value = 7, size = 4;
@@ -168,37 +188,22 @@ TEST_F(RestoreFixups, PartitionRestoresPointTheRestoredSystemsAtTheirNewPlaces)
 
 TEST_F(RestoreFixups, ADiskRunMovesAnEntryToItsTargetsHiddenSectorsAndMarksTheSystemActive)
 {
-    FixupDisk& disk = FixupDisk::Get();
-    disk.Partition(TargetTable());
-    const std::string folder = MakeWorkFolder("fixups-disk");
-    BackupRequest request;
-    request.imagePath = Wide(folder + "/set.rvd");
-    request.partitions = {disk.IndexOf(kSystemFat32), disk.IndexOf(kLogicalNtfs)};
-    ASSERT_EQ(0u, RunBackup(request).last.Result);
-    std::wstring path = Wide(folder + "/" + FilesIn(folder).front());
-
-    void* object = nullptr;
-    ASSERT_EQ(0u, KSCreateObjectRt(0, KS_RESTORE_KIND, &object));
-    RestoreEngine engine(static_cast<IKSRestore*>(object));
-    engine->SetDiskMode(1);
-    unsigned long count = 0;
-    _KS_VERSION version{};
-    ASSERT_EQ(0u, engine->GetImageVersions(&version, 1, &count, &path[0]));
-    ASSERT_EQ(0u, engine->SetImgInfo(&version, &path[0]));
-    _KS_VOLUME volumes[2] = {};
-    ASSERT_EQ(0u, engine->GetImgVolumes(volumes, 2, &count, &version));
+    const FixupDisk& disk = FixupDisk::Get();
+    BackedUpSet set = BackUpAndList("fixups-disk", {kSystemFat32, kLogicalNtfs});
+    ASSERT_EQ(2u, set.volumes.size());
+    set.engine->SetDiskMode(1);
     // The logical's record sits 2048 sectors before it; the target asks for 63, the
     // same record and the same end.
     FixupPlace logical = kPlaces[3];
     logical.start = 120832 + 63;
     logical.sectors = 32768 + 2048 - 63;
     logical.hidden = 63;
-    for (_KS_VOLUME& volume : volumes) {
+    for (_KS_VOLUME& volume : set.volumes) {
         _KS_RESTORE_TARGET target = volume.PartitionStart == kSystemFat32.start ? TargetRecord(kPlaces[1], 'H', true)
                                                                                 : TargetRecord(logical, 0, false);
-        ASSERT_EQ(0u, engine->AddRestore(&volume, &target, 0));
+        ASSERT_EQ(0u, set.engine->AddRestore(&volume, &target, 0));
     }
-    const _KS_PROGRESS_INFO record = ExecuteAndWait(engine.get());
+    const _KS_PROGRESS_INFO record = ExecuteAndWait(set.engine.get());
     ASSERT_EQ(0u, record.Result) << std::hex << record.Result;
 
     const std::string table = CommandOutput("sfdisk -d '" + disk.Target() + "' | sed -n 's/^[^:]*: *//p'");

@@ -2,12 +2,10 @@
 // the new place, rewritten in memory, and written back when the engine asks.
 #include <mutex>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "BootIniEdit.h"
 #include "BootIniFile.h"
-#include "BootRecordWalk.h"
 #include "Vovav.h"
 #include "VovavExport.h"
 #include "VovavRecords.h"
@@ -26,18 +24,8 @@ PendingBootIni pending;
 // The boot-list number (from 1) of the partition that starts at first; 0 when none.
 unsigned PartitionNumber(unsigned long disk, uint64_t first)
 {
-    const int fd = OpenMappedDisk(disk);
-    if (fd < 0)
-        return 0;
-    std::vector<uint64_t> starts;
-    const bool walked = WalkBootRecords(fd, starts);
-    close(fd);
-    if (!walked)
-        return 0;
-    for (size_t i = 0; i < starts.size(); ++i)
-        if (starts[i] == first)
-            return static_cast<unsigned>(i + 1);
-    return 0;
+    unsigned long arc[KS_ARC_WORDS] = {};
+    return BootIni_GetArcInfo(disk, first, arc) == 0 ? static_cast<unsigned>(arc[KS_ARC_PARTITION]) : 0;
 }
 
 std::string RootOf(const KSBootIniOption& option)
