@@ -151,44 +151,46 @@ int ZdCloseHandle(void* handle)
     return 1;
 }
 
-int ZdReadFile(void* handle, void* buffer, uint32_t length, uint32_t* read, const uint64_t* offset)
+namespace {
+
+// Reads and writes share their shape: nothing to do for length 0, the request's
+// offset or the current position, the statuses that count as success, the bytes
+// moved reported only when the call did not pend.
+int MoveBytes(bool write, void* handle, void* buffer, uint32_t length, uint32_t* moved, const uint64_t* offset)
 {
-    if (read != nullptr)
-        *read = 0;
+    if (moved != nullptr)
+        *moved = 0;
     if (length == 0)
         return 1;
     int64_t at = 0;
     if (offset != nullptr)
         at = static_cast<int64_t>(*offset);
+    const int64_t* where = offset != nullptr ? &at : nullptr;
     uint32_t done = 0;
-    const ZdStatus status = ZdPortReadFile(handle, buffer, length, offset != nullptr ? &at : nullptr, &done);
-    if (status != ZD_STATUS_SUCCESS && status != ZD_STATUS_TIMEOUT && status != ZD_STATUS_END_OF_FILE) {
+    const ZdStatus status = write ? ZdPortWriteFile(handle, buffer, length, where, &done)
+                                  : ZdPortReadFile(handle, buffer, length, where, &done);
+    const bool ok = write ? (status == ZD_STATUS_SUCCESS || status == 1460)
+                          : (status == ZD_STATUS_SUCCESS || status == ZD_STATUS_TIMEOUT ||
+                             status == ZD_STATUS_END_OF_FILE);
+    if (!ok) {
         FailWith(status);
         return 0;
     }
-    if (read != nullptr && status != ZD_STATUS_PENDING)
-        *read = done;
+    if (moved != nullptr && status != ZD_STATUS_PENDING)
+        *moved = done;
     return 1;
+}
+
+} // namespace
+
+int ZdReadFile(void* handle, void* buffer, uint32_t length, uint32_t* read, const uint64_t* offset)
+{
+    return MoveBytes(false, handle, buffer, length, read, offset);
 }
 
 int ZdWriteFile(void* handle, const void* data, uint32_t length, uint32_t* written, const uint64_t* offset)
 {
-    if (written != nullptr)
-        *written = 0;
-    if (length == 0)
-        return 1;
-    int64_t at = 0;
-    if (offset != nullptr)
-        at = static_cast<int64_t>(*offset);
-    uint32_t done = 0;
-    const ZdStatus status = ZdPortWriteFile(handle, data, length, offset != nullptr ? &at : nullptr, &done);
-    if (status != ZD_STATUS_SUCCESS && status != 1460) {
-        FailWith(status);
-        return 0;
-    }
-    if (written != nullptr)
-        *written = done;
-    return 1;
+    return MoveBytes(true, handle, const_cast<void*>(data), length, written, offset);
 }
 
 int ZdSetFilePointerEx(void* handle, int64_t distance, int64_t* newPosition, uint32_t method)
