@@ -55,3 +55,16 @@ void PaintWizardHelpArea(cairo_t* cr, int width, int height)
     cairo_set_source_rgb(cr, 0, 0, 0);
     DrawHeadText(cr, "Help", "SimSun 12", 30, 18);
 }
+
+void PaintTextLines(cairo_t* cr, const std::vector<std::string>& lines, double x, double firstY, double step)
+{
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_select_font_face(cr, "SimSun", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, 12);
+    double y = firstY;
+    for (const std::string& line : lines) {
+        cairo_move_to(cr, x, y);
+        cairo_show_text(cr, line.c_str());
+        y += step;
+    }
+}

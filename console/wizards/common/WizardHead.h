@@ -21,5 +21,9 @@ std::vector<int> WizardHeadTileOffsets(int width, int step);
 void PaintWizardHead(cairo_t* cr, int width, const WizardHeadLook& look, const std::string& title,
                      const std::string& subtitle);
 
+// Lines of black "SimSun" 12 text, the first baseline at (x, firstY), step apart:
+// the description frames of the wizard pages.
+void PaintTextLines(cairo_t* cr, const std::vector<std::string>& lines, double x, double firstY, double step);
+
 // The help area: background #E6EADC, the help picture at (2, 2), "Help" in black at (30, 18).
 void PaintWizardHelpArea(cairo_t* cr, int width, int height);

@@ -116,6 +116,32 @@ void CScriptedTasque::StartWorker(const std::vector<ScriptedCallback>& requests,
     });
 }
 
+namespace {
+
+template <class Record, class Count>
+void CopyOut(const std::vector<Record>& from, Record* buffer, unsigned long capacity, Count* count)
+{
+    if (count)
+        *count = Count(from.size());
+    if (buffer)
+        std::memcpy(buffer, from.data(), std::min<size_t>(capacity, from.size()) * sizeof(Record));
+}
+
+// The comment is UTF-16 as stored: each unit goes out in one wide character.
+template <class Count>
+void CopyComment(const std::u16string& comment, wchar_t* buffer, unsigned long capacity, Count* length)
+{
+    const size_t n = std::min<size_t>(comment.size(), capacity ? capacity - 1 : 0);
+    for (size_t i = 0; buffer && i < n; ++i)
+        buffer[i] = wchar_t(comment[i]);
+    if (buffer && capacity)
+        buffer[n] = L'\0';
+    if (length)
+        *length = Count(n);
+}
+
+} // namespace
+
 // Each operation: record, answer a scripted failure, else forward or answer from
 // the script.
 #define SCRIPTED_FAIL(call, op)                                                                                  \
@@ -192,10 +218,7 @@ unsigned long CScriptedTasque::RestoreGetImageVersions(_KS_VERSION* buffer, unsi
     SCRIPTED_FAIL(call, TasqueOp::RestoreGetImageVersions)
     if (forward_)
         return Done(call, forward_->RestoreGetImageVersions(buffer, capacity, count, imagePath));
-    if (count)
-        *count = (unsigned long)versions.size();
-    if (buffer)
-        std::memcpy(buffer, versions.data(), std::min<size_t>(capacity, versions.size()) * sizeof(_KS_VERSION));
+    CopyOut(versions, buffer, capacity, count);
     return Done(call, 0);
 }
 
@@ -206,10 +229,7 @@ unsigned long CScriptedTasque::RestoreGetImgVolumes(_KS_VOLUME* buffer, unsigned
     SCRIPTED_FAIL(call, TasqueOp::RestoreGetImgVolumes)
     if (forward_)
         return Done(call, forward_->RestoreGetImgVolumes(buffer, capacity, count, version));
-    if (count)
-        *count = (unsigned long)volumes.size();
-    if (buffer)
-        std::memcpy(buffer, volumes.data(), std::min<size_t>(capacity, volumes.size()) * sizeof(_KS_VOLUME));
+    CopyOut(volumes, buffer, capacity, count);
     return Done(call, 0);
 }
 
@@ -220,14 +240,7 @@ unsigned long CScriptedTasque::RestoreGetVerComment(wchar_t* buffer, unsigned lo
     SCRIPTED_FAIL(call, TasqueOp::RestoreGetVerComment)
     if (forward_)
         return Done(call, forward_->RestoreGetVerComment(buffer, capacity, length, version));
-    // The comment is UTF-16 as stored: each unit goes out in one wide character.
-    const size_t n = std::min<size_t>(comment.size(), capacity ? capacity - 1 : 0);
-    for (size_t i = 0; buffer && i < n; ++i)
-        buffer[i] = wchar_t(comment[i]);
-    if (buffer && capacity)
-        buffer[n] = L'\0';
-    if (length)
-        *length = (unsigned long)n;
+    CopyComment(comment, buffer, capacity, length);
     return Done(call, 0);
 }
 
@@ -363,10 +376,7 @@ unsigned long CScriptedTasque::CheckGetImageVersions(_KS_VERSION* buffer, unsign
     SCRIPTED_FAIL(call, TasqueOp::CheckGetImageVersions)
     if (forward_)
         return Done(call, forward_->CheckGetImageVersions(buffer, capacity, count, imagePath));
-    if (count)
-        *count = int(versions.size());
-    if (buffer)
-        std::memcpy(buffer, versions.data(), std::min<size_t>(capacity, versions.size()) * sizeof(_KS_VERSION));
+    CopyOut(versions, buffer, capacity, count);
     return Done(call, 0);
 }
 
@@ -377,10 +387,7 @@ unsigned long CScriptedTasque::CheckGetImgVolumes(_KS_VOLUME* buffer, unsigned l
     SCRIPTED_FAIL(call, TasqueOp::CheckGetImgVolumes)
     if (forward_)
         return Done(call, forward_->CheckGetImgVolumes(buffer, capacity, count, version));
-    if (count)
-        *count = int(volumes.size());
-    if (buffer)
-        std::memcpy(buffer, volumes.data(), std::min<size_t>(capacity, volumes.size()) * sizeof(_KS_VOLUME));
+    CopyOut(volumes, buffer, capacity, count);
     return Done(call, 0);
 }
 
@@ -391,13 +398,7 @@ unsigned long CScriptedTasque::CheckGetVerComment(wchar_t* buffer, unsigned long
     SCRIPTED_FAIL(call, TasqueOp::CheckGetVerComment)
     if (forward_)
         return Done(call, forward_->CheckGetVerComment(buffer, capacity, length, version));
-    const size_t n = std::min<size_t>(comment.size(), capacity ? capacity - 1 : 0);
-    for (size_t i = 0; buffer && i < n; ++i)
-        buffer[i] = wchar_t(comment[i]);
-    if (buffer && capacity)
-        buffer[n] = L'\0';
-    if (length)
-        *length = int(n);
+    CopyComment(comment, buffer, capacity, length);
     return Done(call, 0);
 }
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "IWizard.h"
+#include "WizardHead.h"
 
 CAssignDriveLetterPage::CAssignDriveLetterPage(IWizard* wizard) : CBaseWizardPage(wizard), m_logic(*wizard)
 {
@@ -105,15 +106,7 @@ gboolean CAssignDriveLetterPage::OnFrame(GtkWidget* widget, GdkEventExpose*, gpo
 {
     CAssignDriveLetterPage* page = static_cast<CAssignDriveLetterPage*>(self);
     cairo_t* cr = gdk_cairo_create(widget->window);
-    cairo_set_source_rgb(cr, 0, 0, 0);
-    cairo_select_font_face(cr, "SimSun", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, 12);
-    int y = 20;
-    for (const std::string& line : CDriveLetterLogic::Description(page->YesSelected())) {
-        cairo_move_to(cr, 10, y);
-        cairo_show_text(cr, line.c_str());
-        y += 15;
-    }
+    PaintTextLines(cr, CDriveLetterLogic::Description(page->YesSelected()), 10, 20, 15);
     cairo_destroy(cr);
     return TRUE;
 }

@@ -1,6 +1,7 @@
 #include "CSelectRestoreModePage.h"
 
 #include "IWizard.h"
+#include "WizardHead.h"
 
 namespace {
 
@@ -120,15 +121,9 @@ gboolean CSelectRestoreModePage::OnDescriptionExpose(GtkWidget* widget, GdkEvent
 {
     CSelectRestoreModePage* page = static_cast<CSelectRestoreModePage*>(self);
     cairo_t* cr = gdk_cairo_create(widget->window);
-    cairo_set_source_rgb(cr, 0, 0, 0);
-    cairo_select_font_face(cr, "SimSun", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    cairo_set_font_size(cr, 12);
     int count = 0;
     const char* const* lines = DescriptionLines(page->Kind(), count);
-    for (int i = 0; i < count; ++i) {
-        cairo_move_to(cr, 10, 25 + 15 * i);
-        cairo_show_text(cr, lines[i]);
-    }
+    PaintTextLines(cr, std::vector<std::string>(lines, lines + count), 10, 25, 15);
     cairo_destroy(cr);
     return TRUE;
 }
