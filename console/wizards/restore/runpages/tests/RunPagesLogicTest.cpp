@@ -13,7 +13,7 @@ namespace {
 
 constexpr uint64_t kCylinder = 255 * 63;
 
-std::string Joined(const SummaryText& t)
+std::string JoinedText(const SummaryText& t)
 {
     std::string s;
     for (const SummaryPiece& p : t)
@@ -65,7 +65,7 @@ TEST(DisplayInfoPageLogic, SummariesAndTheWayBack)
     const _KS_VOLUME v = NtfsVolume();
     wizard.info.SetVolumes({nullptr});
     CDisplayInfoPageLogic page(&wizard, nullptr);
-    EXPECT_NE(std::string::npos, Joined(page.InitPage()).find("     Hard disk: 0"));
+    EXPECT_NE(std::string::npos, JoinedText(page.InitPage()).find("     Hard disk: 0"));
     EXPECT_EQ("_Proceed", wizard.nextText);
     page.OnBackClicked();
     EXPECT_EQ(RESTORE_PAGE_TARGET_DISK, wizard.currentPage);
@@ -75,7 +75,7 @@ TEST(DisplayInfoPageLogic, SummariesAndTheWayBack)
     wizard.info.newPartition.FileSystem = 3;
     wizard.info.newPartition.FirstSector = 63;
     wizard.info.newPartition.LastSector = 63 + 2048 * 64 - 1;
-    const std::string text = Joined(page.InitPage());
+    const std::string text = JoinedText(page.InitPage());
     EXPECT_NE(std::string::npos, text.find("        Hard disk:  1")) << text;
     EXPECT_NE(std::string::npos, text.find("      File system:  NTFS")) << text;
     EXPECT_NE(std::string::npos, text.find("             Size:  64.00 MB")) << text;
@@ -88,7 +88,7 @@ public:
     std::vector<std::string> log;
     std::string summary;
     void ClearSummary() override { summary.clear(); }
-    void AppendSummary(const SummaryText& t) override { summary += Joined(t); }
+    void AppendSummary(const SummaryText& t) override { summary += JoinedText(t); }
     void UpdateProInfo(const std::string&, double, const std::string&, double) override {}
     void EnableCancel(bool e) override { log.push_back(e ? "cancel on" : "cancel off"); }
     void EnableNext(bool e) override { log.push_back(e ? "next on" : "next off"); }
