@@ -24,16 +24,7 @@ void BurnerTestBench::SetUp()
     program_ = root_ + "/program";
     staging_ = root_ + "/staging";
     RunShell("rm -rf '" + root_ + "' && mkdir -p '" + program_ + "' '" + staging_ + "' '" + modelRoot_ + "'");
-    for (const char* tool : {"Pip", "scanbus"})
-        RunShell(std::string("ln -s '") + RVD_BIN_DIR + "/" + tool + "' '" + program_ + "/" + tool + "'");
-    KSPlatformSetModuleFileName(program_ + "/Program.exe");
-    ::setenv("RVD_OPTICAL_ROOT", modelRoot_.c_str(), 1);
-    KSDriveEntry staging;
-    staging.letter = 'T';
-    staging.hostFolder = staging_;
-    staging.totalBytes = 8ull << 30;
-    staging.freeBytes = 6ull << 30;
-    ASSERT_TRUE(KSPlatformAddDrive(staging));
+    ASSERT_TRUE(optical::UseModelTools(program_, RVD_BIN_DIR, modelRoot_, staging_, 6ull << 30));
     drive_ = optical::Drive{};
     drive_.letter = 'R';
     drive_.disc = optical::BlankCdR();
@@ -42,8 +33,7 @@ void BurnerTestBench::SetUp()
 
 void BurnerTestBench::TearDown()
 {
-    KSPlatformSetModuleFileName("");
-    ::unsetenv("RVD_OPTICAL_ROOT");
+    optical::StopUsingModelTools();
     KSPlatformReset();
     if (!HasFailure())
         std::system(("rm -rf '" + root_ + "'").c_str());

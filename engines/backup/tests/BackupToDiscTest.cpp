@@ -56,16 +56,7 @@ TEST(BackupToDisc, TheSetSpansTwoDiscsAndReadsBackFromThem)
     const std::string program = work + "/program", temp = work + "/temp", model = work + "/model",
                       read = work + "/read";
     Shell("mkdir -p '" + program + "' '" + temp + "' '" + model + "' '" + read + "'");
-    for (const char* tool : {"Pip", "scanbus"})
-        Shell(std::string("ln -sf '") + RVD_BIN_DIR + "/" + tool + "' '" + program + "/" + tool + "'");
-    KSPlatformSetModuleFileName(program + "/Backup.exe");
-    ::setenv("RVD_OPTICAL_ROOT", model.c_str(), 1);
-    KSDriveEntry staging;
-    staging.letter = 'T';
-    staging.hostFolder = temp;
-    staging.totalBytes = 8ull << 30;
-    staging.freeBytes = 3ull << 30;
-    ASSERT_TRUE(KSPlatformAddDrive(staging));
+    ASSERT_TRUE(optical::UseModelTools(program, RVD_BIN_DIR, model, temp, 3ull << 30));
     optical::Drive drive;
     drive.letter = 'R';
     drive.disc = Cd400();
@@ -144,10 +135,8 @@ TEST(BackupToDisc, TheSetSpansTwoDiscsAndReadsBackFromThem)
         ASSERT_TRUE(holder) << i;
         CheckVolume(holder.get(), sequential, volumes[i], disk.fat32, KS_FS_FAT32, 0x0C, true, others);
     }
-    KSPlatformSetModuleFileName("");
-    ::unsetenv("RVD_OPTICAL_ROOT");
     optical::UnregisterDrive('R');
-    KSPlatformRemoveDrive('T');
+    optical::StopUsingModelTools();
 }
 
 } // namespace

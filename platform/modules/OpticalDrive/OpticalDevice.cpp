@@ -3,7 +3,10 @@
 #include <KSPlatformControl.h>
 #include <ScsiPassThrough.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace optical {
@@ -282,6 +285,32 @@ bool RegisterDrive(const std::string& root, Drive& drive)
         return std::make_shared<OpticalDevice>(root, letter);
     });
     return true;
+}
+
+bool UseModelTools(const std::string& programFolder, const std::string& toolsFolder, const std::string& modelRoot,
+                   const std::string& stagingFolder, uint64_t stagingFreeBytes)
+{
+    for (const char* tool : {"Pip", "scanbus"}) {
+        const std::string link = programFolder + "/" + tool;
+        ::unlink(link.c_str());
+        if (::symlink((toolsFolder + "/" + tool).c_str(), link.c_str()) != 0)
+            return false;
+    }
+    KSPlatformSetModuleFileName(programFolder + "/Program.exe");
+    ::setenv("RVD_OPTICAL_ROOT", modelRoot.c_str(), 1);
+    KSDriveEntry staging;
+    staging.letter = 'T';
+    staging.hostFolder = stagingFolder;
+    staging.totalBytes = 8ull << 30;
+    staging.freeBytes = stagingFreeBytes;
+    return KSPlatformAddDrive(staging);
+}
+
+void StopUsingModelTools()
+{
+    KSPlatformSetModuleFileName("");
+    ::unsetenv("RVD_OPTICAL_ROOT");
+    KSPlatformRemoveDrive('T');
 }
 
 void UnregisterDrive(char letter)

@@ -5,6 +5,7 @@
 
 #include "OpticalDriveState.h"
 
+#include <cstdint>
 #include <string>
 
 namespace optical {
@@ -13,6 +14,15 @@ namespace optical {
 // the process whose device answers as above.
 bool RegisterDrive(const std::string& root, Drive& drive);
 void UnregisterDrive(char letter);
+
+// Sets the process up to burn onto modelled drives: the tools' folder (links to Pip
+// and scanbus of toolsFolder) becomes the running program's folder, where the
+// burner and the drive tool look for them; the model's state lives under modelRoot
+// (RVD_OPTICAL_ROOT, which the tools inherit); "T:" names stagingFolder with the
+// given free room. False when a link cannot be made.
+bool UseModelTools(const std::string& programFolder, const std::string& toolsFolder, const std::string& modelRoot,
+                   const std::string& stagingFolder, uint64_t stagingFreeBytes);
+void StopUsingModelTools();
 
 // Answers one pass-through buffer (header, sense and data in place); false when the
 // request fails as a whole (the drive gives no answer). Pure over the drive record,

@@ -55,32 +55,29 @@ Started StartChild(std::string commandLine, bool useStdHandles)
     return run;
 }
 
-TEST_F(ProcessCallsTest, StandardOutputAndErrorReachThePipeAndTheExitCodeIsKept)
+// Runs the command line to its end: what reached the pipe and the exit code.
+void ExpectRun(const std::string& commandLine, bool useStdHandles, const std::string& output, DWORD exitCode)
 {
-    Started run = StartChild("/bin/sh -c \"echo out; echo err >&2; exit 3\"", true);
-    ASSERT_TRUE(run.ok);
-    EXPECT_EQ(Drain(run.read), "out\nerr\n");
-    EXPECT_EQ(WaitForSingleObject(run.info.hProcess, 10000), WAIT_OBJECT_0);
+    Started run = StartChild(commandLine, useStdHandles);
+    ASSERT_TRUE(run.ok) << commandLine;
+    EXPECT_EQ(Drain(run.read), output) << commandLine;
+    EXPECT_EQ(WaitForSingleObject(run.info.hProcess, 10000), WAIT_OBJECT_0) << commandLine;
     DWORD code = 0;
     EXPECT_TRUE(GetExitCodeProcess(run.info.hProcess, &code));
-    EXPECT_EQ(code, 3u);
+    EXPECT_EQ(code, exitCode) << commandLine;
     CloseHandle(run.read);
     CloseHandle(run.info.hProcess);
     CloseHandle(run.info.hThread);
 }
 
+TEST_F(ProcessCallsTest, StandardOutputAndErrorReachThePipeAndTheExitCodeIsKept)
+{
+    ExpectRun("/bin/sh -c \"echo out; echo err >&2; exit 3\"", true, "out\nerr\n", 3);
+}
+
 TEST_F(ProcessCallsTest, AnInheritedHandleKeepsItsNumberInAChildOfTheLayer)
 {
-    Started run = StartChild("InheritedHandleChild {h} \"from the child\"", false);
-    ASSERT_TRUE(run.ok);
-    EXPECT_EQ(Drain(run.read), "from the child");
-    EXPECT_EQ(WaitForSingleObject(run.info.hProcess, 10000), WAIT_OBJECT_0);
-    DWORD code = 0;
-    EXPECT_TRUE(GetExitCodeProcess(run.info.hProcess, &code));
-    EXPECT_EQ(code, 7u);
-    CloseHandle(run.read);
-    CloseHandle(run.info.hProcess);
-    CloseHandle(run.info.hThread);
+    ExpectRun("InheritedHandleChild {h} \"from the child\"", false, "from the child", 7);
 }
 
 TEST_F(ProcessCallsTest, AProcessStillRunningAnswersStillActiveAndAMissingProgramFails)
