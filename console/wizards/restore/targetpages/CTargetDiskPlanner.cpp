@@ -127,8 +127,18 @@ std::vector<TagRSPartitionInfo> CTargetDiskPlanner::CopyLayout() const
     std::vector<TagRSPartitionInfo> plan;
     for (const _KS_VOLUME* v : volumes_) {
         TagRSPartitionInfo e = EntryOf(*v);
-        e.addParam.FirstSector = SourceVolumeFacts::ExtentFirst(*v);
-        e.addParam.LastSector = SourceVolumeFacts::ExtentLast(*v);
+        uint64_t first = SourceVolumeFacts::ExtentFirst(*v);
+        uint64_t last = SourceVolumeFacts::ExtentLast(*v);
+        // A primary partition whose slot starts at sector 0 begins one track in: one
+        // that began elsewhere (a 1 MiB aligned one) gets its slot from its own start.
+        if (SourceVolumeFacts::IsPrimary(*v) && v->PartitionStart != first && v->PartitionStart != v->SectorsPerTrack)
+            first = v->PartitionStart;
+        // NTFS counts its sectors without the alternate boot sector after them; the
+        // partition holds it.
+        if (SourceVolumeFacts::Kind(*v) == FILE_SYSTEM_NTFS && last < v->PartitionStart + v->TotalSectors)
+            last = v->PartitionStart + v->TotalSectors;
+        e.addParam.FirstSector = first;
+        e.addParam.LastSector = last;
         e.u64SourceFirstSector = v->PartitionStart;
         e.u8KeepSize = SourceVolumeFacts::IsSectorBySector(*v) ? 1 : 0;
         plan.push_back(e);

@@ -12,6 +12,7 @@
 #include "BackupDisk.h"
 #include "CDiscChangeHandshake.h"
 #include "CRestoreRunPreparer.h"
+#include "CTargetDiskPlanner.h"
 #include "CScriptedTasque.h"
 #include "ChannelFixture.h"
 #include "CommandOutput.h"
@@ -186,6 +187,67 @@ TEST_F(PartitionRestoreWalk, FailedStepsLeaveTheDiskByteIdentical)
         }
         NameDisks({BackupDisk::Get().Path(), target}); // drop the device manager's edits
     }
+}
+
+} // namespace
+
+namespace {
+
+// A whole disk: the set's volumes planned onto the empty disk (larger than the
+// source's used extent: a copy of its layout), created, written once and restored.
+TEST_F(PartitionRestoreWalk, WholeDiskOntoALargerDiskFollowsThePlan)
+{
+    std::wstring path = set.firstFile;
+    unsigned long count = 0;
+    std::vector<_KS_VERSION> versions(8);
+    ASSERT_EQ(0u, tasque->RestoreGetImageVersions(versions.data(), 8, &count, &path[0]));
+    _KS_VERSION version = versions[count - 1];
+    std::vector<_KS_VOLUME> volumes(16);
+    ASSERT_EQ(0u, tasque->RestoreGetImgVolumes(volumes.data(), 16, &count, &version));
+    volumes.resize(count);
+    std::vector<const _KS_VOLUME*> chosen;
+    for (const _KS_VOLUME& v : volumes)
+        chosen.push_back(&v);
+    const CTargetDiskPlanner planner(chosen);
+    TargetDiskShape shape;
+    shape.totalSectors = 100 * 2048;
+    ASSERT_TRUE(planner.DiskCanTake(shape.totalSectors, false));
+    bool relaid = true;
+    const std::vector<TagRSPartitionInfo> plan = planner.Plan(shape, relaid);
+    ASSERT_EQ(CTargetDiskPlanner::kPlanOk, planner.CheckPlan(plan, shape));
+
+    IManagerItem* disk = nullptr;
+    ASSERT_EQ(0u, tasque->GetDiskItem(1, &disk));
+    RestoreRunRequest r;
+    r.tasque = tasque.get();
+    r.diskRestore = true;
+    r.targetDisk = 2;
+    for (_KS_VOLUME& v : volumes)
+        r.volumes.push_back(&v);
+    r.volumes.push_back(nullptr);
+    r.targetItem = disk;
+    r.relayout = relaid;
+    r.plan = plan;
+    CVessmarDiskTables tables;
+    CRestoreRunPreparer preparer(tables, nullptr, nullptr);
+    const RestoreRunOutcome out = preparer.Prepare(r);
+    ASSERT_TRUE(out.ready) << std::hex << out.failedCode;
+    const KSProgressInfoT<wchar_t> end = RunToEnd(*tasque);
+    EXPECT_EQ(uint32_t(RESTORE_STATE_FINISH), end.State);
+    EXPECT_EQ(0u, end.Result) << std::hex << end.Result;
+    const std::string dump = CommandOutput("sfdisk --dump '" + target + "'");
+    for (const TagRSPartitionInfo& e : plan) {
+        const uint64_t first = e.addParam.FirstSector == 0 || e.addParam.Primary == 0 ? e.addParam.FirstSector + 63
+                                                                                        : e.addParam.FirstSector;
+        EXPECT_NE(std::string::npos, dump.find("start=" + std::string(12 - std::to_string(first).size(), ' ') +
+                                               std::to_string(first)))
+            << dump;
+    }
+    // A copied layout keeps every partition where the source had it: each file system
+    // checks clean and holds the same files.
+    ASSERT_FALSE(relaid);
+    ExpectSameVolume(target, BackupDisk::Get().Path(), BackupDisk::Get().ntfs, true, folder);
+    ExpectSameVolume(target, BackupDisk::Get().Path(), BackupDisk::Get().fat32, false, folder);
 }
 
 } // namespace

@@ -13,7 +13,8 @@ constexpr uint8_t kActive = KS_VOLFLAG_ACTIVE;
 // FAT32, 26 cylinders in all.
 struct SourceDisk {
     _KS_VOLUME fat16 = MakeVolume({KS_FS_FAT16, kPrimary | kActive, 0, 63, 4 * kCyl - 63, 20000, 4});
-    _KS_VOLUME ntfs = MakeVolume({KS_FS_NTFS, kPrimary, 4 * kCyl, 0, 8 * kCyl, 30000, 8});
+    // NTFS counts its sectors without the alternate boot sector in the partition's last.
+    _KS_VOLUME ntfs = MakeVolume({KS_FS_NTFS, kPrimary, 4 * kCyl, 0, 8 * kCyl - 1, 30000, 8});
     _KS_VOLUME fat32 = MakeVolume({KS_FS_FAT32, 0, 12 * kCyl, 63, 14 * kCyl - 63, 90000, 1});
     std::vector<const _KS_VOLUME*> All() const { return {&fat16, &ntfs, &fat32, nullptr}; }
 };
@@ -72,11 +73,19 @@ TEST(TargetDiskPlanner, LargerDiskGetsTheSourceLayoutCopied)
     const _KS_VOLUME* vols[] = {&src.fat16, &src.ntfs, &src.fat32};
     for (size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(vols[i]->StartLessHidden, uint64_t(plan[i].addParam.FirstSector)) << i;
-        EXPECT_EQ(vols[i]->StartLessHidden + vols[i]->HiddenPlusTotal - 1, uint64_t(plan[i].addParam.LastSector)) << i;
+        const uint64_t alternateBootSector = vols[i] == &src.ntfs ? 1 : 0;
+        EXPECT_EQ(vols[i]->StartLessHidden + vols[i]->HiddenPlusTotal - 1 + alternateBootSector,
+                  uint64_t(plan[i].addParam.LastSector))
+            << i;
         EXPECT_EQ(vols[i]->PartitionStart, uint64_t(plan[i].u64SourceFirstSector)) << i;
         EXPECT_EQ(uint64_t(vols[i]->PartitionType), uint64_t(plan[i].u32PartitionType)) << i;
     }
     EXPECT_EQ(1u, uint64_t(plan[0].u8Active));
+    // A primary that began at 1 MiB keeps its start: its slot starts there.
+    const _KS_VOLUME aligned = MakeVolume({KS_FS_NTFS, kPrimary, 0, 2048, 100000 - 1, 3000, 8});
+    const auto copied = CTargetDiskPlanner({&aligned}).CopyLayout();
+    EXPECT_EQ(2048u, uint64_t(copied[0].addParam.FirstSector));
+    EXPECT_EQ(2048u + 100000 - 1, uint64_t(copied[0].addParam.LastSector));
     EXPECT_EQ(1u, uint64_t(plan[1].addParam.Primary));
     EXPECT_EQ(0u, uint64_t(plan[2].addParam.Primary));
     EXPECT_EQ(CTargetDiskPlanner::kPlanOk, planner.CheckPlan(plan, Disk(40 * kCyl)));

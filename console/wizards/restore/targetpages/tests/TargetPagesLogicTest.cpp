@@ -40,7 +40,8 @@ struct DiskWalk {
     DiskTasque tasque{disk};
     Asked asked;
     DiskPage page{&wizard, asked.Box()};
-    _KS_VOLUME ntfs = MakeVolume({KS_FS_NTFS, KS_VOLFLAG_PRIMARY, 0, 63, 8 * kCyl - 63, 30000, 8});
+    // NTFS leaves its alternate boot sector out of its count.
+    _KS_VOLUME ntfs = MakeVolume({KS_FS_NTFS, KS_VOLFLAG_PRIMARY, 0, 63, 8 * kCyl - 64, 30000, 8});
     _KS_VOLUME fat = MakeVolume({KS_FS_FAT32, 0, 8 * kCyl, 63, 10 * kCyl - 63, 90000, 8});
 
     DiskWalk()
