@@ -7,10 +7,20 @@
 #include "CSelectRestoreModePage.h"
 #include "IWizard.h"
 #include "RestorePagePosition.h"
+#if RVD_RESTORE_TARGET_PAGES
+#include "CEditPartitionPage.h"
+#include "CSelectTargetDiskPage.h"
+#include "CSelectTargetPartitionPage.h"
+#endif
+#if RVD_RESTORE_RUN_PAGES
+#include "CDisplayInfoPage.h"
+#include "CFinishProcessPage.h"
+#endif
 
 namespace {
 
-// A position whose page this build does not have: it only lets the user leave.
+// A position whose page this build does not have (a build of a subset of the
+// folders): it only lets the user leave.
 class CAbsentWizardPage : public CBaseWizardPage {
 public:
     explicit CAbsentWizardPage(IWizard* wizard) : CBaseWizardPage(wizard) {}
@@ -34,6 +44,20 @@ CBaseWizardPage* MakeRestorePage(int position, IWizard* wizard)
         return new CSelectRestoreModePage(wizard);
     case RESTORE_PAGE_DRIVE_LETTER:
         return new CAssignDriveLetterPage(wizard);
+#if RVD_RESTORE_TARGET_PAGES
+    case RESTORE_PAGE_TARGET_PARTITION:
+        return new CSelectTargetPartitionPage(wizard);
+    case RESTORE_PAGE_EDIT_PARTITION:
+        return new CEditPartitionPage(wizard);
+    case RESTORE_PAGE_TARGET_DISK:
+        return new CSelectTargetDiskPage(wizard);
+#endif
+#if RVD_RESTORE_RUN_PAGES
+    case RESTORE_PAGE_SUMMARY:
+        return new CDisplayInfoPage(wizard);
+    case RESTORE_PAGE_PROGRESS:
+        return new CFinishProcessPage(wizard);
+#endif
     default:
         return new CAbsentWizardPage(wizard);
     }
