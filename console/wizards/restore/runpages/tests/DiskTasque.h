@@ -40,7 +40,11 @@ public:
         *record = diskInfo;
         return Fails("EnumGetDiskInfo") ? kFakeFailure : 0;
     }
-    unsigned long EnumGetPartitionCount(unsigned long long, unsigned long long*) override { return No("x"); }
+    unsigned long EnumGetPartitionCount(unsigned long long, unsigned long long* count) override
+    {
+        *count = partitions.size();
+        return Fails("EnumGetPartitionCount") ? kFakeFailure : 0;
+    }
     unsigned long EnumGetPartitionInfo(unsigned long long, unsigned long long index,
                                        _KS_PARTITION_INFO* record) override
     {
