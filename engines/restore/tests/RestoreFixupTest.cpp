@@ -23,6 +23,7 @@
 #include "KSResult.h"
 #include "LittleEndian.h"
 #include "RestoreFixture.h"
+#include "SectorFixes.h"
 #include "SystemFixups.h"
 #include "VovavRecords.h"
 
@@ -521,6 +522,38 @@ TEST_F(RestoreFixups, TheRunningSystemsOwnDriveEditsTheLiveKeyAndTheSystemPartit
     RegCloseKey(setup);
     EXPECT_STREQ("\\Device\\HarddiskVolume129", name);
     EXPECT_EQ("\\Device\\Harddisk1\\Partition1", CommandOutput("cat '" + windows + "/WINDOWS/OutLog.txt'"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(RestoreFixups, ATableEntryMovesOnlyWhenItKeepsItsEnd)
+{
+    FixupDisk& disk = FixupDisk::Get();
+    const std::string dump = "sfdisk -d '" + disk.Target() + "' | sed -n 's/^[^:]*: *//p'";
+    // The fixture's logical sits 2048 sectors after its record at 112640, 32768 long.
+    struct Case {
+        uint64_t hidden, sectors;
+        bool allowed, moved;
+        const char* line;
+    } const cases[] = {
+        {63, 32768 + 2048 - 63, true, true, "start=      112703, size=       34753, type=7"},
+        {63, 32768, true, false, "start=      114688, size=       32768, type=7"},   // another end
+        {63, 32768 + 2048 - 63, false, false, "start=      114688, size=       32768, type=7"},
+        {4096, 32768 + 2048 - 4096, true, true, "start=      116736, size=       30720, type=7"},
+    };
+    for (const Case& c : cases) {
+        disk.CopyFixture();
+        _KS_RESTORE_TARGET target{};
+        target.DiskNumber = 1;
+        target.FirstSector = 112640 + c.hidden;
+        target.SectorCount = c.sectors;
+        target.HiddenSectors = c.hidden;
+        EXPECT_EQ(c.moved, FixTableEntryHiddenSectors(1, kLogicalNtfs.start, 32768, 2048, target, c.allowed))
+            << c.hidden << " " << c.sectors;
+        EXPECT_NE(std::string::npos, CommandOutput(dump).find(c.line)) << CommandOutput(dump);
+    }
 }
 
 } // namespace
