@@ -139,4 +139,43 @@ TEST(BackupToDisc, TheSetSpansTwoDiscsAndReadsBackFromThem)
     optical::StopUsingModelTools();
 }
 
+TEST(BackupToDisc, AFailedBurnKeepsTheStagedFilesAndEndsWithItsCode)
+{
+    const BackupDisk& disk = BackupDisk::Get();
+    const std::string work = MakeWorkFolder("to-failing-disc");
+    const std::string program = work + "/program", temp = work + "/temp", model = work + "/model";
+    Shell("mkdir -p '" + program + "' '" + temp + "' '" + model + "'");
+    ASSERT_TRUE(optical::UseModelTools(program, RVD_BIN_DIR, model, temp, 3ull << 30));
+    optical::Drive drive;
+    drive.letter = 'R';
+    drive.disc = optical::BlankCdR();
+    drive.failingTool = "cdrecord";
+    ASSERT_TRUE(optical::RegisterDrive(model, drive));
+
+    BackupRequest request;
+    request.imagePath = L"R:\\backup.rvd";
+    request.storageType = KS_STORAGE_DISC;
+    request.tempPath = L"T:\\";
+    request.partitions = {disk.fat32.index};
+    // The writer fails; asked for another disc, the caller has none.
+    request.onMessage = [](unsigned long message, void*) -> unsigned long {
+        return message == KS_BACKUP_MSG_BAD_DISC ? 1 : 0;
+    };
+    const BackupOutcome outcome = RunBackup(request);
+    EXPECT_EQ(KS_BACKUP_STATE_FINISHED, outcome.last.State);
+    EXPECT_EQ(0x607u, KSResultKind(outcome.last.Result)) << std::hex << outcome.last.Result;
+    EXPECT_EQ(outcome.messages, std::vector<unsigned long>{KS_BACKUP_MSG_BAD_DISC});
+    const std::vector<std::string> staged = FilesIn(temp + "/ZeTemp");
+    ASSERT_EQ(staged.size(), 1u) << "the backup's only copy stays";
+    std::unique_ptr<IKSCofran, CofranDeleter> set(OpenSet(Wide(temp + "/ZeTemp/" + staged[0]), L""));
+    ASSERT_TRUE(set);
+    _KS_VOLUME volume[1];
+    EXPECT_EQ(0u, set->GetVolumes(volume, 1));
+    optical::Drive after;
+    ASSERT_TRUE(optical::Load(model, 'R', after));
+    EXPECT_TRUE(after.disc.tracks.empty());
+    optical::UnregisterDrive('R');
+    optical::StopUsingModelTools();
+}
+
 } // namespace
