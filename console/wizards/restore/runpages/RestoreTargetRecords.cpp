@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "CloneLayoutPlan.h"
+
 namespace {
 
 _RESTORE_INFO EmptyTarget(uint8_t disk)
@@ -25,21 +27,6 @@ void LogicalFixUp(const _KS_VOLUME& v, const NewPartitionFacts& created, bool ma
 }
 
 } // namespace
-
-uint16_t GetVoltypeFromFileSysType(uint32_t kind)
-{
-    switch (kind) {
-    case 0: return 1;
-    case 1: return 2;
-    case 2: return 3;
-    case 3: return 4;
-    case 4: return 5;
-    case 5: return 6;
-    case 9: return 8;
-    case 10: return 9;
-    default: return 255;
-    }
-}
 
 bool RestoreSectorBySector(const _KS_VOLUME& v)
 {

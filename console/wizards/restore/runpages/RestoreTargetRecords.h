@@ -8,8 +8,8 @@
 #include "RestoreInfo.h"
 #include "layout/TagRSPartitionInfo.h"
 
-// The restore item's volume type for a file-system kind of the console.
-uint16_t GetVoltypeFromFileSysType(uint32_t kind);
+// The restore item's volume type for a file-system kind is the clone layout's
+// GetVoltypeFromFileSysType (the clone fills the same item).
 
 // What the device manager says of a partition the page has just created.
 struct NewPartitionFacts {

@@ -4,6 +4,7 @@
 
 #include "CRestoreRunPreparer.h"
 #include "DiskTasque.h"
+#include "CloneLayoutPlan.h"
 #include "RestoreTargetRecords.h"
 
 namespace {
