@@ -18,6 +18,14 @@
 #include "OpticalDriveState.h"
 #include "SetChecks.h"
 
+#if defined(RVD_WITH_CHECKER)
+#include <strings.h>
+#include <unistd.h>
+
+#include "IKSCheck.h"
+#include "KSProgressInfo.h"
+#endif
+
 namespace {
 
 optical::Disc Cd400()
@@ -48,6 +56,96 @@ std::vector<std::string> FilesOnDisc(const std::string& image)
         ::pclose(list);
     return names;
 }
+
+#if defined(RVD_WITH_CHECKER)
+// The drive the checker reads: one disc at a time is in it, the one the checker
+// asks for by number (or the one holding a file it asks for by name).
+struct DiscShelf {
+    std::vector<std::string> discImages; // disc n is discImages[n - 1]
+    std::string drive;
+    std::vector<std::string> asked;
+    int other = 0;
+
+    bool Insert(const std::string& image)
+    {
+        if (std::system(("rm -f '" + drive + "'*").c_str()) != 0)
+            return false;
+        for (const std::string& onDisc : FilesOnDisc(image))
+            if (std::system(("isoinfo -i '" + image + "' -R -x '" + onDisc + "' > '" + drive + onDisc + "'").c_str()) != 0)
+                return false;
+        return true;
+    }
+
+    static unsigned long Prompt(void* context, unsigned long message, void* data)
+    {
+        DiscShelf* shelf = static_cast<DiscShelf*>(context);
+        if (message == KS_IMG_MSG_INSERT_DISC) {
+            const _KS_IMG_MSG_DISC* request = static_cast<const _KS_IMG_MSG_DISC*>(data);
+            const std::wstring number = request->DiscNumber;
+            shelf->asked.emplace_back(number.begin(), number.end());
+            const size_t disc = static_cast<size_t>(std::wcstol(number.c_str(), nullptr, 10));
+            if (disc < 1 || disc > shelf->discImages.size() || !shelf->Insert(shelf->discImages[disc - 1]))
+                return KSMakeResult(2, KS_MODULE_CONSOLE, 0x607);
+            return 0;
+        }
+        if (message != KS_IMG_MSG_LOCATE_FILE) {
+            ++shelf->other;
+            return KSMakeResult(1, KS_MODULE_CONSOLE, 0x607);
+        }
+        const _KS_IMG_MSG_FILE* file = static_cast<const _KS_IMG_MSG_FILE*>(data);
+        const std::wstring wanted = file->Path;
+        const std::string name(wanted.begin() + static_cast<std::ptrdiff_t>(wanted.rfind(L'/') + 1), wanted.end());
+        shelf->asked.push_back(name);
+        for (const std::string& image : shelf->discImages)
+            for (const std::string& onDisc : FilesOnDisc(image))
+                if (strcasecmp(onDisc.c_str() + 1, name.c_str()) == 0)
+                    return shelf->Insert(image) ? 0 : KSMakeResult(3, KS_MODULE_CONSOLE, 0x607);
+        return KSMakeResult(4, KS_MODULE_CONSOLE, 0x607);
+    }
+};
+
+// Checks every volume of the set through the image checker, starting from the last
+// disc's file alone.
+void CheckFromDiscs(const std::vector<std::string>& discImages, const std::string& drive, size_t volumes)
+{
+    DiscShelf shelf;
+    shelf.discImages = discImages;
+    shelf.drive = drive;
+    const std::vector<std::string> last = FilesOnDisc(discImages.back());
+    ASSERT_EQ(last.size(), 1u);
+    ASSERT_TRUE(shelf.Insert(discImages.back())) << "the last disc is in the drive";
+    void* object = nullptr;
+    ASSERT_EQ(0u, KSCreateObjectCheck(1, KS_CHECK_OBJECT_KIND, &object));
+    IKSCheck* check = static_cast<IKSCheck*>(object);
+    struct Releaser {
+        IKSCheck* check;
+        ~Releaser() { check->Release(); }
+    } releaser{check};
+    ASSERT_EQ(0u, check->SetPromptCall(&DiscShelf::Prompt, &shelf));
+    std::wstring path = Wide(drive + last[0].substr(1));
+    EXPECT_EQ(0u, check->IsPwdProtect(&path[0]));
+    _KS_VERSION version{};
+    int count = 1;
+    ASSERT_EQ(0u, check->GetImageVersions(&version, 1, &count, &path[0]));
+    std::vector<_KS_VOLUME> all(volumes);
+    count = static_cast<int>(volumes);
+    ASSERT_EQ(0u, check->GetImgVolumes(all.data(), static_cast<unsigned long>(volumes), &count, &version));
+    ASSERT_EQ(count, static_cast<int>(volumes));
+    ASSERT_EQ(0u, check->SetImgInfo(&version, &path[0]));
+    for (_KS_VOLUME& volume : all)
+        ASSERT_EQ(0u, check->AddCheck(&volume));
+    ASSERT_EQ(0u, check->Execute());
+    _KS_PROGRESS_INFO record{};
+    do {
+        ::usleep(5000);
+        check->GetCheckProgress(&record);
+    } while (record.State != KS_CHECK_STATE_FINISH && record.State != KS_CHECK_STATE_USER_CANCEL);
+    EXPECT_EQ(0u, record.Result) << std::hex << record.Result;
+    EXPECT_EQ(static_cast<uint32_t>(KS_CHECK_STATE_FINISH), record.State);
+    EXPECT_FALSE(shelf.asked.empty()) << "the first disc is asked for";
+    EXPECT_EQ(0, shelf.other);
+}
+#endif
 
 TEST(BackupToDisc, TheSetSpansTwoDiscsAndReadsBackFromThem)
 {
@@ -135,6 +233,12 @@ TEST(BackupToDisc, TheSetSpansTwoDiscsAndReadsBackFromThem)
         ASSERT_TRUE(holder) << i;
         CheckVolume(holder.get(), sequential, volumes[i], disk.fat32, KS_FS_FAT32, 0x0C, true, others);
     }
+#if defined(RVD_WITH_CHECKER)
+    // Where the recovery system mounts a disc: the checker asks for files there.
+    const std::string checked = work + "/disc/mnt/CD/";
+    Shell("mkdir -p '" + checked + "'");
+    CheckFromDiscs(discImages, checked, 11);
+#endif
     optical::UnregisterDrive('R');
     optical::StopUsingModelTools();
 }
