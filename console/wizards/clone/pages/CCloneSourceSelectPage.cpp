@@ -4,6 +4,7 @@
 
 #include "CCloneDataBase.h"
 #include "CDiskPanel.h"
+#include "CloneDiskChoiceBox.h"
 #include "CloneDiskRules.h"
 #include "CloneMessage.h"
 #include "ICensa.h"
@@ -11,30 +12,11 @@
 #include "CloneServices.h"
 #include "ITasque.h"
 
-namespace {
-constexpr int kMapMargin = 12;
-constexpr int kMapWidth = 640;
-}
-
 CCloneSourceSelectPage::CCloneSourceSelectPage(ICensa* censa)
     : m_list(new CCloneDeviceList(censa)), m_map(new CDiskPanel()), m_command(NewCloneCommand()), m_censa(censa)
 {
-    GtkWidget* box = gtk_vbox_new(FALSE, 0);
-    gtk_widget_set_size_request(box, -1, 306);
-    GtkWidget* label = gtk_label_new(nullptr);
-    gtk_label_set_markup(GTK_LABEL(label),
-                         "Select the source hard disk from the list of available drives then click <b>Next</b>.");
-    gtk_misc_set_alignment(GTK_MISC(label), 0, 0);
-    gtk_box_pack_start(GTK_BOX(box), label, FALSE, FALSE, 5);
-    m_list->InitDeviceList();
-    m_list->SetRowChangedCallBack(this);
-    GtkWidget* list = m_list->GetDeviceListWidgetInterface();
-    gtk_widget_set_size_request(list, -1, 200);
-    gtk_box_pack_start(GTK_BOX(box), list, FALSE, FALSE, 0);
-    m_map->InitOneDiskPanel(0, kMapMargin, kMapWidth);
-    gtk_box_pack_start(GTK_BOX(box), m_map->GetDiskPanel(), FALSE, FALSE, 0);
-    gtk_box_pack_start(GTK_BOX(box), NewLegendStrip(), FALSE, FALSE, 10);
-    PackBetweenSpacers(box);
+    PackBetweenSpacers(BuildCloneDiskChoiceBox(
+        "Select the source hard disk from the list of available drives then click <b>Next</b>.", *m_list, this, *m_map, NewLegendStrip()));
 }
 
 CCloneSourceSelectPage::~CCloneSourceSelectPage()
@@ -45,7 +27,7 @@ CCloneSourceSelectPage::~CCloneSourceSelectPage()
 
 ICensa* CCloneSourceSelectPage::Censa() const
 {
-    return m_censa != nullptr ? m_censa : CloneCensa();
+    return CloneCensaOr(m_censa);
 }
 
 void CCloneSourceSelectPage::UpdateHeader()
@@ -79,7 +61,7 @@ void CCloneSourceSelectPage::DeviceListRowChangedCallBack()
     std::memset(&disk, 0, sizeof disk);
     censa->GetDiskInfo(static_cast<unsigned long long>(m_selectDisk), &disk);
     m_wizard->EnableNextBtn(IsCloneRefusedDiskKind(disk) ? 0 : 1);
-    m_map->InitOneDiskPanel(static_cast<unsigned long long>(m_selectDisk), kMapMargin, kMapWidth);
+    m_map->InitOneDiskPanel(static_cast<unsigned long long>(m_selectDisk), kCloneMapMargin, kCloneMapWidth);
     gtk_widget_show_all(m_map->GetDiskPanel());
 }
 

@@ -4,6 +4,7 @@
 
 #include "CCloneDataBase.h"
 #include "CDiskPanel.h"
+#include "CloneDiskChoiceBox.h"
 #include "CloneDiskRules.h"
 #include "CloneMessage.h"
 #include "ClonePlanCheck.h"
@@ -13,29 +14,11 @@
 #include "ITasque.h"
 #include "PartitionRules.h"
 
-namespace {
-constexpr int kTargetMapMargin = 12;
-constexpr int kTargetMapWidth = 640;
-}
-
 CCloneTargetSelectPage::CCloneTargetSelectPage(ICensa* censa)
     : m_list(new CCloneDeviceList(censa)), m_map(new CDiskPanel()), m_censa(censa)
 {
-    GtkWidget* box = gtk_vbox_new(FALSE, 0);
-    gtk_widget_set_size_request(box, -1, 306);
-    GtkWidget* label = gtk_label_new(nullptr);
-    gtk_label_set_markup(GTK_LABEL(label), "Please select the hard disk drive then click<b> Next</b>.");
-    gtk_misc_set_alignment(GTK_MISC(label), 0, 0);
-    gtk_box_pack_start(GTK_BOX(box), label, FALSE, FALSE, 5);
-    m_list->InitDeviceList();
-    m_list->SetRowChangedCallBack(this);
-    GtkWidget* list = m_list->GetDeviceListWidgetInterface();
-    gtk_widget_set_size_request(list, -1, 200);
-    gtk_box_pack_start(GTK_BOX(box), list, FALSE, FALSE, 0);
-    m_map->InitOneDiskPanel(0, kTargetMapMargin, kTargetMapWidth);
-    gtk_box_pack_start(GTK_BOX(box), m_map->GetDiskPanel(), FALSE, FALSE, 0);
-    gtk_box_pack_start(GTK_BOX(box), NewLegendStrip(), FALSE, FALSE, 10);
-    PackBetweenSpacers(box);
+    PackBetweenSpacers(BuildCloneDiskChoiceBox(
+        "Please select the hard disk drive then click<b> Next</b>.", *m_list, this, *m_map, NewLegendStrip()));
 }
 
 CCloneTargetSelectPage::~CCloneTargetSelectPage()
@@ -46,7 +29,7 @@ CCloneTargetSelectPage::~CCloneTargetSelectPage()
 
 ICensa* CCloneTargetSelectPage::Censa() const
 {
-    return m_censa != nullptr ? m_censa : CloneCensa();
+    return CloneCensaOr(m_censa);
 }
 
 void CCloneTargetSelectPage::UpdateHeader()
@@ -64,8 +47,8 @@ void CCloneTargetSelectPage::InitPage()
     m_command = NewCloneCommand();
     m_wizard->EnableBackBtn(1);
     m_list->SetSelectDisk(CCloneDataBase::Instance()->GetCloneSourceDisk() != 0 ? 0 : 1);
-    m_map->InitOneDiskPanel(static_cast<unsigned long long>(m_list->GetSelectDisk()), kTargetMapMargin,
-                            kTargetMapWidth);
+    m_map->InitOneDiskPanel(static_cast<unsigned long long>(m_list->GetSelectDisk()), kCloneMapMargin,
+                            kCloneMapWidth);
     gtk_widget_show_all(m_map->GetDiskPanel());
 }
 
@@ -93,7 +76,7 @@ void CCloneTargetSelectPage::DeviceListRowChangedCallBack()
     const bool offline = m_command != nullptr && IsOfflineDisk(disk, m_command);
     const int source = CCloneDataBase::Instance()->GetCloneSourceDisk();
     m_wizard->EnableNextBtn(IsCloneTargetSelectable(disk, source, record, offline) ? 1 : 0);
-    m_map->InitOneDiskPanel(static_cast<unsigned long long>(disk), kTargetMapMargin, kTargetMapWidth);
+    m_map->InitOneDiskPanel(static_cast<unsigned long long>(disk), kCloneMapMargin, kCloneMapWidth);
     gtk_widget_show_all(m_map->GetDiskPanel());
 }
 

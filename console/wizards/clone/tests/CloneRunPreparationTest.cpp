@@ -11,36 +11,19 @@
 #include "CScriptedTasque.h"
 #include "CloneLayoutPlan.h"
 #include "CloneProgressPoll.h"
+#include "CloneRecordsBuilder.h"
 
 namespace {
 
 _KS_PARTITION_INFO Part(uint32_t fs, uint8_t type, uint64_t start, uint64_t count, uint64_t used, bool primary,
                         uint64_t hidden, uint8_t flags)
 {
-    _KS_PARTITION_INFO p;
-    std::memset(&p, 0, sizeof p);
-    p.FileSystemType = fs;
-    p.PartitionType = type;
-    p.StartSector = start;
-    p.SectorCount = count;
-    p.UsedSectors = used;
-    p.Primary = primary ? 1 : 0;
-    p.HiddenSectors = hidden;
-    p.Flags = flags;
-    p.SectorsPerCluster = 8;
-    return p;
+    return TestPart(fs, type, start, count, used, primary, hidden, flags, 8);
 }
 
 _KS_DISK_INFO Disk(uint64_t sectors)
 {
-    _KS_DISK_INFO d;
-    std::memset(&d, 0, sizeof d);
-    d.TotalSectors = sectors;
-    d.TracksPerCylinder = 255;
-    d.SectorsPerTrack = 63;
-    d.DiskType = 2;
-    d.BytesPerSector = 512;
-    return d;
+    return TestDisk(sectors);
 }
 
 struct Stand {

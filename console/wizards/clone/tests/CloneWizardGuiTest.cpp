@@ -23,6 +23,7 @@
 #include "CloneDiskRules.h"
 #include "CHelpViewerLauncher.h"
 #include "CloneProgressTexts.h"
+#include "CloneRecordsBuilder.h"
 
 #include <gdk/gdkkeysyms.h>
 
@@ -32,14 +33,9 @@ constexpr uint64_t kCyl = 16065;
 
 _KS_DISK_INFO Disk(uint64_t sectors, uint16_t type = 2, const char* model = "STAND-IN DISK")
 {
-    _KS_DISK_INFO d;
-    std::memset(&d, 0, sizeof d);
+    _KS_DISK_INFO d = TestDisk(sectors);
     std::strncpy(d.ModelName, model, sizeof d.ModelName - 1);
-    d.TotalSectors = sectors;
-    d.TracksPerCylinder = 255;
-    d.SectorsPerTrack = 63;
     d.DiskType = type;
-    d.BytesPerSector = 512;
     d.InterfaceType = 3;
     return d;
 }
@@ -47,18 +43,7 @@ _KS_DISK_INFO Disk(uint64_t sectors, uint16_t type = 2, const char* model = "STA
 _KS_PARTITION_INFO Part(uint32_t fs, uint8_t type, uint64_t start, uint64_t count, uint64_t used, bool primary,
                         uint64_t hidden, uint8_t flags = 0)
 {
-    _KS_PARTITION_INFO p;
-    std::memset(&p, 0, sizeof p);
-    p.FileSystemType = fs;
-    p.PartitionType = type;
-    p.StartSector = start;
-    p.SectorCount = count;
-    p.UsedSectors = used;
-    p.Primary = primary ? 1 : 0;
-    p.HiddenSectors = hidden;
-    p.Flags = flags;
-    p.SectorsPerCluster = 8;
-    return p;
+    return TestPart(fs, type, start, count, used, primary, hidden, flags, 8);
 }
 
 // The disks every stand-in shows alike.
