@@ -1,6 +1,5 @@
-// The mount engine: presents an image volume as a disk with a drive letter. Declared
-// for the command channel, which holds a pointer to one; the engine itself is not
-// built yet, so that pointer stays null and its commands answer "engine missing".
+// The mount engine: presents an image volume as a disk with a drive letter. The
+// command channel holds a pointer to one for its mount commands.
 #pragma once
 
 #include "KSVolume.h"
@@ -15,6 +14,10 @@ public:
     virtual unsigned long EjectImage(unsigned long letterMask) = 0;
     // count: in, the entries the buffer holds; out, the entries filled.
     virtual unsigned long GetMountedDisks(void* entries, uint32_t* count) = 0;
+    // Installs the bus driver from the driver package in folder; the second argument
+    // is accepted and not used.
+    virtual unsigned long InstallDriver(const wchar_t* folder, unsigned long unused) = 0;
+    virtual unsigned long RemoveDriver(const wchar_t* folder) = 0;
 
 protected:
     ~IKSMount() {}

@@ -29,3 +29,42 @@ bool GetPartitionDeviceTarget(unsigned disk, unsigned partition, wchar_t* out, s
 bool GetVolumeOfPartition(wchar_t out[39], unsigned disk, uint64_t start);
 // The drive letter the partition's volume has.
 bool GetLetterOfPartition(char& letter, unsigned disk, uint64_t start);
+
+// ---------------------------------------------------------------------------
+// What the mount engine needs beyond the volume operations above.
+
+// The braced volume name "{...}" (38 characters and a terminator) of the volume that
+// has the letter; false when the letter has none.
+BOOL GetVolumeOfLetter(wchar_t* out, size_t size, char letter);
+// Gives the volume that begins at start of disk the letter wanted. 0 on success;
+// kind 0x209 (module 6) when the disk shows no volume there yet, so the caller can try
+// again later; kind 0x050 when a mount point could not be set.
+unsigned long AssignDriveLetter(char wanted, unsigned disk, uint64_t start);
+// Starts the disk-access service; one that already runs counts as started. 0, or kind
+// 0x100 (module 6).
+unsigned long StartDiskAccessService();
+// The virtual-disk bus device, opened for reading and writing or for reading alone;
+// INVALID_HANDLE_VALUE when there is none.
+HANDLE OpenBusDevice(bool forWriting);
+
+// One disk of the disk-access service, "\\.\ZEDSKACS\N". Every operation on an
+// unopened object does nothing and answers false.
+class DiskAccessDevice {
+public:
+    DiskAccessDevice() = default;
+    ~DiskAccessDevice() { Close(); }
+    DiskAccessDevice(const DiskAccessDevice&) = delete;
+    DiskAccessDevice& operator=(const DiskAccessDevice&) = delete;
+
+    // Disk numbers above 1000 are never opened.
+    bool Open(unsigned disk);
+    bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+    bool Read(uint64_t sector, void* buffer, DWORD sectors);
+    bool Write(uint64_t sector, const void* data, DWORD sectors);
+    bool Control(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
+    bool Close();
+
+private:
+    unsigned disk_ = 0;
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
