@@ -122,8 +122,8 @@ bool COrdwell::Hold(IManagerItem* item)
     return true;
 }
 
-// The mount engine: not built yet, so its pointer is null and every command answers
-// that the engine is missing.
+// The mount engine: a build without it leaves its pointer null, and then every
+// command answers that the engine is missing.
 
 unsigned long COrdwell::MountImage(_KS_CMD_PACKET* packet)
 {

@@ -1,10 +1,12 @@
 // The engines of a new executor, each made once by its factory with version 0. The
 // Linux build links every engine there is; the Windows build links the backup engine
 // and the disk enumeration and loads the restore engine and the checker by name,
-// as they ship as separate libraries there. The mount engine is not built yet.
+// as they ship as separate libraries there, and the mount engine likewise. A Linux
+// build without the mount engine leaves its pointer null.
 #include "ICensa.h"
 #include "IKSBackup.h"
 #include "IKSCheck.h"
+#include "IKSMount.h"
 #include "IKSRestore.h"
 #include "KSResult.h"
 #include "OrdwellParts.h"
@@ -64,6 +66,12 @@ OrdwellEngines CreateOrdwellEngines()
     engines.restore = MadeBy<IKSRestore>(&KSCreateObjectRt, KS_RESTORE_KIND);
     engines.check = MadeBy<IKSCheck>(&KSCreateObjectCheck, KS_CHECK_OBJECT_KIND);
 #endif
+#if defined(_WIN32)
+    engines.mount = MadeBy<IKSMount>(LoadedFactory(L"Palmet.dll", "KSCreateObjectMount"), KS_MOUNT_KIND);
+#elif defined(RVD_ORDWELL_WITH_MOUNT)
+    engines.mount = MadeBy<IKSMount>(&KSCreateObjectMount, KS_MOUNT_KIND);
+#else
     engines.mount = nullptr;
+#endif
     return engines;
 }

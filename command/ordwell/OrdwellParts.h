@@ -15,7 +15,7 @@ struct OrdwellEngines {
     ICensa* censa = nullptr;       // the process's one object, never released here
     IKSRestore* restore = nullptr; // owned
     IKSCheck* check = nullptr;     // owned
-    IKSMount* mount = nullptr;     // owned; no mount engine is built yet
+    IKSMount* mount = nullptr;     // owned
 };
 
 struct OrdwellModules {
