@@ -2,6 +2,7 @@
 #pragma once
 
 #include "KSResult.h"
+#include "RestoreKinds.h"
 
 namespace fixup_kinds {
 constexpr unsigned long kBadArgument = 0x009;
@@ -11,7 +12,8 @@ constexpr unsigned long kLetterNotAssigned = 0x00E;
 constexpr unsigned long kMountTimeOut = 0x00F;
 constexpr unsigned long kNamingFailed = 0x012;
 constexpr unsigned long kNoPrivilege = 0x013;
-constexpr unsigned long kNotFound = 0x067;
+// The same kind as the engine's own "not found", so code that sees both names sees one.
+using restore_kinds::kNotFound;
 constexpr unsigned long kRegistryOpen = 0x101;
 constexpr unsigned long kRegistryUnload = 0x102;
 constexpr unsigned long kRegistryValue = 0x103;
