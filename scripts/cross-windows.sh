@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Cross-compiles the Windows modules (the image container, the file-system readers,
 # disk enumeration, the raw-disk, boot-configuration, log and snapshot modules, the
-# command object and its executor, the disc burner, the drive tool and Pip.exe) with
+# command object and its executor, the mount engine, the disc burner, the drive tool
+# and Pip.exe) with
 # mingw-w64 against the real Windows headers, then checks what the DLLs export and
 # import: each exports its factory (or its calls) and nothing else, and each imports
 # only from system DLLs, zlib and the modules it is linked with, so no POSIX call or
@@ -30,6 +31,7 @@ declare -A exports=(
   [Ferrow.dll]=KSCreateObjectFsNt
   [Backup.dll]="KSCreateObjHotVolume KSCreateObjectBk"
   [Restore.dll]=KSCreateObjectRt
+  [Palmet.dll]=KSCreateObjectMount
   [Relayon.dll]=LoadOperationName
   [Stretta.dll]=StrettaVolume
   [Mirrane.dll]=CopyNTFSVolume
@@ -49,6 +51,7 @@ declare -A module_imports=(
   [Pyrelle.dll]="drevel.dll"
   [Restore.dll]="backup.dll censa.dll cofran.dll fenlow.dll ferrow.dll log.dll mirrane.dll rawdex.dll relayon.dll stretta.dll vovav.dll"
   [Ordwell.dll]="cofran.dll backup.dll censa.dll"
+  [Palmet.dll]="cofran.dll"
   [Tasque.dll]="ordwell.dll censa.dll"
 )
 
