@@ -1,0 +1,115 @@
+// The utilities the mount engine adds: giving a partition's volume a letter, the
+// volume of a letter, the disk-access devices, the disk-access service and the bus
+// device, over the backup fixture disk of the disk map.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "CDiskMap.h"
+#include "FixtureImage.h"
+#include "KSPlatformControl.h"
+#include "KSPlatformVolumes.h"
+#include "KSResult.h"
+#include "VolumeUtils.h"
+
+namespace {
+
+class MountUtilsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        KSPlatformReset();
+        KSPlatformSetClock(&clock_);
+        disk_ = MakeFixtureImage("backup/backup-disk.sh", "backup-disk.img");
+        ASSERT_FALSE(disk_.empty());
+        setenv(CDiskMap::kImagesVariable, disk_.c_str(), 1);
+    }
+    void TearDown() override { KSPlatformReset(); }
+    KSFakeClock clock_;
+    std::string disk_;
+};
+
+TEST_F(MountUtilsTest, AssignLetterSetsKeepsOrMovesTheLetter)
+{
+    // No letter yet: the wanted one is set.
+    ASSERT_EQ(AssignDriveLetter('G', 0, 36864), 0u);
+    EXPECT_EQ(KSPlatformDriveLetterOf(0, 36864), 'G');
+    wchar_t name[39] = {};
+    ASSERT_TRUE(GetVolumeOfLetter(name, 39, 'G'));
+    const std::string guid = KSPlatformVolumeGuid(0, 36864);
+    EXPECT_EQ(std::wstring(name), std::wstring(guid.begin(), guid.end()));
+
+    // Already the wanted letter: nothing changes.
+    const uint64_t slept = clock_.Slept();
+    ASSERT_EQ(AssignDriveLetter('G', 0, 36864), 0u);
+    EXPECT_EQ(KSPlatformDriveLetterOf(0, 36864), 'G');
+    EXPECT_EQ(clock_.Slept(), slept);
+
+    // Another letter: the old mount point goes, the wanted one is set.
+    ASSERT_EQ(AssignDriveLetter('K', 0, 36864), 0u);
+    EXPECT_EQ(KSPlatformDriveLetterOf(0, 36864), 'K');
+    KSDriveEntry drive;
+    EXPECT_FALSE(KSPlatformFindDrive('G', drive));
+
+    // A start where no partition is: "no volume yet" after two tries.
+    const unsigned long none = AssignDriveLetter('L', 0, 2049);
+    EXPECT_EQ(KSResultKind(none), 0x209u);
+    EXPECT_EQ(KSResultModule(none), 6u);
+    EXPECT_FALSE(GetVolumeOfLetter(name, 39, 'L'));
+}
+
+TEST_F(MountUtilsTest, AWantedLetterInUseFailsWithTheMountPointKind)
+{
+    KSDriveEntry other;
+    other.letter = 'G';
+    KSPlatformAddDrive(other);
+    EXPECT_EQ(KSResultKind(AssignDriveLetter('G', 0, 36864)), 0x050u);
+}
+
+TEST_F(MountUtilsTest, DiskAccessDevicesOpenOnlyWhatIsThere)
+{
+    DiskAccessDevice device;
+    uint8_t sector[512] = {};
+    // Unopened: every operation answers false.
+    EXPECT_FALSE(device.Read(0, sector, 1));
+    EXPECT_FALSE(device.Write(0, sector, 1));
+    EXPECT_FALSE(device.Control(0, nullptr, 0, nullptr, 0, nullptr));
+    EXPECT_FALSE(device.Close());
+    EXPECT_FALSE(device.Open(0)) << "no disk-access service";
+
+    // A device named above 1000 is never opened, even when it exists.
+    bool opened1001 = false;
+    KSPlatformRegisterDevice("ZEDSKACS\\1001", [&opened1001](DWORD, DWORD& error) {
+        opened1001 = true;
+        error = ERROR_ACCESS_DENIED;
+        return std::shared_ptr<KSDevice>();
+    });
+    EXPECT_FALSE(device.Open(1001));
+    EXPECT_FALSE(opened1001);
+}
+
+TEST_F(MountUtilsTest, DiskAccessServiceStartsOnceAndCountsWhenRunning)
+{
+    EXPECT_EQ(KSResultKind(StartDiskAccessService()), 0x100u) << "no such service";
+    KSServiceScript service;
+    service.name = "zedskacs";
+    KSPlatformAddService(service);
+    EXPECT_EQ(StartDiskAccessService(), 0u);
+    EXPECT_EQ(StartDiskAccessService(), 0u) << "already running counts as started";
+    service.startError = ERROR_ACCESS_DENIED;
+    KSPlatformAddService(service);
+    EXPECT_EQ(KSResultKind(StartDiskAccessService()), 0x100u);
+    KSPlatformSetServiceManagerError(ERROR_ACCESS_DENIED);
+    EXPECT_EQ(KSResultKind(StartDiskAccessService()), 0x100u);
+    EXPECT_EQ(KSPlatformOpenServiceHandles(), 0u);
+}
+
+TEST_F(MountUtilsTest, NoBusDeviceIsAnInvalidHandle)
+{
+    EXPECT_EQ(OpenBusDevice(true), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(OpenBusDevice(false), INVALID_HANDLE_VALUE);
+}
+
+} // namespace
