@@ -2,7 +2,13 @@
 # installer's device list, the window manager's message boxes and metrics, and the
 # user's token groups (included by this folder's CMakeLists.txt).
 target_sources(rvd_win32_platform PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/src/SetupDeviceList.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/src/SetupDeviceList.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/WindowCalls.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/SecurityCalls.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/NamedObjectFailures.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/RegistryOpens.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/ScriptedProcesses.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/DesktopReset.cpp)
 
 if(NOT CMAKE_SYSTEM_NAME STREQUAL "Windows")
   rvd_add_test(NAME win32_desktop_calls_tests LABEL unit

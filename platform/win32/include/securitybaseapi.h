@@ -46,3 +46,54 @@ BOOL WINAPI LookupPrivilegeValueA(LPCSTR system, LPCSTR name, PLUID luid);
 BOOL WINAPI AdjustTokenPrivileges(HANDLE token, BOOL disableAll, PTOKEN_PRIVILEGES state, DWORD size,
                                   PTOKEN_PRIVILEGES previous, PDWORD returned);
 }
+
+// Security identifiers and the groups of a token.
+typedef PVOID PSID;
+
+typedef struct _SID_IDENTIFIER_AUTHORITY {
+    BYTE Value[6];
+} SID_IDENTIFIER_AUTHORITY, *PSID_IDENTIFIER_AUTHORITY;
+
+#define SECURITY_NT_AUTHORITY {{0, 0, 0, 0, 0, 5}}
+#define SECURITY_BUILTIN_DOMAIN_RID 0x00000020u
+#define DOMAIN_ALIAS_RID_ADMINS 0x00000220u
+
+#define SE_GROUP_MANDATORY 0x00000001u
+#define SE_GROUP_ENABLED_BY_DEFAULT 0x00000002u
+#define SE_GROUP_ENABLED 0x00000004u
+#define SE_GROUP_OWNER 0x00000008u
+#define SE_GROUP_USE_FOR_DENY_ONLY 0x00000010u
+
+typedef struct _SID_AND_ATTRIBUTES {
+    PSID Sid;
+    DWORD Attributes;
+} SID_AND_ATTRIBUTES, *PSID_AND_ATTRIBUTES;
+
+typedef struct _TOKEN_GROUPS {
+    DWORD GroupCount;
+    SID_AND_ATTRIBUTES Groups[1];
+} TOKEN_GROUPS, *PTOKEN_GROUPS;
+
+typedef enum _TOKEN_INFORMATION_CLASS {
+    TokenUser = 1,
+    TokenGroups = 2,
+    TokenPrivileges = 3,
+} TOKEN_INFORMATION_CLASS;
+
+#ifndef ERROR_NO_TOKEN
+#define ERROR_NO_TOKEN 1008u
+#endif
+
+extern "C" {
+BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY authority, BYTE count, DWORD sub0, DWORD sub1,
+                                     DWORD sub2, DWORD sub3, DWORD sub4, DWORD sub5, DWORD sub6, DWORD sub7,
+                                     PSID* sid);
+BOOL WINAPI EqualSid(PSID a, PSID b);
+PVOID WINAPI FreeSid(PSID sid);
+// ERROR_NO_TOKEN while the thread impersonates nobody.
+BOOL WINAPI OpenThreadToken(HANDLE thread, DWORD access, BOOL openAsSelf, PHANDLE token);
+// Too small a buffer (or none) fails with ERROR_INSUFFICIENT_BUFFER and the size
+// needed in *returnLength.
+BOOL WINAPI GetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind, LPVOID information, DWORD length,
+                                PDWORD returnLength);
+}

@@ -25,6 +25,9 @@ typedef LONG LSTATUS;
 #define KEY_READ 0x20019u
 #define KEY_WRITE 0x20006u
 #define KEY_ALL_ACCESS 0xF003Fu
+// Registry views of a 32-bit program on 64-bit Windows; one registry here, so both see the same keys.
+#define KEY_WOW64_64KEY 0x0100u
+#define KEY_WOW64_32KEY 0x0200u
 
 #define REG_NONE 0u
 #define REG_SZ 1u

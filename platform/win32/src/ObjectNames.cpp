@@ -1,6 +1,7 @@
 #include "ObjectNames.h"
 
 #include "HandleTable.h"
+#include "NamedObjectFailures.h"
 
 #include <cstdlib>
 #include <iterator>
@@ -32,6 +33,10 @@ std::shared_ptr<KernelObject> CreateNamed(const wchar_t* name, ObjectKind kind,
         std::shared_ptr<KernelObject> object = make();
         SetLastError(ERROR_SUCCESS);
         return object;
+    }
+    if (const DWORD failure = NamedObjectFailure(name)) {
+        SetLastError(failure);
+        return nullptr;
     }
     std::lock_guard<std::mutex> guard(NamesLock());
     auto& names = Names();

@@ -1,6 +1,7 @@
 // Puts the process's tables back as a real machine has them.
 #include "DeviceRegistry.h"
 #include "DriveTable.h"
+#include "KSPlatformSetup.h"
 #include "KSPlatformVolumes.h"
 #include "ServiceTable.h"
 
@@ -17,4 +18,5 @@ void KSPlatformReset()
     KSPlatformSetPrivilegeError(ERROR_SUCCESS);
     KSPlatformSetVolumeWriteError(ERROR_SUCCESS);
     KSPlatformSetWindowsDirectory(std::string());
+    KSPlatformResetDesktop();
 }

@@ -10,6 +10,7 @@
 #include "HandleTable.h"
 #include "PipeEnd.h"
 #include "ProcessObject.h"
+#include "ScriptedProcesses.h"
 #include "WaitLock.h"
 
 #include <fcntl.h>
@@ -221,6 +222,9 @@ template <typename StartupInfo>
 BOOL CreateFromText(const std::string* application, const std::string* commandLine, BOOL inheritHandles,
                     const std::string* folder, const StartupInfo* startup, LPPROCESS_INFORMATION info)
 {
+    BOOL scriptedResult = FALSE;
+    if (commandLine && StartScriptedProcess(*commandLine, inheritHandles != FALSE, info, scriptedResult))
+        return scriptedResult;
     ChildPlan plan;
     if (commandLine)
         plan.arguments = SplitCommandLine(*commandLine);
@@ -337,7 +341,9 @@ extern "C" BOOL WINAPI TerminateProcess(HANDLE process, UINT)
         if (object->Signalled(0))
             return TRUE;
     }
-    ::kill(object->Pid(), SIGKILL);
+    // A scripted process (number 0) has no program to kill; kill(0) would hit the group.
+    if (object->Pid() > 0)
+        ::kill(object->Pid(), SIGKILL);
     return TRUE;
 }
 

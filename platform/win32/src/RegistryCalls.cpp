@@ -1,6 +1,7 @@
 // The registry calls over the in-memory registry and its loaded hives.
 #include "KSPlatformVolumes.h"
 #include "Registry.h"
+#include "RegistryOpens.h"
 
 #include <cstring>
 
@@ -48,13 +49,14 @@ bool KeyOf(HKEY key, RegKeyRef& ref)
 
 } // namespace
 
-extern "C" LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, PHKEY result)
+extern "C" LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access, PHKEY result)
 {
     std::string path;
     if (!result)
         return ERROR_INVALID_PARAMETER;
     if (!PathOf(key, subKey, path))
         return ERROR_INVALID_HANDLE;
+    ks_platform::RecordRegistryOpen(path, access);
     RegKeyRef ref;
     const DWORD error = Registry::Instance().Open(path, false, ref);
     if (error == ERROR_SUCCESS)
@@ -62,7 +64,7 @@ extern "C" LSTATUS WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM, 
     return static_cast<LSTATUS>(error);
 }
 
-extern "C" LSTATUS WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM,
+extern "C" LSTATUS WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM access,
                                           LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition)
 {
     std::string path;
@@ -70,6 +72,7 @@ extern "C" LSTATUS WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR,
         return ERROR_INVALID_PARAMETER;
     if (!PathOf(key, subKey, path))
         return ERROR_INVALID_HANDLE;
+    ks_platform::RecordRegistryOpen(path, access);
     RegKeyRef ref;
     bool created = false;
     const DWORD error = Registry::Instance().Open(path, true, ref, &created);
