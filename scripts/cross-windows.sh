@@ -109,7 +109,34 @@ for arch in x86_64 i686; do
   done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
 done
 
+# The launcher: a 32-bit image for the Windows GUI subsystem (no console) that
+# imports from the system's DLLs and the C run-time only.
+loader_out="$build/launcher"
+if ! bash launcher/windows/build-loader.sh "$loader_out"; then
+  echo "cross-windows: Loader.exe was not built" >&2
+  failed=1
+else
+  dump=$("$objdump" -p "$loader_out/Loader.exe")
+  if ! grep -q "file format pei-i386" <<<"$dump"; then
+    echo "cross-windows: Loader.exe is not an i386 image" >&2
+    failed=1
+  fi
+  if ! grep -q "^Subsystem[[:space:]]*00000002" <<<"$dump"; then
+    echo "cross-windows: Loader.exe is not a Windows GUI program" >&2
+    failed=1
+  fi
+  while read -r imported; do
+    case ${imported,,} in
+      kernel32.dll | user32.dll | advapi32.dll | setupapi.dll | msvcrt.dll) ;;
+      *)
+        echo "cross-windows: Loader.exe imports from $imported" >&2
+        failed=1
+        ;;
+    esac
+  done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
+fi
+
 if [ "$failed" -ne 0 ]; then
   exit 1
 fi
-echo "cross-windows: ${!exports[*]} and ZeDisk.sys (x86_64, i686) built; exports and imports as expected"
+echo "cross-windows: ${!exports[*]} ZeDisk.sys (x86_64, i686) and Loader.exe (i686) built; exports and imports as expected"

@@ -14,6 +14,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev libz-mingw-w64-dev
   gcc-mingw-w64-i686-posix mingw-w64-i686-dev mingw-w64-common
+  g++-mingw-w64-i686-win32
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -25,3 +26,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
+# The 32-bit launcher is built with i686-w64-mingw32-g++-win32 by name; the plain
+# i686 compiler names stay with the posix thread model the other builds use.
+for tool in gcc g++; do
+  if [ -x /usr/bin/i686-w64-mingw32-$tool-posix ]; then
+    ${SUDO:-} update-alternatives --set i686-w64-mingw32-$tool /usr/bin/i686-w64-mingw32-$tool-posix >/dev/null 2>&1 || true
+  fi
+done
