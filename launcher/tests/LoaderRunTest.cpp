@@ -160,6 +160,19 @@ TEST_F(LoaderRunTest, MainAndTheCrashReporter)
     }
 }
 
+TEST_F(LoaderRunTest, AWaitThatTimesOutWaitsAgain)
+{
+    // Main outlives one five-second wait, then crashes.
+    KSProcessScript slow;
+    slow.runMilliseconds = 5300;
+    slow.crash = Crash::WhileRunning;
+    ScriptMain(slow);
+    const LoaderOutcome outcome = Run();
+    EXPECT_EQ(outcome.exitCode, 0);
+    ASSERT_EQ(outcome.starts.size(), 2u);
+    EXPECT_EQ(outcome.starts[1].commandLine, loader::kCrashReporterCommandLine);
+}
+
 TEST_F(LoaderRunTest, ACrashReporterThatCannotStartEndsTheLauncherQuietly)
 {
     KSProcessScript crashes;

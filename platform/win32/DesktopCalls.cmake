@@ -12,6 +12,6 @@ target_sources(rvd_win32_platform PRIVATE
 
 if(NOT CMAKE_SYSTEM_NAME STREQUAL "Windows")
   rvd_add_test(NAME win32_desktop_calls_tests LABEL unit
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/SetupDeviceListTest.cpp
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/SetupDeviceListTest.cpp ${CMAKE_CURRENT_LIST_DIR}/tests/DesktopCallsTest.cpp
     LIBS rvd_win32_platform)
 endif()
