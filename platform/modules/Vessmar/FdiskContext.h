@@ -12,7 +12,10 @@ public:
     ~FdiskContext()
     {
         if (cxt != nullptr) {
-            fdisk_deassign_device(cxt, static_cast<int>(release_));
+            // A device that could not be assigned (a listed disk that cannot be
+            // opened) has nothing to let go: libfdisk asserts on it.
+            if (fdisk_get_devfd(cxt) >= 0)
+                fdisk_deassign_device(cxt, static_cast<int>(release_));
             fdisk_unref_context(cxt);
         }
     }
