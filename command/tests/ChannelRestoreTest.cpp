@@ -16,12 +16,6 @@
 
 namespace {
 
-std::string Md5Of(const std::string& disk, const FixturePartition& p)
-{
-    return CommandOutput("dd if='" + disk + "' bs=512 skip=" + std::to_string(p.start) + " count=" +
-                         std::to_string(p.sectors) + " status=none | md5sum");
-}
-
 bool EndsWith(const std::vector<uint32_t>& states, uint32_t last)
 {
     return !states.empty() && states.back() == last;
@@ -131,7 +125,9 @@ TEST(ChannelRestore, AMissingFileIsAskedForThroughTheCallback)
     EXPECT_EQ(0u, progress.Result) << std::hex << progress.Result;
     ASSERT_EQ(1u, asker.asked.size());
     EXPECT_NE(std::wstring::npos, asker.asked[0].find(Wide(files[0])));
-    EXPECT_EQ(Md5Of(target, disk.fat32), Md5Of(disk.Path(), disk.fat32));
+    // Byte for byte would differ: the fix-ups after a restore write the target disk's
+    // geometry into the boot sector and its backup copy.
+    ExpectSameVolume(target, disk.Path(), disk.fat32, false, folder);
 }
 
 // Each command object has its own engines: one object's password, listing and
