@@ -1,5 +1,5 @@
 // Restores onto partitions of another size: NTFS grown in place or shrunk on a copy,
-// FAT resized with libparted when its cluster size changes or it shrinks. Each
+// FAT resized with libparted, or with its own cluster size where libparted refuses. Each
 // restored volume passes its checker and holds the same files; a size the resizers
 // refuse fails before the partition is written.
 #include <gtest/gtest.h>
@@ -157,7 +157,8 @@ TEST(RestoreResize, FatVolumesAreResizedWhereTheirClustersMustChange)
         {&disk.fat16, "6", 98304, 0},                    // smaller
         {&disk.fat16, "6", 262144, 0},                   // larger, 8 sectors per cluster instead of 4
         {&disk.fat16, "6", 300000, BRASKET_SIZE_REFUSED},// libparted grows FAT16 no further
-        {&disk.fat16, "6", 40000, BRASKET_SIZE_REFUSED}, // too few clusters left for FAT16
+        {&disk.fat16, "6", 40000, 0},                    // smaller, its own cluster size where libparted refuses
+        {&disk.fat16, "6", 16000, BRASKET_SIZE_REFUSED}, // too few clusters left for FAT16
         {&disk.fat32, "c", 560000, 0},                   // smaller
     };
     for (const FatCase& c : cases) {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "CFatRelayout.h"
 #include "CFatResizer.h"
 #include "CLogWriter.h"
 #include "CPartitionDevice.h"
@@ -69,7 +70,11 @@ unsigned long CBrasketModule::CopyFatVolume(const KSFatCopyBlock* block, const K
         return BRASKET_READ_FAILED;
     if (wanted != source->volumeSectors) {
         CFatResizer resizer;
-        const CFatResizer::Outcome outcome = resizer.Resize(scratch.Path(), source->volumeSectors, wanted, progress);
+        CFatResizer::Outcome outcome = resizer.Resize(scratch.Path(), source->volumeSectors, wanted, progress);
+        // libparted keeps to cluster sizes of its own choosing; the volume's own
+        // cluster size on the new length serves where it refuses.
+        if (outcome == CFatResizer::kRefused && CFatRelayout::Resize(scratch, wanted) == CFatRelayout::kResized)
+            outcome = CFatResizer::kResized;
         if (outcome != CFatResizer::kResized) {
             CLogWriter::Log("libparted does not resize the FAT volume from %llu to %llu sectors: %s",
                             static_cast<unsigned long long>(source->volumeSectors),

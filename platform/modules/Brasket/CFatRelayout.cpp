@@ -1,0 +1,175 @@
+#include "CFatRelayout.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "CScratchVolume.h"
+#include "LittleEndian.h"
+
+namespace {
+constexpr unsigned kSector = 512;
+constexpr uint32_t kFat16LeastClusters = 4085;
+constexpr uint32_t kFat32LeastClusters = 65525;
+constexpr uint32_t kFat32MostClusters = 0x0FFFFFF5;
+constexpr uint32_t kFreeUnknown = 0xFFFFFFFF;
+
+struct FatShape {
+    bool fat32 = false;
+    uint32_t clusterSectors = 0;
+    uint32_t reserved = 0;
+    uint32_t fats = 0;
+    uint32_t rootSectors = 0;
+    uint32_t fatSectors = 0;
+    uint64_t totalSectors = 0;
+
+    uint64_t DataStart() const { return uint64_t(reserved) + uint64_t(fats) * fatSectors + rootSectors; }
+    uint64_t Clusters() const
+    {
+        return totalSectors > DataStart() ? (totalSectors - DataStart()) / clusterSectors : 0;
+    }
+    uint32_t EntryBytes() const { return fat32 ? 4 : 2; }
+};
+
+bool ReadShape(const unsigned char* boot, FatShape& shape)
+{
+    if (LoadLE16(boot + 11) != kSector || boot[510] != 0x55 || boot[511] != 0xAA)
+        return false;
+    shape.clusterSectors = boot[13];
+    shape.reserved = LoadLE16(boot + 14);
+    shape.fats = boot[16];
+    const uint32_t rootEntries = LoadLE16(boot + 17);
+    shape.rootSectors = (rootEntries * 32 + kSector - 1) / kSector;
+    const uint32_t fat16Size = LoadLE16(boot + 22);
+    shape.fat32 = fat16Size == 0;
+    shape.fatSectors = shape.fat32 ? LoadLE32(boot + 36) : fat16Size;
+    const uint32_t small = LoadLE16(boot + 19);
+    shape.totalSectors = small != 0 ? small : LoadLE32(boot + 32);
+    const uint32_t c = shape.clusterSectors;
+    if (c == 0 || (c & (c - 1)) != 0 || shape.reserved == 0 || shape.fats == 0 || shape.fatSectors == 0)
+        return false;
+    const uint64_t clusters = shape.Clusters();
+    // FAT12 and anything that does not add up is left to libparted's own checks.
+    return shape.fat32 ? clusters >= kFat32LeastClusters : clusters >= kFat16LeastClusters && clusters < kFat32LeastClusters;
+}
+
+// The smallest table that holds an entry for every cluster of the new length.
+bool PlanShape(const FatShape& old, uint64_t newSectors, FatShape& shape)
+{
+    shape = old;
+    shape.totalSectors = newSectors;
+    shape.fatSectors = 1;
+    for (int round = 0; round < 64; ++round) {
+        const uint64_t need = ((shape.Clusters() + 2) * shape.EntryBytes() + kSector - 1) / kSector;
+        if (need <= shape.fatSectors)
+            break;
+        shape.fatSectors = static_cast<uint32_t>(need);
+    }
+    if (shape.DataStart() >= newSectors)
+        return false;
+    const uint64_t clusters = shape.Clusters();
+    return old.fat32 ? clusters >= kFat32LeastClusters && clusters <= kFat32MostClusters
+                     : clusters >= kFat16LeastClusters && clusters < kFat32LeastClusters;
+}
+
+uint32_t Entry(const std::vector<unsigned char>& fat, uint64_t cluster, bool fat32)
+{
+    return fat32 ? LoadLE32(&fat[cluster * 4]) & 0x0FFFFFFF : LoadLE16(&fat[cluster * 2]);
+}
+
+// Clusters in use move from the old data area to the new one; the order keeps a move
+// from overwriting a cluster that has not moved yet.
+bool MoveClusters(CScratchVolume& scratch, const FatShape& old, const FatShape& shape,
+                  const std::vector<unsigned char>& fat, uint64_t kept)
+{
+    const uint64_t from = old.DataStart();
+    const uint64_t to = shape.DataStart();
+    if (from == to)
+        return true;
+    std::vector<unsigned char> cluster(size_t(old.clusterSectors) * kSector);
+    for (uint64_t n = 0; n < kept; ++n) {
+        const uint64_t index = to > from ? kept - 1 - n : n;
+        if (Entry(fat, index + 2, old.fat32) == 0)
+            continue;
+        const uint64_t offset = index * old.clusterSectors;
+        if (!scratch.Read(cluster.data(), from + offset, old.clusterSectors) ||
+            !scratch.Write(cluster.data(), to + offset, old.clusterSectors))
+            return false;
+    }
+    return true;
+}
+
+// The FAT32 information sector's free count and next-free hint as the new table has them.
+bool UpdateInfoSector(CScratchVolume& scratch, const unsigned char* boot, const std::vector<unsigned char>& fat,
+                      uint64_t clusters)
+{
+    uint32_t free = 0;
+    for (uint64_t c = 2; c < clusters + 2; ++c)
+        free += Entry(fat, c, true) == 0 ? 1 : 0;
+    const uint16_t backup = LoadLE16(boot + 50);
+    for (const uint32_t at : {uint32_t(LoadLE16(boot + 48)), uint32_t(backup) + 1}) {
+        unsigned char info[kSector];
+        if (at == 0 || at >= LoadLE16(boot + 14) || (at != LoadLE16(boot + 48) && (backup == 0 || backup == 0xFFFF)))
+            continue;
+        if (!scratch.Read(info, at, 1))
+            return false;
+        if (LoadLE32(info) != 0x41615252)
+            continue;
+        StoreLE32(info + 488, free);
+        StoreLE32(info + 492, kFreeUnknown);
+        if (!scratch.Write(info, at, 1))
+            return false;
+    }
+    return true;
+}
+}
+
+CFatRelayout::Outcome CFatRelayout::Resize(CScratchVolume& scratch, uint64_t newSectors)
+{
+    unsigned char boot[kSector];
+    if (!scratch.Read(boot, 0, 1))
+        return kFailed;
+    FatShape old;
+    if (!ReadShape(boot, old))
+        return kNotFat;
+    FatShape shape;
+    if (newSectors > 0xFFFFFFFFull || !PlanShape(old, newSectors, shape))
+        return kRefused;
+    const uint64_t kept = std::min(old.Clusters(), shape.Clusters());
+    std::vector<unsigned char> fat(size_t(old.fatSectors) * kSector);
+    std::vector<unsigned char> root(size_t(old.rootSectors) * kSector);
+    if (!scratch.Read(fat.data(), old.reserved, old.fatSectors) ||
+        (!root.empty() && !scratch.Read(root.data(), uint64_t(old.reserved) + uint64_t(old.fats) * old.fatSectors,
+                                        old.rootSectors)))
+        return kFailed;
+    if (fat.size() < (old.Clusters() + 2) * old.EntryBytes())
+        return kNotFat;
+    for (uint64_t c = kept + 2; c < old.Clusters() + 2; ++c)
+        if (Entry(fat, c, old.fat32) != 0)
+            return kRefused;
+    if (!MoveClusters(scratch, old, shape, fat, kept))
+        return kFailed;
+
+    // The new table: the entries of the clusters kept, the rest free.
+    fat.resize(size_t(shape.fatSectors) * kSector, 0);
+    std::fill(fat.begin() + static_cast<std::ptrdiff_t>((kept + 2) * old.EntryBytes()), fat.end(), 0);
+    for (uint32_t i = 0; i < shape.fats; ++i)
+        if (!scratch.Write(fat.data(), uint64_t(shape.reserved) + uint64_t(i) * shape.fatSectors, shape.fatSectors))
+            return kFailed;
+    if (!root.empty() &&
+        !scratch.Write(root.data(), uint64_t(shape.reserved) + uint64_t(shape.fats) * shape.fatSectors, shape.rootSectors))
+        return kFailed;
+
+    if (shape.fat32) {
+        StoreLE32(boot + 36, shape.fatSectors);
+    } else {
+        StoreLE16(boot + 22, static_cast<uint16_t>(shape.fatSectors));
+    }
+    const bool small = !shape.fat32 && newSectors < 0x10000;
+    StoreLE16(boot + 19, small ? static_cast<uint16_t>(newSectors) : 0);
+    StoreLE32(boot + 32, small ? 0 : static_cast<uint32_t>(newSectors));
+    if (!scratch.Write(boot, 0, 1))
+        return kFailed;
+    if (shape.fat32 && !UpdateInfoSector(scratch, boot, fat, shape.Clusters()))
+        return kFailed;
+    return kResized;
+}
