@@ -86,7 +86,7 @@ bool CSelectVolumeLogic::HasPassword(const std::string& path)
     if (locked && passwordAccepted_) {
         std::vector<wchar_t> text(password_.begin(), password_.end());
         text.push_back(L'\0');
-        tasque_->CheckSetPassword(text.data(), static_cast<unsigned long>(password_.size() * sizeof(wchar_t)));
+        tasque_->CheckSetPassword(text.data(), static_cast<unsigned long>(password_.size()));
     }
     return locked;
 }
@@ -191,7 +191,9 @@ bool CSelectVolumeLogic::Confirm(const std::wstring& password)
 {
     std::vector<wchar_t> text(password.begin(), password.end());
     text.push_back(L'\0');
-    if (tasque_->CheckSetPassword(text.data(), static_cast<unsigned long>(password.size() * sizeof(wchar_t))) != 1) {
+    // The checker takes the length in characters and copies that many: a length in
+    // bytes would read past the text and never match.
+    if (tasque_->CheckSetPassword(text.data(), static_cast<unsigned long>(password.size())) != 1) {
         messages_.Show("Error", GTK_MB_ICON_ERROR, GTK_MB_OK, kWrongPassword);
         return false;
     }

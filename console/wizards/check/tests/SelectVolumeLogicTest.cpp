@@ -141,8 +141,8 @@ TEST(SelectVolumeLogicTest, ProtectedSetAsksForThePasswordEachTimeItIsChosen)
     EXPECT_TRUE(p.logic.PasswordAccepted());
     const auto sent = p.tasque.CallsOf(TasqueOp::CheckSetPassword);
     ASSERT_GE(sent.size(), 2u);
-    // The length goes in bytes of wide characters.
-    EXPECT_EQ(sent[1].numbers[0], 6 * sizeof(wchar_t));
+    // The length goes in characters, as the checker copies them.
+    EXPECT_EQ(sent[1].numbers[0], 6u);
 
     // Asking again re-sends the accepted password with the same length.
     const size_t before = p.tasque.CountOf(TasqueOp::CheckSetPassword);
@@ -150,7 +150,7 @@ TEST(SelectVolumeLogicTest, ProtectedSetAsksForThePasswordEachTimeItIsChosen)
     const auto resent = p.tasque.CallsOf(TasqueOp::CheckSetPassword);
     ASSERT_EQ(resent.size(), before + 1);
     EXPECT_EQ(resent.back().text, L"secret");
-    EXPECT_EQ(resent.back().numbers[0], 6 * sizeof(wchar_t));
+    EXPECT_EQ(resent.back().numbers[0], 6u);
 
     EXPECT_EQ(p.logic.Choose("/mnt/P1/locked.rvd", true), CSelectVolumeLogic::Outcome::Protected);
     EXPECT_FALSE(p.logic.PasswordAccepted());
