@@ -13,7 +13,7 @@
 
 namespace {
 
-std::string TextOf(unsigned long code)
+std::string ProceedTextOf(unsigned long code)
 {
     char text[32];
     std::snprintf(text, sizeof text, "code %08lX", code);
@@ -69,7 +69,7 @@ _KS_PROGRESS_INFO Step(uint16_t item, uint32_t state, uint32_t result = 0, uint3
     return p;
 }
 
-struct Page {
+struct ProceedPage {
     EnvTestRoot root;
     RecordingEnvCommandRunner runner;
     RecordingChkImgWizard wizard;
@@ -80,9 +80,9 @@ struct Page {
     std::vector<_KS_VOLUME> records;
     std::vector<_KS_VOLUME*> volumes;
     CChkImgDiscChange discChange{&wizard, run, &prompt, false, 1};
-    CChkImgProceedLogic logic{wizard, view, run, discChange, &TextOf};
+    CChkImgProceedLogic logic{wizard, view, run, discChange, &ProceedTextOf};
 
-    explicit Page(size_t count)
+    explicit ProceedPage(size_t count)
     {
         records.resize(count);
         for (size_t i = 0; i < count; ++i) {
@@ -111,7 +111,7 @@ struct Page {
 
 TEST(ChkImgProceedLogicTest, QueuesEveryVolumeThenStarts)
 {
-    Page p(3);
+    ProceedPage p(3);
     p.run.cancelFromCD = true;
     ASSERT_TRUE(p.logic.InitPage());
     EXPECT_FALSE(p.run.cancelFromCD.load());
@@ -132,12 +132,12 @@ TEST(ChkImgProceedLogicTest, QueuesEveryVolumeThenStarts)
 
 TEST(ChkImgProceedLogicTest, ARefusedVolumeClosesTheWizardWithoutStarting)
 {
-    Page p(2);
+    ProceedPage p(2);
     p.tasque.FailCall(TasqueOp::AddCheck, 0x00A50007, 1);
     EXPECT_FALSE(p.logic.InitPage());
     ASSERT_EQ(p.view.results.size(), 1u);
     EXPECT_EQ(p.view.results[0].title, "Error");
-    EXPECT_EQ(p.view.results[0].text, TextOf(0x00A50007));
+    EXPECT_EQ(p.view.results[0].text, ProceedTextOf(0x00A50007));
     EXPECT_EQ(p.wizard.Count("DestoryDlg"), 1u);
     EXPECT_EQ(p.tasque.CountOf(TasqueOp::AddCheck), 1u);
     EXPECT_EQ(p.tasque.CountOf(TasqueOp::CheckExecute), 0u);
@@ -146,7 +146,7 @@ TEST(ChkImgProceedLogicTest, ARefusedVolumeClosesTheWizardWithoutStarting)
 
 TEST(ChkImgProceedLogicTest, OneBlockPerVolumeAsTheIndexChanges)
 {
-    Page p(3);
+    ProceedPage p(3);
     p.tasque.checkTimeline = {Step(0, 1, 0, 5, 10), Step(0, 2, 0, 20, 60), Step(1, 2, 0, 50, 5),
                               Step(1, 2, 0, 60, 40), Step(2, 2, 0, 90, 99), Step(2, 3, 0, 100, 100)};
     ASSERT_TRUE(p.logic.InitPage());
@@ -170,7 +170,7 @@ TEST(ChkImgProceedLogicTest, OneBlockPerVolumeAsTheIndexChanges)
 
 TEST(ChkImgProceedLogicTest, AnIndexBeyondTheQueuedVolumesShowsNothing)
 {
-    Page p(1);
+    ProceedPage p(1);
     p.tasque.checkTimeline = {Step(0, 2), Step(1, 2), Step(7, 2), Step(0xFFFF, 3)};
     ASSERT_TRUE(p.logic.InitPage());
     p.PollToEnd();
@@ -180,20 +180,20 @@ TEST(ChkImgProceedLogicTest, AnIndexBeyondTheQueuedVolumesShowsNothing)
 TEST(ChkImgProceedLogicTest, FailedEndShowsTheCodeOrTheDiscRefusal)
 {
     for (const bool refused : {false, true}) {
-        Page p(1);
+        ProceedPage p(1);
         p.tasque.checkTimeline = {Step(0, 2), Step(0, 3, 0x00A61234)};
         ASSERT_TRUE(p.logic.InitPage());
         p.run.cancelFromCD = refused;
         p.PollToEnd();
         ASSERT_EQ(p.view.results.size(), 1u);
         EXPECT_EQ(p.view.results[0].title, "Error");
-        EXPECT_EQ(p.view.results[0].text, TextOf(refused ? 0x030F1607 : 0x00A61234));
+        EXPECT_EQ(p.view.results[0].text, ProceedTextOf(refused ? 0x030F1607 : 0x00A61234));
     }
 }
 
 TEST(ChkImgProceedLogicTest, CancelledEndInformsAndUnmounts)
 {
-    Page p(1);
+    ProceedPage p(1);
     p.tasque.checkTimeline = {Step(0, 2), Step(0, 4)};
     ASSERT_TRUE(p.logic.InitPage());
     p.PollToEnd();
@@ -206,7 +206,7 @@ TEST(ChkImgProceedLogicTest, CancelledEndInformsAndUnmounts)
 
 TEST(ChkImgProceedLogicTest, CancelQuestionAnswers)
 {
-    Page p(1);
+    ProceedPage p(1);
     p.tasque.checkTimeline = {Step(0, 2)};
     // Before the check runs, Cancel closes the wizard at once.
     EXPECT_FALSE(p.logic.OnQuitClicked());
@@ -230,7 +230,7 @@ TEST(ChkImgProceedLogicTest, CancelQuestionAnswers)
 
 TEST(ChkImgProceedLogicTest, TheFinishingPollEndsAnOpenQuestionOnce)
 {
-    Page p(1);
+    ProceedPage p(1);
     p.tasque.checkTimeline = {Step(0, 2), Step(0, 3)};
     ASSERT_TRUE(p.logic.InitPage());
     ASSERT_TRUE(p.logic.OnQuitClicked()); // the question box runs...
@@ -261,7 +261,7 @@ TEST(ChkImgProceedLogicTest, DiscRequestsFromTheCheckersThread)
                           {CD_CHANGE_MSG_DISC, false, 0x00DB1607, true},
                           {2, true, 0x00E01607, false}};
     for (const Case& c : cases) {
-        Page p(1);
+        ProceedPage p(1);
         p.prompt.answer = c.answer;
         ScriptedCallback request;
         request.message = c.message;
