@@ -103,11 +103,11 @@ TEST(RestoreCloneByFileSystem, LiveVolumesFitOntoPartitionsOfEverySizeOrFailBefo
         {0, &disk.ntfs, "7", 16000, 0, 0},                                // smaller, about 5.5 MiB used
         {0, &disk.ntfs, "7", 4096, kMarked | MIRRANE_DOES_NOT_FIT, 0},    // too small for the data
         {0, &disk.fat32, "c", 69632, 0, 0},                               // same size
-        {0, &disk.fat32, "c", 100000, kMarked | BRASKET_SIZE_REFUSED, 0}, // libparted resizes it to no size
+        {0, &disk.fat32, "c", 100000, 0, 0},                              // larger, its own clusters where libparted refuses
         {0, &disk.fat16, "6", 32768, 0, 0},                               // same size
         {0, &disk.fat16, "6", 70000, 0, 0},                               // larger, 2 sectors per cluster
         {0, &disk.fat16, "6", 131072, 0, 0},                              // larger, 4 sectors per cluster
-        {0, &disk.fat16, "6", 50000, kMarked | BRASKET_SIZE_REFUSED, 0},  // a size libparted refuses
+        {0, &disk.fat16, "6", 50000, 0, 0},                               // larger, its own clusters where libparted refuses
         {0, &disk.fat16, "6", 4096, kMarked | BRASKET_SIZE_REFUSED, 0},   // too small for the data
         {1, &largerFat16, "6", 98304, 0, 0},                              // smaller
         {1, &largerFat32, "c", 560000, 0, 0},                             // smaller

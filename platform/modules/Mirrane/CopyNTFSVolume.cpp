@@ -4,6 +4,7 @@
 
 #include "CPartitionDevice.h"
 #include "CScratchVolume.h"
+#include "LittleEndian.h"
 #include "ScratchProgress.h"
 #include "Stretta.h"
 
@@ -23,10 +24,20 @@ unsigned long MirraneFromStretta(unsigned long result)
 }
 
 // The boot sector's copy in the file's last sector, where ntfsresize and Windows look.
-bool CopyBootToLastSector(CScratchVolume& scratch)
+// After a resize the volume is made to end just before it, as Windows has it:
+// ntfsresize counts whole clusters only, and checkers look for the copy right after
+// the counted sectors.
+bool CopyBootToLastSector(CScratchVolume& scratch, bool resized)
 {
     std::vector<unsigned char> boot(512);
-    return scratch.Read(boot.data(), 0, 1) && scratch.Write(boot.data(), scratch.Sectors() - 1, 1);
+    if (!scratch.Read(boot.data(), 0, 1))
+        return false;
+    if (resized) {
+        StoreLE64(boot.data() + 40, scratch.Sectors() - 1);
+        if (!scratch.Write(boot.data(), 0, 1))
+            return false;
+    }
+    return scratch.Write(boot.data(), scratch.Sectors() - 1, 1);
 }
 }
 
@@ -51,7 +62,7 @@ extern "C" unsigned long CopyNTFSVolume(const KSPartitionPlace* target, const KS
         return MIRRANE_WRITE_FAILED;
     CScratchShareWatch watch(progress, 50);
     unsigned long result = ScratchOutcomeResult(scratch.CopyUsedFrom(*source, &watch));
-    if (result == 0 && !CopyBootToLastSector(scratch))
+    if (result == 0 && !CopyBootToLastSector(scratch, false))
         result = MIRRANE_WRITE_FAILED;
     if (result != 0)
         return result;
@@ -64,7 +75,7 @@ extern "C" unsigned long CopyNTFSVolume(const KSPartitionPlace* target, const KS
         if (result == 0 && !scratch.Resize(wanted))
             result = MIRRANE_WRITE_FAILED;
     }
-    if (result == 0 && !CopyBootToLastSector(scratch))
+    if (result == 0 && !CopyBootToLastSector(scratch, wanted != asIs))
         result = MIRRANE_WRITE_FAILED;
     if (result == 0 && progress.Cancelled())
         result = MIRRANE_CANCELLED;
