@@ -168,7 +168,8 @@ std::vector<TagRSPartitionInfo> CTargetDiskPlanner::Relayout(const TargetDiskSha
         const bool fixed = KeepsSize(*v);
         uint64_t size;
         if (kind <= FILE_SYSTEM_NTFS && !fixed) {
-            size = UsedWithMargin(*v) + static_cast<uint64_t>(share);
+            // From the planned minimum, so a FAT volume never drops below its kind.
+            size = PlannedMinimum(*v) + static_cast<uint64_t>(share);
             const uint64_t cap = kind == FILE_SYSTEM_NTFS ? kPlannedNtfsCap
                                  : HasFatLimit(*v)         ? kPlannedLimitedFatCap
                                                            : kPlannedFatCap;
@@ -216,8 +217,14 @@ bool CTargetDiskPlanner::GetCorrectedParam(const TargetDiskShape& disk, long lon
     const long long first = static_cast<long long>(entry.addParam.FirstSector);
     const long long length = static_cast<long long>(entry.addParam.LastSector) - first;
 
+    // The first primary partition begins one track into the disk, behind the table:
+    // its slot starts at sector 0, the disk's first cylinder, rather than a cylinder
+    // later, which would leave a whole cylinder unused on a disk already too small.
+    const bool firstTrackIn = after < 0 && entry.addParam.Primary != 0 && first == static_cast<long long>(s);
     const long long newFirst =
-        CCHSLBAConvertor::GetAdjustedInnerFullCylinderPartitionStartSector(h, s, after < first ? first : after + 1);
+        firstTrackIn ? 0
+                     : CCHSLBAConvertor::GetAdjustedInnerFullCylinderPartitionStartSector(h, s, after < first ? first
+                                                                                                          : after + 1);
     if (newFirst < 0 || newFirst > last)
         return false;
     long long newLast = CCHSLBAConvertor::GetAdjustedOuterFullCylinderPartitionEndSector(h, s, newFirst + length);

@@ -1,7 +1,7 @@
 // Lays an image's partitions out on a whole target disk: the source layout copied
 // when the disk is large enough and the source extents do not overlap, else packed
-// from the disk's start, each resizable file system getting its used size, 2 % and
-// an equal share of the room left, on cylinder boundaries and within the disk.
+// from the disk's start, each resizable file system getting its used size and 2 %
+// (a FAT volume at least its kind's least size) and an equal share of the room left, on cylinder boundaries and within the disk.
 // The same per-volume minimum decides whether a disk can take the image at all, so
 // a disk that passes never gets a plan with a partition smaller than its data; a
 // plan that still falls short (cylinder rounding) is caught by CheckPlan.

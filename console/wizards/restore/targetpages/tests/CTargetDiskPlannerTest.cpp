@@ -139,7 +139,8 @@ TEST(TargetDiskPlanner, ADiskThatPassesTheChoiceNeverGetsPartitionsBelowTheirDat
     const uint64_t usedOnly = src.fat16.UsedSectors + src.ntfs.UsedSectors + src.fat32.UsedSectors;
     // Room for the used sectors but not for their 2 % margin: refused.
     EXPECT_FALSE(planner.DiskCanTake(usedOnly + 1, false));
-    EXPECT_EQ(20400u + 30600u + 91800u, planner.ImageNeed(false));
+    // The FAT16 volume's used sectors and margin lie below FAT16's least size.
+    EXPECT_EQ(33264u + 30600u + 91800u, planner.ImageNeed(false));
     // A disk just above the need is accepted, and every plan it gets either holds the
     // data or is refused before anything is written.
     for (uint64_t sectors = planner.ImageNeed(false) + 1; sectors < 20 * kCyl; sectors += kCyl / 3) {
@@ -210,16 +211,18 @@ TEST(TargetDiskPlanner, PlannedSizesStayWithinTheFileSystemCaps)
     EXPECT_LE(uint64_t(fitted[1].addParam.SectorsPerCluster), 64u);
 }
 
-TEST(TargetDiskPlanner, FatPlansChangeVariantWhenTheirSizeLeavesItsWindow)
+TEST(TargetDiskPlanner, FatPlansGrowIntoTheNextVariantButNeverShrinkOutOfTheirOwn)
 {
-    // A FAT32 volume with little data packed onto a small disk becomes FAT16; a FAT16
-    // volume grown past its largest size becomes FAT32.
+    // A FAT32 volume with little data packed onto a small disk stays FAT32, at least
+    // as large as FAT32 allows; a FAT16 volume grown past its largest size becomes FAT32.
     const _KS_VOLUME fat32 = MakeVolume({KS_FS_FAT32, kPrimary, 0, 63, 200000, 30000, 1});
     CTargetDiskPlanner shrink({&fat32});
     bool relaid = false;
     auto plan = shrink.Plan(Disk(5 * kCyl), relaid);
     ASSERT_TRUE(relaid);
-    EXPECT_EQ(uint64_t(FILE_SYSTEM_FAT16), uint64_t(plan[0].addParam.FileSystem));
+    EXPECT_EQ(uint64_t(FILE_SYSTEM_FAT32), uint64_t(plan[0].addParam.FileSystem));
+    EXPECT_GE(uint64_t(plan[0].addParam.LastSector) - uint64_t(plan[0].addParam.FirstSector) + 1 - 63,
+              SourceVolumeFacts::FatKindMinimum(fat32));
 
     const _KS_VOLUME fat16 = MakeVolume({KS_FS_FAT16, kPrimary, 0, 63, 4000000, 3000000, 64});
     const _KS_VOLUME other = MakeVolume({KS_FS_OTHER, kPrimary, 0, 63, 4000000, 4000000, 1});
@@ -227,6 +230,77 @@ TEST(TargetDiskPlanner, FatPlansChangeVariantWhenTheirSizeLeavesItsWindow)
     plan = grow.Plan(Disk(20000000), relaid);
     ASSERT_TRUE(relaid);
     EXPECT_EQ(uint64_t(FILE_SYSTEM_FAT32), uint64_t(plan[0].addParam.FileSystem));
+}
+
+// A FAT volume with little data, laid out anew on a smaller disk beside a volume that
+// takes the room: its planned partition keeps its kind and cluster size and holds at
+// least what the kind needs at that cluster size, or the disk is refused (no plan the
+// page lets through squeezes it below).
+TEST(TargetDiskPlanner, RelaidFatVolumesKeepTheirKindOrTheDiskIsRefused)
+{
+    struct Case {
+        const char* what;
+        uint8_t fileSystem;
+        uint64_t total, used;
+        uint16_t cluster;
+        uint64_t diskSectors;
+        bool fits;
+    };
+    const Case cases[] = {
+        {"FAT32 of 34 MiB, 512-byte clusters, on 48 MiB", KS_FS_FAT32, 69632, 2000, 1, 48 * 2048, true},
+        {"FAT16 of 20 MiB, 2 KiB clusters, on 39 MiB", KS_FS_FAT16, 40960, 1000, 4, 39 * 2048, true},
+        {"FAT16 of 20 MiB, 2 KiB clusters, on 30 MiB", KS_FS_FAT16, 40960, 1000, 4, 30 * 2048, false},
+        {"FAT32 of 320 MiB, 4 KiB clusters, on 300 MiB", KS_FS_FAT32, 655360, 5000, 8, 300 * 2048, true},
+        {"FAT32 of 34 MiB, 512-byte clusters, on 40 MiB", KS_FS_FAT32, 69632, 2000, 1, 40 * 2048, false},
+        {"FAT32 of 320 MiB, 4 KiB clusters, on 200 MiB", KS_FS_FAT32, 655360, 5000, 8, 200 * 2048, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        // An NTFS volume in front with data enough to want a share of the room, and
+        // the FAT volume logical after it, as on the walks' source disk.
+        const _KS_VOLUME ntfs = MakeVolume({KS_FS_NTFS, kPrimary, 0, 63, 40000, 12000, 8});
+        const _KS_VOLUME fat = MakeVolume({c.fileSystem, 0, 40063, 63, c.total, c.used, c.cluster});
+        CTargetDiskPlanner planner({&ntfs, &fat});
+        const TargetDiskShape disk = Disk(c.diskSectors);
+        bool relaid = false;
+        const auto plan = planner.Plan(disk, relaid);
+        ASSERT_TRUE(relaid);
+        const bool accepted = planner.DiskCanTake(disk.totalSectors, false) &&
+                              planner.CheckPlan(plan, disk) == CTargetDiskPlanner::kPlanOk;
+        EXPECT_EQ(c.fits, accepted);
+        if (!accepted)
+            continue;
+        ASSERT_EQ(2u, plan.size());
+        const AddPartitionParam& p = plan[1].addParam;
+        EXPECT_EQ(uint64_t(SourceVolumeFacts::Kind(fat)), uint64_t(p.FileSystem));
+        EXPECT_EQ(uint64_t(c.cluster), uint64_t(p.SectorsPerCluster));
+        // The logical partition's first track holds its table.
+        EXPECT_GE(uint64_t(p.LastSector) - uint64_t(p.FirstSector) + 1 - 63, SourceVolumeFacts::FatKindMinimum(fat));
+    }
+}
+
+// The least size of each FAT kind: the layout engine's bound at small clusters, the
+// kind's cluster count at large ones; nothing for other file systems.
+TEST(TargetDiskPlanner, FatKindMinimumFollowsKindAndClusterSize)
+{
+    struct Case { uint8_t fileSystem; uint16_t cluster; uint64_t atLeast, below; };
+    const Case cases[] = {
+        {KS_FS_FAT12, 1, 5040, 5041},
+        {KS_FS_FAT16, 1, 33264, 33265},
+        {KS_FS_FAT16, 64, 4085ull * 64, 4085ull * 64 + 2048},
+        {KS_FS_FAT32, 1, 68544, 68545},
+        {KS_FS_FAT32, 8, 65525ull * 8, 65525ull * 8 + 2048},
+        {KS_FS_NTFS, 8, 0, 1},
+    };
+    for (const Case& c : cases) {
+        const _KS_VOLUME v = MakeVolume({c.fileSystem, kPrimary, 0, 63, 4000000, 1000, c.cluster});
+        const uint64_t least = SourceVolumeFacts::FatKindMinimum(v);
+        EXPECT_GE(least, c.atLeast) << int(c.fileSystem) << " / " << c.cluster;
+        EXPECT_LT(least, c.below) << int(c.fileSystem) << " / " << c.cluster;
+        if (c.fileSystem != KS_FS_NTFS) {
+            EXPECT_EQ(least, SourceVolumeFacts::PlannedMinimum(v));
+        }
+    }
 }
 
 } // namespace

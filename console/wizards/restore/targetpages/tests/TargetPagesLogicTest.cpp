@@ -7,6 +7,7 @@
 #include "CTargetPartitionPageLogic.h"
 #include "DiskTasque.h"
 #include "RestorePagePosition.h"
+#include "SourceVolumeFacts.h"
 #include "VolumeBuilder.h"
 #include "vessmar/IDiskDeviceType.h"
 
@@ -101,10 +102,12 @@ TEST(TargetDiskPageLogic, NextPlansTheWholeDisk)
 TEST(TargetDiskPageLogic, APlanThatCannotHoldTheDataKeepsThePage)
 {
     DiskWalk walk;
-    FakeDisk tight{30600 + 91800 + 1};
+    const uint64_t justAbove =
+        SourceVolumeFacts::PlannedMinimum(walk.ntfs) + SourceVolumeFacts::PlannedMinimum(walk.fat) + 1;
+    FakeDisk tight{justAbove};
     DiskTasque tasque{tight};
     walk.wizard.info.pTasque = &tasque;
-    walk.page.disks[0].record.TotalSectors = 30600 + 91800 + 1;
+    walk.page.disks[0].record.TotalSectors = justAbove;
     walk.page.InitPage();
     ASSERT_TRUE(walk.wizard.nextEnabled);
     EXPECT_FALSE(walk.page.OnNextClicked(0));
