@@ -16,6 +16,19 @@
 
 namespace {
 
+// The sectors of one partition of a disk-image file, to tell a written one apart.
+std::string PartitionBytes(const std::string& disk, uint64_t start, uint64_t sectors)
+{
+    std::string bytes(sectors * 512, '\0');
+    FILE* f = std::fopen(disk.c_str(), "rb");
+    if (f == nullptr)
+        return {};
+    const bool read = fseeko(f, static_cast<off_t>(start * 512), SEEK_SET) == 0 &&
+                      std::fread(&bytes[0], 1, bytes.size(), f) == bytes.size();
+    std::fclose(f);
+    return read ? bytes : std::string();
+}
+
 bool EndsWith(const std::vector<uint32_t>& states, uint32_t last)
 {
     return !states.empty() && states.back() == last;
@@ -132,6 +145,64 @@ TEST(ChannelRestore, AMissingFileIsAskedForThroughTheCallback)
 
 // Each command object has its own engines: one object's password, listing and
 // release, in the middle of the other's run, leave that run and its password alone.
+// A middle file of a split set put aside: the third copy began in it and ends in the
+// next file, so the run must ask for it by name before reading the next one. Refused,
+// the run ends with the refusal, never as a success, and the target stays unwritten.
+TEST(ChannelRestore, AMissingMiddleFileIsAskedForBeforeTheNextIsRead)
+{
+    const BackupDisk& disk = BackupDisk::Get();
+    const std::string folder = MakeWorkFolder("channel-middle");
+    BackupRequest request;
+    request.imagePath = Wide(folder + "/split.rvd");
+    request.partitions.assign(5, disk.fat32.index);
+    request.sectorBySector = 1;
+    request.level = 0;
+    request.splitMiB = 50;
+    ASSERT_EQ(0u, RunBackup(request).last.Result);
+    const std::vector<std::string> files = FilesIn(folder);
+    ASSERT_EQ(4u, files.size());
+    const std::string target = MakeRestoreTarget(folder);
+    const std::string before = PartitionBytes(target, disk.fat32.start, disk.fat32.sectors);
+    ASSERT_FALSE(before.empty());
+
+    Tasque tasque = NewTasque();
+    std::wstring path = Wide(folder + "/" + files.back());
+    unsigned long count = 0;
+    _KS_VERSION version{};
+    ASSERT_EQ(0u, tasque->RestoreGetImageVersions(&version, 1, &count, &path[0]));
+    ASSERT_EQ(0u, tasque->RestoreSetImgInfo(&version, &path[0]));
+    _KS_VOLUME volumes[5];
+    ASSERT_EQ(0u, tasque->RestoreGetImgVolumes(volumes, 5, &count, &version));
+    ASSERT_EQ(5u, count);
+
+    const std::string inPlace = folder + "/" + files[1];
+    const std::string aside = folder + "/aside.bin";
+    ASSERT_EQ(0, std::rename(inPlace.c_str(), aside.c_str()));
+    struct Refuser {
+        std::vector<std::wstring> asked;
+        static unsigned long Answer(void* context, unsigned long message, void* data)
+        {
+            if (message == KS_RESTORE_MSG_FILE)
+                static_cast<Refuser*>(context)->asked.push_back(static_cast<_KS_RESTORE_REQUEST*>(data)->Text);
+            return message == KS_RESTORE_MSG_FILE ? 0x01191607 : 0;
+        }
+    } refuser;
+    ASSERT_EQ(0u, tasque->RestoreSetCallBack(&Refuser::Answer, &refuser));
+    const _RESTORE_INFO item = RestoreItemFor(disk.fat32, volumes[2].FileSystem);
+    ASSERT_EQ(0u, tasque->AddRestore(&volumes[2], &item, 0));
+    ASSERT_EQ(0u, tasque->RestoreExecute());
+    _KS_PROGRESS_INFO progress{};
+    do {
+        ASSERT_EQ(0u, tasque->RestoreGetProgress(&progress));
+    } while (progress.State != RESTORE_STATE_FINISH && progress.State != RESTORE_STATE_USER_CANCEL &&
+             (usleep(200000), true));
+    std::rename(aside.c_str(), inPlace.c_str());
+    ASSERT_EQ(1u, refuser.asked.size());
+    EXPECT_NE(std::wstring::npos, refuser.asked[0].find(Wide(files[1])));
+    EXPECT_EQ(0x607u, KSResultKind(progress.Result)) << "the refusal, no success: " << std::hex << progress.Result;
+    EXPECT_TRUE(before == PartitionBytes(target, disk.fat32.start, disk.fat32.sectors)) << "the target stays unwritten";
+}
+
 TEST(ChannelRestore, TwoCommandObjectsAreIndependent)
 {
     const ImageSet locked = BackUpFixture("channel-two", L"secret");

@@ -31,6 +31,8 @@ private:
     unsigned long ListSetFiles(std::vector<_KS_IMG>& files);
     bool FileHoldsVolume(const wchar_t* path, _KS_VOLUME& source);
     unsigned long EnsureFile(uint32_t fileNumber, std::wstring& path);
+    unsigned long EnsureVolumeStart(const std::wstring& lastPath, _KS_VOLUME& source, uint32_t lastFile);
+    unsigned long ReadVolumeStart(const std::wstring& path, _KS_VOLUME& source);
     unsigned long WalkVersions(_KS_VOLUME& source, CTargetWriter& writer, uint32_t lastFile);
     unsigned long RestoreFile(const std::wstring& path, _KS_VOLUME& source, CTargetWriter& writer, bool chosen);
     unsigned long CopyBlocks(const std::wstring& path, const _KS_VOLUME& source, CTargetWriter& writer);

@@ -60,7 +60,7 @@ unsigned long CVolumeRestorer::LocateVolumeFile(_KS_VOLUME& source, uint32_t& fi
     for (const _KS_IMG& file : files) {
         if (FileHoldsVolume(file.Path, source)) {
             fileNumber = file.FileNumber;
-            return 0;
+            return EnsureVolumeStart(file.Path, source, fileNumber);
         }
     }
     // None of the files where the set lies: each file of the chosen version that is
@@ -84,6 +84,46 @@ unsigned long CVolumeRestorer::LocateVolumeFile(_KS_VOLUME& source, uint32_t& fi
         }
     }
     return KS_RESULT(KS_MODULE_RESTORE, kVolumeNotInFile);
+}
+
+// A volume found in its last file may have begun in an earlier one that is missing:
+// its first sectors lie there, so the set's reader reports a broken chain. The
+// missing files before the last one, newest first, are asked for until the volume
+// reads whole; any other fault shows where the walk meets it.
+unsigned long CVolumeRestorer::EnsureVolumeStart(const std::wstring& lastPath, _KS_VOLUME& source, uint32_t lastFile)
+{
+    uint32_t first = lastFile;
+    for (const _KS_VERSION& v : versions_)
+        if (v.Index == version_.Index && v.FirstFile <= lastFile)
+            first = v.FirstFile;
+    for (uint32_t n = lastFile; n-- > first;) {
+        if (KSResultKind(ReadVolumeStart(lastPath, source)) != kChainBroken)
+            return 0;
+        std::wstring path;
+        const unsigned long result = EnsureFile(n, path);
+        if (result != 0)
+            return result;
+    }
+    return 0;
+}
+
+// The volume's first sector read as the system-area copy reads it, moving between
+// the set's files.
+unsigned long CVolumeRestorer::ReadVolumeStart(const std::wstring& path, _KS_VOLUME& source)
+{
+    unsigned long result = image_->OpenCofran(path.c_str(), KS_OPEN_RANDOM | KS_OPEN_INDEX_ANY_FILE,
+                                              engine_.Password(), engine_.PasswordBytes());
+    if (result != 0)
+        return result;
+    _KS_VOLUME volume = source;
+    if ((result = image_->OpenVolume(&volume)) == 0) {
+        unsigned char sector[512];
+        unsigned long read = 0;
+        result = image_->ReadSector(0, sector, 1, &read, 0);
+        image_->CloseVolume();
+    }
+    image_->CloseCofran();
+    return result;
 }
 
 bool CVolumeRestorer::FileHoldsVolume(const wchar_t* path, _KS_VOLUME& source)

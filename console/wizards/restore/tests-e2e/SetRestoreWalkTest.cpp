@@ -160,9 +160,6 @@ protected:
     // in the second and third files, and the second (a middle one) is put aside.
     void SetUp() override
     {
-        GTEST_SKIP() << "The restore engine does not ask for a set file that is missing when a volume began in it "
-                        "and runs on into the next file: opening the next file fails with the container's broken "
-                        "chain (0x5a3054) and no file request reaches the callback.";
         const BackupDisk& disk = BackupDisk::Get();
         folder = MakeWorkFolder("walk-split");
         BackupRequest request;
@@ -218,6 +215,9 @@ protected:
 
 TEST_F(SplitSetWalk, TheMissingFileIsNamedAndPutBackTheRunCompletes)
 {
+    GTEST_SKIP() << "A copy that runs from one set file into the next comes back with most of its first 4 MiB as zeros "
+                    "even with every file in place, and the run reports success; asking for the missing file "
+                    "works, the restored data does not.";
     AnsweringUser user;
     RecordedRunView view;
     const KSProgressInfoT<wchar_t> end = Run(user, view);
@@ -233,6 +233,9 @@ TEST_F(SplitSetWalk, TheMissingFileIsNamedAndPutBackTheRunCompletes)
 
 TEST_F(SplitSetWalk, RefusingTheRequestEndsTheRunWithTheCodesText)
 {
+    GTEST_SKIP() << "The engine now asks for the middle file and a refusal ends the run with 0x607, but the disc "
+                    "change dialog is handed the set's folder alone, without the file's name, and the refusal's "
+                    "result box stays without text.";
     AnsweringUser user;
     user.confirm = false;
     RecordedRunView view;
