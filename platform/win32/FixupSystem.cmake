@@ -7,6 +7,9 @@ target_sources(rvd_win32_platform PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/src/DiskLayout.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/VolumeNames.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/MountManagerDevice.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/ArrivedDisk.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/ArrivedDisks.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/src/ArrivedDiskDevices.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/Registry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/LoadedHive.cpp
   ${CMAKE_CURRENT_LIST_DIR}/src/RegistryCalls.cpp

@@ -76,6 +76,12 @@ using KSDeviceOpener = std::function<std::shared_ptr<KSDevice>(DWORD access, DWO
 // registration of the same name.
 void KSPlatformRegisterDevice(const std::string& name, KSDeviceOpener opener);
 void KSPlatformUnregisterDevice(const std::string& name);
+// A family of names "PREFIX\REST": one opener answers every REST (given as it was
+// written). A name registered on its own comes before its family.
+using KSDeviceFamilyOpener = std::function<std::shared_ptr<KSDevice>(const std::string& rest, DWORD access,
+                                                                     DWORD& error)>;
+void KSPlatformRegisterDeviceFamily(const std::string& prefix, KSDeviceFamilyOpener opener);
+void KSPlatformUnregisterDeviceFamily(const std::string& prefix);
 void KSPlatformClearDevices();
 
 // ---------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "DeviceRegistry.h"
 
+#include "ArrivedDisks.h"
 #include "AsciiLower.h"
 #include "CDiskMap.h"
 #include "DriveTable.h"
@@ -17,6 +18,13 @@ std::shared_ptr<KSDevice> OpenDisk(const std::string& lowerName, DWORD access, D
 {
     const std::string suffix = lowerName.substr(std::char_traits<char>::length(kPhysicalDrive));
     DiskMapEntry disk;
+    // An arrived disk is found by its number first.
+    if (!suffix.empty() && suffix.size() < 6 && suffix.find_first_not_of("0123456789") == std::string::npos) {
+        error = ERROR_SUCCESS;
+        std::shared_ptr<KSDevice> arrived = OpenArrivedDisk(static_cast<unsigned>(std::stoul(suffix)), error);
+        if (arrived || error != ERROR_SUCCESS)
+            return arrived;
+    }
     if (!CDiskMap().FindByDeviceName(std::string(CDiskMap::kDevicePrefix) + suffix, disk)) {
         error = ERROR_FILE_NOT_FOUND;
         return nullptr;
@@ -32,6 +40,10 @@ std::shared_ptr<KSDevice> OpenVolume(const std::string& name, DWORD access, DWOR
         error = ERROR_FILE_NOT_FOUND;
         return nullptr;
     }
+    error = ERROR_SUCCESS;
+    std::shared_ptr<KSDevice> arrived = OpenArrivedVolume(drive.volume, error);
+    if (arrived || error != ERROR_SUCCESS)
+        return arrived;
     for (const DiskMapEntry& disk : CDiskMap().Disks())
         if (disk.number == drive.volume.disk)
             return FileSliceDevice::Open(disk.path, drive.volume.firstSector * FileSliceDevice::kSectorSize,
@@ -61,10 +73,23 @@ void DeviceRegistry::Unregister(const std::string& name)
     openers_.erase(AsciiLower(name));
 }
 
+void DeviceRegistry::RegisterFamily(const std::string& prefix, KSDeviceFamilyOpener opener)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    families_[AsciiLower(prefix)] = std::move(opener);
+}
+
+void DeviceRegistry::UnregisterFamily(const std::string& prefix)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    families_.erase(AsciiLower(prefix));
+}
+
 void DeviceRegistry::Clear()
 {
     std::lock_guard<std::mutex> guard(lock_);
     openers_.clear();
+    families_.clear();
 }
 
 std::shared_ptr<KSDevice> DeviceRegistry::Open(const std::string& name, DWORD access, DWORD& error) const
@@ -76,6 +101,13 @@ std::shared_ptr<KSDevice> DeviceRegistry::Open(const std::string& name, DWORD ac
         auto found = openers_.find(lower);
         if (found != openers_.end())
             opener = found->second;
+        const size_t separator = lower.find('\\');
+        auto family = separator == std::string::npos ? families_.end() : families_.find(lower.substr(0, separator));
+        if (!opener && family != families_.end()) {
+            KSDeviceFamilyOpener member = family->second;
+            const std::string rest = name.substr(separator + 1);
+            opener = [member, rest](DWORD access, DWORD& error) { return member(rest, access, error); };
+        }
     }
     // The opener runs outside the lock: it may register or open other devices.
     if (opener) {
@@ -103,5 +135,15 @@ void KSPlatformRegisterDevice(const std::string& name, KSDeviceOpener opener)
 }
 
 void KSPlatformUnregisterDevice(const std::string& name) { ks_platform::DeviceRegistry::Instance().Unregister(name); }
+
+void KSPlatformRegisterDeviceFamily(const std::string& prefix, KSDeviceFamilyOpener opener)
+{
+    ks_platform::DeviceRegistry::Instance().RegisterFamily(prefix, std::move(opener));
+}
+
+void KSPlatformUnregisterDeviceFamily(const std::string& prefix)
+{
+    ks_platform::DeviceRegistry::Instance().UnregisterFamily(prefix);
+}
 
 void KSPlatformClearDevices() { ks_platform::DeviceRegistry::Instance().Clear(); }

@@ -15,6 +15,8 @@ public:
 
     void Register(const std::string& name, KSDeviceOpener opener);
     void Unregister(const std::string& name);
+    void RegisterFamily(const std::string& prefix, KSDeviceFamilyOpener opener);
+    void UnregisterFamily(const std::string& prefix);
     void Clear();
     // The device for one open of name (what follows "\\.\"), or null with error set
     // (ERROR_FILE_NOT_FOUND for a name no device answers to).
@@ -23,6 +25,7 @@ public:
 private:
     mutable std::mutex lock_;
     std::map<std::string, KSDeviceOpener> openers_; // by lower-case name
+    std::map<std::string, KSDeviceFamilyOpener> families_; // by lower-case prefix
 };
 
 } // namespace ks_platform

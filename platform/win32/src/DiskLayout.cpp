@@ -1,16 +1,19 @@
 #include "DiskLayout.h"
 
+#include "ArrivedDisks.h"
+
 #include "CDiskMap.h"
 #include "LittleEndian.h"
 
 #include <fcntl.h>
+#include <cstring>
 #include <unistd.h>
 
 namespace ks_platform {
 
 namespace {
 
-bool ReadSector(int fd, uint64_t sector, unsigned char* out)
+bool ReadFileSector(int fd, uint64_t sector, unsigned char* out)
 {
     return ::pread(fd, out, 512, static_cast<off_t>(sector * 512)) == 512;
 }
@@ -34,9 +37,15 @@ TableEntry EntryAt(const unsigned char* sector, int slot)
 
 bool ReadDosVolumes(int fd, std::vector<DosVolume>& volumes, uint32_t* signature)
 {
+    return ReadDosVolumes([fd](uint64_t sector, unsigned char* out) { return ReadFileSector(fd, sector, out); },
+                          volumes, signature);
+}
+
+bool ReadDosVolumes(const SectorReader& readSector, std::vector<DosVolume>& volumes, uint32_t* signature)
+{
     volumes.clear();
     unsigned char mbr[512];
-    if (!ReadSector(fd, 0, mbr) || mbr[510] != 0x55 || mbr[511] != 0xAA)
+    if (!readSector(0, mbr) || mbr[510] != 0x55 || mbr[511] != 0xAA)
         return false;
     if (signature)
         *signature = LoadLE32(mbr + 440);
@@ -56,7 +65,7 @@ bool ReadDosVolumes(int fd, std::vector<DosVolume>& volumes, uint32_t* signature
     uint64_t next = extendedStart;
     for (int guard = 0; next != 0 && guard < 128; ++guard) {
         unsigned char ebr[512];
-        if (!ReadSector(fd, next, ebr) || ebr[510] != 0x55 || ebr[511] != 0xAA)
+        if (!readSector(next, ebr) || ebr[510] != 0x55 || ebr[511] != 0xAA)
             break;
         const TableEntry logical = EntryAt(ebr, 0);
         if (logical.type != 0 && logical.count != 0)
@@ -82,6 +91,14 @@ bool ReadDosVolumes(const std::string& path, std::vector<DosVolume>& volumes, ui
 
 bool FindMappedVolume(unsigned disk, uint64_t firstSector, MappedVolume& found)
 {
+    if (std::shared_ptr<ArrivedDisk> arrived = ArrivedDisks::Instance().Find(disk)) {
+        for (const DosVolume& volume : arrived->Volumes())
+            if (volume.start == firstSector) {
+                found = MappedVolume{std::string(), disk, volume};
+                return true;
+            }
+        return false;
+    }
     for (const DiskMapEntry& entry : CDiskMap().Disks()) {
         if (entry.number != disk)
             continue;
@@ -96,6 +113,31 @@ bool FindMappedVolume(unsigned disk, uint64_t firstSector, MappedVolume& found)
         return false;
     }
     return false;
+}
+
+DWORD AnswerDriveLayout(const std::vector<DosVolume>& volumes, uint32_t signature, void* out, DWORD outSize,
+                        DWORD& returned)
+{
+    returned = 0;
+    const DWORD needed = static_cast<DWORD>(8 + 32 * volumes.size());
+    if (!out || outSize < needed)
+        return ERROR_INSUFFICIENT_BUFFER;
+    auto* bytes = static_cast<unsigned char*>(out);
+    std::memset(bytes, 0, needed);
+    StoreLE32(bytes, static_cast<uint32_t>(volumes.size()));
+    StoreLE32(bytes + 4, signature);
+    for (size_t i = 0; i < volumes.size(); ++i) {
+        unsigned char* entry = bytes + 8 + 32 * i;
+        StoreLE64(entry, volumes[i].start * 512);
+        StoreLE64(entry + 8, volumes[i].sectors * 512);
+        StoreLE32(entry + 16, static_cast<uint32_t>(volumes[i].hidden));
+        StoreLE32(entry + 20, volumes[i].number);
+        entry[24] = volumes[i].type;
+        entry[25] = volumes[i].active ? 1 : 0;
+        entry[26] = 1;
+    }
+    returned = needed;
+    return ERROR_SUCCESS;
 }
 
 std::string VolumeDeviceName(unsigned disk, unsigned partitionNumber)

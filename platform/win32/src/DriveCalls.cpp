@@ -1,4 +1,5 @@
 // What the drive table says about drives: types, letters, free and total space.
+#include "ArrivedDisks.h"
 #include "DriveTable.h"
 
 #include <direct.h>
@@ -49,8 +50,10 @@ extern "C" UINT WINAPI GetDriveTypeA(LPCSTR root)
     return GetDriveTypeW(wide);
 }
 
+// Each call is a poll: a letter an arriving disk waits for may come with it.
 extern "C" DWORD WINAPI GetLogicalDrives(void)
 {
+    ks_platform::ArrivedDisks::Instance().Poll();
     SetLastError(ERROR_SUCCESS);
     return DriveTable::Instance().Letters();
 }

@@ -126,25 +126,7 @@ DWORD FileSliceDevice::DriveLayout(void* out, DWORD outSize, DWORD& returned) co
     uint32_t signature = 0;
     if (!ReadDosVolumes(fd_, volumes, &signature))
         return ERROR_NOT_READY;
-    const DWORD needed = static_cast<DWORD>(8 + 32 * volumes.size());
-    if (!out || outSize < needed)
-        return ERROR_INSUFFICIENT_BUFFER;
-    auto* bytes = static_cast<unsigned char*>(out);
-    std::memset(bytes, 0, needed);
-    StoreLE32(bytes, static_cast<uint32_t>(volumes.size()));
-    StoreLE32(bytes + 4, signature);
-    for (size_t i = 0; i < volumes.size(); ++i) {
-        unsigned char* entry = bytes + 8 + 32 * i;
-        StoreLE64(entry, volumes[i].start * kSectorSize);
-        StoreLE64(entry + 8, volumes[i].sectors * kSectorSize);
-        StoreLE32(entry + 16, static_cast<uint32_t>(volumes[i].hidden));
-        StoreLE32(entry + 20, volumes[i].number);
-        entry[24] = volumes[i].type;
-        entry[25] = volumes[i].active ? 1 : 0;
-        entry[26] = 1;
-    }
-    returned = needed;
-    return ERROR_SUCCESS;
+    return AnswerDriveLayout(volumes, signature, out, outSize, returned);
 }
 
 } // namespace ks_platform

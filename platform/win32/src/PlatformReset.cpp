@@ -1,4 +1,5 @@
 // Puts the process's tables back as a real machine has them.
+#include "ArrivedDisks.h"
 #include "DeviceRegistry.h"
 #include "DriveTable.h"
 #include "KSPlatformSetup.h"
@@ -7,6 +8,7 @@
 
 void KSPlatformReset()
 {
+    ks_platform::ArrivedDisks::Instance().Clear();
     ks_platform::DriveTable::Instance().Clear();
     ks_platform::DeviceRegistry::Instance().Clear();
     ks_platform::ServiceTable::Instance().Clear();

@@ -1,5 +1,6 @@
 // Volume names, mount points and the names of the object namespace, over the disk
 // map's partitions and the one drive table.
+#include "ArrivedDisks.h"
 #include "DiskLayout.h"
 #include "DriveTable.h"
 #include "KSPlatformVolumes.h"
@@ -68,6 +69,9 @@ std::string TargetOf(const std::wstring& name)
         char tail = 0;
         if (std::sscanf(narrow.c_str(), "Harddisk%uPartition%u%c", &disk, &partition, &tail) != 2)
             return {};
+        if (std::shared_ptr<ArrivedDisk> arrived = ArrivedDisks::Instance().Find(disk))
+            return partition >= 1 && partition <= arrived->Volumes().size() ? VolumeDeviceName(disk, partition)
+                                                                            : std::string();
         for (const DiskMapEntry& entry : CDiskMap().Disks()) {
             std::vector<DosVolume> volumes;
             if (entry.number == disk && ReadDosVolumes(entry.path, volumes) && partition >= 1 &&
@@ -203,16 +207,19 @@ extern "C" DWORD WINAPI QueryDosDeviceW(LPCWSTR deviceName, LPWSTR targetPath, D
             if (drive.hasVolume)
                 list += std::wstring{static_cast<wchar_t>(drive.letter), L':', L'\0'};
         });
+        const auto listVolumes = [&list](unsigned disk, const std::vector<DosVolume>& volumes) {
+            for (const DosVolume& volume : volumes) {
+                list += L"Volume" + Widen(KSPlatformVolumeGuid(disk, volume.start)) + L'\0';
+                list += L"Harddisk" + std::to_wstring(disk) + L"Partition" + std::to_wstring(volume.number) + L'\0';
+            }
+        };
         for (const DiskMapEntry& entry : CDiskMap().Disks()) {
             std::vector<DosVolume> volumes;
-            if (!ReadDosVolumes(entry.path, volumes))
-                continue;
-            for (const DosVolume& volume : volumes) {
-                list += L"Volume" + Widen(KSPlatformVolumeGuid(entry.number, volume.start)) + L'\0';
-                list += L"Harddisk" + std::to_wstring(entry.number) + L"Partition" + std::to_wstring(volume.number) +
-                        L'\0';
-            }
+            if (!ArrivedDisks::Instance().Find(entry.number) && ReadDosVolumes(entry.path, volumes))
+                listVolumes(entry.number, volumes);
         }
+        for (const std::shared_ptr<ArrivedDisk>& arrived : ArrivedDisks::Instance().All())
+            listVolumes(arrived->Number(), arrived->Volumes());
     }
     list += L'\0';
     if (!targetPath || size < list.size()) {
