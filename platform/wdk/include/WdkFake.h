@@ -84,13 +84,16 @@ ZdStatus SendControl(ZdPortDevice* device, uint32_t code, const void* in, uint32
                      uint32_t outLength, uintptr_t* information);
 
 // What the disk stack does when a child starts and when it goes. By default each
-// started child's disk is registered with the platform layer as "\\.\ZeDiskDiskN"
-// (N its serial); a mount-engine test can hand it on to its own disk arrival.
+// started child's disk arrives at the platform layer (KSPlatformDiskArrival: the
+// next "\\.\PhysicalDriveN", its partitions' names, a letter) and is removed from
+// it before the child goes; a test can set hooks of its own instead.
 struct DiskStackHooks {
     std::function<void(uint32_t serial, std::shared_ptr<ChildDisk> disk)> arrived;
     std::function<void(uint32_t serial)> removed;
 };
 void SetDiskStackHooks(DiskStackHooks hooks);
+// The disk-map number a started child's disk arrived as by default; -1 for none.
+int DiskNumberOf(uint32_t serial);
 
 struct PnpEvent {
     std::string what;      // "start", "remove", "eject", ...

@@ -1,6 +1,7 @@
 // The fake Plug and Play manager: loads the driver and starts its bus, and on each
 // re-enumeration asks the bus for its children, starts new ones (handing each to
-// the disk stack) and removes the ones that went missing.
+// the disk stack, DiskStackHandoff.cpp) and removes the ones that went missing.
+#include "DiskStackHandoff.h"
 #include "FakeObjects.h"
 
 #include "KSPlatformControl.h"
@@ -100,56 +101,6 @@ public:
     }
     uint64_t Size() const override { return 0; }
 };
-
-// A child's disk as "\\.\ZeDiskDiskN": sector reads and writes through SCSI.
-class ChildDiskFile : public KSDevice {
-public:
-    explicit ChildDiskFile(std::shared_ptr<ChildDisk> disk) : disk_(std::move(disk)) {}
-    DWORD Read(uint64_t offset, void* buffer, DWORD size, DWORD& done) override
-    {
-        return Move(offset, buffer, size, done, false);
-    }
-    DWORD Write(uint64_t offset, const void* data, DWORD size, DWORD& done) override
-    {
-        return Move(offset, const_cast<void*>(data), size, done, true);
-    }
-    DWORD Control(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD& returned) override
-    {
-        uintptr_t information = 0;
-        const ZdStatus status = disk_->Control(code, in, inSize, out, outSize, &information);
-        returned = static_cast<DWORD>(information);
-        return status >= 0 ? ERROR_SUCCESS : static_cast<DWORD>(ZdPortStatusToWin32(status));
-    }
-    uint64_t Size() const override
-    {
-        uint32_t last = 0, sectorSize = 0;
-        if (disk_->Capacity(last, sectorSize) < 0)
-            return 0;
-        return (static_cast<uint64_t>(last) + 1) * sectorSize;
-    }
-
-private:
-    DWORD Move(uint64_t offset, void* buffer, DWORD size, DWORD& done, bool write)
-    {
-        done = 0;
-        if (offset % 512 != 0 || size % 512 != 0)
-            return ERROR_INVALID_PARAMETER;
-        uint8_t* bytes = static_cast<uint8_t*>(buffer);
-        while (done < size) {
-            const uint32_t sectors = std::min<uint32_t>((size - done) / 512, 128);
-            const uint32_t sector = static_cast<uint32_t>((offset + done) / 512);
-            const ZdStatus status = write ? disk_->Write(sector, static_cast<uint16_t>(sectors), bytes + done)
-                                          : disk_->Read(sector, static_cast<uint16_t>(sectors), bytes + done);
-            if (status < 0)
-                return static_cast<DWORD>(ZdPortStatusToWin32(status));
-            done += sectors * 512;
-        }
-        return ERROR_SUCCESS;
-    }
-    std::shared_ptr<ChildDisk> disk_;
-};
-
-std::string DiskName(uint32_t serial) { return "ZeDiskDisk" + std::to_string(serial); }
 
 } // namespace
 
@@ -295,15 +246,12 @@ ZdStatus PnpManager::UnloadDriver(bool surprise)
             children = S().children;
         }
         for (const auto& child : children) {
-            std::function<void(uint32_t)> removed;
+            DiskStackHooks hooks;
             {
                 std::lock_guard<std::mutex> guard(S().lock);
-                removed = S().hooks.removed;
+                hooks = S().hooks;
             }
-            if (removed)
-                removed(child.first);
-            else
-                KSPlatformUnregisterDevice(DiskName(child.first));
+            TakeChildFromDiskStack(child.first, hooks);
         }
         if (surprise) {
             ZdRequest gone = PnpRequest(ZD_MN_SURPRISE_REMOVAL);
@@ -438,10 +386,7 @@ void PnpManager::Settle()
         for (const auto& child : known) {
             if (std::find(answer.relations.begin(), answer.relations.end(), child.second) != answer.relations.end())
                 continue;
-            if (hooks.removed)
-                hooks.removed(child.first);
-            else
-                KSPlatformUnregisterDevice(DiskName(child.first));
+            TakeChildFromDiskStack(child.first, hooks);
             ZdRequest remove = PnpRequest(ZD_MN_REMOVE_DEVICE);
             Send(child.second, remove);
             std::lock_guard<std::mutex> guard(S().lock);
@@ -464,12 +409,7 @@ void PnpManager::Settle()
                 S().children[serial] = device;
                 S().events.push_back(PnpEvent{"start", serial});
             }
-            auto disk = std::make_shared<ChildDisk>(device);
-            if (hooks.arrived)
-                hooks.arrived(serial, disk);
-            else
-                KSPlatformRegisterDevice(DiskName(serial),
-                                         [disk](DWORD, DWORD&) { return std::make_shared<ChildDiskFile>(disk); });
+            HandChildToDiskStack(serial, std::make_shared<ChildDisk>(device), hooks);
         }
     }
 }
