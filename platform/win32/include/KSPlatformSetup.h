@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <winuser.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,16 +19,68 @@ struct KSSetupDevice {
     // (KSSetupMultiString builds it); empty leaves the device without the property.
     std::wstring hardwareIds;
     DWORD hardwareIdType = 7; // REG_MULTI_SZ
+    // Such as ROOT\SYSTEM\0000; empty: one is made up (ROOT\DEVICE\nnnn).
+    std::wstring instanceId;
+    bool present = true;      // a registered device that is not plugged in is absent
+    std::wstring driverInf;   // the information file of its installed driver; empty: none
 };
 
 // The strings, each followed by a NUL, and the closing NUL.
 std::wstring KSSetupMultiString(const std::vector<std::wstring>& strings);
 void KSPlatformAddSetupDevice(const KSSetupDevice& device);
+// Forgets every device, interface, failure and setting of this part (the device
+// installer, the configuration manager, module calls, WOW64 and heaps' failures).
 void KSPlatformClearSetupDevices();
-// Makes SetupDiGetClassDevsW fail with error (ERROR_SUCCESS lets it succeed).
+// Makes SetupDiGetClassDevsW/A fail with error (ERROR_SUCCESS lets it succeed).
 void KSPlatformSetSetupListError(DWORD error);
 // Device lists made and not yet destroyed.
 unsigned KSPlatformOpenSetupLists();
+// The devices registered with the machine now, in the order they came.
+std::vector<KSSetupDevice> KSPlatformSetupDevices();
+
+// Device interfaces, as a driver registers and enables them: listed under their
+// interface class by SetupDiGetClassDevs with DIGCF_DEVICEINTERFACE, with the path
+// that CreateFile opens (\\?\root#name#0000#{...}; the device registered with
+// KSPlatformRegisterDevice under the part after \\?\ answers it). Adding a path
+// again changes nothing; removing one that is not there does nothing.
+void KSPlatformAddDeviceInterface(const GUID& interfaceClass, const std::string& path);
+void KSPlatformRemoveDeviceInterface(const GUID& interfaceClass, const std::string& path);
+
+// The nth call from now (1: the next) of the named entry point fails with error:
+// "SetupDiCreateDeviceInfoW", "UpdateDriverForPlugAndPlayDevicesW", "HeapCreate", ...
+// Each name keeps one pending failure; a later call for the same name replaces it.
+void KSPlatformFailSetupCall(const std::string& call, DWORD error, unsigned nth = 1);
+// CMP_WaitNoPendingInstallEvents answers WAIT_TIMEOUT to the next count calls, then
+// WAIT_OBJECT_0 (kKSInstallsAlwaysPending: never ends).
+constexpr unsigned kKSInstallsAlwaysPending = ~0u;
+void KSPlatformSetPendingInstalls(unsigned count);
+// Calls of CMP_WaitNoPendingInstallEvents so far.
+unsigned KSPlatformPendingInstallWaits();
+// Driver installs and device removals from now on need a restart.
+void KSPlatformSetSetupRestartNeeded(bool needed);
+
+// A driver installed on a device (by UpdateDriverForPlugAndPlayDevicesW or
+// SetupDiInstallDevice).
+struct KSDriverInstall {
+    std::wstring instanceId;
+    std::wstring hardwareIds;   // the device's multi-string
+    std::wstring inf;
+    std::string how;            // "update" or "install"
+};
+std::vector<KSDriverInstall> KSPlatformDriverInstalls();
+// Called after each driver install, outside the layer's locks (a test can start
+// the driver's bus from it). Null: none.
+void KSPlatformSetDriverInstallHook(std::function<void(const KSDriverInstall&)> hook);
+
+// IsWow64Process's answer for this process: false, as for a native program, unless
+// set.
+void KSPlatformSetWow64(bool wow64);
+// GetProcAddress finds no call of this name in the module ("setupapi.dll", ...); an
+// empty name makes GetModuleHandle find no module of that name at all.
+void KSPlatformHideProcedure(const std::string& module, const std::string& name);
+// Heaps made by HeapCreate and not destroyed, and their blocks not freed.
+unsigned KSPlatformLiveHeaps();
+unsigned KSPlatformLiveHeapBlocks();
 
 // ---------------------------------------------------------------------------
 // GetVersionExA: the extended record's service pack (KSPlatformSetVersion sets the

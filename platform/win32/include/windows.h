@@ -21,6 +21,8 @@
 #include "processthreadsapi.h"
 #include "namedpipeapi.h"
 #include "libloaderapi.h"
+#include "heapapi.h"
+#include "wow64apiset.h"
 #include "ioapiset.h"
 #include "memoryapi.h"
 #include "debugapi.h"

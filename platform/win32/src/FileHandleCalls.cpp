@@ -27,7 +27,14 @@ namespace {
 
 bool IsDevicePath(const wchar_t* path)
 {
-    return path && path[0] == L'\\' && path[1] == L'\\' && path[2] == L'.' && path[3] == L'\\';
+    if (!path || path[0] != L'\\' || path[1] != L'\\' || (path[2] != L'.' && path[2] != L'?') ||
+        path[3] != L'\\')
+        return false;
+    if (path[2] == L'.')
+        return true;
+    // "\\?\NAME" names a device as "\\.\NAME" does (device interface paths come so),
+    // unless NAME starts with a drive: "\\?\X:\..." is a file path.
+    return path[2] == L'?' && path[4] != 0 && path[5] != L':';
 }
 
 HANDLE OpenDevice(const wchar_t* name, DWORD access)
