@@ -4,9 +4,9 @@
 // files read back through "\\.\X:", the list shows the disk, and the unmount leaves
 // no disk, name, letter, handle, device or pool block behind.
 #include "BackupDisk.h"
-#include "BackupRunner.h"
 #include "CommandOutput.h"
 #include "KSZedskacs.h"
+#include "MountTestSets.h"
 #include "Palmet.h"
 #include "PluginRecord.h"
 #include "WdkFake.h"
@@ -27,36 +27,6 @@
 #include <vector>
 
 namespace {
-
-struct DriverSet {
-    std::wstring file;   // the set's last file
-    _KS_VOLUME volume{};
-};
-
-DriverSet BackUpVolume(const std::string& name, uint32_t partition, const std::wstring& password)
-{
-    const std::string folder = MakeWorkFolder(name);
-    BackupRequest request;
-    request.imagePath = Wide(folder + "/set.rvd");
-    request.password = password;
-    request.partitions = {partition};
-    DriverSet set;
-    EXPECT_EQ(0u, RunBackup(request).last.Result);
-    const std::vector<std::string> files = FilesIn(folder);
-    if (files.empty())
-        return set;
-    set.file = Wide(folder + "/" + files.back());
-    std::unique_ptr<IKSCofran, CofranDeleter> reader(OpenSet(set.file, password));
-    EXPECT_NE(reader, nullptr);
-    if (reader == nullptr)
-        return set;
-    _KS_IMG_FILE_INFO info{};
-    info.Size = sizeof info;
-    EXPECT_EQ(0u, reader->GetCofranInfo(&info));
-    EXPECT_EQ(info.VolumeCount, 1u);
-    EXPECT_EQ(0u, reader->GetVolumes(&set.volume, 1));
-    return set;
-}
 
 // The volume of a letter read whole through "\\.\X:" into a file of the work folder.
 bool CutVolume(char letter, const std::string& path, uint64_t& bytes)
@@ -143,7 +113,7 @@ protected:
         ASSERT_EQ(KSCreateObjectMount(0x10000, KS_MOUNT_KIND, &object), 0u);
         mount = static_cast<IKSMount*>(object);
     }
-    unsigned long Mount(const DriverSet& set, unsigned letter, const wchar_t* password = nullptr)
+    unsigned long Mount(const MountSet& set, unsigned letter, const wchar_t* password = nullptr)
     {
         std::wstring path = set.file;
         _KS_VOLUME volume = set.volume;
@@ -190,7 +160,7 @@ protected:
 TEST_F(PalmetDriverTest, FatVolumeMountsReadsBackListsAndUnmountsWhateverLetterItArrivesWith)
 {
     const BackupDisk& source = BackupDisk::Get();
-    const DriverSet set = BackUpVolume("driver-fat16", source.fat16.index, L"");
+    const MountSet set = BackUpOneVolume("driver-fat16", source.fat16.index, L"");
     const LetterArrival cases[] = {
         {"a letter at once, moved to the wanted one", {0, 0}, true, 0},
         {"the wanted letter at once", {0, 'K'}, true, 0},
@@ -243,7 +213,7 @@ TEST_F(PalmetDriverTest, FatVolumeMountsReadsBackListsAndUnmountsWhateverLetterI
 TEST_F(PalmetDriverTest, NtfsVolumeOfAnEncryptedSetReadsBackThroughItsLetter)
 {
     const BackupDisk& source = BackupDisk::Get();
-    const DriverSet set = BackUpVolume("driver-ntfs", source.ntfs.index, L"pa55");
+    const MountSet set = BackUpOneVolume("driver-ntfs", source.ntfs.index, L"pa55");
     Start(true);
     const unsigned long wrong = Mount(set, 6, L"wrong");
     EXPECT_EQ(KSResultKind(wrong), static_cast<unsigned long>(KS_KIND_WRONG_PASSWORD));
