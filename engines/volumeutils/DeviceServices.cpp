@@ -2,7 +2,15 @@
 
 #include "KSResult.h"
 
+#include <setupapi.h>
 #include <winsvc.h>
+
+#include "ZeDiskControl.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -27,10 +35,43 @@ unsigned long StartDiskAccessService()
     return started ? 0 : KS_RESULT(KS_MODULE_HELPERS, kKindDriverInstall);
 }
 
-// The bus registers its device interface; until the device-list calls are part of
-// the platform layer, its interface path is the bus's device name.
+GUID BusInterfaceClass()
+{
+    GUID guid{};
+    guid.Data1 = ZEDISK_GUID_BUS_INTERFACE.Data1;
+    guid.Data2 = ZEDISK_GUID_BUS_INTERFACE.Data2;
+    guid.Data3 = ZEDISK_GUID_BUS_INTERFACE.Data3;
+    std::memcpy(guid.Data4, ZEDISK_GUID_BUS_INTERFACE.Data4, sizeof guid.Data4);
+    return guid;
+}
+
+// The bus is whatever device registered the bus interface class: the first present
+// interface of the class, opened by its path without sharing.
 HANDLE OpenBusDevice(bool forWriting)
 {
-    const DWORD access = forWriting ? (GENERIC_READ | GENERIC_WRITE) : GENERIC_READ;
-    return CreateFileA("\\\\.\\ZeDiskBus", access, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const GUID busClass = BusInterfaceClass();
+    HDEVINFO list = SetupDiGetClassDevsA(&busClass, nullptr, nullptr, DIGCF_PRESENT | DIGCF_DEVICEINTERFACE);
+    if (list == INVALID_HANDLE_VALUE)
+        return INVALID_HANDLE_VALUE;
+    HANDLE bus = INVALID_HANDLE_VALUE;
+    SP_DEVICE_INTERFACE_DATA entry = {};
+    entry.cbSize = sizeof entry;
+    DWORD needed = 0;
+    if (SetupDiEnumDeviceInterfaces(list, nullptr, &busClass, 0, &entry) &&
+        !SetupDiGetDeviceInterfaceDetailA(list, &entry, nullptr, 0, &needed, nullptr) &&
+        GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+        // Room for the record's own size field even if the path were shorter.
+        needed = std::max<DWORD>(needed, sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A));
+        std::vector<BYTE> buffer(needed, 0);
+        auto* detail = reinterpret_cast<PSP_DEVICE_INTERFACE_DETAIL_DATA_A>(buffer.data());
+        detail->cbSize = sizeof(SP_DEVICE_INTERFACE_DETAIL_DATA_A);
+        if (SetupDiGetDeviceInterfaceDetailA(list, &entry, detail, needed, nullptr, nullptr)) {
+            const auto* path =
+                reinterpret_cast<const char*>(buffer.data() + offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath));
+            const DWORD access = forWriting ? (GENERIC_READ | GENERIC_WRITE) : GENERIC_READ;
+            bus = CreateFileA(path, access, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        }
+    }
+    SetupDiDestroyDeviceInfoList(list);
+    return bus;
 }

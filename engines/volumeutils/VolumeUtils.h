@@ -43,8 +43,10 @@ unsigned long AssignDriveLetter(char wanted, unsigned disk, uint64_t start);
 // Starts the disk-access service; one that already runs counts as started. 0, or kind
 // 0x100 (module 6).
 unsigned long StartDiskAccessService();
-// The virtual-disk bus device, opened for reading and writing or for reading alone;
-// INVALID_HANDLE_VALUE when there is none.
+// The interface class the virtual-disk bus registers.
+GUID BusInterfaceClass();
+// The virtual-disk bus device, found through its interface class and opened for
+// reading and writing or for reading alone; INVALID_HANDLE_VALUE when there is none.
 HANDLE OpenBusDevice(bool forWriting);
 
 // One disk of the disk-access service, "\\.\ZEDSKACS\N". Every operation on an

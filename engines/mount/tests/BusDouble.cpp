@@ -1,6 +1,8 @@
 #include "BusDouble.h"
 
+#include "KSPlatformSetup.h"
 #include "LittleEndian.h"
+#include "VolumeUtils.h"
 
 #include <winioctl.h>
 
@@ -108,7 +110,10 @@ private:
 std::shared_ptr<BusState> InstallBusDouble()
 {
     auto state = std::make_shared<BusState>();
-    KSPlatformRegisterDevice("ZeDiskBus", [state](DWORD, DWORD&) { return std::make_shared<BusFile>(state); });
+    // Found as the driver's bus is: through its interface class.
+    const std::string name = "root#system#0000#{d35f7840-6a0c-11d2-b841-00c04fad5179}";
+    KSPlatformRegisterDevice(name, [state](DWORD, DWORD&) { return std::make_shared<BusFile>(state); });
+    KSPlatformAddDeviceInterface(BusInterfaceClass(), "\\\\?\\" + name);
     return state;
 }
 

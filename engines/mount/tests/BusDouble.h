@@ -38,7 +38,7 @@ struct VolumeState {
     uint8_t letterSent = 0xFF;
 };
 
-// Registers the bus as "\\.\ZeDiskBus".
+// Registers the bus under the bus interface class.
 std::shared_ptr<BusState> InstallBusDouble();
 // Registers a child volume "\\.\X:" and puts the letter into the drive table as a
 // fixed drive.

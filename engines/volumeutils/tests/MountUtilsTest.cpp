@@ -6,10 +6,12 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "CDiskMap.h"
 #include "FixtureImage.h"
 #include "KSPlatformControl.h"
+#include "KSPlatformSetup.h"
 #include "KSPlatformVolumes.h"
 #include "KSResult.h"
 #include "VolumeUtils.h"
@@ -110,6 +112,50 @@ TEST_F(MountUtilsTest, NoBusDeviceIsAnInvalidHandle)
 {
     EXPECT_EQ(OpenBusDevice(true), INVALID_HANDLE_VALUE);
     EXPECT_EQ(OpenBusDevice(false), INVALID_HANDLE_VALUE);
+}
+
+class AnyBus : public KSDevice {
+public:
+    DWORD Read(uint64_t, void*, DWORD, DWORD& done) override { return done = 0, ERROR_SUCCESS; }
+    DWORD Write(uint64_t, const void*, DWORD, DWORD& done) override { return done = 0, ERROR_SUCCESS; }
+    DWORD Control(DWORD, const void*, DWORD, void*, DWORD, DWORD& returned) override { return returned = 0, 0; }
+    uint64_t Size() const override { return 0; }
+};
+
+TEST_F(MountUtilsTest, TheBusIsTheFirstInterfaceOfItsClass)
+{
+    std::vector<DWORD> opens;
+    const auto opener = [&opens](DWORD access, DWORD&) {
+        opens.push_back(access);
+        return std::make_shared<AnyBus>();
+    };
+    // A device of the old name alone is not the bus.
+    KSPlatformRegisterDevice("ZeDiskBus", opener);
+    EXPECT_EQ(OpenBusDevice(true), INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(opens.empty());
+
+    // An interface whose device is gone does not open; the first interface of the
+    // class is taken, with the access asked for.
+    const GUID busClass = BusInterfaceClass();
+    EXPECT_EQ(busClass.Data1, 0xD35F7840u);
+    KSPlatformAddDeviceInterface(busClass, "\\\\?\\root#gone#0000#{bus}");
+    EXPECT_EQ(OpenBusDevice(true), INVALID_HANDLE_VALUE);
+    KSPlatformRemoveDeviceInterface(busClass, "\\\\?\\root#gone#0000#{bus}");
+    KSPlatformRegisterDevice("root#system#0000#{bus}", opener);
+    KSPlatformAddDeviceInterface(busClass, "\\\\?\\root#system#0000#{bus}");
+    KSPlatformAddDeviceInterface(busClass, "\\\\?\\root#gone#0001#{bus}");
+    for (const bool writing : {true, false}) {
+        HANDLE bus = OpenBusDevice(writing);
+        ASSERT_NE(bus, INVALID_HANDLE_VALUE);
+        CloseHandle(bus);
+    }
+    EXPECT_EQ(opens, (std::vector<DWORD>{GENERIC_READ | GENERIC_WRITE, GENERIC_READ}));
+
+    // No device list: no bus.
+    KSPlatformSetSetupListError(ERROR_ACCESS_DENIED);
+    EXPECT_EQ(OpenBusDevice(true), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(KSPlatformOpenSetupLists(), 0u);
+    EXPECT_EQ(KSPlatformOpenHandles(), 0u);
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 
 #include "WdkFake.h"
 
+#include "KSPlatformControl.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -62,6 +64,10 @@ namespace wdk {
 
 // The platform layer's "\\.\ZeDiskBus" follows the interface state.
 void PublishBusInterface(ZdPortDevice* bus, bool enabled);
+// The bus's interface in the platform layer's device installer, opened by its path
+// (BusInterfaceRegistration.cpp).
+void RegisterBusInterface(KSDeviceOpener opener);
+void UnregisterBusInterface();
 // Asked by the port, done by the manager's Settle.
 void QueueInvalidate(ZdPortDevice* bus);
 void QueueEject(ZdPortDevice* child);

@@ -113,10 +113,14 @@ void PublishBusInterface(ZdPortDevice*, bool enabled)
             return;
         s.interfaceEnabled = enabled;
     }
-    if (enabled)
-        KSPlatformRegisterDevice("ZeDiskBus", [](DWORD, DWORD&) { return std::make_shared<BusDeviceFile>(); });
-    else
+    if (enabled) {
+        const KSDeviceOpener opener = [](DWORD, DWORD&) { return std::make_shared<BusDeviceFile>(); };
+        KSPlatformRegisterDevice("ZeDiskBus", opener);
+        RegisterBusInterface(opener);
+    } else {
         KSPlatformUnregisterDevice("ZeDiskBus");
+        UnregisterBusInterface();
+    }
 }
 
 void SetDiskStackHooks(DiskStackHooks hooks)
