@@ -23,8 +23,11 @@ class IKSCheck {
 public:
     // 1 when the image set that path belongs to is password protected, else 0.
     virtual unsigned long IsPwdProtect(wchar_t* path) = 0;
-    // length in characters; 1 when the password opens the set, 0 when refused.
-    virtual unsigned long SetPassword(wchar_t* password, int length) = 0;
+    // bytes: the password's length in bytes (characters x sizeof(wchar_t)), without
+    // the terminator; only that many bytes are read. 1 when the password opens the
+    // set, 0 when refused; a length that is not whole characters, that runs past a
+    // zero in the text or past 64 characters gives a code.
+    virtual unsigned long SetPassword(wchar_t* password, int bytes) = 0;
     virtual unsigned long Release() = 0;
     // Loads the set path belongs to and chooses the version; either may be null.
     virtual unsigned long SetImgInfo(_KS_VERSION* version, wchar_t* path) = 0;

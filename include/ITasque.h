@@ -75,8 +75,11 @@ public:
     virtual unsigned long RestoreSetPassword(wchar_t* password, unsigned long bytes) = 0;
     virtual unsigned long RestoreSetDiskMode(unsigned long flag) = 0;
     virtual unsigned long CheckIsPwdProtect(wchar_t* imagePath) = 0;
-    // length: as the checker takes it, in characters.
-    virtual unsigned long CheckSetPassword(wchar_t* password, unsigned long length) = 0;
+    // bytes: the password's length in bytes (characters x sizeof(wchar_t)), without
+    // the terminator; the checker refuses a length that is not whole characters or
+    // runs past its 64-character field. 1 when accepted, 0 when not; a null
+    // password gives a code.
+    virtual unsigned long CheckSetPassword(wchar_t* password, unsigned long bytes) = 0;
     virtual unsigned long CheckSetImgInfo(_KS_VERSION* version, wchar_t* imagePath) = 0;
     virtual unsigned long CheckGetImageVersions(_KS_VERSION* buffer, unsigned long capacity, int* count,
                                                 wchar_t* imagePath) = 0;

@@ -113,7 +113,7 @@ void CheckRun(benchmark::State& state)
         CImageCheck* check = new CImageCheck();
         if (check->IsPwdProtect(&path[0]) == 1) {
             std::wstring pw = kPassword;
-            check->SetPassword(&pw[0], static_cast<int>(pw.size()));
+            check->SetPassword(&pw[0], static_cast<int>(pw.size() * sizeof(wchar_t)));
         }
         _KS_VERSION version;
         _KS_VOLUME volume;

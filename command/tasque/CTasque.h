@@ -54,7 +54,7 @@ public:
     unsigned long RestoreSetPassword(wchar_t* password, unsigned long bytes) override;
     unsigned long RestoreSetDiskMode(unsigned long flag) override;
     unsigned long CheckIsPwdProtect(wchar_t* imagePath) override;
-    unsigned long CheckSetPassword(wchar_t* password, unsigned long length) override;
+    unsigned long CheckSetPassword(wchar_t* password, unsigned long bytes) override;
     unsigned long CheckSetImgInfo(_KS_VERSION* version, wchar_t* imagePath) override;
     unsigned long CheckGetImageVersions(_KS_VERSION* buffer, unsigned long capacity, int* count,
                                         wchar_t* imagePath) override;

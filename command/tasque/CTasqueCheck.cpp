@@ -9,11 +9,13 @@ unsigned long CTasque::CheckIsPwdProtect(wchar_t* imagePath)
     return SendPointer(TASQUE_CMD_CHECK_IS_PWD_PROTECT, imagePath) == 0 ? 1 : 0;
 }
 
-unsigned long CTasque::CheckSetPassword(wchar_t* password, unsigned long length)
+// bytes goes to the checker unchanged; the checker decides whether it is whole
+// characters within its field.
+unsigned long CTasque::CheckSetPassword(wchar_t* password, unsigned long bytes)
 {
     if (password == nullptr)
         return TasqueResult::kCheckPasswordNull;
-    return SendPassword(TASQUE_CMD_CHECK_SET_PASSWORD, password, length) == 0 ? 1 : 0;
+    return SendPassword(TASQUE_CMD_CHECK_SET_PASSWORD, password, bytes) == 0 ? 1 : 0;
 }
 
 unsigned long CTasque::CheckSetImgInfo(_KS_VERSION* version, wchar_t* imagePath)

@@ -13,14 +13,20 @@
 
 namespace {
 
-// As the check progress page: versions, the chosen version, its volumes, each added,
-// CheckExecute, CheckGetProgress until the run ends.
-_KS_PROGRESS_INFO CheckThroughChannel(ITasque& tasque, const std::wstring& setPath)
+// As the check progress page: the password of a protected set (its length in bytes),
+// versions, the chosen version, its volumes, each added, CheckExecute,
+// CheckGetProgress until the run ends.
+_KS_PROGRESS_INFO CheckThroughChannel(ITasque& tasque, const std::wstring& setPath,
+                                      const std::wstring& password = std::wstring())
 {
     std::wstring path = setPath;
     _KS_PROGRESS_INFO progress{};
     int count = 0;
-    EXPECT_EQ(0u, tasque.CheckIsPwdProtect(&path[0]));
+    EXPECT_EQ(password.empty() ? 0u : 1u, tasque.CheckIsPwdProtect(&path[0]));
+    if (!password.empty()) {
+        std::wstring text = password;
+        EXPECT_EQ(1u, tasque.CheckSetPassword(&text[0], text.size() * sizeof(wchar_t)));
+    }
     EXPECT_EQ(0u, tasque.CheckGetImageVersions(nullptr, 0, &count, &path[0]));
     std::vector<_KS_VERSION> versions(static_cast<size_t>(count));
     EXPECT_EQ(0u, tasque.CheckGetImageVersions(versions.data(), versions.size(), &count, &path[0]));
@@ -73,6 +79,37 @@ TEST(ChannelCheck, ASoundSetPassesAndADamagedOneFailsWithItsCode)
     EXPECT_TRUE(KSFailed(damaged.Result)) << std::hex << damaged.Result;
     // The container finds the stored block that no longer decompresses.
     EXPECT_EQ(KS_MODULE_CONTAINER, KSResultModule(damaged.Result)) << std::hex << damaged.Result;
+}
+
+// The password travels from the command object through the executor to the checker
+// with its length in bytes; a length counted otherwise is no password.
+TEST(ChannelCheck, AProtectedSetTakesItsPasswordWithTheLengthInBytes)
+{
+    const ImageSet set = BackUpFixture("channel-check-locked", L"Geheim-42");
+    const unsigned long c = sizeof(wchar_t);
+    const struct Case {
+        const char* what;
+        std::wstring text;
+        unsigned long bytes;
+        unsigned long answer;
+    } cases[] = {
+        {"the length in characters", L"Geheim-42", 9, 0},
+        {"a byte short", L"Geheim-42", 9 * c - 1, 0},
+        {"the terminator counted", L"Geheim-42", 10 * c, 0},
+        {"past the 64-character field", std::wstring(65, L'x'), 65 * c, 0},
+        {"a wrong password", L"Geheim-43", 9 * c, 0},
+        {"the right password in bytes", L"Geheim-42", 9 * c, 1},
+    };
+    Tasque tasque = NewTasque();
+    std::wstring path = set.firstFile;
+    ASSERT_EQ(1u, tasque->CheckIsPwdProtect(&path[0]));
+    for (const Case& k : cases) {
+        std::wstring text = k.text;
+        EXPECT_EQ(k.answer, tasque->CheckSetPassword(&text[0], k.bytes)) << k.what;
+    }
+    const _KS_PROGRESS_INFO checked = CheckThroughChannel(*tasque, set.firstFile, L"Geheim-42");
+    EXPECT_EQ(KS_CHECK_STATE_FINISH, checked.State);
+    EXPECT_EQ(0u, checked.Result) << std::hex << checked.Result;
 }
 
 TEST(ChannelFileSystem, CleanVolumesPassAndDamagedOnesFail)

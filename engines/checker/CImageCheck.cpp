@@ -101,20 +101,28 @@ unsigned long CImageCheck::IsPwdProtect(wchar_t* path)
     return 0;
 }
 
-unsigned long CImageCheck::SetPassword(wchar_t* password, int length)
+unsigned long CImageCheck::SetPassword(wchar_t* password, int bytes)
 {
     unsigned long rc = 0;
     if (!GuardIdle(&rc))
         return rc;
     if (container_ == nullptr)
         return CheckResult::PasswordNoContainer;
-    if (password == nullptr || length < 0 || length > static_cast<int>(KS_CHECK_PASSWORD_CHARS))
+    // bytes is characters x sizeof(wchar_t) without the terminator, as the
+    // container takes it. Only whole characters that fit the field are read, and
+    // a zero among them is refused: the set would be opened with a shorter password
+    // than the one the caller gave.
+    if (password == nullptr || bytes < 0 ||
+        static_cast<size_t>(bytes) > KS_CHECK_PASSWORD_CHARS * sizeof(wchar_t))
         return CheckResult::PasswordBadArgument;
+    const size_t chars = static_cast<size_t>(bytes) / sizeof(wchar_t);
+    if (static_cast<size_t>(bytes) % sizeof(wchar_t) != 0 || std::wmemchr(password, L'\0', chars) != nullptr)
+        return CheckResult::PasswordBadLength;
     std::memset(password_, 0, sizeof password_);
-    std::wmemcpy(password_, password, static_cast<size_t>(length));
+    std::wmemcpy(password_, password, chars);
     passwordGiven_ = true;
     const unsigned long open = container_->OpenCofran(imagePath_, openMode_ | KS_OPEN_SEQUENTIAL_ALT, password_,
-                                                      static_cast<unsigned long>(length) * sizeof(wchar_t));
+                                                      static_cast<unsigned long>(bytes));
     container_->CloseCofran();
     passwordSettled_ = open == 0;
     return passwordSettled_ ? 1 : 0;

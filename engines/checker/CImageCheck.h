@@ -28,7 +28,7 @@ public:
     virtual ~CImageCheck();
 
     unsigned long IsPwdProtect(wchar_t* path) override;
-    unsigned long SetPassword(wchar_t* password, int length) override;
+    unsigned long SetPassword(wchar_t* password, int bytes) override;
     unsigned long Release() override;
     unsigned long SetImgInfo(_KS_VERSION* version, wchar_t* path) override;
     unsigned long GetImageVersions(_KS_VERSION* buffer, unsigned long capacity, int* count, wchar_t* path) override;

@@ -35,6 +35,9 @@ constexpr unsigned long FactoryWrongKind = Make(0x02D, KIND_WRONG_OBJECT);
 // SetPassword.
 constexpr unsigned long PasswordNoContainer = Make(0x0CF, KIND_NOT_READY);
 constexpr unsigned long PasswordBadArgument = Make(0x0D3, KIND_BAD_ARGUMENT);
+// The byte length is not a whole number of characters, or the text ends (a zero)
+// before it.
+constexpr unsigned long PasswordBadLength = Make(0x0D5, KIND_BAD_ARGUMENT);
 constexpr unsigned long PasswordNoMemory = Make(0x0D8, KIND_NO_MEMORY);
 
 // GetImageVersions.

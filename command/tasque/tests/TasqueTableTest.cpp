@@ -86,8 +86,9 @@ std::vector<SlotCase> Cases()
         {"RestoreSetDiskMode", 54, 88, [](ITasque& t) { return t.RestoreSetDiskMode(1); }, {{84, 4, 1}}, false, {}},
         {"CheckIsPwdProtect", 36, 92, [](ITasque& t) { return t.CheckIsPwdProtect(Fake<wchar_t>(8)); },
          {{84, 8, U(Fake(8))}}, false, {}},
-        {"CheckSetPassword", 37, 96, [](ITasque& t) { return t.CheckSetPassword(Fake<wchar_t>(9), 6); },
-         {{84, 8, U(Fake(9))}, {92, 4, 6}}, false, {}},
+        // The length in bytes travels unchanged: "secret" is 6 x sizeof(wchar_t) bytes.
+        {"CheckSetPassword", 37, 96, [](ITasque& t) { return t.CheckSetPassword(Fake<wchar_t>(9), 24); },
+         {{84, 8, U(Fake(9))}, {92, 4, 24}}, false, {}},
         {"CheckSetImgInfo", 38, 100, [](ITasque& t) { return t.CheckSetImgInfo(nullptr, Fake<wchar_t>(2)); },
          {{84, 8, 0}, {92, 8, U(Fake(2))}}, false, {}},
         {"CheckGetImageVersions", 32, 96,

@@ -83,12 +83,18 @@ bool CSelectVolumeLogic::HasPassword(const std::string& path)
     if (!ChkImgWidePath(path, wide))
         return false;
     const bool locked = tasque_->CheckIsPwdProtect(wide.data()) == 1;
-    if (locked && passwordAccepted_) {
-        std::vector<wchar_t> text(password_.begin(), password_.end());
-        text.push_back(L'\0');
-        tasque_->CheckSetPassword(text.data(), static_cast<unsigned long>(password_.size()));
-    }
+    if (locked && passwordAccepted_)
+        SendPassword(password_);
     return locked;
+}
+
+unsigned long CSelectVolumeLogic::SendPassword(const std::wstring& password)
+{
+    std::vector<wchar_t> text(password.begin(), password.end());
+    text.push_back(L'\0');
+    // The length goes in bytes (characters x sizeof(wchar_t)), as the container
+    // takes it and the checker expects it.
+    return tasque_->CheckSetPassword(text.data(), static_cast<unsigned long>(password.size() * sizeof(wchar_t)));
 }
 
 bool CSelectVolumeLogic::GetVer(const std::string& path, bool showError)
@@ -189,11 +195,7 @@ CSelectVolumeLogic::Outcome CSelectVolumeLogic::Choose(const std::string& path, 
 
 bool CSelectVolumeLogic::Confirm(const std::wstring& password)
 {
-    std::vector<wchar_t> text(password.begin(), password.end());
-    text.push_back(L'\0');
-    // The checker takes the length in characters and copies that many: a length in
-    // bytes would read past the text and never match.
-    if (tasque_->CheckSetPassword(text.data(), static_cast<unsigned long>(password.size())) != 1) {
+    if (SendPassword(password) != 1) {
         messages_.Show("Error", GTK_MB_ICON_ERROR, GTK_MB_OK, kWrongPassword);
         return false;
     }

@@ -71,6 +71,8 @@ public:
 private:
     void NoteError(unsigned long code, bool show);
     void ClearVolumes();
+    // CheckSetPassword with the text and its length in bytes; the checker's answer.
+    unsigned long SendPassword(const std::wstring& password);
 
     IChkImgWizard& wizard_;
     IWizardMessages& messages_;

@@ -322,14 +322,22 @@ unsigned long CScriptedTasque::RestoreIsPwdProtect(wchar_t* imagePath)
     return Done(call, passwordProtected ? 1 : 0);
 }
 
+// Both engines take a password's length in bytes (characters x sizeof(wchar_t));
+// only that many are read, and the text must be exactly the scripted password.
+bool CScriptedTasque::MatchesPassword(const wchar_t* text, unsigned long bytes, std::wstring* seen) const
+{
+    *seen = text ? std::wstring(text, wcsnlen(text, bytes / sizeof(wchar_t))) : L"";
+    return *seen == password && bytes == password.size() * sizeof(wchar_t);
+}
+
 unsigned long CScriptedTasque::RestoreSetPassword(wchar_t* passwordText, unsigned long bytes)
 {
     TasqueCall& call = Record(TasqueOp::RestoreSetPassword, {bytes});
-    call.text = passwordText ? std::wstring(passwordText, wcsnlen(passwordText, bytes / sizeof(wchar_t))) : L"";
+    const bool matches = MatchesPassword(passwordText, bytes, &call.text);
     SCRIPTED_FAIL(call, TasqueOp::RestoreSetPassword)
     if (forward_)
         return Done(call, forward_->RestoreSetPassword(passwordText, bytes));
-    passwordAccepted_ = call.text == password && bytes == password.size() * sizeof(wchar_t);
+    passwordAccepted_ = matches;
     return Done(call, passwordAccepted_ ? 1 : 0);
 }
 
@@ -350,14 +358,14 @@ unsigned long CScriptedTasque::CheckIsPwdProtect(wchar_t* imagePath)
     return Done(call, passwordProtected ? 1 : 0);
 }
 
-unsigned long CScriptedTasque::CheckSetPassword(wchar_t* passwordText, unsigned long length)
+unsigned long CScriptedTasque::CheckSetPassword(wchar_t* passwordText, unsigned long bytes)
 {
-    TasqueCall& call = Record(TasqueOp::CheckSetPassword, {length});
-    call.text = passwordText ? std::wstring(passwordText, wcsnlen(passwordText, length)) : L"";
+    TasqueCall& call = Record(TasqueOp::CheckSetPassword, {bytes});
+    const bool matches = MatchesPassword(passwordText, bytes, &call.text);
     SCRIPTED_FAIL(call, TasqueOp::CheckSetPassword)
     if (forward_)
-        return Done(call, forward_->CheckSetPassword(passwordText, length));
-    return Done(call, call.text == password ? 1 : 0);
+        return Done(call, forward_->CheckSetPassword(passwordText, bytes));
+    return Done(call, matches ? 1 : 0);
 }
 
 unsigned long CScriptedTasque::CheckSetImgInfo(_KS_VERSION* version, wchar_t* imagePath)

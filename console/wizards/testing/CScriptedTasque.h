@@ -69,7 +69,7 @@ public:
     std::vector<_KS_VOLUME> volumes;
     std::u16string comment;           // the first version's comment, UTF-16 as stored
     bool passwordProtected = false;
-    std::wstring password;            // the one RestoreSetPassword accepts
+    std::wstring password;            // the one RestoreSetPassword and CheckSetPassword accept
     std::vector<_KS_DISK_INFO> disks;
     std::vector<std::vector<_KS_PARTITION_INFO>> partitions;
     // Each GetProgress answers the next record; the last one repeats.
@@ -115,7 +115,7 @@ public:
     unsigned long RestoreSetPassword(wchar_t* password, unsigned long bytes) override;
     unsigned long RestoreSetDiskMode(unsigned long flag) override;
     unsigned long CheckIsPwdProtect(wchar_t* imagePath) override;
-    unsigned long CheckSetPassword(wchar_t* password, unsigned long length) override;
+    unsigned long CheckSetPassword(wchar_t* password, unsigned long bytes) override;
     unsigned long CheckSetImgInfo(_KS_VERSION* version, wchar_t* imagePath) override;
     unsigned long CheckGetImageVersions(_KS_VERSION* buffer, unsigned long capacity, int* count,
                                         wchar_t* imagePath) override;
@@ -148,6 +148,9 @@ private:
     // True when this call of op is scripted to fail; its code goes to result.
     bool Failing(TasqueOp op, unsigned long& result);
     unsigned long Done(TasqueCall& call, unsigned long result);
+    // The text read within bytes goes to seen; true when it is the scripted password
+    // and bytes is its length in bytes.
+    bool MatchesPassword(const wchar_t* text, unsigned long bytes, std::wstring* seen) const;
     void StartWorker(const std::vector<ScriptedCallback>& requests, KS_CMD_CALLBACK callback, void* context);
     static _KS_PROGRESS_INFO Next(std::vector<_KS_PROGRESS_INFO>& timeline, size_t& position);
 

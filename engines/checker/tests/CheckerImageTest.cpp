@@ -56,7 +56,7 @@ struct ImageSetChecker : ModuleChecker {
     {
         if (p->IsPwdProtect(&path[0]) == 1) {
             std::wstring pw = password != nullptr ? password : L"";
-            EXPECT_EQ(1u, p->SetPassword(&pw[0], static_cast<int>(pw.size())));
+            EXPECT_EQ(1u, p->SetPassword(&pw[0], static_cast<int>(pw.size() * sizeof(wchar_t))));
         }
         _KS_VERSION versions[4];
         int count = 4;
@@ -242,7 +242,7 @@ TEST(CheckerImage, EncryptedSetNeedsTheRightPassword)
     std::wstring path = set.files.back();
     ASSERT_EQ(1u, check->IsPwdProtect(&path[0]));
     std::wstring wrong = L"tiger7";
-    EXPECT_EQ(0u, check->SetPassword(&wrong[0], 6));
+    EXPECT_EQ(0u, check->SetPassword(&wrong[0], 6 * sizeof(wchar_t)));
     int count = 0;
     EXPECT_EQ(0x0163A005u, check->GetImageVersions(nullptr, 0, &count, &path[0]));
     check.Prepare(path, L"Tiger7");

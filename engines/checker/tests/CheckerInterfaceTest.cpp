@@ -60,13 +60,13 @@ TEST(CheckerInterface, PasswordRulesAndASettledSetLoadsFromTheSamePath)
     EXPECT_EQ(0x0163A005u, c.check->SetImgInfo(&version, &path[0]));
 
     std::wstring tooLong(65, L'x');
-    EXPECT_EQ(0x00D3A009u, c.check->SetPassword(&tooLong[0], 65));
-    EXPECT_EQ(0x00D3A009u, c.check->SetPassword(nullptr, 3));
+    EXPECT_EQ(0x00D3A009u, c.check->SetPassword(&tooLong[0], 65 * sizeof(wchar_t)));
+    EXPECT_EQ(0x00D3A009u, c.check->SetPassword(nullptr, 3 * sizeof(wchar_t)));
     std::wstring wrong = L"secreT";
-    EXPECT_EQ(0u, c.check->SetPassword(&wrong[0], 6));
+    EXPECT_EQ(0u, c.check->SetPassword(&wrong[0], 6 * sizeof(wchar_t)));
     EXPECT_EQ(0x0163A005u, c.check->SetImgInfo(nullptr, &path[0]));
     std::wstring right = L"secret";
-    EXPECT_EQ(1u, c.check->SetPassword(&right[0], 6));
+    EXPECT_EQ(1u, c.check->SetPassword(&right[0], 6 * sizeof(wchar_t)));
 
     // The path IsPwdProtect stored must still load the set.
     int count = 0;
@@ -123,7 +123,7 @@ TEST(CheckerInterface, WithoutContainerEveryOperationSaysSo)
     _KS_VERSION version = {};
     int count = 1;
     EXPECT_EQ(0u, check->IsPwdProtect(&path[0]));
-    EXPECT_EQ(0x00CFA005u, check->SetPassword(&path[0], 2));
+    EXPECT_EQ(0x00CFA005u, check->SetPassword(&path[0], 2 * sizeof(wchar_t)));
     EXPECT_EQ(0x015FA005u, check->SetImgInfo(&version, &path[0]));
     EXPECT_EQ(0x00E7A005u, check->GetImageVersions(nullptr, 0, &count, &path[0]));
     EXPECT_EQ(0x0137A005u, check->GetImgVolumes(nullptr, 0, &count, &version));

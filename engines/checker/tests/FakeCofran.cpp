@@ -135,6 +135,10 @@ unsigned long FakeCofran::OpenCofran(const wchar_t* path, unsigned long mode, co
     CloseCofran();
     if (path == nullptr)
         return Fail(0x009);
+    lastPasswordBytes = bytes;
+    // As the container: the byte length must be the text's own, in whole characters.
+    if (pw != nullptr && (bytes % sizeof(wchar_t) != 0 || std::wcslen(pw) != bytes / sizeof(wchar_t)))
+        return Fail(0x009);
     for (size_t i = 0; i < files.size(); ++i)
         if (files[i].path == path) {
             if (encrypted && (pw == nullptr || std::wstring(pw, bytes / sizeof(wchar_t)) != password))

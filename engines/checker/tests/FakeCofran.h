@@ -39,6 +39,7 @@ public:
     size_t blocksReturned = 0;
     int opens = 0;
     unsigned long lastOpenMode = 0;
+    unsigned long lastPasswordBytes = 0; // the byte length the last OpenCofran was given
     unsigned long sectorsServed = 0; // ReadSector reports min(count, this) sectors read
     long long lastFirstSector = 0;
     bool released = false;

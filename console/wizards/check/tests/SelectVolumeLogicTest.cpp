@@ -141,8 +141,8 @@ TEST(SelectVolumeLogicTest, ProtectedSetAsksForThePasswordEachTimeItIsChosen)
     EXPECT_TRUE(p.logic.PasswordAccepted());
     const auto sent = p.tasque.CallsOf(TasqueOp::CheckSetPassword);
     ASSERT_GE(sent.size(), 2u);
-    // The length goes in characters, as the checker copies them.
-    EXPECT_EQ(sent[1].numbers[0], 6u);
+    // The length goes in bytes: characters x sizeof(wchar_t).
+    EXPECT_EQ(sent[1].numbers[0], 6u * sizeof(wchar_t));
 
     // Asking again re-sends the accepted password with the same length.
     const size_t before = p.tasque.CountOf(TasqueOp::CheckSetPassword);
@@ -150,10 +150,37 @@ TEST(SelectVolumeLogicTest, ProtectedSetAsksForThePasswordEachTimeItIsChosen)
     const auto resent = p.tasque.CallsOf(TasqueOp::CheckSetPassword);
     ASSERT_EQ(resent.size(), before + 1);
     EXPECT_EQ(resent.back().text, L"secret");
-    EXPECT_EQ(resent.back().numbers[0], 6u);
+    EXPECT_EQ(resent.back().numbers[0], 6u * sizeof(wchar_t));
 
     EXPECT_EQ(p.logic.Choose("/mnt/P1/locked.rvd", true), CSelectVolumeLogic::Outcome::Protected);
     EXPECT_FALSE(p.logic.PasswordAccepted());
+}
+
+TEST(SelectVolumeLogicTest, ThePasswordGoesWithItsLengthInBytes)
+{
+    const struct Case {
+        const char* what;
+        std::wstring password;
+    } cases[] = {
+        {"plain text", L"Geheim-42"},
+        {"characters beyond ASCII", L"\u00e4\u20ac\U0001D11E"},
+        {"the longest the box takes", std::wstring(64, L'p')},
+    };
+    for (const Case& k : cases) {
+        Page p;
+        p.tasque.versions = {Version(0)};
+        p.tasque.passwordProtected = true;
+        p.tasque.password = k.password;
+        ASSERT_EQ(p.logic.Choose("/mnt/P1/locked.rvd", true), CSelectVolumeLogic::Outcome::Protected) << k.what;
+        EXPECT_TRUE(p.logic.Confirm(k.password)) << k.what;
+        // Confirmed, then sent again as the versions are read: each time in bytes.
+        const auto sent = p.tasque.CallsOf(TasqueOp::CheckSetPassword);
+        ASSERT_GE(sent.size(), 2u) << k.what;
+        for (const auto& call : sent) {
+            EXPECT_EQ(call.text, k.password) << k.what;
+            EXPECT_EQ(call.numbers[0], k.password.size() * sizeof(wchar_t)) << k.what;
+        }
+    }
 }
 
 TEST(SelectVolumeLogicTest, LastDiscQuestionsForASetOnADiscThatListsNoVersion)
