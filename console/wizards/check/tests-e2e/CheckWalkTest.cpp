@@ -1,6 +1,7 @@
 // The check wizard's pages over the real command channel, checker and container, on
-// sets the backup engine makes: a clean set passes; a copy with damaged bytes in the
-// middle fails with the message library's text of the checker's code; a protected set
+// sets the backup engine makes: a clean set passes; a copy with one byte flipped in a
+// stored block of its second volume, and a split set whose middle file is cut short,
+// fail with the message library's text of the checker's code; a protected set
 // refuses a wrong password and passes with the right one; a split set with a middle
 // file moved away names it through the disc change hand-over, and passes when it is
 // put back or ends with the refusal's text when it is not.
@@ -19,7 +20,9 @@
 #include "CSelectVolumeLogic.h"
 #include "ChannelFixture.h"
 #include "ChkImgRunState.h"
+#include "ChkImgTexts.h"
 #include "CommandOutput.h"
+#include "DamagedSetCopy.h"
 #include "EnvTestRoot.h"
 #include "KSResult.h"
 #include "MsgLib.h"
@@ -38,12 +41,25 @@ struct Result {
     std::string title, text;
 };
 
+std::string Flat(const SummaryText& text)
+{
+    std::string flat;
+    for (const SummaryPiece& piece : text)
+        flat += piece.text;
+    return flat;
+}
+
 class RecordedView : public IChkImgProceedView {
 public:
     std::vector<Result> results;
     int blocks = 0;
+    std::vector<std::string> blockTexts;
     void SetText(const SummaryText&) override {}
-    void AppendText(const SummaryText&) override { ++blocks; }
+    void AppendText(const SummaryText& text) override
+    {
+        ++blocks;
+        blockTexts.push_back(Flat(text));
+    }
     void ShowProgress(unsigned, unsigned) override {}
     void HideHelp() override {}
     void ShowResult(const std::string& title, int, const std::string& text) override { results.push_back({title, text}); }
@@ -88,6 +104,7 @@ struct Walk {
     CSelectVolumeLogic select{wizard, messages, run, tasque.get(), &LibraryText};
     RecordedView view;
     IDiscChangePrompt* prompt = nullptr;
+    std::vector<unsigned long> shownCodes; // the codes whose texts the progress page showed
 
     std::vector<_KS_VOLUME> ListedVolumes()
     {
@@ -104,7 +121,10 @@ struct Walk {
         select.OnNextClicked(ListedVolumes());
         AnsweringUser none;
         CChkImgDiscChange discs(&wizard, run, prompt ? prompt : &none, false);
-        CChkImgProceedLogic proceed(wizard, view, run, discs, &LibraryText);
+        CChkImgProceedLogic proceed(wizard, view, run, discs, [this](unsigned long code) {
+            shownCodes.push_back(code);
+            return LibraryText(code);
+        });
         ASSERT_TRUE(proceed.InitPage());
         for (int polls = 0; polls < 30000 && proceed.Poll(); ++polls) {
             discs.Serve();
@@ -112,23 +132,30 @@ struct Walk {
         }
         EXPECT_FALSE(proceed.Running());
     }
+
+    // path chosen from the browser and checked: the run ends in one "Error" box with
+    // the message library's text of a code from the container. The code, 0 when the
+    // run did not end so.
+    unsigned long FailsWithTheContainersText(const std::string& path)
+    {
+        EXPECT_EQ(CSelectVolumeLogic::Outcome::Listed, select.Choose(path, true));
+        Check();
+        if (view.results.size() != 1 || shownCodes.size() != 1) {
+            ADD_FAILURE() << view.results.size() << " results, " << shownCodes.size() << " codes shown";
+            return 0;
+        }
+        const unsigned long code = shownCodes[0];
+        EXPECT_EQ("Error", view.results[0].title);
+        EXPECT_EQ(static_cast<unsigned long>(KS_MODULE_CONTAINER), KSResultModule(code)) << std::hex << code;
+        EXPECT_FALSE(view.results[0].text.empty());
+        EXPECT_EQ(LibraryText(code), view.results[0].text);
+        return code;
+    }
 };
 
 std::string Narrow(const ImageSet& set, size_t file)
 {
     return set.folder + "/" + set.files[file];
-}
-
-void Damage(const std::string& file, off_t offset, size_t bytes)
-{
-    const int fd = open(file.c_str(), O_RDWR);
-    ASSERT_GE(fd, 0);
-    std::vector<uint8_t> data(bytes);
-    ASSERT_EQ(static_cast<ssize_t>(bytes), pread(fd, data.data(), bytes, offset));
-    for (uint8_t& b : data)
-        b ^= 0x5A;
-    ASSERT_EQ(static_cast<ssize_t>(bytes), pwrite(fd, data.data(), bytes, offset));
-    close(fd);
 }
 
 } // namespace
@@ -147,18 +174,42 @@ TEST(CheckWalk, ACleanSetPassesAndADamagedCopyFailsWithTheCodesText)
         EXPECT_EQ(2, walk.view.blocks);
         EXPECT_EQ(1u, walk.wizard.Count("DestoryDlg"));
     }
-    const std::string copyFolder = MakeWorkFolder("check-walk-damaged");
-    const std::string copy = copyFolder + "/" + set.files[0];
-    ASSERT_EQ(0, std::system(("cp '" + Narrow(set, 0) + "' '" + copy + "'").c_str()));
-    const off_t size = static_cast<off_t>(std::stoll(CommandOutput("stat -c %s '" + copy + "'")));
-    Damage(copy, size / 2, 4096);
+    // One byte in the middle of a stored block of the second volume (FAT32), found
+    // through the reader's own block listing.
+    const std::string copy = CopySet(set.folder, "check-walk-damaged") + "/" + set.files[0];
+    const StoredBlockPlace place = LocateStoredBlock(copy, 1);
+    ASSERT_GT(place.stored, 0u);
+    ASSERT_NO_FATAL_FAILURE(FlipByte(copy, place.filePos + place.stored / 2));
     Walk walk;
-    ASSERT_EQ(CSelectVolumeLogic::Outcome::Listed, walk.select.Choose(copy, true));
-    ASSERT_NO_FATAL_FAILURE(walk.Check());
-    ASSERT_EQ(1u, walk.view.results.size());
-    EXPECT_EQ("Error", walk.view.results[0].title);
-    EXPECT_FALSE(walk.view.results[0].text.empty());
-    EXPECT_NE(CChkImgProceedLogic::kSucceeded, walk.view.results[0].text);
+    const unsigned long code = walk.FailsWithTheContainersText(copy);
+    // The block no longer matches its CRC-64, or no longer inflates.
+    EXPECT_TRUE(KSResultKind(code) == 0x00C || KSResultKind(code) == 0x064) << std::hex << code;
+    // The run reached the second volume and ended there: its block was the last shown.
+    ASSERT_EQ(2u, walk.view.blockTexts.size());
+    ASSERT_EQ(2u, walk.select.Volumes().size());
+    EXPECT_EQ(Flat(ChkImgTexts::VolumeBlock(copy.c_str(), *walk.select.Volumes()[1])), walk.view.blockTexts[1]);
+    EXPECT_NE(std::string::npos, walk.view.blockTexts[1].find("FAT32")) << walk.view.blockTexts[1];
+}
+
+TEST(CheckWalk, ASplitSetWithAMiddleFileCutShortFailsWithTheCodesText)
+{
+    std::vector<std::string> files;
+    const std::string original = BackUpSplitSet("check-walk-split-set", &files);
+    ASSERT_GE(files.size(), 3u);
+    {
+        Walk walk;
+        ASSERT_EQ(CSelectVolumeLogic::Outcome::Listed, walk.select.Choose(original + "/" + files.back(), true));
+        ASSERT_NO_FATAL_FAILURE(walk.Check());
+        ASSERT_EQ(1u, walk.view.results.size());
+        EXPECT_EQ(CChkImgProceedLogic::kSucceeded, walk.view.results[0].text);
+    }
+    // Cut where it was written: the set's own file list names the files there, and a
+    // good copy of the file elsewhere would be found through it.
+    ASSERT_NO_FATAL_FAILURE(CutToHalf(original + "/" + files[1]));
+    Walk walk;
+    // The set's file list ends at the file that no longer reads: the version's chain
+    // of files is broken.
+    EXPECT_EQ(0x054u, KSResultKind(walk.FailsWithTheContainersText(original + "/" + files.back())));
 }
 
 TEST(CheckWalk, AProtectedSetAsksForThePasswordAndThenPasses)
