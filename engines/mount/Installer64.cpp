@@ -17,7 +17,7 @@ unsigned long InstallFailure()
 
 } // namespace
 
-unsigned long RunInstaller64(const wchar_t* folder)
+unsigned long RunInstaller64(const wchar_t* folder, unsigned long, const Installer64Waits& waits)
 {
     wchar_t own[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameW(nullptr, own, MAX_PATH);
@@ -37,17 +37,18 @@ unsigned long RunInstaller64(const wchar_t* folder)
         return InstallFailure();
     CloseHandle(process.hThread);
 
-    for (int wait = 0; wait < 20; ++wait)
-        if (WaitForSingleObject(process.hProcess, 10000) == WAIT_OBJECT_0)
+    for (unsigned wait = 0; wait < waits.slices; ++wait)
+        if (WaitForSingleObject(process.hProcess, waits.sliceMilliseconds) == WAIT_OBJECT_0)
             break;
     DWORD code = STILL_ACTIVE;
     bool read = false;
-    for (int attempt = 0; attempt < 10; ++attempt) {
+    for (unsigned attempt = 0; attempt < waits.reads; ++attempt) {
         read = GetExitCodeProcess(process.hProcess, &code) != FALSE;
         if (!read || code != STILL_ACTIVE)
             break;
-        Sleep(2000);
+        Sleep(waits.readPauseMilliseconds);
     }
     CloseHandle(process.hProcess);
-    return read ? code : InstallFailure();
+    // An installer still at work has no result yet: STILL_ACTIVE is not its answer.
+    return read && code != STILL_ACTIVE ? code : InstallFailure();
 }

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <setupapi.h>
+
 #include <cstdint>
 
 // The volume "\\.\X:" opened for reading and writing and locked (up to 11 tries,
@@ -48,6 +50,18 @@ GUID BusInterfaceClass();
 // The virtual-disk bus device, found through its interface class and opened for
 // reading and writing or for reading alone; INVALID_HANDLE_VALUE when there is none.
 HANDLE OpenBusDevice(bool forWriting);
+
+// Whether the device installer still has installs in progress (its wait call, taken
+// from the loaded "setupapi.dll", answers WAIT_TIMEOUT at once); false when the call
+// is not there.
+bool InstallsPending();
+// Whether this is a 32-bit program on 64-bit Windows (IsWow64Process, taken from
+// "kernel32"); false when the call is not there.
+bool IsWow64Windows();
+// The list of present devices of all classes, with device set to the first whose
+// hardware ids hold hardwareId (case does not matter); INVALID_HANDLE_VALUE when none
+// does. The caller destroys the list.
+HDEVINFO FindDeviceNode(const wchar_t* hardwareId, SP_DEVINFO_DATA& device);
 
 // One disk of the disk-access service, "\\.\ZEDSKACS\N". Every operation on an
 // unopened object does nothing and answers false.

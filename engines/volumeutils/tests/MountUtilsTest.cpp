@@ -158,4 +158,46 @@ TEST_F(MountUtilsTest, TheBusIsTheFirstInterfaceOfItsClass)
     EXPECT_EQ(KSPlatformOpenHandles(), 0u);
 }
 
+TEST_F(MountUtilsTest, TheDeviceNodeIsTheFirstPresentOneNamingTheId)
+{
+    const std::wstring longId(300, L'X');   // a property beyond the first buffer
+    const struct {
+        std::wstring ids;
+        DWORD type;
+        bool present;
+        bool found;
+    } cases[] = {
+        {KSSetupMultiString({L"root\\ZeDisk"}), REG_MULTI_SZ, true, true},
+        {KSSetupMultiString({longId, L"ROOT\\zedisk"}), REG_MULTI_SZ, true, true},
+        {KSSetupMultiString({L"root\\ZeDiskX", L"root\\ZeDis"}), REG_MULTI_SZ, true, false},
+        {std::wstring(L"root\\ZeDisk"), REG_MULTI_SZ, true, true},   // the closing NULs missing
+        {KSSetupMultiString({L"root\\ZeDisk"}), 1 /* REG_SZ */, true, false},
+        {KSSetupMultiString({L"root\\ZeDisk"}), REG_MULTI_SZ, false, false},
+        {std::wstring(), REG_MULTI_SZ, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.ids.begin(), c.ids.end()));
+        KSPlatformClearSetupDevices();
+        KSSetupDevice other;
+        other.hardwareIds = KSSetupMultiString({L"PCI\\VEN_8086"});
+        KSPlatformAddSetupDevice(other);
+        KSSetupDevice device;
+        device.hardwareIds = c.ids;
+        device.hardwareIdType = c.type;
+        device.present = c.present;
+        device.instanceId = L"ROOT\\SYSTEM\\0007";
+        KSPlatformAddSetupDevice(device);
+        SP_DEVINFO_DATA found = {};
+        HDEVINFO list = FindDeviceNode(L"root\\ZeDisk", found);
+        EXPECT_EQ(list != INVALID_HANDLE_VALUE, c.found);
+        if (list == INVALID_HANDLE_VALUE)
+            continue;
+        wchar_t id[64] = {};
+        EXPECT_TRUE(SetupDiGetDeviceInstanceIdW(list, &found, id, 64, nullptr));
+        EXPECT_EQ(std::wstring(id), L"ROOT\\SYSTEM\\0007");
+        SetupDiDestroyDeviceInfoList(list);
+    }
+    EXPECT_EQ(KSPlatformOpenSetupLists(), 0u);
+}
+
 } // namespace

@@ -1,0 +1,11 @@
+// The bus driver's package as the install and the removal find it: its information
+// file in the folder, and the hardware id of the bus device it installs.
+#pragma once
+
+#include <string>
+
+// "root\ZeDisk", the hardware id of the root-enumerated bus device.
+extern const wchar_t kBusHardwareId[];
+
+// folder + "\" (unless it ends in "\" or "/") + "zedisk.inf".
+std::wstring DriverInfPath(const wchar_t* folder);
