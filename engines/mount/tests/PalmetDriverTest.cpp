@@ -210,6 +210,17 @@ TEST_F(PalmetDriverTest, FatVolumeMountsReadsBackListsAndUnmountsWhateverLetterI
     }
 }
 
+TEST_F(PalmetDriverTest, EjectTakesTheDiskAwayWithItsNamesAndLetter)
+{
+    const MountSet set = BackUpOneVolume("driver-eject", BackupDisk::Get().fat16.index, L"");
+    Start(true);
+    ASSERT_EQ(Mount(set, 9), 0u);
+    ASSERT_EQ(KSPlatformArrivedDisks().size(), 1u);
+    ASSERT_EQ(mount->EjectImage(1u << 9), 0u);
+    ExpectAllGone('J');
+    EXPECT_TRUE(Listed().empty());
+}
+
 TEST_F(PalmetDriverTest, NtfsVolumeOfAnEncryptedSetReadsBackThroughItsLetter)
 {
     const BackupDisk& source = BackupDisk::Get();

@@ -66,52 +66,57 @@ private:
     std::shared_ptr<ChildDisk> disk_;
 };
 
-std::mutex numbersLock;
-// The disk-map number each started child's disk arrived as, by serial.
-std::map<uint32_t, unsigned>& Numbers()
+std::mutex handedLock;
+// Each child handed to the disk stack and not yet taken from it, by serial. A child
+// is taken once, however many removals reach it.
+struct HandedChild {
+    int number = -1;                 // its disk's disk-map number; -1 with hooks or when it never arrived
+    const KSDevice* owner = nullptr; // what the disk arrived with, so only that disk is removed
+};
+std::map<uint32_t, HandedChild>& Handed()
 {
-    static auto* numbers = new std::map<uint32_t, unsigned>;
-    return *numbers;
+    static auto* handed = new std::map<uint32_t, HandedChild>;
+    return *handed;
 }
 
 } // namespace
 
 void HandChildToDiskStack(uint32_t serial, std::shared_ptr<ChildDisk> disk, const DiskStackHooks& hooks)
 {
+    HandedChild child;
     if (hooks.arrived) {
         hooks.arrived(serial, std::move(disk));
-        return;
+    } else {
+        auto owner = std::make_shared<ChildDiskFile>(std::move(disk));
+        child.owner = owner.get();
+        child.number = KSPlatformDiskArrival(std::move(owner));   // -1: unreadable, shown nowhere
     }
-    const int number = KSPlatformDiskArrival(std::make_shared<ChildDiskFile>(std::move(disk)));
-    if (number < 0)
-        return;   // a disk that cannot be read shows nowhere
-    std::lock_guard<std::mutex> guard(numbersLock);
-    Numbers()[serial] = static_cast<unsigned>(number);
+    std::lock_guard<std::mutex> guard(handedLock);
+    Handed()[serial] = child;
 }
 
 void TakeChildFromDiskStack(uint32_t serial, const DiskStackHooks& hooks)
 {
-    if (hooks.removed) {
-        hooks.removed(serial);
-        return;
-    }
-    unsigned number = 0;
+    HandedChild child;
     {
-        std::lock_guard<std::mutex> guard(numbersLock);
-        auto found = Numbers().find(serial);
-        if (found == Numbers().end())
+        std::lock_guard<std::mutex> guard(handedLock);
+        auto found = Handed().find(serial);
+        if (found == Handed().end())
             return;
-        number = found->second;
-        Numbers().erase(found);
+        child = found->second;
+        Handed().erase(found);
     }
-    KSPlatformDiskRemoval(number);
+    if (hooks.removed)
+        hooks.removed(serial);
+    else if (child.number >= 0)
+        KSPlatformDiskRemoval(static_cast<unsigned>(child.number), child.owner);
 }
 
 int DiskNumberOf(uint32_t serial)
 {
-    std::lock_guard<std::mutex> guard(numbersLock);
-    auto found = Numbers().find(serial);
-    return found == Numbers().end() ? -1 : static_cast<int>(found->second);
+    std::lock_guard<std::mutex> guard(handedLock);
+    auto found = Handed().find(serial);
+    return found == Handed().end() ? -1 : found->second.number;
 }
 
 } // namespace wdk

@@ -363,6 +363,13 @@ void PnpManager::Settle()
                 S().events.push_back(PnpEvent{"eject-refused", serial});
                 continue;
             }
+            // The disk stack above the child goes before the child's own removal.
+            DiskStackHooks hooks;
+            {
+                std::lock_guard<std::mutex> guard(S().lock);
+                hooks = S().hooks;
+            }
+            TakeChildFromDiskStack(serial, hooks);
             ZdRequest remove = PnpRequest(ZD_MN_REMOVE_DEVICE);
             Send(item.device, remove);
             ZdRequest eject = PnpRequest(ZD_MN_EJECT);

@@ -40,8 +40,9 @@ void KSPlatformSetArrivalLetters(const KSArrivalLetters& letters);
 // size, or sector 0 unreadable), in which case nothing was made.
 int KSPlatformDiskArrival(std::shared_ptr<KSDevice> disk);
 // The disk goes with every name and letter it had; false for a number no arrived
-// disk holds.
-bool KSPlatformDiskRemoval(unsigned disk);
+// disk holds, or, with owner given, one whose disk arrived with another owner (the
+// number was given anew after the layer was reset).
+bool KSPlatformDiskRemoval(unsigned disk, const KSDevice* owner = nullptr);
 // Disk-map numbers of the arrived disks, ascending.
 std::vector<unsigned> KSPlatformArrivedDisks();
 

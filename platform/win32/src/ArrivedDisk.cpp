@@ -64,6 +64,12 @@ void ArrivedDisk::Remove()
     // The owner is let go outside the gate: its end may take time of its own.
 }
 
+bool ArrivedDisk::OwnedBy(const KSDevice* owner) const
+{
+    std::shared_lock<std::shared_mutex> open(gate_);
+    return owner_.get() == owner;
+}
+
 bool ArrivedDisk::Present() const
 {
     std::shared_lock<std::shared_mutex> open(gate_);

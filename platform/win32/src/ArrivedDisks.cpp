@@ -75,13 +75,13 @@ int ArrivedDisks::Arrive(std::shared_ptr<KSDevice> owner)
     return static_cast<int>(pending.disk);
 }
 
-bool ArrivedDisks::Remove(unsigned number)
+bool ArrivedDisks::Remove(unsigned number, const KSDevice* owner)
 {
     std::shared_ptr<ArrivedDisk> disk;
     {
         std::lock_guard<std::mutex> guard(guard_);
         auto found = disks_.find(number);
-        if (found == disks_.end())
+        if (found == disks_.end() || (owner != nullptr && !found->second->OwnedBy(owner)))
             return false;
         disk = found->second;
         disks_.erase(found);
@@ -181,7 +181,10 @@ void KSPlatformSetArrivalLetters(const KSArrivalLetters& letters) { ArrivedDisks
 
 int KSPlatformDiskArrival(std::shared_ptr<KSDevice> disk) { return ArrivedDisks::Instance().Arrive(std::move(disk)); }
 
-bool KSPlatformDiskRemoval(unsigned disk) { return ArrivedDisks::Instance().Remove(disk); }
+bool KSPlatformDiskRemoval(unsigned disk, const KSDevice* owner)
+{
+    return ArrivedDisks::Instance().Remove(disk, owner);
+}
 
 std::vector<unsigned> KSPlatformArrivedDisks()
 {

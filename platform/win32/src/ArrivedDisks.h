@@ -34,6 +34,7 @@ public:
     // Closes the gate: waits for requests under way, then lets go of the owner.
     void Remove();
     bool Present() const;
+    bool OwnedBy(const KSDevice* owner) const;
 
     // The volume locks: one holder (an open volume device) at a time.
     DWORD Lock(uint64_t firstSector, const void* holder);
@@ -64,7 +65,8 @@ public:
     static ArrivedDisks& Instance();
 
     int Arrive(std::shared_ptr<KSDevice> owner);
-    bool Remove(unsigned number);
+    // Only the disk of that owner, when one is given.
+    bool Remove(unsigned number, const KSDevice* owner = nullptr);
     // Removes every disk and puts the default letters back.
     void Clear();
     std::shared_ptr<ArrivedDisk> Find(unsigned number) const;

@@ -129,8 +129,14 @@ TEST_F(DiskArrivalTest, DiskGetsTheNextNumberItsLayoutAndTheNamesOfItsPartitions
     ASSERT_EQ(KSPlatformDiskArrival(std::make_shared<MemoryDisk>(16, 'e')), 1);
     ASSERT_TRUE(KSPlatformDiskRemoval(0));
     EXPECT_EQ(KSPlatformArrivedDisks(), std::vector<unsigned>{1});
-    ASSERT_EQ(KSPlatformDiskArrival(std::make_shared<MemoryDisk>(16, 'f')), 0);
+    auto third = std::make_shared<MemoryDisk>(16, 'f');
+    ASSERT_EQ(KSPlatformDiskArrival(third), 0);
     EXPECT_FALSE(KSPlatformDiskRemoval(7));
+    // A removal meant for the disk that held the number before takes nothing away.
+    const auto second = std::make_shared<MemoryDisk>(16, 'g');
+    EXPECT_FALSE(KSPlatformDiskRemoval(0, second.get()));
+    EXPECT_EQ(KSPlatformArrivedDisks(), (std::vector<unsigned>{0, 1}));
+    EXPECT_TRUE(KSPlatformDiskRemoval(0, third.get()));
 }
 
 TEST_F(DiskArrivalTest, LettersComeAfterThePollsTheTestSets)
