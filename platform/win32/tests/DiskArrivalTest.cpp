@@ -9,6 +9,8 @@
 #include <winioctl.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <cstdlib>
 #include <cwchar>
 #include <memory>
@@ -289,6 +291,39 @@ TEST_F(DiskArrivalTest, RemovalUndoesItAllAndOpenHandlesNeverReachTheOwnerAgain)
     EXPECT_EQ(owner->requests, requests) << "nothing reached the owner after removal";
     CloseHandle(volume);
     CloseHandle(disk);
+}
+
+TEST_F(DiskArrivalTest, RemovalWhileAnotherThreadReadsEndsItsReadsCleanly)
+{
+    ASSERT_EQ(KSPlatformDiskArrival(PartitionedDisk()), 0);
+    HANDLE volume = OpenArrived("C:");
+    ASSERT_NE(volume, INVALID_HANDLE_VALUE);
+    std::atomic<bool> removed{false};
+    std::atomic<unsigned> wrong{0}, afterRemoval{0};
+    std::thread reader([&] {
+        unsigned char sector[512];
+        for (unsigned i = 0; i < 4000; ++i) {
+            const bool wasRemoved = removed;
+            LARGE_INTEGER to;
+            to.QuadPart = (i % 100) * 512;
+            DWORD read = 0;
+            const bool ok = SetFilePointerEx(volume, to, nullptr, FILE_BEGIN) &&
+                            ReadFile(volume, sector, 512, &read, nullptr);
+            if (ok && (read != 512 || sector[0] != static_cast<unsigned char>(63 + i % 100)))
+                ++wrong;
+            if (!ok && GetLastError() != ERROR_NOT_READY)
+                ++wrong;
+            if (ok && wasRemoved)
+                ++afterRemoval;
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_TRUE(KSPlatformDiskRemoval(0));
+    removed = true;
+    reader.join();
+    EXPECT_EQ(wrong, 0u) << "each read gave the sector or ERROR_NOT_READY";
+    EXPECT_EQ(afterRemoval, 0u) << "no read succeeded once the removal had returned";
+    CloseHandle(volume);
 }
 
 TEST_F(DiskArrivalTest, DiskThatCannotBeReadDoesNotArrive)
