@@ -34,7 +34,7 @@ private:
     unsigned long EnsureVolumeStart(const std::wstring& lastPath, _KS_VOLUME& source, uint32_t lastFile);
     unsigned long ReadVolumeStart(const std::wstring& path, _KS_VOLUME& source);
     unsigned long WalkVersions(_KS_VOLUME& source, CTargetWriter& writer, uint32_t lastFile);
-    unsigned long RestoreFile(const std::wstring& path, _KS_VOLUME& source, CTargetWriter& writer, bool chosen);
+    unsigned long RestoreFile(const std::wstring& path, _KS_VOLUME& source, CTargetWriter& writer);
     unsigned long CopyBlocks(const std::wstring& path, const _KS_VOLUME& source, CTargetWriter& writer);
     unsigned long CopySystemAreaThroughSet(const std::wstring& path, const _KS_VOLUME& source, CTargetWriter& writer);
     unsigned long CopySystemArea(const _KS_VOLUME& source, CTargetWriter& writer);
@@ -47,7 +47,7 @@ private:
     unsigned long CloneByFileSystem(const _KS_RESTORE_TARGET& source, const _KS_RESTORE_TARGET& target);
     unsigned long RunCopier(const KSVolumeSource& volume, unsigned fileSystem, const _KS_RESTORE_TARGET& target);
     unsigned long GrowNtfs(const _KS_VOLUME& source, const _KS_RESTORE_TARGET& target, CRawDisk& disk);
-    unsigned long ReadSetBitmap(_KS_VOLUME& source, uint32_t lastFile, std::vector<uint8_t>& bitmap);
+    unsigned long ReadSetBitmap(const _KS_VOLUME& source, uint32_t lastFile, std::vector<uint8_t>& bitmap);
 
     CRestore& engine_;
     uint32_t index_;

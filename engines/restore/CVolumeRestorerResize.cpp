@@ -37,20 +37,6 @@ unsigned long CopierResult(unsigned long result, CRestoreProgress& progress, boo
 }
 }
 
-unsigned long CVolumeRestorer::ReadSetBitmap(_KS_VOLUME& source, uint32_t lastFile, std::vector<uint8_t>& bitmap)
-{
-    std::wstring path;
-    unsigned long result = EnsureFile(lastFile, path);
-    if (result != 0)
-        return result;
-    if ((result = image_->OpenCofran(path.c_str(), 0, engine_.Password(), engine_.PasswordBytes())) != 0)
-        return result;
-    bitmap.assign(source.BitmapSize, 0);
-    result = image_->GetVolumeBitmap(&source, bitmap.data(), source.BitmapSize);
-    image_->CloseCofran();
-    return result;
-}
-
 unsigned long CVolumeRestorer::CopyByFileSystem(_KS_VOLUME& source, const _KS_RESTORE_TARGET& target)
 {
     // The copiers read the chosen version alone, where a version built on older ones

@@ -180,6 +180,11 @@ unsigned long CVolumeRestorer::WalkVersions(_KS_VOLUME& source, CTargetWriter& w
             chosen = static_cast<long>(i);
     if (chosen < 0)
         return KS_RESULT(KS_MODULE_RESTORE, kVersionMissing);
+    // Every cluster the chosen version uses is pending before the first block is
+    // written, whichever of its files lists it.
+    unsigned long listed = ReadSetBitmap(source, lastFile, pending_);
+    if (listed != 0)
+        return listed;
     for (long vi = chosen; vi >= 0; --vi) {
         const _KS_VERSION& version = versions_[static_cast<size_t>(vi)];
         for (uint32_t n = version.FirstFile + version.FileCount; n-- > version.FirstFile;) {
@@ -190,7 +195,7 @@ unsigned long CVolumeRestorer::WalkVersions(_KS_VOLUME& source, CTargetWriter& w
             if (result != 0)
                 return result;
             engine_.Progress().SetText(path);
-            result = RestoreFile(path, source, writer, vi == chosen);
+            result = RestoreFile(path, source, writer);
             if (KSResultKind(result) == kVolumeNotInFile)
                 continue;
             if (result != 0)
@@ -205,8 +210,7 @@ unsigned long CVolumeRestorer::WalkVersions(_KS_VOLUME& source, CTargetWriter& w
     return AnyPending(pending_) ? KS_RESULT(KS_MODULE_RESTORE, kVersionChain) : 0;
 }
 
-unsigned long CVolumeRestorer::RestoreFile(const std::wstring& path, _KS_VOLUME& source, CTargetWriter& writer,
-                                           bool chosen)
+unsigned long CVolumeRestorer::RestoreFile(const std::wstring& path, _KS_VOLUME& source, CTargetWriter& writer)
 {
     // A volume that runs on into a later file is walked here too, for the blocks
     // this file holds.
@@ -221,12 +225,6 @@ unsigned long CVolumeRestorer::RestoreFile(const std::wstring& path, _KS_VOLUME&
         bool volume = false;
         ~Closer() { if (volume) image->CloseVolume(); image->CloseCofran(); }
     } closer{image_};
-    if (chosen && pending_.empty()) {
-        pending_.assign(source.BitmapSize, 0);
-        result = image_->GetVolumeBitmap(&source, pending_.data(), source.BitmapSize);
-        if (result != 0)
-            return KSResultKind(result) == kOutsideFile ? KS_RESULT(KS_MODULE_RESTORE, kVolumeNotInFile) : result;
-    }
     result = image_->OpenVolume(&source);
     if (KSResultKind(result) == kOutsideFile)
         return KS_RESULT(KS_MODULE_RESTORE, kVolumeNotInFile);

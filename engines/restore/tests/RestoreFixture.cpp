@@ -17,7 +17,9 @@ std::string MakeTargetDisk(const std::string& folder)
 {
     const std::string source = BackupDisk::Get().Path();
     const std::string target = folder + "/target.img";
-    EXPECT_EQ(0, std::system(("truncate -s 76M '" + target + "' && sfdisk -d '" + source + "' | sfdisk --quiet '" +
+    // A fresh file each time: truncating an old one would keep what an earlier
+    // restore wrote, and a restore that skips clusters would still compare equal.
+    EXPECT_EQ(0, std::system(("rm -f '" + target + "' && truncate -s 76M '" + target + "' && sfdisk -d '" + source + "' | sfdisk --quiet '" +
                               target + "' >/dev/null 2>&1").c_str()));
     setenv(CDiskMap::kImagesVariable, (source + ":" + target).c_str(), 1);
     return target;

@@ -9,6 +9,7 @@
 
 #include "BackupDisk.h"
 #include "BackupRunner.h"
+#include "CDiskMap.h"
 #include "KSResult.h"
 #include "PeerBitmap.h"
 #include "RestoreFixture.h"
@@ -29,32 +30,49 @@ _KS_PROGRESS_INFO RestoreSplitVolume(const std::wstring& set, _KS_VERSION versio
     return record;
 }
 
+// Five stored copies of the FAT32 volume in files of 50 MiB: most copies begin in one
+// file and end in the next, and their index chunks lie in both.
+struct FiveCopySet {
+    std::string folder;
+    std::wstring set;
+    _KS_VERSION version{};
+    _KS_VOLUME volumes[5];
+
+    FiveCopySet()
+    {
+        const BackupDisk& disk = BackupDisk::Get();
+        folder = MakeWorkFolder("restore-split");
+        BackupRequest request;
+        request.imagePath = Wide(folder + "/split.rvd");
+        request.partitions.assign(5, disk.fat32.index);
+        request.sectorBySector = 1;
+        request.level = 0;
+        request.splitMiB = 50;
+        EXPECT_EQ(0u, RunBackup(request).last.Result);
+        const std::vector<std::string> files = FilesIn(folder);
+        EXPECT_EQ(files.size(), 4u);
+        set = Wide(folder + "/" + files.back());
+
+        void* object = nullptr;
+        EXPECT_EQ(0u, KSCreateObjectRt(0, KS_RESTORE_KIND, &object));
+        RestoreEngine lister(static_cast<IKSRestore*>(object));
+        std::wstring path = set;
+        unsigned long count = 0;
+        EXPECT_EQ(0u, lister->GetImageVersions(&version, 1, &count, &path[0]));
+        EXPECT_EQ(0u, lister->SetImgInfo(&version, &path[0]));
+        EXPECT_EQ(0u, lister->GetImgVolumes(volumes, 5, &count, &version));
+        EXPECT_EQ(count, 5u);
+    }
+};
+
 TEST(RestoreSplit, EveryVolumeOfASplitSetRestoresWhereverItsFilesEnd)
 {
     const BackupDisk& disk = BackupDisk::Get();
-    const std::string folder = MakeWorkFolder("restore-split");
-    BackupRequest request;
-    request.imagePath = Wide(folder + "/split.rvd");
-    request.partitions.assign(5, disk.fat32.index);
-    request.sectorBySector = 1;
-    request.level = 0;
-    request.splitMiB = 50;
-    ASSERT_EQ(0u, RunBackup(request).last.Result);
-    const std::vector<std::string> files = FilesIn(folder);
-    ASSERT_EQ(files.size(), 4u);
-    const std::wstring set = Wide(folder + "/" + files.back());
-
-    void* object = nullptr;
-    ASSERT_EQ(0u, KSCreateObjectRt(0, KS_RESTORE_KIND, &object));
-    RestoreEngine lister(static_cast<IKSRestore*>(object));
-    std::wstring path = set;
-    unsigned long count = 0;
-    _KS_VERSION version{};
-    ASSERT_EQ(0u, lister->GetImageVersions(&version, 1, &count, &path[0]));
-    ASSERT_EQ(0u, lister->SetImgInfo(&version, &path[0]));
-    _KS_VOLUME volumes[5];
-    ASSERT_EQ(0u, lister->GetImgVolumes(volumes, 5, &count, &version));
-    ASSERT_EQ(count, 5u);
+    const FiveCopySet copies;
+    const std::string& folder = copies.folder;
+    const std::wstring& set = copies.set;
+    const _KS_VERSION& version = copies.version;
+    const _KS_VOLUME* volumes = copies.volumes;
 
     const std::string source = folder + "/source";
     ASSERT_FALSE(ExtractPartition(disk.Path(), disk.fat32.start, disk.fat32.sectors, source).empty());
@@ -67,5 +85,26 @@ TEST(RestoreSplit, EveryVolumeOfASplitSetRestoresWhereverItsFilesEnd)
         ASSERT_FALSE(ExtractPartition(target, disk.fat32.start, disk.fat32.sectors, restored).empty());
         EXPECT_EQ(0, std::system(("cmp -s '" + restored + "' '" + source + "'").c_str()));
     }
+}
+
+// A volume across files copied by file system onto a partition that needs another
+// cluster size: the copier is given every used cluster, from every file.
+TEST(RestoreSplit, AVolumeAcrossFilesIsCopiedWholeOntoAPartitionOfAnotherSize)
+{
+    const BackupDisk& disk = BackupDisk::Get();
+    const FiveCopySet copies;
+    const std::string target = copies.folder + "/larger.img";
+    const uint64_t start = 2048, sectors = 560000;
+    ASSERT_EQ(0, std::system(("truncate -s 300M '" + target + "' && printf 'label: dos\\n1 : start=" +
+                              std::to_string(start) + ", size=" + std::to_string(sectors) +
+                              ", type=c\\n' | sfdisk --quiet '" + target + "' >/dev/null 2>&1").c_str()));
+    setenv(CDiskMap::kImagesVariable, (disk.Path() + ":" + target).c_str(), 1);
+    const _KS_PROGRESS_INFO record = RestoreSplitVolume(copies.set, copies.version, copies.volumes[2],
+                                                        FixturePartition{start, sectors, 1});
+    ASSERT_EQ(record.Result, 0u) << std::hex << record.Result;
+    const std::string restored = copies.folder + "/restored", original = copies.folder + "/original";
+    ASSERT_FALSE(ExtractPartition(target, start, sectors, restored).empty());
+    ASSERT_FALSE(ExtractPartition(disk.Path(), disk.fat32.start, disk.fat32.sectors, original).empty());
+    ExpectSameFat(restored, original, copies.folder);
 }
 }
