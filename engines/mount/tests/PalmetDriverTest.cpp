@@ -210,6 +210,65 @@ TEST_F(PalmetDriverTest, FatVolumeMountsReadsBackListsAndUnmountsWhateverLetterI
     }
 }
 
+TEST_F(PalmetDriverTest, TwoMountsAreListedAndAListTooSmallIsRefused)
+{
+    const BackupDisk& source = BackupDisk::Get();
+    const MountSet fat16 = BackUpOneVolume("driver-two-16", source.fat16.index, L"");
+    const MountSet fat12 = BackUpOneVolume("driver-two-12", source.fat12.index, L"");
+    Start(true);
+    ASSERT_EQ(Mount(fat16, 10), 0u);
+    ASSERT_EQ(Mount(fat12, 11), 0u);
+    EXPECT_EQ(GetLogicalDrives(), (1u << 10) | (1u << 11));
+    EXPECT_EQ(KSPlatformArrivedDisks(), (std::vector<unsigned>{1, 2}));
+
+    uint32_t count = 0;
+    ASSERT_EQ(mount->GetMountedDisks(nullptr, &count), 0u);
+    EXPECT_EQ(count, 2u);
+    std::vector<std::array<uint8_t, 256>> entries(2);
+    count = 1;
+    EXPECT_EQ(KSResultKind(mount->GetMountedDisks(entries.data(), &count)), 0x00Eu);
+    count = 2;
+    ASSERT_EQ(mount->GetMountedDisks(entries.data(), &count), 0u);
+    ASSERT_EQ(count, 2u);
+    const unsigned letters = (1u << entries[0][ZEDISK_VOLUME_LETTER]) | (1u << entries[1][ZEDISK_VOLUME_LETTER]);
+    EXPECT_EQ(letters, (1u << 10) | (1u << 11));
+
+    // A mask of 0 unplugs every disk of the bus.
+    ASSERT_EQ(mount->UnmountImage(0), 0u);
+    ExpectAllGone('K');
+    EXPECT_EQ(GetLogicalDrives(), 0u);
+    EXPECT_TRUE(Listed().empty());
+}
+
+TEST_F(PalmetDriverTest, NoBusAndARefusedPlugInLeaveNothingBehind)
+{
+    const MountSet set = BackUpOneVolume("driver-refused", BackupDisk::Get().fat16.index, L"");
+    // The driver not loaded: no bus device.
+    KSZedskacsInstall();
+    void* object = nullptr;
+    ASSERT_EQ(KSCreateObjectMount(0x10000, KS_MOUNT_KIND, &object), 0u);
+    mount = static_cast<IKSMount*>(object);
+    EXPECT_EQ(KSResultKind(Mount(set, 10)), 0x104u);
+    mount->Release();
+    mount = nullptr;
+
+    // The core still holds K: for a disk whose letter was moved outside: it refuses a
+    // second plug-in for K:, and nothing more arrives.
+    const MountSet other = BackUpOneVolume("driver-refused-12", BackupDisk::Get().fat12.index, L"");
+    Start(true);
+    ASSERT_EQ(Mount(set, 10), 0u);
+    wchar_t volume[MAX_PATH] = {};
+    ASSERT_TRUE(GetVolumeNameForVolumeMountPointW(L"K:\\", volume, MAX_PATH));
+    ASSERT_TRUE(DeleteVolumeMountPointW(L"K:\\"));
+    ASSERT_TRUE(SetVolumeMountPointW(L"M:\\", volume));
+    EXPECT_EQ(KSResultKind(Mount(other, 10)), 0x050u);
+    EXPECT_EQ(KSPlatformArrivedDisks(), std::vector<unsigned>{1});
+    EXPECT_EQ(wdk::PnpManager::Instance().Children().size(), 1u);
+    EXPECT_EQ(GetLogicalDrives(), 1u << 12);
+    ASSERT_EQ(mount->UnmountImage(0), 0u);
+    ExpectAllGone('M');
+}
+
 TEST_F(PalmetDriverTest, EjectTakesTheDiskAwayWithItsNamesAndLetter)
 {
     const MountSet set = BackUpOneVolume("driver-eject", BackupDisk::Get().fat16.index, L"");
