@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Cross-compiles the Windows modules (the image container, the file-system readers,
 # disk enumeration, the raw-disk, boot-configuration, log and snapshot modules, the
-# command object and its executor, the mount engine, the disc burner, the drive tool
-# and Pip.exe) with
+# command object and its executor, the mount engine with its 64-bit installer
+# x64/Inst.exe, the disc burner, the drive tool and Pip.exe) with
 # mingw-w64 against the real Windows headers, then checks what the DLLs export and
 # import: each exports its factory (or its calls) and nothing else, and each imports
 # only from system DLLs, zlib and the modules it is linked with, so no POSIX call or
@@ -41,6 +41,7 @@ declare -A exports=(
   [Drevel.dll]=CreateObjectBurnerTool
   [Pyrelle.dll]=CreateObjectPyrelle
   [Pip.exe]=""
+  [x64/Inst.exe]=""
 )
 # DLLs a module may import from (compared without regard to case).
 allowed_imports="kernel32.dll msvcrt.dll ole32.dll advapi32.dll zlib1.dll"
@@ -51,7 +52,8 @@ declare -A module_imports=(
   [Pyrelle.dll]="drevel.dll"
   [Restore.dll]="backup.dll censa.dll cofran.dll fenlow.dll ferrow.dll log.dll mirrane.dll rawdex.dll relayon.dll stretta.dll vovav.dll"
   [Ordwell.dll]="cofran.dll backup.dll censa.dll"
-  [Palmet.dll]="cofran.dll"
+  [Palmet.dll]="cofran.dll setupapi.dll newdev.dll"
+  [x64/Inst.exe]="setupapi.dll newdev.dll"
   [Tasque.dll]="ordwell.dll censa.dll"
 )
 

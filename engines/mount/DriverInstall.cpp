@@ -24,7 +24,7 @@ unsigned long NoMemory() { return KS_RESULT(KS_MODULE_HELPERS, MountKind::kNoMem
 struct Package {
     std::wstring inf;
     GUID classGuid{};
-    wchar_t className[MAX_CLASS_NAME_LEN] = {};
+    wchar_t className[kClassNameChars] = {};
 };
 
 // The bus device one way makes: an element of the package's class in a list of its
@@ -142,7 +142,7 @@ unsigned long InstallDriverInProcess(const wchar_t* folder, unsigned long)
         return KS_RESULT(KS_MODULE_HELPERS, MountKind::kBadArgument);
     Package package;
     package.inf = DriverInfPath(folder);
-    if (!SetupDiGetINFClassW(package.inf.c_str(), &package.classGuid, package.className, MAX_CLASS_NAME_LEN, nullptr))
+    if (!SetupDiGetINFClassW(package.inf.c_str(), &package.classGuid, package.className, kClassNameChars, nullptr))
         return InstallFailed();
     const unsigned long first = InstallThroughClassInstaller(package);
     if (first == 0 || KSResultKind(first) == MountKind::kRestartNeeded)

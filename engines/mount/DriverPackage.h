@@ -4,6 +4,9 @@
 
 #include <string>
 
+// Room for a device class's name and its NUL, as the device installer limits it.
+constexpr unsigned long kClassNameChars = 32;
+
 // "root\ZeDisk", the hardware id of the root-enumerated bus device.
 extern const wchar_t kBusHardwareId[];
 

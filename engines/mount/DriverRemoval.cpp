@@ -15,14 +15,15 @@
 
 namespace {
 
-// Removes the device the list's record names; 0, 0x05F or 0x100.
+// Removes the device the list's record names; 0, 0x05F, 0x100, or 0x008 before
+// anything is removed when there is no room to read the outcome.
 unsigned long RemoveFoundDevice(HDEVINFO list, SP_DEVINFO_DATA& device)
 {
-    if (!SetupDiRemoveDevice(list, &device))
-        return KS_RESULT(KS_MODULE_HELPERS, MountKind::kDriverInstall);
     ModuleBuffer buffer(sizeof(SP_DEVINSTALL_PARAMS_W));
     if (buffer.Data() == nullptr)
         return KS_RESULT(KS_MODULE_HELPERS, MountKind::kNoMemory);
+    if (!SetupDiRemoveDevice(list, &device))
+        return KS_RESULT(KS_MODULE_HELPERS, MountKind::kDriverInstall);
     auto* params = static_cast<SP_DEVINSTALL_PARAMS_W*>(buffer.Data());
     params->cbSize = sizeof *params;
     if (!SetupDiGetDeviceInstallParamsW(list, &device, params))
@@ -40,8 +41,8 @@ unsigned long RemoveBusDevice(const wchar_t* folder)
     if (!WaitForNoPendingInstalls(10))
         return KS_RESULT(KS_MODULE_HELPERS, MountKind::kPendingInstalls);
     GUID classGuid = {};
-    wchar_t className[MAX_CLASS_NAME_LEN] = {};
-    if (!SetupDiGetINFClassW(inf.c_str(), &classGuid, className, MAX_CLASS_NAME_LEN, nullptr))
+    wchar_t className[kClassNameChars] = {};
+    if (!SetupDiGetINFClassW(inf.c_str(), &classGuid, className, kClassNameChars, nullptr))
         return KS_RESULT(KS_MODULE_HELPERS, MountKind::kDriverInstall);
     SP_DEVINFO_DATA device = {};
     HDEVINFO list = FindDeviceNode(kBusHardwareId, device);

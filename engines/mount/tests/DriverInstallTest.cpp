@@ -100,6 +100,21 @@ TEST_F(DriverInstallTest, InstallMakesOneBusDeviceWithThePackagesDriverAndRemove
     EXPECT_EQ(KSResultKind(mount_->RemoveDriver(nullptr)), 0x009u);
 }
 
+TEST_F(DriverInstallTest, TheModuleHeapHoldsTheBuffersAndItsFailureIsNoMemory)
+{
+    EXPECT_GE(KSPlatformLiveHeaps(), 1u) << "the module's heap, made as it was loaded";
+    // Without a buffer the removal removes nothing and says so.
+    ASSERT_EQ(mount_->InstallDriver(L"C:\\pkg", 0), 0u);
+    KSPlatformFailSetupCall("HeapAlloc", ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_EQ(KSResultKind(mount_->RemoveDriver(L"C:\\pkg")), 0x008u);
+    EXPECT_EQ(BusDevices().size(), 1u);
+    // The first way without a buffer gives way to the second.
+    KSPlatformClearSetupDevices();
+    KSPlatformFailSetupCall("HeapAlloc", ERROR_NOT_ENOUGH_MEMORY);   // no device to remove: the first way's
+    EXPECT_EQ(mount_->InstallDriver(L"C:\\pkg", 0), 0u);
+    EXPECT_EQ(Installs(), (std::vector<std::string>{"install", "update"}));
+}
+
 TEST_F(DriverInstallTest, AFailingStepOfTheFirstWayFallsOverToTheSecond)
 {
     const char* steps[] = {"SetupDiCreateDeviceInfoList", "SetupDiCreateDeviceInfoW",
