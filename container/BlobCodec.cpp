@@ -1,30 +1,48 @@
 #include "BlobCodec.h"
 
 #include <cstring>
-#include <new>
 
 #include <zlib.h>
 
 #include "AesCipher.h"
+#include "CofranMemory.h"
 #include "CofranResult.h"
 
 namespace {
 
 uint32_t RoundUp16(uint32_t n) { return (n + 15u) & ~15u; }
 
+// zlib's memory is the container's own, in both builds.
+void* ZlibAllocate(void*, unsigned items, unsigned size)
+{
+    if (size != 0 && items > SIZE_MAX / size)
+        return nullptr;
+    return CofranAllocate(size_t(items) * size);
+}
+
+void ZlibFree(void*, void* block)
+{
+    CofranFree(block);
+}
+
+// A stream with the container's memory hooks, or null.
+z_stream* NewStream()
+{
+    z_stream* z = CofranNew<z_stream>();
+    if (z != nullptr) {
+        std::memset(z, 0, sizeof *z);
+        z->zalloc = ZlibAllocate;
+        z->zfree = ZlibFree;
+    }
+    return z;
+}
+
 } // namespace
 
 bool BlobCodec::EnsureWork(uint32_t bytes)
 {
     const size_t want = bytes > kWorkSize ? bytes : kWorkSize;
-    if (work_.size() >= want)
-        return true;
-    try {
-        work_.resize(want);
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    return true;
+    return work_.size() >= want || work_.resize(want);
 }
 
 BlobCodec::~BlobCodec()
@@ -34,16 +52,16 @@ BlobCodec::~BlobCodec()
 
 void BlobCodec::Release()
 {
-    std::vector<unsigned char>().swap(work_);
+    work_.release();
     if (deflater_ != nullptr) {
         deflateEnd(deflater_);
-        delete deflater_;
+        CofranDelete(deflater_);
         deflater_ = nullptr;
         deflaterLevel_ = -1;
     }
     if (inflater_ != nullptr) {
         inflateEnd(inflater_);
-        delete inflater_;
+        CofranDelete(inflater_);
         inflater_ = nullptr;
     }
 }
@@ -54,15 +72,14 @@ z_stream_s* BlobCodec::Deflater(int level)
         return deflateReset(deflater_) == Z_OK ? deflater_ : nullptr;
     if (deflater_ != nullptr) {
         deflateEnd(deflater_);
-        delete deflater_;
+        CofranDelete(deflater_);
         deflater_ = nullptr;
     }
-    z_stream* z = new (std::nothrow) z_stream;
+    z_stream* z = NewStream();
     if (z == nullptr)
         return nullptr;
-    std::memset(z, 0, sizeof *z);
     if (deflateInit(z, level) != Z_OK) {
-        delete z;
+        CofranDelete(z);
         return nullptr;
     }
     deflater_ = z;
@@ -74,12 +91,11 @@ z_stream_s* BlobCodec::Inflater()
 {
     if (inflater_ != nullptr)
         return inflateReset(inflater_) == Z_OK ? inflater_ : nullptr;
-    z_stream* z = new (std::nothrow) z_stream;
+    z_stream* z = NewStream();
     if (z == nullptr)
         return nullptr;
-    std::memset(z, 0, sizeof *z);
     if (inflateInit(z) != Z_OK) {
-        delete z;
+        CofranDelete(z);
         return nullptr;
     }
     inflater_ = z;

@@ -7,8 +7,8 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
+#include "CofranBuffer.h"
 #include "KSImageFormat.h"
 
 class AesCipher;
@@ -57,7 +57,7 @@ private:
     z_stream_s* Deflater(int level);
     z_stream_s* Inflater();
 
-    std::vector<unsigned char> work_;
+    CofranBuffer<unsigned char> work_;
     z_stream_s* deflater_ = nullptr;
     int deflaterLevel_ = -1;
     z_stream_s* inflater_ = nullptr;

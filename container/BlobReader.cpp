@@ -1,7 +1,5 @@
 #include "BlobReader.h"
 
-#include <new>
-
 #include "CofranResult.h"
 
 namespace {
@@ -11,7 +9,7 @@ constexpr uint32_t kLargestBlob = 256u << 20;
 }
 
 unsigned long ReadBlobAt(CofranFile& file, BlobCodec& codec, const BlobCodec::Settings& settings, KSBlobGroup group,
-                         uint64_t pos, uint32_t rawSize, uint32_t storedSize, std::vector<unsigned char>& out)
+                         uint64_t pos, uint32_t rawSize, uint32_t storedSize, CofranBuffer<unsigned char>& out)
 {
     out.clear();
     if (rawSize == 0)
@@ -24,13 +22,9 @@ unsigned long ReadBlobAt(CofranFile& file, BlobCodec& codec, const BlobCodec::Se
     if (!file.Size(&fileSize) || pos > fileSize || storedSize > fileSize - pos ||
         uint64_t(rawSize) > uint64_t(storedSize) * 1040 + 1024)
         return COFRAN_FAIL(KS_KIND_BAD_DATA);
-    std::vector<unsigned char> stored;
-    try {
-        stored.resize(storedSize);
-        out.resize(rawSize);
-    } catch (const std::bad_alloc&) {
+    CofranBuffer<unsigned char> stored;
+    if (!stored.resize(storedSize) || !out.resize(rawSize))
         return COFRAN_FAIL(KS_KIND_NO_MEMORY);
-    }
     uint32_t got = 0;
     if (!file.ReadAt(pos, stored.data(), storedSize, &got))
         return COFRAN_FAIL(KS_KIND_READ_FAILED);

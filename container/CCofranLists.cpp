@@ -25,7 +25,7 @@ unsigned long CCofran::GetBackupVer(_KS_VERSION* versions, unsigned long count)
         return rc;
     if (static_cast<uint64_t>(count) * KS_VERSION_SIZE < file_.Tail().VersionListRaw)
         return COFRAN_FAIL(KS_KIND_TOO_SMALL);
-    std::vector<_KS_VERSION> list;
+    CofranBuffer<_KS_VERSION> list;
     if (KSFailed(rc = file_.LoadVersions(list)))
         return rc;
     if (!list.empty())
@@ -40,7 +40,7 @@ unsigned long CCofran::GetBackupCdInfo(_KS_CDINFO* labels, unsigned long count)
         return rc;
     if (static_cast<uint64_t>(count) * KS_CDINFO_SIZE < file_.Tail().LabelListRaw)
         return COFRAN_FAIL(KS_KIND_TOO_SMALL);
-    std::vector<_KS_CDINFO> list;
+    CofranBuffer<_KS_CDINFO> list;
     if (KSFailed(rc = file_.LoadLabels(list)))
         return rc;
     if (list.empty())
@@ -56,7 +56,7 @@ unsigned long CCofran::GetBackupImgNameInfo(_KS_IMGNAME_NO* names, unsigned long
         return rc;
     if (static_cast<uint64_t>(count) * KS_IMGNAME_NO_SIZE < file_.Tail().NameListRaw)
         return COFRAN_FAIL(KS_KIND_TOO_SMALL);
-    std::vector<_KS_IMGNAME_NO> list;
+    CofranBuffer<_KS_IMGNAME_NO> list;
     if (KSFailed(rc = file_.LoadNames(list)))
         return rc;
     if (!list.empty())
@@ -71,7 +71,7 @@ unsigned long CCofran::GetVolumes(_KS_VOLUME* volumes, unsigned long count)
         return rc;
     if (static_cast<uint64_t>(count) * KS_VOLUME_SIZE < file_.Tail().VolumeListRaw)
         return COFRAN_FAIL(KS_KIND_TOO_SMALL);
-    std::vector<_KS_VOLUME> list;
+    CofranBuffer<_KS_VOLUME> list;
     if (KSFailed(rc = file_.LoadVolumes(list)))
         return rc;
     if (!list.empty())
@@ -88,7 +88,7 @@ unsigned long CCofran::GetFilters(_KS_FILTERS_HEAD* filters, unsigned long bytes
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
     if (bytes < file_.Tail().FiltersRaw)
         return COFRAN_FAIL(KS_KIND_TOO_SMALL);
-    std::vector<unsigned char> raw;
+    CofranBuffer<unsigned char> raw;
     if (KSFailed(rc = file_.ReadDirectoryBlob(file_.Tail().FiltersPos, file_.Tail().FiltersRaw, file_.Tail().FiltersStored, KS_GROUP_FILTERS,
                                         raw)))
         return rc;
@@ -108,7 +108,7 @@ unsigned long CCofran::GetComment(wchar_t* comment, unsigned long chars)
     const uint32_t units = file_.Tail().CommentRaw / 2;
     if (chars < units)
         return COFRAN_FAIL(KS_KIND_TOO_SMALL);
-    std::vector<unsigned char> raw;
+    CofranBuffer<unsigned char> raw;
     if (KSFailed(rc = file_.ReadDirectoryBlob(file_.Tail().CommentPos, file_.Tail().CommentRaw, file_.Tail().CommentStored, KS_GROUP_FILTERS,
                                         raw)))
         return rc;
@@ -131,10 +131,10 @@ unsigned long CCofran::GetCofranInfo(_KS_IMG_FILE_INFO* info)
         return rc;
     if (file_.Tail().LabelListRaw % KS_CDINFO_SIZE != 0 || file_.Tail().LabelCount != file_.Tail().LabelListRaw / KS_CDINFO_SIZE)
         return COFRAN_FAIL(KS_KIND_BAD_DATA);
-    std::vector<_KS_VERSION> versions;
+    CofranBuffer<_KS_VERSION> versions;
     if (KSFailed(rc = file_.LoadVersions(versions)))
         return rc;
-    const uint64_t needed = versions.empty() ? 0 : VersionChain::FileCount(versions, versions.size() - 1);
+    const uint64_t needed = versions.empty() ? 0 : VersionChain::FileCount(versions.data(), versions.size() - 1);
     if (needed > file_.Tail().NameListRaw / KS_IMGNAME_NO_SIZE)
         return COFRAN_FAIL(KS_KIND_BAD_DATA);
 

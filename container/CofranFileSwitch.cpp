@@ -10,6 +10,8 @@
 
 namespace {
 constexpr unsigned long kSwitchRounds = 64;
+// The set's files looked for in one folder (a disc) at a time.
+constexpr size_t kFilesPerFolder = 64;
 
 int DriveIndex(const std::wstring& path)
 {
@@ -34,14 +36,13 @@ unsigned long CofranSetFiles::LoadSwitchLists()
     unsigned long count = 0;
     if (KSFailed(rc = GetBackupImg(nullptr, &count)))
         return rc;
-    try {
-        files_.assign(count == 0 ? 1 : count, _KS_IMG());
-    } catch (const std::bad_alloc&) {
+    files_.clear();
+    if (!files_.resize(count == 0 ? 1 : count))
         return COFRAN_FAIL(KS_KIND_NO_MEMORY);
-    }
     if (KSFailed(rc = GetBackupImg(files_.data(), &count)))
         return rc;
-    files_.resize(count);
+    if (!files_.resize(count))
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
     listsLoaded_ = true;
     return 0;
 }
@@ -99,15 +100,14 @@ unsigned long CofranSetFiles::ListFilesFromLast()
     unsigned long count = 0;
     if (KSFailed(rc = ListSetFrom(last, session_.folder, nullptr, &count)))
         return rc;
-    try {
-        std::vector<_KS_IMG> all(count == 0 ? 1 : count);
-        if (KSFailed(rc = ListSetFrom(last, session_.folder, all.data(), &count)))
-            return rc;
-        all.resize(count);
-        files_.swap(all);
-    } catch (const std::bad_alloc&) {
+    CofranBuffer<_KS_IMG> all;
+    if (!all.resize(count == 0 ? 1 : count))
         return COFRAN_FAIL(KS_KIND_NO_MEMORY);
-    }
+    if (KSFailed(rc = ListSetFrom(last, session_.folder, all.data(), &count)))
+        return rc;
+    if (!all.resize(count))
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+    files_.swap(all);
     return 0;
 }
 
@@ -134,7 +134,6 @@ unsigned long CofranSetFiles::SwitchOnDiscs(uint64_t offset)
             }
         if (name == nullptr)
             return COFRAN_FAIL(KS_KIND_CHAIN_BROKEN);
-        unsigned long count = 0;
         GUID id;
         std::memcpy(&id, file_.Head().SetId, sizeof id);
         if (!labels_.empty()) {
@@ -153,13 +152,8 @@ unsigned long CofranSetFiles::SwitchOnDiscs(uint64_t offset)
             if ((rc = session_.callback(session_.callbackContext, KS_IMG_MSG_INSERT_DISC, &msg)) != 0)
                 return rc;
             const std::wstring folder = lastFolder.empty() ? std::wstring(L"./") : lastFolder;
-            count = 0;
-            std::vector<_KS_IMG> files(64);
-            count = static_cast<unsigned long>(files.size());
-            if (KSSucceeded(GetBackupImg(id, (folder + L"*").c_str(), files.data(), &count, KS_SEARCH_FOLDER))) {
-                files.resize(count);
-                files_.insert(files_.end(), files.begin(), files.end());
-            }
+            if (KSFailed(rc = AddFolderFiles(id, (folder + L"*").c_str())))
+                return rc;
         } else {
             _KS_IMG_MSG_FILE msg;
             std::memset(&msg, 0, sizeof msg);
@@ -168,15 +162,25 @@ unsigned long CofranSetFiles::SwitchOnDiscs(uint64_t offset)
             ImageNaming::CopyOut(path.substr(0, KS_PATH_CHARS - 1), msg.Path, KS_PATH_CHARS);
             if ((rc = session_.callback(session_.callbackContext, KS_IMG_MSG_LOCATE_FILE, &msg)) != 0)
                 return rc;
-            std::vector<_KS_IMG> files(64);
-            count = static_cast<unsigned long>(files.size());
-            if (KSSucceeded(GetBackupImg(id, path.c_str(), files.data(), &count, KS_SEARCH_FOLDER))) {
-                files.resize(count);
-                files_.insert(files_.end(), files.begin(), files.end());
-            }
+            if (KSFailed(rc = AddFolderFiles(id, path.c_str())))
+                return rc;
         }
     }
     return COFRAN_FAIL(KS_KIND_CHAIN_BROKEN);
+}
+
+unsigned long CofranSetFiles::AddFolderFiles(const GUID& id, const wchar_t* path)
+{
+    CofranBuffer<_KS_IMG> found;
+    if (!found.resize(kFilesPerFolder))
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+    unsigned long count = static_cast<unsigned long>(found.size());
+    if (KSFailed(GetBackupImg(id, path, found.data(), &count, KS_SEARCH_FOLDER)))
+        return 0; // nothing of the set there (yet): the caller asks again
+    for (unsigned long i = 0; i < count; ++i)
+        if (!files_.push_back(found[i]))
+            return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+    return 0;
 }
 
 void CofranSetFiles::Forget()

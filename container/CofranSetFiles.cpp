@@ -199,8 +199,8 @@ unsigned long CofranSetFiles::ListSetFrom(const std::wstring& start, const std::
     if (KSFailed(OpenImageEnds(file, start.c_str(), &head, &tail)))
         return COFRAN_FAIL(KS_KIND_OPEN_FAILED);
     const BlobCodec::Settings settings = DirectoryLists::SettingsFor(head, &session_.cipher);
-    std::vector<_KS_VERSION> versions;
-    std::vector<_KS_IMGNAME_NO> names;
+    CofranBuffer<_KS_VERSION> versions;
+    CofranBuffer<_KS_IMGNAME_NO> names;
     unsigned long rc;
     if (KSFailed(rc = DirectoryLists::Versions(file, file_.Codec(), settings, tail, versions)) ||
         KSFailed(rc = DirectoryLists::Names(file, file_.Codec(), settings, tail, names)))
@@ -210,7 +210,7 @@ unsigned long CofranSetFiles::ListSetFrom(const std::wstring& start, const std::
         *count = 0;
         return 0;
     }
-    const uint64_t needed = VersionChain::FileCount(versions, versions.size() - 1);
+    const uint64_t needed = VersionChain::FileCount(versions.data(), versions.size() - 1);
     // Every needed file is named in the file-name list; a version list that claims
     // more is damaged, and callers size their lists by this count.
     if (needed > names.size())
@@ -221,7 +221,7 @@ unsigned long CofranSetFiles::ListSetFrom(const std::wstring& start, const std::
     }
     if (*count < needed)
         return COFRAN_FAIL(KS_KIND_TOO_SMALL);
-    const uint32_t chainFirstFile = versions[VersionChain::First(versions, versions.size() - 1)].FirstFile;
+    const uint32_t chainFirstFile = versions[VersionChain::First(versions.data(), versions.size() - 1)].FirstFile;
 
     unsigned long filled = 0;
     std::wstring path = start;
@@ -262,7 +262,7 @@ unsigned long CofranSetFiles::CheckCofranVer(const _KS_VERSION* version)
         return COFRAN_FAIL(KS_KIND_WRONG_OBJECT);
     if (session_.DiscSet())
         return 0;
-    std::vector<_KS_VERSION> versions;
+    CofranBuffer<_KS_VERSION> versions;
     unsigned long rc = file_.LoadVersions(versions);
     if (KSFailed(rc))
         return rc;
@@ -280,12 +280,9 @@ unsigned long CofranSetFiles::CheckCofranVer(const _KS_VERSION* version)
     unsigned long count = 0;
     if (KSFailed(rc = GetBackupImg(nullptr, &count)))
         return rc;
-    std::vector<_KS_IMG> files;
-    try {
-        files.resize(count == 0 ? 1 : count);
-    } catch (const std::bad_alloc&) {
+    CofranBuffer<_KS_IMG> files;
+    if (!files.resize(count == 0 ? 1 : count))
         return COFRAN_FAIL(KS_KIND_NO_MEMORY);
-    }
     if (KSFailed(rc = GetBackupImg(files.data(), &count)))
         return rc;
     if (count < v.FileCount || v.FileCount == 0)

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "CofranBuffer.h"
 #include "CofranSession.h"
 #include "IKSCofran.h"
 #include "ImageFileReader.h"
@@ -54,12 +55,15 @@ private:
     unsigned long LoadSwitchLists();
     unsigned long ListFilesFromLast();
     unsigned long SwitchOnDiscs(uint64_t offset);
+    // Adds the set's files found in path's folder (path may be a pattern) to the
+    // files known for switching.
+    unsigned long AddFolderFiles(const GUID& id, const wchar_t* path);
 
     CofranSession& session_;
     ImageFileReader& file_;
     // Loaded once per open volume for switching.
-    std::vector<_KS_IMG> files_;
-    std::vector<_KS_IMGNAME_NO> names_;
-    std::vector<_KS_CDINFO> labels_;
+    CofranBuffer<_KS_IMG> files_;
+    CofranBuffer<_KS_IMGNAME_NO> names_;
+    CofranBuffer<_KS_CDINFO> labels_;
     bool listsLoaded_ = false;
 };

@@ -95,7 +95,9 @@ unsigned long CofranVolumeReader::GetVolumeBitmap(const _KS_VOLUME* volume, void
         return rc;
     unsigned char* bits = static_cast<unsigned char*>(bitmap);
     const uint64_t limit = uint64_t(volume->BitmapSize) * 8;
-    std::vector<unsigned char> chunk(KS_INDEX_CHUNK_SIZE);
+    CofranBuffer<unsigned char> chunk;
+    if (!chunk.resize(KS_INDEX_CHUNK_SIZE))
+        rc = COFRAN_FAIL(KS_KIND_NO_MEMORY);
     _KS_RIND_ENTRY entry;
     for (uint32_t at = rRunHead_.HeadSize; KSSucceeded(rc) && RunEntry(at, entry); at += KS_RIND_ENTRY_SIZE) {
         if ((entry.Length & KS_RUN_DIRECT) != 0 || !file_.Holds(KSRindEntryOffset(entry), entry.Stored))

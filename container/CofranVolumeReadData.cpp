@@ -2,7 +2,6 @@
 // index temp file of disc sets.
 #include <algorithm>
 #include <cstring>
-#include <new>
 
 #include "CofranVolumeReader.h"
 #include "CofranResult.h"
@@ -35,22 +34,43 @@ unsigned long CofranVolumeReader::SaveChunkToTemp(IndexChunkCache::Slot& slot)
     uint32_t done = 0;
     if (!tempFile_.WriteAt(tempSize_, slot.chunk.data(), KS_INDEX_CHUNK_SIZE, &done) || done != KS_INDEX_CHUNK_SIZE)
         return 0;
-    movedChunks_[slot.runPosition] = tempSize_;
-    tempSize_ += KS_INDEX_CHUNK_SIZE;
+    // Kept sorted by position; without memory for the note the chunk is simply read
+    // from the image again.
+    size_t at = 0;
+    while (at < movedChunks_.size() && movedChunks_[at].runPosition < slot.runPosition)
+        ++at;
+    if (movedChunks_.insert(at, MovedChunk{slot.runPosition, tempSize_}))
+        tempSize_ += KS_INDEX_CHUNK_SIZE;
     return 0;
+}
+
+const CofranVolumeReader::MovedChunk* CofranVolumeReader::MovedChunkAt(uint32_t runPosition) const
+{
+    size_t low = 0;
+    size_t high = movedChunks_.size();
+    while (low < high) {
+        const size_t mid = low + (high - low) / 2;
+        if (movedChunks_[mid].runPosition < runPosition)
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    return low < movedChunks_.size() && movedChunks_[low].runPosition == runPosition ? &movedChunks_[low] : nullptr;
 }
 
 unsigned long CofranVolumeReader::VerifyOnce(uint64_t offset, const unsigned char* raw, uint64_t bytes, uint64_t crc)
 {
     // Damage in a block kept without compression passes the codec unnoticed: its
     // CRC-64 is the only guard before the bytes reach a restored disk.
-    if (verified_.count(offset) != 0)
+    if (verified_.Contains(offset))
         return 0;
     uint64_t got = 0;
     crc64(raw, static_cast<unsigned long>(bytes), &got);
     if (got != crc)
         return COFRAN_FAIL(KS_KIND_BAD_DATA);
-    verified_.insert(offset);
+    // Without memory for the note the run is only checked again next time.
+    const bool noted = verified_.Insert(offset);
+    (void)noted;
     return 0;
 }
 
@@ -62,14 +82,13 @@ unsigned long CofranVolumeReader::LoadChunk(uint32_t position, const _KS_RIND_EN
         return 0;
     }
     IndexChunkCache::Slot& slot = cache_.Victim();
-    if (session_.DiscSet() && slot.runPosition != 0 && movedChunks_.count(slot.runPosition) == 0)
+    if (session_.DiscSet() && slot.runPosition != 0 && MovedChunkAt(slot.runPosition) == nullptr)
         SaveChunkToTemp(slot);
     slot.runPosition = 0;
     unsigned long rc;
-    const auto moved = movedChunks_.find(position);
-    if (moved != movedChunks_.end()) {
+    if (const MovedChunk* moved = MovedChunkAt(position)) {
         uint32_t done = 0;
-        if (!tempFile_.ReadAt(moved->second, slot.chunk.data(), KS_INDEX_CHUNK_SIZE, &done) ||
+        if (!tempFile_.ReadAt(moved->tempOffset, slot.chunk.data(), KS_INDEX_CHUNK_SIZE, &done) ||
             done != KS_INDEX_CHUNK_SIZE)
             return COFRAN_FAIL(KS_KIND_READ_FAILED);
     } else if (KSFailed(rc = ReadStored(KSRindEntryOffset(entry), entry.Stored, KS_GROUP_INDEX, slot.chunk.data(),
@@ -293,7 +312,7 @@ unsigned long CofranVolumeReader::ReadDataSectors(uint64_t first, unsigned char*
     // No block holds a cluster of 2 MiB or more; nor is one allocated for a damaged size.
     if (VolumeGeometry::ClusterBytes(curVol_) >= VolumeGeometry::kLargestBlockBytes)
         return COFRAN_FAIL(KS_KIND_BAD_DATA);
-    std::vector<unsigned char> one;
+    CofranBuffer<unsigned char> one;
     while (count > 0) {
         const uint64_t relative = first - dataStart;
         const uint64_t cluster = relative / spc;
@@ -303,11 +322,8 @@ unsigned long CofranVolumeReader::ReadDataSectors(uint64_t first, unsigned char*
         uint64_t taken = 0;
         if (within != 0 || count < spc) {
             // A part of one cluster: read the whole cluster and copy the sectors asked for.
-            try {
-                one.resize(spc * bps);
-            } catch (const std::bad_alloc&) {
+            if (!one.resize(spc * bps))
                 return COFRAN_FAIL(KS_KIND_NO_MEMORY);
-            }
             uint32_t got = 0;
             const unsigned long rc = ReadClusters(static_cast<uint32_t>(cluster), one.data(), 1, &got);
             if (KSResultKind(rc) == KS_KIND_OTHER_FILE)

@@ -1,6 +1,5 @@
 // The volume reader: opening a volume of the open set and walking its blocks.
 #include <cstring>
-#include <new>
 
 #include "CofranVolumeReader.h"
 #include "CofranResult.h"
@@ -123,7 +122,7 @@ unsigned long CofranVolumeReader::OpenVolume(_KS_VOLUME* volume)
                                session_.Use() != KS_OPEN_BACKUP && !session_.DiscSet();
     bool indexElsewhere = false;
     if (!empty && !file_.Holds(volume->RunIndexOffset, volume->RunIndexRawSize)) {
-        std::vector<_KS_VOLUME> list;
+        CofranBuffer<_KS_VOLUME> list;
         if (KSFailed(rc = file_.LoadVolumes(list)))
             return rc;
         bool listed = false;
@@ -147,13 +146,11 @@ unsigned long CofranVolumeReader::OpenVolume(_KS_VOLUME* volume)
 
     const uint32_t rawSize = volume->RunIndexRawSize;
     std::memset(&rRunHead_, 0, sizeof rRunHead_);
-    try {
-        if (rawSize > kLargestRunIndex)
-            return COFRAN_FAIL(KS_KIND_BAD_DATA);
-        rRun_.assign(rawSize, 0);
-    } catch (const std::bad_alloc&) {
+    if (rawSize > kLargestRunIndex)
+        return COFRAN_FAIL(KS_KIND_BAD_DATA);
+    rRun_.clear();
+    if (!rRun_.resize(rawSize))
         return COFRAN_FAIL(KS_KIND_NO_MEMORY);
-    }
     if (!empty) {
         // Run indexes are stored raw.
         if (rawSize < KS_RIND_HEAD_SIZE)
@@ -204,8 +201,7 @@ unsigned long CofranVolumeReader::OpenVolume(_KS_VOLUME* volume)
             bytes = runs;
     }
     const bool manySlots = session_.Use() == KS_OPEN_RANDOM || (session_.Use() == KS_OPEN_BACKUP && session_.DiscSet());
-    sectorBuffer_.reset(new (std::nothrow) unsigned char[bytes]);
-    if (!sectorBuffer_) {
+    if (bytes > SIZE_MAX || !sectorBuffer_.Allocate(static_cast<size_t>(bytes))) {
         rRun_.clear();
         return COFRAN_FAIL(KS_KIND_NO_MEMORY);
     }
@@ -227,20 +223,20 @@ void CofranVolumeReader::DropTempFile()
     }
     tempPath_.clear();
     tempSize_ = 0;
-    movedChunks_.clear();
+    movedChunks_.release();
 }
 
 unsigned long CofranVolumeReader::CloseVolume()
 {
     curVolume_ = -1;
     std::memset(&curVol_, 0, sizeof curVol_);
-    std::vector<unsigned char>().swap(rRun_);
+    rRun_.release();
     std::memset(&rRunHead_, 0, sizeof rRunHead_);
     rRunPos_ = 0;
     rFindPos_ = 0;
     walkChunk_ = nullptr;
     walkPos_ = 0;
-    std::vector<unsigned char>().swap(walkBuffer_);
+    walkBuffer_.release();
     cache_.Clear();
     age_ = 0;
     sectorBuffer_.reset();
@@ -271,7 +267,7 @@ unsigned long CofranVolumeReader::GetNextBlockInfo(_KS_BLOCK* block, unsigned lo
             for (;; position += KS_RIND_ENTRY_SIZE) {
                 if (!RunEntry(position, entry))
                     return COFRAN_FAIL(KS_KIND_OTHER_FILE); // the rest lies in another file
-                if ((entry.Length & KS_RUN_DIRECT) != 0 || movedChunks_.count(position) != 0)
+                if ((entry.Length & KS_RUN_DIRECT) != 0 || MovedChunkAt(position) != nullptr)
                     continue;
                 if (entry.First == KS_RUN_OPEN_CLUSTER)
                     return COFRAN_FAIL(KS_KIND_BAD_DATA);
@@ -279,11 +275,8 @@ unsigned long CofranVolumeReader::GetNextBlockInfo(_KS_BLOCK* block, unsigned lo
                     continue;
                 break;
             }
-            try {
-                walkBuffer_.resize(KS_INDEX_CHUNK_SIZE);
-            } catch (const std::bad_alloc&) {
+            if (!walkBuffer_.resize(KS_INDEX_CHUNK_SIZE))
                 return COFRAN_FAIL(KS_KIND_NO_MEMORY);
-            }
             const unsigned long rc =
                 ReadStored(KSRindEntryOffset(entry), entry.Stored, KS_GROUP_INDEX, walkBuffer_.data(), KS_INDEX_CHUNK_SIZE);
             if (KSFailed(rc))

@@ -6,18 +6,17 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
-#include <memory>
 #include <string>
-#include <unordered_set>
-#include <vector>
 
+#include "CofranBuffer.h"
 #include "CofranFile.h"
+#include "CofranMemory.h"
 #include "CofranSession.h"
 #include "CofranSetFiles.h"
 #include "IKSCofran.h"
 #include "ImageFileReader.h"
 #include "IndexChunkCache.h"
+#include "OffsetSet.h"
 
 class CofranVolumeReader {
 public:
@@ -41,6 +40,12 @@ public:
     _KS_BLOCK& LastBlock() { return lastBlock_; }
 
 private:
+    // An index chunk of a disc set kept in the temp file.
+    struct MovedChunk {
+        uint32_t runPosition;
+        uint64_t tempOffset;
+    };
+
     unsigned long ReadRunIndexElsewhere(uint64_t offset, uint32_t size);
     unsigned long ReadStored(uint64_t offset, uint32_t stored, KSBlobGroup group, unsigned char* out, uint32_t raw);
     bool RunEntry(uint32_t position, _KS_RIND_ENTRY& entry) const;
@@ -59,6 +64,8 @@ private:
     void DropTempFile();
     uint32_t ChunkUsed(const unsigned char* chunk) const;
     uint64_t LargestStoredRun(uint32_t bytesPerSector) const;
+    // The moved chunk of a run-index position, or null.
+    const MovedChunk* MovedChunkAt(uint32_t runPosition) const;
 
     CofranSession& session_;
     ImageFileReader& file_;
@@ -67,23 +74,23 @@ private:
 
     int curVolume_ = -1;
     _KS_VOLUME curVol_;
-    std::vector<unsigned char> rRun_;    // its run index, raw
+    CofranBuffer<unsigned char> rRun_;   // its run index, raw
     _KS_RIND_HEAD rRunHead_;
     uint32_t rRunPos_ = 0;               // block walk: next run-index entry
     uint32_t rFindPos_ = 0;              // cluster reads: where the last entry was found
     const unsigned char* walkChunk_ = nullptr;
-    std::vector<unsigned char> walkBuffer_;
+    CofranBuffer<unsigned char> walkBuffer_;
     uint32_t walkPos_ = 0;
     IndexChunkCache cache_;
     uint64_t age_ = 0;
-    std::unique_ptr<unsigned char[]> sectorBuffer_; // not zeroed: it only holds what was read
+    CofranRawBytes sectorBuffer_; // not zeroed: it only holds what was read
     uint64_t sectorBytes_ = 0;
     enum HeldRun { kHeldNone, kHeldPre, kHeldDirect, kHeldBlock };
     HeldRun heldKind_ = kHeldNone;
     uint64_t heldFirst_ = 0;             // first sector (direct run) or cluster (block)
     uint32_t heldCount_ = 0;
-    std::map<uint32_t, uint64_t> movedChunks_; // run-index position -> temp-file offset
-    std::unordered_set<uint64_t> verified_;    // stream offsets of runs whose CRC-64 matched
+    CofranBuffer<MovedChunk> movedChunks_; // sorted by run-index position
+    OffsetSet verified_; // stream offsets of runs whose CRC-64 matched
     CofranFile tempFile_;
     std::wstring tempPath_;
     uint64_t tempSize_ = 0;

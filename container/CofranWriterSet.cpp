@@ -82,9 +82,9 @@ unsigned long CofranWriter::AppendTo(const wchar_t* path, const _KS_IMG_HEAD& he
     unsigned long rc = file_.Open(path);
     if (KSFailed(rc))
         return rc;
-    std::vector<_KS_VERSION> versions;
-    std::vector<_KS_CDINFO> labels;
-    std::vector<_KS_IMGNAME_NO> names;
+    CofranBuffer<_KS_VERSION> versions;
+    CofranBuffer<_KS_CDINFO> labels;
+    CofranBuffer<_KS_IMGNAME_NO> names;
     if (KSFailed(rc = file_.LoadVersions(versions)) || KSFailed(rc = file_.LoadLabels(labels)) ||
         KSFailed(rc = file_.LoadNames(names))) {
         file_.Close();
@@ -101,9 +101,9 @@ unsigned long CofranWriter::AppendTo(const wchar_t* path, const _KS_IMG_HEAD& he
     Utf16Text::ToUtf16(path, whead_.PrevPath, KS_HEAD_PATH_UNITS);
     nameNumber_ = head.NameNumber + 1;
     labelCounter_ = tail.LabelCount;
-    versions_ = std::move(versions);
-    labels_ = std::move(labels);
-    names_ = std::move(names);
+    versions_.assign(versions.begin(), versions.end());
+    labels_.assign(labels.begin(), labels.end());
+    names_.assign(names.begin(), names.end());
     return 0;
 }
 

@@ -6,14 +6,15 @@
 namespace {
 
 // Decodes a list of fixed-size records; kind 0x00C when the raw size is not a
-// whole number of records.
+// whole number of records, 0x008 when there is no memory for the list.
 template <typename T, void (*Decode)(const unsigned char*, T&)>
-unsigned long DecodeList(const std::vector<unsigned char>& raw, size_t recordSize, std::vector<T>& out)
+unsigned long DecodeList(const CofranBuffer<unsigned char>& raw, size_t recordSize, CofranBuffer<T>& out)
 {
     out.clear();
     if (raw.size() % recordSize != 0)
         return COFRAN_FAIL(KS_KIND_BAD_DATA);
-    out.resize(raw.size() / recordSize);
+    if (!out.resize(raw.size() / recordSize))
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
     for (size_t i = 0; i < out.size(); ++i)
         Decode(raw.data() + i * recordSize, out[i]);
     return 0;
@@ -37,36 +38,36 @@ BlobCodec::Settings DirectoryLists::SettingsFor(const _KS_IMG_HEAD& head, AesCip
 }
 
 unsigned long DirectoryLists::Versions(CofranFile& file, BlobCodec& codec, const BlobCodec::Settings& settings,
-                                       const _KS_IMG_TAIL& tail, std::vector<_KS_VERSION>& out)
+                                       const _KS_IMG_TAIL& tail, CofranBuffer<_KS_VERSION>& out)
 {
-    std::vector<unsigned char> raw;
+    CofranBuffer<unsigned char> raw;
     const unsigned long rc = ReadBlobAt(file, codec, settings, KS_GROUP_DIR, tail.VersionListPos,
                                         tail.VersionListRaw, tail.VersionListStored, raw);
     return KSFailed(rc) ? rc : DecodeList<_KS_VERSION, DecodeVersion>(raw, KS_VERSION_SIZE, out);
 }
 
 unsigned long DirectoryLists::Labels(CofranFile& file, BlobCodec& codec, const BlobCodec::Settings& settings,
-                                     const _KS_IMG_TAIL& tail, std::vector<_KS_CDINFO>& out)
+                                     const _KS_IMG_TAIL& tail, CofranBuffer<_KS_CDINFO>& out)
 {
-    std::vector<unsigned char> raw;
+    CofranBuffer<unsigned char> raw;
     const unsigned long rc = ReadBlobAt(file, codec, settings, KS_GROUP_DIR, tail.LabelListPos, tail.LabelListRaw,
                                         tail.LabelListStored, raw);
     return KSFailed(rc) ? rc : DecodeList<_KS_CDINFO, DecodeLabel>(raw, KS_CDINFO_SIZE, out);
 }
 
 unsigned long DirectoryLists::Names(CofranFile& file, BlobCodec& codec, const BlobCodec::Settings& settings,
-                                    const _KS_IMG_TAIL& tail, std::vector<_KS_IMGNAME_NO>& out)
+                                    const _KS_IMG_TAIL& tail, CofranBuffer<_KS_IMGNAME_NO>& out)
 {
-    std::vector<unsigned char> raw;
+    CofranBuffer<unsigned char> raw;
     const unsigned long rc = ReadBlobAt(file, codec, settings, KS_GROUP_DIR, tail.NameListPos, tail.NameListRaw,
                                         tail.NameListStored, raw);
     return KSFailed(rc) ? rc : DecodeList<_KS_IMGNAME_NO, DecodeName>(raw, KS_IMGNAME_NO_SIZE, out);
 }
 
 unsigned long DirectoryLists::Volumes(CofranFile& file, BlobCodec& codec, const BlobCodec::Settings& settings,
-                                      const _KS_IMG_TAIL& tail, std::vector<_KS_VOLUME>& out)
+                                      const _KS_IMG_TAIL& tail, CofranBuffer<_KS_VOLUME>& out)
 {
-    std::vector<unsigned char> raw;
+    CofranBuffer<unsigned char> raw;
     const unsigned long rc = ReadBlobAt(file, codec, settings, KS_GROUP_DIR, KSTailVolumeListPos(tail), tail.VolumeListRaw,
                                         tail.VolumeListStored, raw);
     return KSFailed(rc) ? rc : DecodeList<_KS_VOLUME, DecodeVolume>(raw, KS_VOLUME_SIZE, out);

@@ -1,9 +1,10 @@
 // Reading the directory lists of one image file through the blob storage rule.
+// Kinds: those of the blob read, 0x00C for a list that is not whole records and
+// 0x008 when memory runs out.
 #pragma once
 
-#include <vector>
-
 #include "BlobCodec.h"
+#include "CofranBuffer.h"
 #include "CofranFile.h"
 #include "KSImageFormat.h"
 
@@ -12,11 +13,11 @@ struct DirectoryLists {
     static BlobCodec::Settings SettingsFor(const _KS_IMG_HEAD& head, AesCipher* cipher);
 
     static unsigned long Versions(CofranFile& file, BlobCodec& codec, const BlobCodec::Settings& settings,
-                                  const _KS_IMG_TAIL& tail, std::vector<_KS_VERSION>& out);
+                                  const _KS_IMG_TAIL& tail, CofranBuffer<_KS_VERSION>& out);
     static unsigned long Labels(CofranFile& file, BlobCodec& codec, const BlobCodec::Settings& settings,
-                                const _KS_IMG_TAIL& tail, std::vector<_KS_CDINFO>& out);
+                                const _KS_IMG_TAIL& tail, CofranBuffer<_KS_CDINFO>& out);
     static unsigned long Names(CofranFile& file, BlobCodec& codec, const BlobCodec::Settings& settings,
-                               const _KS_IMG_TAIL& tail, std::vector<_KS_IMGNAME_NO>& out);
+                               const _KS_IMG_TAIL& tail, CofranBuffer<_KS_IMGNAME_NO>& out);
     static unsigned long Volumes(CofranFile& file, BlobCodec& codec, const BlobCodec::Settings& settings,
-                                 const _KS_IMG_TAIL& tail, std::vector<_KS_VOLUME>& out);
+                                 const _KS_IMG_TAIL& tail, CofranBuffer<_KS_VOLUME>& out);
 };

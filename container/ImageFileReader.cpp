@@ -1,7 +1,6 @@
 #include "ImageFileReader.h"
 
 #include <cstring>
-#include <new>
 
 #include "BlobReader.h"
 #include "CofranResult.h"
@@ -105,12 +104,8 @@ unsigned long ImageFileReader::ReadStored(uint64_t offset, uint32_t stored, KSBl
         return rc;
     if (!Holds(offset, stored))
         return COFRAN_FAIL(KS_KIND_BAD_DATA);
-    try {
-        if (stored_.size() < stored)
-            stored_.resize(stored);
-    } catch (const std::bad_alloc&) {
+    if (stored_.size() < stored && !stored_.resize(stored))
         return COFRAN_FAIL(KS_KIND_NO_MEMORY);
-    }
     if (KSFailed(rc = ReadBytes(FilePosition(offset), stored_.data(), stored)))
         return rc;
     return codec_.Decode(Settings(), group, stored_.data(), stored, out, raw);
@@ -122,32 +117,32 @@ BlobCodec::Settings ImageFileReader::Settings()
 }
 
 unsigned long ImageFileReader::ReadDirectoryBlob(uint32_t pos, uint32_t raw, uint32_t stored, KSBlobGroup group,
-                                                 std::vector<unsigned char>& out)
+                                                 CofranBuffer<unsigned char>& out)
 {
     return ReadBlobAt(file_, codec_, Settings(), group, pos, raw, stored, out);
 }
 
-unsigned long ImageFileReader::LoadVersions(std::vector<_KS_VERSION>& out)
+unsigned long ImageFileReader::LoadVersions(CofranBuffer<_KS_VERSION>& out)
 {
     return DirectoryLists::Versions(file_, codec_, Settings(), tail_, out);
 }
 
-unsigned long ImageFileReader::LoadLabels(std::vector<_KS_CDINFO>& out)
+unsigned long ImageFileReader::LoadLabels(CofranBuffer<_KS_CDINFO>& out)
 {
     return DirectoryLists::Labels(file_, codec_, Settings(), tail_, out);
 }
 
-unsigned long ImageFileReader::LoadNames(std::vector<_KS_IMGNAME_NO>& out)
+unsigned long ImageFileReader::LoadNames(CofranBuffer<_KS_IMGNAME_NO>& out)
 {
     return DirectoryLists::Names(file_, codec_, Settings(), tail_, out);
 }
 
-unsigned long ImageFileReader::LoadVolumes(std::vector<_KS_VOLUME>& out)
+unsigned long ImageFileReader::LoadVolumes(CofranBuffer<_KS_VOLUME>& out)
 {
     return DirectoryLists::Volumes(file_, codec_, Settings(), tail_, out);
 }
 
 void ImageFileReader::ReleaseBuffers()
 {
-    std::vector<unsigned char>().swap(stored_);
+    stored_.release();
 }

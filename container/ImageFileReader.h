@@ -5,9 +5,9 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "BlobCodec.h"
+#include "CofranBuffer.h"
 #include "CofranFile.h"
 #include "CofranSession.h"
 #include "KSImageFormat.h"
@@ -43,11 +43,11 @@ public:
     BlobCodec::Settings Settings();
     BlobCodec& Codec() { return codec_; }
     unsigned long ReadDirectoryBlob(uint32_t pos, uint32_t raw, uint32_t stored, KSBlobGroup group,
-                                    std::vector<unsigned char>& out);
-    unsigned long LoadVersions(std::vector<_KS_VERSION>& out);
-    unsigned long LoadLabels(std::vector<_KS_CDINFO>& out);
-    unsigned long LoadNames(std::vector<_KS_IMGNAME_NO>& out);
-    unsigned long LoadVolumes(std::vector<_KS_VOLUME>& out);
+                                    CofranBuffer<unsigned char>& out);
+    unsigned long LoadVersions(CofranBuffer<_KS_VERSION>& out);
+    unsigned long LoadLabels(CofranBuffer<_KS_CDINFO>& out);
+    unsigned long LoadNames(CofranBuffer<_KS_IMGNAME_NO>& out);
+    unsigned long LoadVolumes(CofranBuffer<_KS_VOLUME>& out);
 
     // Frees the buffer stored blobs are read into.
     void ReleaseBuffers();
@@ -58,6 +58,6 @@ private:
     _KS_IMG_HEAD head_;
     _KS_IMG_TAIL tail_;
     std::wstring path_;
-    std::vector<unsigned char> stored_; // stored bytes on their way to the codec
+    CofranBuffer<unsigned char> stored_; // stored bytes on their way to the codec
     BlobCodec codec_;
 };

@@ -1,19 +1,15 @@
 #include "IndexChunkCache.h"
 
-#include <new>
-
 bool IndexChunkCache::Allocate(size_t slots, size_t chunkBytes)
 {
-    slots_.clear();
-    try {
-        slots_.reserve(slots);
-        for (size_t i = 0; i < slots; ++i) {
-            Slot s;
-            s.chunk.resize(chunkBytes);
-            slots_.push_back(std::move(s));
-        }
-    } catch (const std::bad_alloc&) {
-        // As many as we got.
+    slots_.release();
+    if (!slots_.reserve(slots))
+        return false;
+    // As many as memory allows: the slots are reserved, so adding one never fails.
+    for (size_t i = 0; i < slots; ++i) {
+        Slot s;
+        if (!s.chunk.resize(chunkBytes) || !slots_.push_back(static_cast<Slot&&>(s)))
+            break;
     }
     return !slots_.empty();
 }

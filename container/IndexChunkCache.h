@@ -2,21 +2,22 @@
 // run-index position it came from, replaced least recently used first.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-#include <vector>
+#include <stddef.h>
+#include <stdint.h>
+
+#include "CofranBuffer.h"
 
 class IndexChunkCache {
 public:
     struct Slot {
-        std::vector<unsigned char> chunk;
+        CofranBuffer<unsigned char> chunk;
         uint32_t runPosition = 0; // 0: empty
         uint64_t age = 0;
     };
 
     // Keeps as many of the wanted slots as memory allows; false when not even one.
     bool Allocate(size_t slots, size_t chunkBytes);
-    void Clear() { slots_.clear(); }
+    void Clear() { slots_.release(); }
     bool Empty() const { return slots_.empty(); }
 
     // The slot holding the chunk of the run-index entry at runPosition, or null.
@@ -25,5 +26,5 @@ public:
     Slot& Victim();
 
 private:
-    std::vector<Slot> slots_;
+    CofranBuffer<Slot> slots_;
 };

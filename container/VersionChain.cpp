@@ -2,7 +2,7 @@
 
 namespace VersionChain {
 
-size_t First(const std::vector<_KS_VERSION>& versions, size_t position)
+size_t First(const _KS_VERSION* versions, size_t position)
 {
     size_t i = position;
     while (i > 0 && (versions[i].Flags & KS_FLAG_CHAIN) != 0)
@@ -10,7 +10,7 @@ size_t First(const std::vector<_KS_VERSION>& versions, size_t position)
     return i;
 }
 
-uint64_t FileCount(const std::vector<_KS_VERSION>& versions, size_t position)
+uint64_t FileCount(const _KS_VERSION* versions, size_t position)
 {
     uint64_t sum = 0;
     for (size_t i = First(versions, position); i <= position; ++i)

@@ -238,8 +238,8 @@ TEST(VersionChainRule, BitsC000ReachBackToTheFirstVersionWithoutThem)
     };
     for (const Case& k : cases) {
         const std::vector<_KS_VERSION> list = make(k.versions);
-        EXPECT_EQ(k.first, VersionChain::First(list, k.at));
-        EXPECT_EQ(k.files, VersionChain::FileCount(list, k.at));
+        EXPECT_EQ(k.first, VersionChain::First(list.data(), k.at));
+        EXPECT_EQ(k.files, VersionChain::FileCount(list.data(), k.at));
     }
 }
 
