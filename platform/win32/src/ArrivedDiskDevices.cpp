@@ -1,11 +1,11 @@
 // "\\.\PhysicalDriveN" and "\\.\X:" of an arrived disk: sectors from its owner, the
 // drive layout and the volume controls from the layer, every other code to the owner.
 #include "ArrivedDisks.h"
+#include "FileSliceDevice.h"
 
 #include <winioctl.h>
 
 #include <algorithm>
-#include <cstring>
 
 namespace ks_platform {
 
@@ -48,15 +48,7 @@ public:
 protected:
     DWORD LengthInfo(void* out, DWORD outSize, DWORD& returned) const
     {
-        if (outSize < sizeof(GET_LENGTH_INFORMATION))
-            return ERROR_INSUFFICIENT_BUFFER;
-        if (!out)
-            return ERROR_NOACCESS;
-        GET_LENGTH_INFORMATION info;
-        info.Length.QuadPart = static_cast<LONGLONG>(length_);
-        std::memcpy(out, &info, sizeof info);
-        returned = sizeof info;
-        return ERROR_SUCCESS;
+        return AnswerLengthInfo(length_, out, outSize, returned);
     }
 
     const std::shared_ptr<ArrivedDisk> disk_;

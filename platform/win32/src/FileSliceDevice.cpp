@@ -96,17 +96,8 @@ DWORD FileSliceDevice::Control(DWORD code, const void* /*in*/, DWORD /*inSize*/,
     switch (code) {
     case IOCTL_DISK_IS_WRITABLE:
         return writeProtected_ ? ERROR_WRITE_PROTECT : ERROR_SUCCESS;
-    case IOCTL_DISK_GET_LENGTH_INFO: {
-        if (outSize < sizeof(GET_LENGTH_INFORMATION))
-            return ERROR_INSUFFICIENT_BUFFER;
-        if (!out)
-            return ERROR_NOACCESS;
-        GET_LENGTH_INFORMATION info;
-        info.Length.QuadPart = static_cast<LONGLONG>(length_);
-        std::memcpy(out, &info, sizeof info);
-        returned = sizeof info;
-        return ERROR_SUCCESS;
-    }
+    case IOCTL_DISK_GET_LENGTH_INFO:
+        return AnswerLengthInfo(length_, out, outSize, returned);
     // A volume of this layer takes locks and dismounts at once: nothing else holds it.
     case FSCTL_LOCK_VOLUME:
     case FSCTL_UNLOCK_VOLUME:
@@ -118,6 +109,19 @@ DWORD FileSliceDevice::Control(DWORD code, const void* /*in*/, DWORD /*inSize*/,
     default:
         return ERROR_INVALID_FUNCTION;
     }
+}
+
+DWORD AnswerLengthInfo(uint64_t length, void* out, DWORD outSize, DWORD& returned)
+{
+    if (outSize < sizeof(GET_LENGTH_INFORMATION))
+        return ERROR_INSUFFICIENT_BUFFER;
+    if (!out)
+        return ERROR_NOACCESS;
+    GET_LENGTH_INFORMATION info;
+    info.Length.QuadPart = static_cast<LONGLONG>(length);
+    std::memcpy(out, &info, sizeof info);
+    returned = sizeof info;
+    return ERROR_SUCCESS;
 }
 
 DWORD FileSliceDevice::DriveLayout(void* out, DWORD outSize, DWORD& returned) const

@@ -10,6 +10,9 @@
 
 namespace ks_platform {
 
+// IOCTL_DISK_GET_LENGTH_INFO's answer for a device of length bytes.
+DWORD AnswerLengthInfo(uint64_t length, void* out, DWORD outSize, DWORD& returned);
+
 class FileSliceDevice : public KSDevice {
 public:
     // Opens path for reading, and for writing too when access asks for it and the

@@ -36,18 +36,6 @@ HANDLE OpenArrived(const std::string& name)
                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-unsigned char ArrivedFirstByte(HANDLE device, LONGLONG sector)
-{
-    LARGE_INTEGER to;
-    to.QuadPart = sector * 512;
-    EXPECT_TRUE(SetFilePointerEx(device, to, nullptr, FILE_BEGIN));
-    unsigned char data[512] = {};
-    DWORD read = 0;
-    EXPECT_TRUE(ReadFile(device, data, 512, &read, nullptr));
-    EXPECT_EQ(read, 512u);
-    return data[0];
-}
-
 std::wstring NameTarget(const std::wstring& name)
 {
     wchar_t target[256] = {};
@@ -113,7 +101,7 @@ TEST_F(DiskArrivalTest, DiskGetsTheNextNumberItsLayoutAndTheNamesOfItsPartitions
     }
     EXPECT_EQ(layout[8 + 24], 0x0B);
     EXPECT_EQ(layout[8 + 25], 1) << "the first one is active";
-    EXPECT_EQ(ArrivedFirstByte(disk, 301), static_cast<unsigned char>(301));
+    EXPECT_EQ(FirstByteOfSector(disk, 301), static_cast<unsigned char>(301));
     CloseHandle(disk);
 
     const std::vector<std::wstring> names = AllNames();
@@ -205,8 +193,8 @@ TEST_F(DiskArrivalTest, VolumeReadsItsPartitionAndPassesOtherCodesToTheOwner)
     ASSERT_EQ(KSPlatformDiskArrival(owner), 0);
     HANDLE volume = OpenArrived("C:");
     ASSERT_NE(volume, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(ArrivedFirstByte(volume, 0), 63);
-    EXPECT_EQ(ArrivedFirstByte(volume, 99), 162);
+    EXPECT_EQ(FirstByteOfSector(volume, 0), 63);
+    EXPECT_EQ(FirstByteOfSector(volume, 99), 162);
     LARGE_INTEGER size{};
     ASSERT_TRUE(GetFileSizeEx(volume, &size));
     EXPECT_EQ(size.QuadPart, 100 * 512);

@@ -64,3 +64,18 @@ public:
     std::vector<unsigned char> bytes;
     std::atomic<unsigned> requests{0};
 };
+
+// The first byte of a sector read through an open device (a MemoryDisk's sector
+// number); 0xEE when the read fails.
+inline unsigned char FirstByteOfSector(HANDLE device, LONGLONG sector)
+{
+    LARGE_INTEGER to;
+    to.QuadPart = sector * 512;
+    unsigned char data[512];
+    data[0] = 0xEE;
+    DWORD read = 0;
+    if (!SetFilePointerEx(device, to, nullptr, FILE_BEGIN) || !ReadFile(device, data, 512, &read, nullptr) ||
+        read != 512)
+        return 0xEE;
+    return data[0];
+}

@@ -27,18 +27,6 @@ HANDLE Open(const std::string& name, DWORD access = GENERIC_READ | GENERIC_WRITE
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-unsigned char FirstByteOfSector(HANDLE device, LONGLONG sector)
-{
-    LARGE_INTEGER to;
-    to.QuadPart = sector * 512;
-    EXPECT_TRUE(SetFilePointerEx(device, to, nullptr, FILE_BEGIN));
-    unsigned char data[512] = {};
-    DWORD read = 0;
-    EXPECT_TRUE(ReadFile(device, data, 512, &read, nullptr));
-    EXPECT_EQ(read, 512u);
-    return data[0];
-}
-
 class ZedskacsTest : public testing::Test {
 protected:
     void SetUp() override
