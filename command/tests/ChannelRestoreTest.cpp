@@ -87,14 +87,7 @@ TEST(ChannelRestore, AMissingFileIsAskedForThroughTheCallback)
     // copy lies in the first file alone.
     const BackupDisk& disk = BackupDisk::Get();
     const std::string folder = MakeWorkFolder("channel-missing");
-    BackupRequest request;
-    request.imagePath = Wide(folder + "/split.rvd");
-    request.partitions.assign(5, disk.fat32.index);
-    request.sectorBySector = 1;
-    request.level = 0;
-    request.splitMiB = 50;
-    ASSERT_EQ(0u, RunBackup(request).last.Result);
-    const std::vector<std::string> files = FilesIn(folder);
+    const std::vector<std::string> files = BackUpSplitCopies(folder, disk.fat32.index);
     ASSERT_EQ(4u, files.size());
     const std::string target = MakeRestoreTarget(folder);
     const std::wstring set = Wide(folder + "/" + files.back());
@@ -152,14 +145,7 @@ TEST(ChannelRestore, AMissingMiddleFileIsAskedForBeforeTheNextIsRead)
 {
     const BackupDisk& disk = BackupDisk::Get();
     const std::string folder = MakeWorkFolder("channel-middle");
-    BackupRequest request;
-    request.imagePath = Wide(folder + "/split.rvd");
-    request.partitions.assign(5, disk.fat32.index);
-    request.sectorBySector = 1;
-    request.level = 0;
-    request.splitMiB = 50;
-    ASSERT_EQ(0u, RunBackup(request).last.Result);
-    const std::vector<std::string> files = FilesIn(folder);
+    const std::vector<std::string> files = BackUpSplitCopies(folder, disk.fat32.index);
     ASSERT_EQ(4u, files.size());
     const std::string target = MakeRestoreTarget(folder);
     const std::string before = PartitionBytes(target, disk.fat32.start, disk.fat32.sectors);

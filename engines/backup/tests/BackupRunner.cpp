@@ -105,6 +105,18 @@ std::vector<std::string> FilesIn(const std::string& folder)
     return names;
 }
 
+std::vector<std::string> BackUpSplitCopies(const std::string& folder, uint32_t partitionIndex)
+{
+    BackupRequest request;
+    request.imagePath = Wide(folder + "/split.rvd");
+    request.partitions.assign(5, partitionIndex);
+    request.sectorBySector = 1;
+    request.level = 0;
+    request.splitMiB = 50;
+    EXPECT_EQ(0u, RunBackup(request).last.Result);
+    return FilesIn(folder);
+}
+
 IKSCofran* OpenSet(const std::wstring& path, const std::wstring& password, unsigned long mode)
 {
     void* object = nullptr;

@@ -42,6 +42,11 @@ BackupOutcome RunBackup(const BackupRequest& request);
 // The set's files in a folder, by name.
 std::vector<std::string> FilesIn(const std::string& folder);
 
+// Five copies of one partition of disk 0, stored sector by sector and uncompressed in
+// files of 50 MiB named after folder + "/split.rvd": most copies begin in one file and
+// end in the next. Returns the folder's files, by name.
+std::vector<std::string> BackUpSplitCopies(const std::string& folder, uint32_t partitionIndex);
+
 // The container opened on a set for random reads; released by the deleter.
 struct CofranDeleter {
     void operator()(IKSCofran* c) const { if (c != nullptr) c->Release(); }

@@ -55,14 +55,7 @@ TEST(RestorePrompt, AMissingMiddleFileIsAskedForRefusedThenRestoredOnceBack)
     // copy lies wholly in the third of four files.
     const BackupDisk& disk = BackupDisk::Get();
     const std::string folder = MakeWorkFolder("restore-prompt");
-    BackupRequest request;
-    request.imagePath = Wide(folder + "/split.rvd");
-    request.partitions.assign(5, disk.fat32.index);
-    request.sectorBySector = 1;
-    request.level = 0;
-    request.splitMiB = 50;
-    ASSERT_EQ(0u, RunBackup(request).last.Result);
-    const std::vector<std::string> files = FilesIn(folder);
+    const std::vector<std::string> files = BackUpSplitCopies(folder, disk.fat32.index);
     ASSERT_EQ(files.size(), 4u);
     const std::string target = MakeTargetDisk(folder);
     const std::wstring set = Wide(folder + "/" + files.back());

@@ -42,14 +42,7 @@ struct FiveCopySet {
     {
         const BackupDisk& disk = BackupDisk::Get();
         folder = MakeWorkFolder("restore-split");
-        BackupRequest request;
-        request.imagePath = Wide(folder + "/split.rvd");
-        request.partitions.assign(5, disk.fat32.index);
-        request.sectorBySector = 1;
-        request.level = 0;
-        request.splitMiB = 50;
-        EXPECT_EQ(0u, RunBackup(request).last.Result);
-        const std::vector<std::string> files = FilesIn(folder);
+        const std::vector<std::string> files = BackUpSplitCopies(folder, disk.fat32.index);
         EXPECT_EQ(files.size(), 4u);
         set = Wide(folder + "/" + files.back());
 
