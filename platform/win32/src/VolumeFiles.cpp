@@ -3,6 +3,7 @@
 // "\\?\Volume{...}\...". An NTFS volume is reached through libntfs-3g, a FAT volume
 // through mtools at the partition's offset; each file is read whole and written back
 // whole.
+#include "ArrivedDisks.h"
 #include "DiskLayout.h"
 #include "DriveTable.h"
 #include "LoadedHive.h"
@@ -41,8 +42,12 @@ struct VolumeFile {
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
+// An arrived disk's bytes are no file: its number is never looked up in the disk
+// map, where a disk image named later may have taken the same number.
 std::string DiskPathOf(unsigned disk)
 {
+    if (ArrivedDisks::Instance().Find(disk))
+        return {};
     for (const DiskMapEntry& entry : CDiskMap().Disks())
         if (entry.number == disk)
             return entry.path;

@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <atomic>
 #include <thread>
+#include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 #include <cwchar>
 #include <memory>
 #include <string>
@@ -312,6 +314,41 @@ TEST_F(DiskArrivalTest, RemovalWhileAnotherThreadReadsEndsItsReadsCleanly)
     EXPECT_EQ(wrong, 0u) << "each read gave the sector or ERROR_NOT_READY";
     EXPECT_EQ(afterRemoval, 0u) << "no read succeeded once the removal had returned";
     CloseHandle(volume);
+}
+
+TEST_F(DiskArrivalTest, AnImageNamedLaterNeverStandsInForAnArrivedDisksNumber)
+{
+    // The arrived disk takes number 0; then the disk map is given an image, whose
+    // number is 0 as well. The arrived disk's names and files stay its own.
+    ASSERT_EQ(KSPlatformDiskArrival(PartitionedDisk()), 0);
+    char folder[] = "/tmp/arrival-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string image = std::string(folder) + "/late.img";
+    auto late = std::make_shared<MemoryDisk>(512, 0);
+    late->Entry(0, 0, 0x0C, 63, 400);
+    late->bytes[63 * 512] = 0xEB;
+    std::FILE* out = std::fopen(image.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(late->bytes.data(), 1, late->bytes.size(), out);
+    std::fclose(out);
+    setenv("RVD_DISK_IMAGES", image.c_str(), 1);
+
+    EXPECT_FALSE(KSVolumeFilePath("C:\\boot.ini")) << "the arrived volume's files are not the image's";
+    std::string bytes;
+    EXPECT_NE(KSVolumeFileRead("C:\\boot.ini", bytes), static_cast<DWORD>(ERROR_SUCCESS));
+    HANDLE disk = OpenArrived("PhysicalDrive0");
+    ASSERT_NE(disk, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(FirstByteOfSector(disk, 63), 63) << "the arrived disk, not the image";
+    CloseHandle(disk);
+    EXPECT_EQ(NameTarget(L"Harddisk0Partition3"), NameTarget(VolumeName(0, 301)));
+    const std::vector<std::wstring> names = AllNames();
+    EXPECT_EQ(std::count_if(names.begin(), names.end(),
+                            [](const std::wstring& n) { return n.compare(0, 8, L"Harddisk") == 0; }),
+              3);
+
+    ASSERT_TRUE(KSPlatformDiskRemoval(0));
+    std::remove(image.c_str());
+    rmdir(folder);
 }
 
 TEST_F(DiskArrivalTest, DiskThatCannotBeReadDoesNotArrive)
