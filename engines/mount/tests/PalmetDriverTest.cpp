@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -290,6 +291,20 @@ TEST_F(PalmetDriverTest, NtfsVolumeOfAnEncryptedSetReadsBackThroughItsLetter)
     EXPECT_EQ(KSResultModule(wrong), static_cast<unsigned long>(KS_MODULE_CONTAINER));
     EXPECT_TRUE(KSPlatformArrivedDisks().empty()) << "nothing plugged in";
     ASSERT_EQ(Mount(set, 6, L"pa55"), 0u);
+
+    // The volume answers the driver's own code: the record, its password zeroed.
+    HANDLE volume = CreateFileA("\\\\.\\G:", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(volume, INVALID_HANDLE_VALUE);
+    std::vector<uint8_t> record(ZEDISK_PLUGIN_RECORD_SIZE, 0xEE);
+    DWORD returned = 0;
+    ASSERT_TRUE(DeviceIoControl(volume, IOCTL_ZEDISK_GET_RECORD, nullptr, 0, record.data(),
+                                static_cast<DWORD>(record.size()), &returned, nullptr));
+    CloseHandle(volume);
+    EXPECT_EQ(returned, ZEDISK_PLUGIN_RECORD_SIZE);
+    EXPECT_EQ(record[ZEDISK_RECORD_LETTER], 6);
+    EXPECT_EQ(std::count(record.begin() + ZEDISK_RECORD_PASSWORD, record.begin() + ZEDISK_RECORD_PATH, 0), 128)
+        << "no byte of the password leaves the driver";
 
     const std::string folder = MakeWorkFolder("driver-ntfs-cut");
     uint64_t bytes = 0;
