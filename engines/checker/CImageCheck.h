@@ -51,7 +51,8 @@ private:
     // Set loading and listing.
     unsigned long LoadSet(const wchar_t* path);
     unsigned long RebuildFileList();
-    unsigned long ListFilesFrom(const wchar_t* path, const GUID* setId, std::vector<_KS_IMG>& out);
+    unsigned long ListFilesFrom(const wchar_t* path, const GUID* setId, std::vector<_KS_IMG>& out,
+                                unsigned long searchMode = KS_SEARCH_SET);
     unsigned long CollectDiscFiles();
     unsigned long FindVersionLastFile(int* index) const;
     // Loads the set for version and opens the last file of its version.
@@ -64,6 +65,10 @@ private:
     int DiscRecordOf(uint32_t fileNumber) const;
     unsigned long Prompt(unsigned long message, void* data);
     unsigned long PromptForFile(const wchar_t* name);
+    // Plain folder: asks for each file of the chosen version that is missing.
+    unsigned long EnsureVersionFiles();
+    unsigned long EnsureFileListed(uint32_t fileNumber);
+    bool IsListed(uint32_t fileNumber) const;
     bool OnDiscSet() const;
     bool HasDiscRecords() const { return !discs_.empty(); }
     bool GuardIdle(unsigned long* rc) const;

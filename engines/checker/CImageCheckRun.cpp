@@ -65,12 +65,14 @@ unsigned long CImageCheck::CheckImageVersion(int* startIndex)
         return CheckResult::RunNotPrepared;
     if (files_.empty() || volumes_.empty())
         return CheckResult::RunNothingToCheck;
+    unsigned long rc = OnDiscSet() ? 0 : EnsureVersionFiles();
+    if (rc != 0)
+        return rc;
     int last = -1;
     if (FindVersionLastFile(&last) != 0)
         return CheckResult::RunVersionFileNotListed;
     const _KS_IMG& file = files_[static_cast<size_t>(last)];
-    unsigned long rc = SureNeedCd(file.FileNumber, 0);
-    if (rc != 0)
+    if ((rc = SureNeedCd(file.FileNumber, 0)) != 0)
         return rc;
     if ((rc = OpenFile(file.Path)) != 0)
         return rc;

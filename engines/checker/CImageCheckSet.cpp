@@ -7,6 +7,7 @@
 
 #include "CImageCheck.h"
 #include "CheckResult.h"
+#include "ImageFileName.h"
 #include "ImagePathRules.h"
 
 namespace {
@@ -130,15 +131,16 @@ unsigned long CImageCheck::LoadSet(const wchar_t* path)
     return 0;
 }
 
-unsigned long CImageCheck::ListFilesFrom(const wchar_t* path, const GUID* setId, std::vector<_KS_IMG>& out)
+unsigned long CImageCheck::ListFilesFrom(const wchar_t* path, const GUID* setId, std::vector<_KS_IMG>& out,
+                                         unsigned long searchMode)
 {
     out.clear();
     unsigned long count = 0;
-    unsigned long rc = container_->GetBackupImg(*setId, path, nullptr, &count, KS_SEARCH_SET);
+    unsigned long rc = container_->GetBackupImg(*setId, path, nullptr, &count, searchMode);
     if (rc != 0 || count == 0)
         return rc;
     out.resize(count);
-    rc = container_->GetBackupImg(*setId, path, out.data(), &count, KS_SEARCH_SET);
+    rc = container_->GetBackupImg(*setId, path, out.data(), &count, searchMode);
     if (rc != 0) {
         out.clear();
         return rc;
@@ -237,8 +239,11 @@ int CImageCheck::DiscRecordOf(uint32_t fileNumber) const
 bool CImageCheck::IsImgInCurCD(uint32_t fileNumber, wchar_t* foundPath)
 {
     const GUID setId = SetGuid(fileInfo_);
+    // Every file of the set in the drive's folder: the files asked for one by one
+    // arrive out of the chain's order, and a search for the chain from the last file
+    // would not list a file while a later one is still missing.
     std::vector<_KS_IMG> onDisc;
-    if (ListFilesFrom(currentFile_, &setId, onDisc) != 0)
+    if (ListFilesFrom(currentFile_, &setId, onDisc, KS_SEARCH_FOLDER) != 0)
         return false;
     for (const _KS_IMG& file : onDisc)
         if (file.FileNumber == fileNumber) {
@@ -266,7 +271,9 @@ unsigned long CImageCheck::PromptForFile(const wchar_t* name)
     std::memset(&message, 0, sizeof message);
     message.Kind = 2;
     message.FileNumber = 0;
-    std::wcsncpy(message.Path, name, KS_PATH_CHARS - 1);
+    // The file's name without its folder: the console shows only the first 63
+    // characters, and the user must see which file to put back.
+    std::wcsncpy(message.Path, ImageFileNameOf(name), KS_PATH_CHARS - 1);
     return Prompt(KS_IMG_MSG_LOCATE_FILE, &message);
 }
 

@@ -10,6 +10,7 @@
 #include "CLogWriter.h"
 #include "CVolumeRestorer.h"
 #include "FatLayout.h"
+#include "ImageFileName.h"
 #include "KSResult.h"
 #include "LittleEndian.h"
 #include <algorithm>
@@ -163,8 +164,9 @@ unsigned long CVolumeRestorer::EnsureFile(uint32_t fileNumber, std::wstring& pat
             image_->GetCofranNameFromCofranNo(versions_.data(), static_cast<unsigned long>(versions_.size()),
                                               names_.data(), static_cast<unsigned long>(names_.size()), fileNumber,
                                               name, KS_PATH_CHARS);
-        // Cut to the record's text and terminated.
-        std::wcsncpy(request.Text, name, KS_RESTORE_REQUEST_TEXT_CHARS - 1);
+        // The file's name without its folder, cut to the record's text and terminated:
+        // the user must see which file to put back.
+        std::wcsncpy(request.Text, ImageFileNameOf(name), KS_RESTORE_REQUEST_TEXT_CHARS - 1);
         request.Text[KS_RESTORE_REQUEST_TEXT_CHARS - 1] = L'\0';
         const unsigned long answer = engine_.Notify(KS_RESTORE_MSG_FILE, &request);
         if (KSResultKind(answer) != 0)

@@ -226,8 +226,10 @@ TEST(CheckWalk, AProtectedSetAsksForThePasswordAndThenPasses)
     EXPECT_EQ(CChkImgProceedLogic::kSucceeded, walk.view.results[0].text);
 }
 
-// A split set read from a disc folder: only the last file is in the drive, the
-// others wait in a stash until the check asks for them.
+// A split set with files missing where the check reads it: read from a disc folder,
+// only the last file is in the drive and the others wait in a stash until the check
+// asks for them; read from its own folder, the middle file is moved to the stash.
+// The set lies in a folder whose path alone fills the request's 63 characters.
 class CheckSplitWalk : public ::testing::Test {
 protected:
     ImageSet set;
@@ -237,7 +239,8 @@ protected:
     {
         // Five stored copies of the FAT32 volume, sector by sector, in files of 50 MiB.
         const BackupDisk& disk = BackupDisk::Get();
-        set.folder = MakeWorkFolder("check-walk-split");
+        set.folder = MakeWorkFolder("check-walk-split") + "/" + std::string(64, 'f');
+        ASSERT_EQ(0, std::system(("mkdir -p '" + set.folder + "'").c_str()));
         BackupRequest request;
         request.imagePath = Wide(set.folder + "/split.rvd");
         request.partitions.assign(5, disk.fat32.index);
@@ -248,12 +251,21 @@ protected:
         set.files = FilesIn(set.folder);
         ASSERT_GE(set.files.size(), 3u);
         middle = set.files[1];
-        // The files leave the folder they were written to, where the checker would
-        // find them by themselves.
         stash = set.folder + "/stash";
+        ASSERT_EQ(0, std::system(("mkdir -p '" + stash + "'").c_str()));
+    }
+    // The files leave the folder they were written to, where the checker would find
+    // them by themselves; the last one goes into the drive.
+    void InTheDrive()
+    {
         drive = set.folder + "/disc/mnt/CD";
-        ASSERT_EQ(0, std::system(("mkdir -p '" + drive + "' '" + stash + "' && mv '" + set.folder + "'/*.* '" + stash +
-                                  "/' && cp '" + stash + "/" + set.files.back() + "' '" + drive + "/'").c_str()));
+        ASSERT_EQ(0, std::system(("mkdir -p '" + drive + "' && mv '" + set.folder + "'/*.* '" + stash + "/' && cp '" +
+                                  stash + "/" + set.files.back() + "' '" + drive + "/'").c_str()));
+    }
+    void MiddleMovedAway()
+    {
+        drive = set.folder;
+        ASSERT_EQ(0, std::rename((set.folder + "/" + middle).c_str(), (stash + "/" + middle).c_str()));
     }
     void RunWith(AnsweringUser& user, Walk& walk)
     {
@@ -274,9 +286,7 @@ protected:
 
 TEST_F(CheckSplitWalk, TheMissingFileIsNamedAndPutBackTheCheckPasses)
 {
-    GTEST_SKIP() << "The request that reaches the hand-over names the disc by the set's folder (cut to the "
-                    "record's 63 characters), not the missing file, so the user cannot yet tell which file to put "
-                    "back.";
+    ASSERT_NO_FATAL_FAILURE(InTheDrive());
     AnsweringUser user;
     Walk walk;
     RunWith(user, walk);
@@ -288,6 +298,7 @@ TEST_F(CheckSplitWalk, TheMissingFileIsNamedAndPutBackTheCheckPasses)
 
 TEST_F(CheckSplitWalk, RefusingTheRequestEndsWithTheRefusalsText)
 {
+    ASSERT_NO_FATAL_FAILURE(InTheDrive());
     AnsweringUser user;
     user.confirm = false;
     Walk walk;
@@ -296,4 +307,28 @@ TEST_F(CheckSplitWalk, RefusingTheRequestEndsWithTheRefusalsText)
     ASSERT_EQ(1u, walk.view.results.size());
     EXPECT_EQ("Error", walk.view.results[0].title);
     EXPECT_EQ(LibraryText(CChkImgProceedLogic::kCancelledByDiscRefusal), walk.view.results[0].text);
+}
+
+// In the set's own folder the checker asks for the missing middle file by name
+// before it checks the version's chain of files: refused, the run ends with the
+// refusal's text; put back, the check passes.
+TEST_F(CheckSplitWalk, InTheSetsOwnFolderTheMissingFileIsAskedForByName)
+{
+    ASSERT_NO_FATAL_FAILURE(MiddleMovedAway());
+    {
+        AnsweringUser user;
+        user.confirm = false;
+        Walk walk;
+        RunWith(user, walk);
+        EXPECT_EQ(std::vector<std::string>{middle}, user.asked);
+        ASSERT_EQ(1u, walk.view.results.size());
+        EXPECT_EQ("Error", walk.view.results[0].title);
+        EXPECT_EQ(LibraryText(CChkImgProceedLogic::kCancelledByDiscRefusal), walk.view.results[0].text);
+    }
+    AnsweringUser user;
+    Walk walk;
+    RunWith(user, walk);
+    EXPECT_EQ(std::vector<std::string>{middle}, user.asked);
+    ASSERT_EQ(1u, walk.view.results.size());
+    EXPECT_EQ(CChkImgProceedLogic::kSucceeded, walk.view.results[0].text);
 }
