@@ -10,6 +10,7 @@
 #include "ITasque.h"
 #include "KSProgressInfo.h"
 #include "MessageBoxContents.h"
+#include "WizardText.h"
 
 CChkImgProceedLogic::CChkImgProceedLogic(IChkImgWizard& wizard, IChkImgProceedView& view, ChkImgRunState& run,
                                          CChkImgDiscChange& discChange,
@@ -43,7 +44,7 @@ bool CChkImgProceedLogic::StartCheck()
         for (_KS_VOLUME* v : *info.pVolumes) {
             const unsigned long result = tasque->AddCheck(v);
             if (result != 0) {
-                view_.ShowResult("Error", GTK_MB_ICON_ERROR, messageText_(result));
+                view_.ShowResult("Error", GTK_MB_ICON_ERROR, FailureText(messageText_(result), result));
                 wizard_.DestoryDlg();
                 return false;
             }
@@ -92,7 +93,7 @@ bool CChkImgProceedLogic::Poll()
         } else {
             if (run_.cancelFromCD)
                 code = kCancelledByDiscRefusal;
-            view_.ShowResult("Error", GTK_MB_ICON_ERROR, messageText_(code));
+            view_.ShowResult("Error", GTK_MB_ICON_ERROR, FailureText(messageText_(code), code));
         }
         wizard_.DestoryDlg();
         return false;

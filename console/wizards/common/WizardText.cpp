@@ -1,5 +1,6 @@
 #include "WizardText.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "MomPtr.h"
@@ -43,4 +44,13 @@ std::string FromDisplayText(const std::string& displayText, size_t outBytes)
     common->ConvertText(displayText.c_str(), (unsigned long)displayText.size(), out.data(), (unsigned long)outBytes);
     out.back() = '\0';
     return std::string(out.data());
+}
+
+std::string FailureText(const std::string& libraryText, unsigned long code)
+{
+    if (!libraryText.empty())
+        return libraryText;
+    char line[64];
+    std::snprintf(line, sizeof line, "The operation failed with error code 0x%08lX.", code & 0xFFFFFFFFul);
+    return line;
 }

@@ -191,6 +191,22 @@ TEST(ChkImgProceedLogicTest, FailedEndShowsTheCodeOrTheDiscRefusal)
     }
 }
 
+// Without the message file (or without a text for the code) the box still says what
+// failed: it names the code instead of staying empty.
+TEST(ChkImgProceedLogicTest, AFailureWithoutALibraryTextNamesItsCode)
+{
+    ProceedPage p(1);
+    CChkImgProceedLogic logic{p.wizard, p.view, p.run, p.discChange, [](unsigned long) { return std::string(); }};
+    p.tasque.checkTimeline = {Step(0, 2), Step(0, 3, 0x00A61234)};
+    ASSERT_TRUE(logic.InitPage());
+    p.run.cancelFromCD = true;
+    while (logic.Poll()) {
+    }
+    ASSERT_EQ(p.view.results.size(), 1u);
+    EXPECT_EQ(p.view.results[0].title, "Error");
+    EXPECT_NE(p.view.results[0].text.find("0x030F1607"), std::string::npos) << p.view.results[0].text;
+}
+
 TEST(ChkImgProceedLogicTest, CancelledEndInformsAndUnmounts)
 {
     ProceedPage p(1);

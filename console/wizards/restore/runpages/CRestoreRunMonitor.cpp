@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "WizardText.h"
+
 namespace {
 
 std::string NarrowName(const wchar_t* text)
@@ -84,7 +86,7 @@ void CRestoreRunMonitor::Finish(const KSProgressInfoT<wchar_t>& p, const std::st
     } else {
         title = "Error";
         icon = 3;
-        text = messageText_ ? messageText_(p.Result) : std::string();
+        text = FailureText(messageText_ ? messageText_(p.Result) : std::string(), p.Result);
     }
     if (state_ == kAsking)
         view_.CloseCancelQuestion();

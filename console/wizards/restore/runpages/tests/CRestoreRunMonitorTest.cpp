@@ -105,6 +105,17 @@ TEST(RestoreRunMonitor, ResultBoxesByOutcome)
     }
 }
 
+// Without the message file (or without a text for the code) the box still says what
+// failed: it names the code instead of staying empty.
+TEST(RestoreRunMonitor, AFailureWithoutALibraryTextNamesItsCode)
+{
+    RecordingView view;
+    CRestoreRunMonitor m(view, false, [](uint32_t) { return std::string(); });
+    m.OnProgress(Progress(RESTORE_STATE_FINISH, 1, 1, 100, 100, 0x00A34607));
+    EXPECT_EQ("Error", view.resultTitle);
+    EXPECT_NE(std::string::npos, view.resultText.find("0x00A34607")) << view.resultText;
+}
+
 // The wizard closes only once the engine has ended: a cancel tells the engine and
 // answers a waiting disc request, then polls on with Cancel disabled.
 TEST(RestoreRunMonitor, CancelWaitsForTheEngineToStop)
