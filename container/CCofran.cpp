@@ -17,6 +17,7 @@ CCofran::CCofran()
 
 CCofran::~CCofran()
 {
+    DeleteWriter();
     g_liveObjects.fetch_sub(1);
 }
 
@@ -36,13 +37,13 @@ unsigned long CCofran::SetTempPath(const wchar_t* folder)
 {
     if (folder == nullptr)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
-    std::wstring f(folder);
-    if (f.empty() || f.back() != L'/')
-        f.push_back(L'/');
+    CofranText f;
+    if (!f.assign(folder) || ((f.empty() || f[f.size() - 1] != L'/') && !f.append(L'/')))
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
     // The folder, its separator and an index temp file's name must fit a path.
     if (f.size() > KS_PATH_CHARS - 1)
         return COFRAN_FAIL(KS_KIND_TOO_SMALL);
-    session_.tempFolder = f;
+    session_.tempFolder = static_cast<CofranText&&>(f);
     return 0;
 }
 
@@ -72,7 +73,7 @@ unsigned long CCofran::OpenCofran(const wchar_t* path, unsigned long mode, const
     if (use > KS_OPEN_SEQUENTIAL_ALT)
         return COFRAN_FAIL(KS_KIND_WRONG_OBJECT);
     session_.openMode = mode;
-    const unsigned long opened = use == KS_OPEN_BACKUP ? writer_.OpenSet(path) : file_.Open(path);
+    const unsigned long opened = use == KS_OPEN_BACKUP ? OpenForBackup(path) : file_.Open(path);
     if (KSFailed(opened))
         session_.openMode = 0;
     return opened;
@@ -81,7 +82,7 @@ unsigned long CCofran::OpenCofran(const wchar_t* path, unsigned long mode, const
 unsigned long CCofran::CloseCofran()
 {
     reader_.CloseVolume();
-    writer_.Close();
+    CloseWriter();
     file_.Forget();
     session_.openMode = 0;
     session_.ForgetPassword();
@@ -185,43 +186,4 @@ unsigned long CCofran::ReadSector(long long firstSector, void* buffer, unsigned 
 unsigned long CCofran::CloseVolume()
 {
     return reader_.CloseVolume();
-}
-
-// ---- the writer
-
-unsigned long CCofran::GetAvailableCofranName(wchar_t* out, unsigned long outChars)
-{
-    return writer_.GetAvailableCofranName(out, outChars);
-}
-
-unsigned long CCofran::GetAvailableLabel(wchar_t* out, unsigned long outChars)
-{
-    return writer_.GetAvailableLabel(out, outChars);
-}
-
-unsigned long CCofran::BeginBackup(const wchar_t* path, unsigned long mode, const _KS_FILTERS_HEAD* filters,
-                                   const wchar_t* comment, unsigned long level, unsigned long splitMiB)
-{
-    return writer_.BeginBackup(path, mode, filters, comment, level, splitMiB);
-}
-
-unsigned long CCofran::WriteVolumeInfo(const _KS_VOLUME* volume, unsigned long size)
-{
-    return writer_.WriteVolumeInfo(volume, size);
-}
-
-unsigned long CCofran::WriteData(unsigned long firstCluster, const void* data, unsigned long clusters,
-                                 unsigned long long changeMask)
-{
-    return writer_.WriteData(firstCluster, data, clusters, changeMask, reader_.LastBlock());
-}
-
-unsigned long CCofran::WriteSector(int firstSector, const void* data, unsigned long count, unsigned long reserved)
-{
-    return writer_.WriteSector(firstSector, data, count, reserved);
-}
-
-unsigned long CCofran::EndBackup(unsigned long more)
-{
-    return writer_.EndBackup(more);
 }

@@ -2,15 +2,21 @@
 // parts share (CofranSession) and hands each operation to the part whose job it
 // is: the open image file and its directory (ImageFileReader, the list calls in
 // CCofranLists.cpp), the set's files (CofranSetFiles), the volume reader
-// (CofranVolumeReader) and the writer (CofranWriter).
+// (CofranVolumeReader) and the writer (CofranWriter). The writer is made on first
+// use, by the calls in CCofranWriting.cpp: a build that only reads sets (the
+// driver's) links refusals in their place and none of the writer's sources.
 #pragma once
 
+#include <stddef.h>
+
+#include "CofranMemory.h"
 #include "CofranSession.h"
 #include "CofranSetFiles.h"
 #include "CofranVolumeReader.h"
-#include "CofranWriter.h"
 #include "IKSCofran.h"
 #include "ImageFileReader.h"
+
+class CofranWriter;
 
 class CCofran final : public IKSCofran {
 public:
@@ -72,8 +78,18 @@ public:
     // Objects alive in this module (made by the factory, not yet released).
     static long LiveObjects();
 
+    // In the container's own memory; null when there is none.
+    static void* operator new(size_t bytes) noexcept { return CofranAllocate(bytes); }
+    static void operator delete(void* block) noexcept { CofranFree(block); }
+
 private:
     ~CCofran();
+
+    // The writer, made on first use; null when there is no memory for it.
+    CofranWriter* Writer();
+    unsigned long OpenForBackup(const wchar_t* path);
+    void CloseWriter();
+    void DeleteWriter();
 
     // A list call of the open set: buffer given, a file open, and for lastFileOnly
     // the file ending the set.
@@ -84,5 +100,5 @@ private:
     ImageFileReader file_{session_};
     CofranSetFiles setFiles_{session_, file_};
     CofranVolumeReader reader_{session_, file_, setFiles_};
-    CofranWriter writer_{session_, file_};
+    CofranWriter* writer_ = nullptr;
 };

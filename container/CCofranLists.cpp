@@ -4,6 +4,7 @@
 
 #include "CCofran.h"
 #include "CofranResult.h"
+#include "ImageNaming.h"
 #include "Utf16Text.h"
 #include "VersionChain.h"
 
@@ -113,14 +114,16 @@ unsigned long CCofran::GetComment(wchar_t* comment, unsigned long chars)
                                         raw)))
         return rc;
     // Stored as UTF-16 so that sets read the same on every platform.
-    std::u16string stored(units, u'\0');
+    CofranBuffer<char16_t> stored;
+    CofranText text;
+    if (!stored.resize(units))
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
     for (uint32_t i = 0; i < units; ++i)
         stored[i] = static_cast<char16_t>(LoadLE16(raw.data() + 2 * i));
-    const std::wstring text = Utf16Text::FromUtf16(stored.data(), units);
+    if (!Utf16Text::FromUtf16(stored.data(), units, text))
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
     // A blob without its NUL still ends in one: the last character gives way.
-    const size_t length = text.size() < chars ? text.size() : chars - 1;
-    text.copy(comment, length);
-    comment[length] = 0;
+    ImageNaming::CopyOutCut(text.c_str(), comment, chars);
     return 0;
 }
 

@@ -26,7 +26,10 @@ bool CofranFile::OpenReadWrite(const wchar_t* path)
 bool CofranFile::Create(const wchar_t* path, bool direct)
 {
     Close();
-    path_ = path;
+    if (!path_.assign(path)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
     if (direct) {
         handle_ = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                               FILE_FLAG_NO_BUFFERING, nullptr);

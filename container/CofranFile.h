@@ -3,9 +3,10 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include <windows.h>
+
+#include "CofranText.h"
 
 class CofranFile {
 public:
@@ -42,6 +43,6 @@ public:
 
 private:
     HANDLE handle_ = INVALID_HANDLE_VALUE;
-    std::wstring path_;
+    CofranText path_; // of a file made by Create, for reopening it
     bool direct_ = false;
 };

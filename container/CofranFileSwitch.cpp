@@ -1,8 +1,6 @@
 // Moving the open image file to the file of the set that holds a stream offset,
 // asking the caller for discs and files.
-#include <cstdio>
 #include <cstring>
-#include <new>
 
 #include "CofranSetFiles.h"
 #include "CofranResult.h"
@@ -13,7 +11,7 @@ constexpr unsigned long kSwitchRounds = 64;
 // The set's files looked for in one folder (a disc) at a time.
 constexpr size_t kFilesPerFolder = 64;
 
-int DriveIndex(const std::wstring& path)
+int DriveIndex(const CofranText& path)
 {
     if (path.size() >= 2 && path[1] == L':') {
         const wchar_t c = path[0];
@@ -93,8 +91,8 @@ unsigned long CofranSetFiles::OpenFileHolding(uint64_t offset)
 
 unsigned long CofranSetFiles::ListFilesFromLast()
 {
-    std::wstring last;
-    unsigned long rc = FindLastFile(file_.Path(), true, last);
+    CofranText last;
+    unsigned long rc = FindLastFile(file_.Path().c_str(), true, last);
     if (KSFailed(rc))
         return rc;
     unsigned long count = 0;
@@ -118,12 +116,13 @@ unsigned long CofranSetFiles::SwitchOnDiscs(uint64_t offset)
     unsigned long rc = LoadSwitchLists();
     if (KSFailed(rc))
         return rc;
-    const std::wstring lastFolder = session_.folder;
+    CofranText lastFolder;
+    if (!lastFolder.assign(session_.folder))
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
     for (unsigned long round = 0; round < kSwitchRounds; ++round) {
         for (const _KS_IMG& img : files_)
             if (offset >= img.Base && offset - img.Base < img.DataLength) {
-                const std::wstring path = img.Path;
-                if (KSSucceeded(file_.Open(path)) && file_.Holds(offset, 1))
+                if (KSSucceeded(file_.Open(img.Path)) && file_.Holds(offset, 1))
                     return 0;
             }
         const _KS_IMGNAME_NO* name = nullptr;
@@ -147,19 +146,26 @@ unsigned long CofranSetFiles::SwitchOnDiscs(uint64_t offset)
             std::memset(&msg, 0, sizeof msg);
             msg.Kind = 2;
             msg.Drive = DriveIndex(file_.Path());
-            std::swprintf(msg.DiscNumber, 64, L"%u", label->Index + 1);
+            CofranText number;
+            if (!number.AppendNumber(uint64_t(label->Index) + 1))
+                return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+            ImageNaming::CopyOutCut(number.c_str(), msg.DiscNumber, 64);
             file_.Close();
             if ((rc = session_.callback(session_.callbackContext, KS_IMG_MSG_INSERT_DISC, &msg)) != 0)
                 return rc;
-            const std::wstring folder = lastFolder.empty() ? std::wstring(L"./") : lastFolder;
-            if (KSFailed(rc = AddFolderFiles(id, (folder + L"*").c_str())))
+            CofranText pattern;
+            if (!pattern.assign(lastFolder.empty() ? L"./" : lastFolder.c_str()) || !pattern.append(L'*'))
+                return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+            if (KSFailed(rc = AddFolderFiles(id, pattern.c_str())))
                 return rc;
         } else {
             _KS_IMG_MSG_FILE msg;
             std::memset(&msg, 0, sizeof msg);
             msg.FileNumber = name->FileNumber;
-            const std::wstring path = ImageNaming::FileName(session_.folder, session_.baseName, name->NameNumber);
-            ImageNaming::CopyOut(path.substr(0, KS_PATH_CHARS - 1), msg.Path, KS_PATH_CHARS);
+            CofranText path;
+            if (!ImageNaming::FileName(session_.folder, session_.baseName, name->NameNumber, path))
+                return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+            ImageNaming::CopyOutCut(path.c_str(), msg.Path, KS_PATH_CHARS);
             if ((rc = session_.callback(session_.callbackContext, KS_IMG_MSG_LOCATE_FILE, &msg)) != 0)
                 return rc;
             if (KSFailed(rc = AddFolderFiles(id, path.c_str())))

@@ -4,9 +4,8 @@
 // open image file, the set-file finder, the volume reader and the writer refer to it.
 #pragma once
 
-#include <string>
-
 #include "AesCipher.h"
+#include "CofranText.h"
 #include "IKSCofran.h"
 
 struct CofranSession {
@@ -25,13 +24,13 @@ struct CofranSession {
 
     KS_IMG_CALLBACK callback = nullptr;
     void* callbackContext = nullptr;
-    std::wstring tempFolder;
+    CofranText tempFolder;
 
     unsigned long openMode = 0;
     unsigned char password[KS_PATH_CHARS]; // UTF-8 form, zero-filled
     unsigned long passwordLength = 0;      // L: its character count
     AesCipher cipher;
 
-    std::wstring folder;   // the set's folder, with its separator
-    std::wstring baseName; // the set's file name without folder, number and extension
+    CofranText folder;   // the set's folder, with its separator
+    CofranText baseName; // the set's file name without folder, number and extension
 };

@@ -17,7 +17,7 @@
 
 namespace {
 
-bool SameNameIgnoringCase(const std::wstring& a, const std::wstring& b)
+bool SameNameIgnoringCase(const CofranText& a, const CofranText& b)
 {
     if (a.size() != b.size())
         return false;
@@ -27,11 +27,19 @@ bool SameNameIgnoringCase(const std::wstring& a, const std::wstring& b)
     return true;
 }
 
-std::wstring FolderForSearch(const std::wstring& path)
+// The folder a set's path is searched in ("./" when it names none); false without memory.
+bool FolderForSearch(const wchar_t* path, CofranText& folder)
 {
-    std::wstring folder, base;
-    ImageNaming::SplitSetPath(path.c_str(), folder, base);
-    return folder.empty() ? std::wstring(L"./") : folder;
+    CofranText base;
+    if (!ImageNaming::SplitSetPath(path, folder, base))
+        return false;
+    return !folder.empty() || folder.assign(L"./");
+}
+
+// folder + name; false without memory.
+bool Joined(const CofranText& folder, const CofranText& name, CofranText& path)
+{
+    return path.assign(folder) && path.append(name);
 }
 
 bool IsZeroGuid(const GUID* id)
@@ -40,14 +48,14 @@ bool IsZeroGuid(const GUID* id)
     return std::memcmp(id, zero, 16) == 0;
 }
 
-void FillImg(_KS_IMG& img, const _KS_IMG_HEAD& head, const _KS_IMG_TAIL& tail, const std::wstring& path)
+void FillImg(_KS_IMG& img, const _KS_IMG_HEAD& head, const _KS_IMG_TAIL& tail, const wchar_t* path)
 {
     std::memset(&img, 0, sizeof img);
     img.VersionIndex = head.VersionIndex;
     img.FileNumber = head.FileNumber;
     img.Base = tail.Base;
     img.DataLength = tail.DataLength;
-    ImageNaming::CopyOut(path.substr(0, KS_PATH_CHARS - 1), img.Path, KS_PATH_CHARS);
+    ImageNaming::CopyOutCut(path, img.Path, KS_PATH_CHARS);
 }
 
 // The last entry of the file-name list whose base is not above offset.
@@ -61,27 +69,33 @@ const _KS_IMGNAME_NO* NameForOffset(const _KS_IMGNAME_NO* names, unsigned long c
 
 } // namespace
 
-unsigned long CofranSetFiles::FindLastFile(const std::wstring& asked, bool byNameNumber, std::wstring& last)
+unsigned long CofranSetFiles::FindLastFile(const wchar_t* asked, bool byNameNumber, CofranText& last)
 {
-    const std::wstring path = SetFileSpelling::Existing(asked);
-    last = path;
+    CofranText path;
+    if (!SetFileSpelling::Existing(asked, path) || !last.assign(path))
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
     _KS_IMG_HEAD head;
     if (!ReadImageHead(path.c_str(), &head))
         return 0;
-    const std::wstring folder = FolderForSearch(path);
-    std::vector<std::wstring> names;
+    CofranText folder;
+    if (!FolderForSearch(path.c_str(), folder))
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+    CofranBuffer<CofranText> names;
     if (!ScanFolder(folder, names))
         return COFRAN_FAIL(KS_KIND_SEARCH_FAILED);
     uint32_t best = byNameNumber ? head.NameNumber : head.FileNumber;
-    for (const std::wstring& name : names) {
-        const std::wstring candidate = folder + name;
+    CofranText candidate;
+    for (const CofranText& name : names) {
+        if (!Joined(folder, name, candidate))
+            return COFRAN_FAIL(KS_KIND_NO_MEMORY);
         _KS_IMG_HEAD other;
         if (!ReadImageHead(candidate.c_str(), &other) || std::memcmp(other.SetId, head.SetId, 16) != 0)
             continue;
         const uint32_t number = byNameNumber ? other.NameNumber : other.FileNumber;
         if (number >= best) {
             best = number;
-            last = candidate;
+            if (!last.assign(candidate))
+                return COFRAN_FAIL(KS_KIND_NO_MEMORY);
         }
     }
     return 0;
@@ -94,11 +108,11 @@ unsigned long CofranSetFiles::SearchLastCofran(const wchar_t* path, wchar_t* out
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
     if (std::wcslen(path) + 1 > outChars)
         return COFRAN_FAIL(KS_KIND_TOO_SMALL);
-    std::wstring last;
+    CofranText last;
     const unsigned long rc = FindLastFile(path, byNameNumber != 0, last);
     if (KSFailed(rc))
         return rc;
-    return ImageNaming::CopyOut(last, out, outChars) ? 0 : COFRAN_FAIL(KS_KIND_TOO_SMALL);
+    return ImageNaming::CopyOut(last.c_str(), out, outChars) ? 0 : COFRAN_FAIL(KS_KIND_TOO_SMALL);
 }
 
 unsigned long CofranSetFiles::GetBackupImg(_KS_IMG* list, unsigned long* count)
@@ -128,28 +142,35 @@ unsigned long CofranSetFiles::GetBackupImg(GUID setId, const wchar_t* path, _KS_
         if (ImageNaming::EndsWithSeparator(path))
             return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
         _KS_IMG_HEAD head;
-        if (!ReadImageHead(SetFileSpelling::Existing(path).c_str(), &head))
+        CofranText existing;
+        if (!SetFileSpelling::Existing(path, existing))
+            return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+        if (!ReadImageHead(existing.c_str(), &head))
             return COFRAN_FAIL(KS_KIND_OPEN_FAILED);
         std::memcpy(id, head.SetId, 16);
     } else {
         std::memcpy(id, &setId, 16);
     }
 
-    const std::wstring folder = FolderForSearch(path);
-    std::vector<std::wstring> names;
+    CofranText folder;
+    if (!FolderForSearch(path, folder))
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+    CofranBuffer<CofranText> names;
     if (!ScanFolder(folder, names))
         return COFRAN_FAIL(KS_KIND_CHAIN_BROKEN);
     unsigned long found = 0;
-    for (const std::wstring& name : names) {
-        const std::wstring candidate = folder + name;
+    CofranText candidate;
+    for (const CofranText& name : names) {
+        if (!Joined(folder, name, candidate))
+            return COFRAN_FAIL(KS_KIND_NO_MEMORY);
         CofranFile file;
         _KS_IMG_HEAD head;
         _KS_IMG_TAIL tail;
         if (KSFailed(OpenImageEnds(file, candidate.c_str(), &head, &tail)) || std::memcmp(head.SetId, id, 16) != 0)
             continue;
         if (searchMode != KS_SEARCH_FOLDER) {
-            std::wstring last;
-            const unsigned long rc = FindLastFile(candidate, true, last);
+            CofranText last;
+            const unsigned long rc = FindLastFile(candidate.c_str(), true, last);
             if (KSFailed(rc))
                 return rc;
             return ListSetFrom(last, folder, list, count);
@@ -157,7 +178,7 @@ unsigned long CofranSetFiles::GetBackupImg(GUID setId, const wchar_t* path, _KS_
         if (list != nullptr) {
             if (found >= *count)
                 return COFRAN_FAIL(KS_KIND_TOO_SMALL);
-            FillImg(list[found], head, tail, candidate);
+            FillImg(list[found], head, tail, candidate.c_str());
         }
         ++found;
     }
@@ -167,30 +188,43 @@ unsigned long CofranSetFiles::GetBackupImg(GUID setId, const wchar_t* path, _KS_
     return 0;
 }
 
-bool CofranSetFiles::FindSetFile(const std::wstring& folder, const std::wstring& name, const std::wstring& previousHeadPath,
-                          const uint8_t* setId, uint32_t fileNumber, std::wstring& found, _KS_IMG_HEAD& head,
-                          _KS_IMG_TAIL& tail)
+unsigned long CofranSetFiles::FindSetFile(const CofranText& folder, const CofranText& name,
+                                          const CofranText& previousHeadPath, const uint8_t* setId,
+                                          uint32_t fileNumber, CofranText& found, _KS_IMG_HEAD& head,
+                                          _KS_IMG_TAIL& tail)
 {
-    auto accept = [&](const std::wstring& candidate) {
+    auto accept = [&](CofranText& candidate) {
         CofranFile file;
         if (KSFailed(OpenImageEnds(file, candidate.c_str(), &head, &tail)))
             return false;
         if (std::memcmp(head.SetId, setId, 16) != 0 || head.FileNumber != fileNumber)
             return false;
-        found = candidate;
+        found = static_cast<CofranText&&>(candidate);
         return true;
     };
-    if (accept(folder + name))
-        return true;
-    std::vector<std::wstring> names;
+    CofranText candidate;
+    if (!Joined(folder, name, candidate))
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+    if (accept(candidate))
+        return 0;
+    CofranBuffer<CofranText> names;
     if (ScanFolder(folder, names))
-        for (const std::wstring& other : names)
-            if (SameNameIgnoringCase(other, name) && accept(folder + other))
-                return true;
-    return !previousHeadPath.empty() && accept(previousHeadPath);
+        for (const CofranText& other : names) {
+            if (!SameNameIgnoringCase(other, name))
+                continue;
+            if (!Joined(folder, other, candidate))
+                return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+            if (accept(candidate))
+                return 0;
+        }
+    if (previousHeadPath.empty())
+        return COFRAN_FAIL(KS_KIND_CHAIN_BROKEN);
+    if (!candidate.assign(previousHeadPath))
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+    return accept(candidate) ? 0 : COFRAN_FAIL(KS_KIND_CHAIN_BROKEN);
 }
 
-unsigned long CofranSetFiles::ListSetFrom(const std::wstring& start, const std::wstring& folder, _KS_IMG* list,
+unsigned long CofranSetFiles::ListSetFrom(const CofranText& start, const CofranText& folder, _KS_IMG* list,
                                    unsigned long* count)
 {
     CofranFile file;
@@ -224,11 +258,13 @@ unsigned long CofranSetFiles::ListSetFrom(const std::wstring& start, const std::
     const uint32_t chainFirstFile = versions[VersionChain::First(versions.data(), versions.size() - 1)].FirstFile;
 
     unsigned long filled = 0;
-    std::wstring path = start;
+    CofranText path;
+    if (!path.assign(start))
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
     uint8_t setId[16];
     std::memcpy(setId, head.SetId, 16);
     for (;;) {
-        FillImg(list[filled++], head, tail, path);
+        FillImg(list[filled++], head, tail, path.c_str());
         const bool chainStart = head.FileNumber <= chainFirstFile && (head.Flags & KS_FLAG_CHAIN) == 0;
         if (chainStart || filled >= needed || head.FileNumber == 0)
             break;
@@ -238,14 +274,17 @@ unsigned long CofranSetFiles::ListSetFrom(const std::wstring& start, const std::
             if (n.FileNumber == wanted)
                 nameNumber = n.NameNumber;
         // The listed set's own base name: the object may hold another set open.
-        const std::wstring headBase = Utf16Text::FromUtf16(head.BaseName, KS_BASE_NAME_UNITS);
-        const std::wstring name =
-            ImageNaming::FileName(std::wstring(), headBase.empty() ? session_.baseName : headBase, nameNumber);
-        const std::wstring previous = Utf16Text::FromUtf16(head.PrevPath, KS_HEAD_PATH_UNITS);
-        std::wstring next;
-        if (!FindSetFile(folder, name, previous, setId, wanted, next, head, tail))
+        CofranText headBase, name, previous, next;
+        if (!Utf16Text::FromUtf16(head.BaseName, KS_BASE_NAME_UNITS, headBase) ||
+            !ImageNaming::FileName(CofranText(), headBase.empty() ? session_.baseName : headBase, nameNumber, name) ||
+            !Utf16Text::FromUtf16(head.PrevPath, KS_HEAD_PATH_UNITS, previous))
+            return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+        const unsigned long found = FindSetFile(folder, name, previous, setId, wanted, next, head, tail);
+        if (KSResultKind(found) == KS_KIND_NO_MEMORY)
+            return found;
+        if (KSFailed(found))
             break;
-        path = next;
+        path = static_cast<CofranText&&>(next);
     }
     *count = filled;
     return 0;
@@ -336,7 +375,10 @@ unsigned long CofranSetFiles::GetCofranNameFromOffset(const _KS_VERSION* version
     const _KS_IMGNAME_NO* name = NameForOffset(names, nameCount, offset);
     if (name == nullptr)
         return COFRAN_FAIL(KS_KIND_OTHER_FILE);
-    if (!ImageNaming::CopyOut(ImageNaming::FileName(session_.folder, session_.baseName, name->NameNumber), out, outChars))
+    CofranText path;
+    if (!ImageNaming::FileName(session_.folder, session_.baseName, name->NameNumber, path))
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+    if (!ImageNaming::CopyOut(path.c_str(), out, outChars))
         return COFRAN_FAIL(KS_KIND_TOO_SMALL);
     *fileNumber = name->FileNumber;
     return 0;
@@ -350,9 +392,11 @@ unsigned long CofranSetFiles::GetCofranNameFromCofranNo(const _KS_VERSION* versi
     if (versions == nullptr || names == nullptr || out == nullptr)
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
     for (unsigned long i = 0; i < nameCount; ++i)
-        if (names[i].FileNumber == fileNumber)
-            return ImageNaming::CopyOut(ImageNaming::FileName(session_.folder, session_.baseName, names[i].NameNumber), out, outChars)
-                       ? 0
-                       : COFRAN_FAIL(KS_KIND_TOO_SMALL);
+        if (names[i].FileNumber == fileNumber) {
+            CofranText path;
+            if (!ImageNaming::FileName(session_.folder, session_.baseName, names[i].NameNumber, path))
+                return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+            return ImageNaming::CopyOut(path.c_str(), out, outChars) ? 0 : COFRAN_FAIL(KS_KIND_TOO_SMALL);
+        }
     return COFRAN_FAIL(KS_KIND_OTHER_FILE);
 }

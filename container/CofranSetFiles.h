@@ -4,11 +4,11 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "CofranBuffer.h"
 #include "CofranSession.h"
+#include "CofranText.h"
 #include "IKSCofran.h"
 #include "ImageFileReader.h"
 
@@ -46,12 +46,13 @@ public:
     void Forget();
 
 private:
-    unsigned long ListSetFrom(const std::wstring& start, const std::wstring& folder, _KS_IMG* list,
+    unsigned long ListSetFrom(const CofranText& start, const CofranText& folder, _KS_IMG* list,
                               unsigned long* count);
-    bool FindSetFile(const std::wstring& folder, const std::wstring& name, const std::wstring& previousHeadPath,
-                     const uint8_t* setId, uint32_t fileNumber, std::wstring& found, _KS_IMG_HEAD& head,
-                     _KS_IMG_TAIL& tail);
-    unsigned long FindLastFile(const std::wstring& path, bool byNameNumber, std::wstring& last);
+    // 0 with found set, kind 0x054 when the file is not there, 0x008 without memory.
+    unsigned long FindSetFile(const CofranText& folder, const CofranText& name, const CofranText& previousHeadPath,
+                              const uint8_t* setId, uint32_t fileNumber, CofranText& found, _KS_IMG_HEAD& head,
+                              _KS_IMG_TAIL& tail);
+    unsigned long FindLastFile(const wchar_t* path, bool byNameNumber, CofranText& last);
     unsigned long LoadSwitchLists();
     unsigned long ListFilesFromLast();
     unsigned long SwitchOnDiscs(uint64_t offset);

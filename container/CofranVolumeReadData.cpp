@@ -19,9 +19,11 @@ unsigned long CofranVolumeReader::SaveChunkToTemp(IndexChunkCache::Slot& slot)
         return 0; // nowhere to keep it: the chunk is read from the image again
     if (!tempFile_.IsOpen()) {
         for (uint32_t n = 0; n < kMaxTempNames; ++n) {
-            const std::wstring name = ImageNaming::IndexTempName(session_.tempFolder, n);
+            CofranText name;
+            if (!ImageNaming::IndexTempName(session_.tempFolder, n, name))
+                return 0; // no memory for a name: the chunk is read from the image again
             if (tempFile_.CreateNew(name.c_str())) {
-                tempPath_ = name;
+                tempPath_ = static_cast<CofranText&&>(name);
                 tempSize_ = 0;
                 break;
             }

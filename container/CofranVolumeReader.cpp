@@ -88,13 +88,15 @@ uint64_t CofranVolumeReader::LargestStoredRun(uint32_t bytesPerSector) const
 // file the caller opened, whose blocks it walks.
 unsigned long CofranVolumeReader::ReadRunIndexElsewhere(uint64_t offset, uint32_t size)
 {
-    const std::wstring back = file_.Path();
+    CofranText back;
+    if (!back.assign(file_.Path()))
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
     unsigned long rc = setFiles_.OpenFileHolding(offset);
     if (!KSFailed(rc))
         rc = file_.Holds(offset, size) ? file_.ReadBytes(file_.FilePosition(offset), rRun_.data(), size)
                                        : COFRAN_FAIL(KS_KIND_BAD_DATA);
     if (file_.Path() != back) {
-        const unsigned long reopened = file_.Open(back);
+        const unsigned long reopened = file_.Open(back.c_str());
         if (KSFailed(reopened) && !KSFailed(rc))
             rc = reopened;
     }

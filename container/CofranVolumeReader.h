@@ -6,11 +6,11 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "CofranBuffer.h"
 #include "CofranFile.h"
 #include "CofranMemory.h"
+#include "CofranText.h"
 #include "CofranSession.h"
 #include "CofranSetFiles.h"
 #include "IKSCofran.h"
@@ -92,6 +92,6 @@ private:
     CofranBuffer<MovedChunk> movedChunks_; // sorted by run-index position
     OffsetSet verified_; // stream offsets of runs whose CRC-64 matched
     CofranFile tempFile_;
-    std::wstring tempPath_;
+    CofranText tempPath_;
     uint64_t tempSize_ = 0;
 };

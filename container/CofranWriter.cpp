@@ -127,7 +127,9 @@ void CofranWriter::NewLabel()
     label.Index = static_cast<uint32_t>(labels_.size());
     label.FirstFile = whead_.FileNumber;
     label.FileCount = 1;
-    Utf16Text::ToUtf16(ImageNaming::DiscLabel(labelPrefix_, labelCounter_), label.Label, KS_LABEL_UNITS);
+    CofranText text;
+    const bool named = ImageNaming::DiscLabel(labelPrefix_.c_str(), labelCounter_, text);
+    Utf16Text::ToUtf16(named ? text.c_str() : labelPrefix_.c_str(), label.Label, KS_LABEL_UNITS);
     labels_.push_back(label);
 }
 

@@ -89,7 +89,8 @@ unsigned long CofranWriter::WriteDirectory(const _KS_FILTERS_HEAD* filters, cons
     // The comment is kept as UTF-16 with its NUL, the same on every platform.
     std::vector<unsigned char> commentRaw;
     if (comment != nullptr) {
-        const std::u16string units = Utf16Text::ToUtf16(comment) + u'\0';
+        std::u16string units(Utf16Text::Utf16Units(comment) + 1, u'\0');
+        Utf16Text::ToUtf16(comment, &units[0], units.size());
         commentRaw.resize(units.size() * 2);
         for (size_t i = 0; i < units.size(); ++i)
             StoreLE16(commentRaw.data() + 2 * i, units[i]);

@@ -31,7 +31,8 @@ unsigned long CofranWriter::OpenSet(const wchar_t* path)
     if (std::wcslen(path) >= KS_PATH_CHARS)
         return COFRAN_FAIL(KS_KIND_TOO_SMALL);
     ResetWriter();
-    ImageNaming::SplitSetPath(path, session_.folder, session_.baseName);
+    if (!ImageNaming::SplitSetPath(path, session_.folder, session_.baseName))
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
 
     CofranFile probe;
     _KS_IMG_HEAD head;
@@ -54,7 +55,7 @@ unsigned long CofranWriter::OpenSet(const wchar_t* path)
         if (KSFailed(rc))
             return rc;
     }
-    labelPrefix_ = session_.baseName.substr(0, 8);
+    labelPrefix_.assign(session_.baseName.c_str(), session_.baseName.size() < 8 ? session_.baseName.size() : 8);
     writerOpen_ = true;
     return 0;
 }
@@ -71,7 +72,7 @@ void CofranWriter::StartNewSet()
     wtail_.TailSize = KS_IMG_TAIL_SIZE;
     nameNumber_ = 0;
     labelCounter_ = 0;
-    Utf16Text::ToUtf16(session_.baseName, whead_.BaseName, KS_BASE_NAME_UNITS);
+    Utf16Text::ToUtf16(session_.baseName.c_str(), whead_.BaseName, KS_BASE_NAME_UNITS);
 }
 
 unsigned long CofranWriter::AppendTo(const wchar_t* path, const _KS_IMG_HEAD& head, const _KS_IMG_TAIL& tail)
@@ -96,7 +97,10 @@ unsigned long CofranWriter::AppendTo(const wchar_t* path, const _KS_IMG_HEAD& he
     whead_.Version = KS_IMG_VERSION;
     wtail_.TailSize = KS_IMG_TAIL_SIZE;
     wtail_.Version = KS_IMG_VERSION;
-    session_.baseName = Utf16Text::FromUtf16(head.BaseName, KS_BASE_NAME_UNITS);
+    if (!Utf16Text::FromUtf16(head.BaseName, KS_BASE_NAME_UNITS, session_.baseName)) {
+        file_.Close();
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+    }
     // The next file's predecessor is the file opened here.
     Utf16Text::ToUtf16(path, whead_.PrevPath, KS_HEAD_PATH_UNITS);
     nameNumber_ = head.NameNumber + 1;
@@ -129,9 +133,11 @@ unsigned long CofranWriter::GetAvailableCofranName(wchar_t* out, unsigned long o
     if (!writerOpen_)
         return COFRAN_FAIL(KS_KIND_NOT_OPEN);
     for (uint32_t probes = 0; probes < kMaxNameProbes; ++probes) {
-        const std::wstring name = ImageNaming::FileName(session_.folder, session_.baseName, nameNumber_);
-        if (!SetFileSpelling::Exists(name))
-            return ImageNaming::CopyOut(name, out, outChars) ? 0 : COFRAN_FAIL(KS_KIND_TOO_SMALL);
+        CofranText name;
+        if (!ImageNaming::FileName(session_.folder, session_.baseName, nameNumber_, name))
+            return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+        if (!SetFileSpelling::Exists(name.c_str()))
+            return ImageNaming::CopyOut(name.c_str(), out, outChars) ? 0 : COFRAN_FAIL(KS_KIND_TOO_SMALL);
         ++nameNumber_;
     }
     return COFRAN_FAIL(KS_KIND_TOO_SMALL);
@@ -143,7 +149,8 @@ unsigned long CofranWriter::GetAvailableLabel(wchar_t* out, unsigned long outCha
         return COFRAN_FAIL(KS_KIND_BAD_ARGUMENT);
     if (!writerOpen_)
         return COFRAN_FAIL(KS_KIND_NOT_OPEN);
-    return ImageNaming::CopyOut(ImageNaming::DiscLabel(labelPrefix_, labelCounter_), out, outChars)
-               ? 0
-               : COFRAN_FAIL(KS_KIND_TOO_SMALL);
+    CofranText label;
+    if (!ImageNaming::DiscLabel(labelPrefix_.c_str(), labelCounter_, label))
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+    return ImageNaming::CopyOut(label.c_str(), out, outChars) ? 0 : COFRAN_FAIL(KS_KIND_TOO_SMALL);
 }

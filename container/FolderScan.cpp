@@ -9,19 +9,26 @@ bool IsDotEntry(const wchar_t* name)
 }
 } // namespace
 
-bool ScanFolder(const std::wstring& folder, std::vector<std::wstring>& names)
+bool ScanFolder(const CofranText& folder, CofranBuffer<CofranText>& names)
 {
     names.clear();
-    const std::wstring pattern = folder + L"*";
+    CofranText pattern;
+    if (!pattern.assign(folder) || !pattern.append(L'*'))
+        return false;
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(pattern.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return false;
+    bool memory = true;
     do {
         found.cFileName[MAX_PATH - 1] = 0;
-        if (!IsDotEntry(found.cFileName))
-            names.emplace_back(found.cFileName);
-    } while (FindNextFileW(search, &found));
+        if (IsDotEntry(found.cFileName))
+            continue;
+        CofranText name;
+        memory = name.assign(found.cFileName) && names.push_back(static_cast<CofranText&&>(name));
+    } while (memory && FindNextFileW(search, &found));
     FindClose(search);
+    if (!memory)
+        names.clear();
     return !names.empty();
 }

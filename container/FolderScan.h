@@ -1,8 +1,8 @@
 // Lists the files of a folder (pattern folder + "*"), "." and ".." left out.
 #pragma once
 
-#include <string>
-#include <vector>
+#include "CofranBuffer.h"
+#include "CofranText.h"
 
-// False when the search cannot start or finds nothing.
-bool ScanFolder(const std::wstring& folder, std::vector<std::wstring>& names);
+// False when the search cannot start, finds nothing, or memory runs out.
+bool ScanFolder(const CofranText& folder, CofranBuffer<CofranText>& names);

@@ -21,14 +21,18 @@ ImageFileReader::ImageFileReader(CofranSession& session) : session_(session)
     std::memset(&tail_, 0, sizeof tail_);
 }
 
-unsigned long ImageFileReader::Open(const std::wstring& path)
+unsigned long ImageFileReader::Open(const wchar_t* path)
 {
-    if (path.size() >= KS_PATH_CHARS)
+    if (CofranText::Length(path) >= KS_PATH_CHARS)
         return COFRAN_FAIL(KS_KIND_TOO_SMALL);
+    // path may be this file's own path, which closing forgets.
+    CofranText opened;
+    if (!opened.assign(path))
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
     file_.Close();
     _KS_IMG_HEAD head;
     _KS_IMG_TAIL tail;
-    unsigned long rc = OpenImageEnds(file_, path.c_str(), &head, &tail);
+    unsigned long rc = OpenImageEnds(file_, opened.c_str(), &head, &tail);
     if (KSFailed(rc))
         return rc;
     rc = session_.CheckPassword(head);
@@ -36,13 +40,14 @@ unsigned long ImageFileReader::Open(const std::wstring& path)
         file_.Close();
         return rc;
     }
+    if ((session_.baseName.empty() && !Utf16Text::FromUtf16(head.BaseName, KS_BASE_NAME_UNITS, session_.baseName)) ||
+        (session_.folder.empty() && !ImageNaming::FolderOf(opened, session_.folder))) {
+        file_.Close();
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+    }
     head_ = head;
     tail_ = tail;
-    if (session_.baseName.empty())
-        session_.baseName = Utf16Text::FromUtf16(head.BaseName, KS_BASE_NAME_UNITS);
-    if (session_.folder.empty())
-        session_.folder = ImageNaming::FolderOf(path);
-    path_ = path;
+    path_ = static_cast<CofranText&&>(opened);
     return 0;
 }
 
@@ -89,7 +94,7 @@ unsigned long ImageFileReader::ReadBytes(uint64_t pos, void* buffer, uint32_t si
         std::memset(&msg, 0, sizeof msg);
         msg.Result = static_cast<uint32_t>(failure);
         msg.SystemError = static_cast<uint32_t>(CofranFile::LastError());
-        ImageNaming::CopyOut(path_.substr(0, KS_PATH_CHARS - 1), msg.Path, KS_PATH_CHARS);
+        ImageNaming::CopyOutCut(path_.c_str(), msg.Path, KS_PATH_CHARS);
         const unsigned long answer = session_.callback(session_.callbackContext, KS_IMG_MSG_READ_FAILED, &msg);
         if (answer != 0)
             return answer;

@@ -4,12 +4,12 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "BlobCodec.h"
 #include "CofranBuffer.h"
 #include "CofranFile.h"
 #include "CofranSession.h"
+#include "CofranText.h"
 #include "KSImageFormat.h"
 
 class ImageFileReader {
@@ -18,7 +18,7 @@ public:
 
     // Opens path, checks its ends and the password; the set's folder and base name
     // are taken from the first file opened.
-    unsigned long Open(const std::wstring& path);
+    unsigned long Open(const wchar_t* path);
     void Close();
     // Closes the file and forgets everything of it.
     void Forget();
@@ -26,7 +26,7 @@ public:
 
     const _KS_IMG_HEAD& Head() const { return head_; }
     const _KS_IMG_TAIL& Tail() const { return tail_; }
-    const std::wstring& Path() const { return path_; }
+    const CofranText& Path() const { return path_; }
 
     // Whether size bytes from stream offset offset lie in this file's data area.
     bool Holds(uint64_t offset, uint64_t size) const;
@@ -57,7 +57,7 @@ private:
     CofranFile file_;
     _KS_IMG_HEAD head_;
     _KS_IMG_TAIL tail_;
-    std::wstring path_;
+    CofranText path_;
     CofranBuffer<unsigned char> stored_; // stored bytes on their way to the codec
     BlobCodec codec_;
 };

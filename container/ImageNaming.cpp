@@ -1,14 +1,11 @@
 #include "ImageNaming.h"
 
-#include <cstdio>
-#include <cwctype>
-
 namespace ImageNaming {
 
 namespace {
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
-bool EndsWithRvd(const std::wstring& s)
+bool EndsWithRvd(const CofranText& s)
 {
     static const wchar_t ext[] = L".rvd";
     if (s.size() < 4)
@@ -24,66 +21,89 @@ bool EndsWithRvd(const std::wstring& s)
 }
 } // namespace
 
-void SplitSetPath(const wchar_t* path, std::wstring& folder, std::wstring& base)
+bool SplitSetPath(const wchar_t* path, CofranText& folder, CofranText& base)
 {
-    const std::wstring p(path);
+    const size_t length = CofranText::Length(path);
     size_t cut = 0;
-    for (size_t i = p.size(); i > 0; --i)
-        if (IsSeparator(p[i - 1])) {
+    for (size_t i = length; i > 0; --i)
+        if (IsSeparator(path[i - 1])) {
             cut = i;
             break;
         }
-    folder = p.substr(0, cut);
-    base = p.substr(cut);
+    if (!folder.assign(path, cut) || !base.assign(path + cut, length - cut))
+        return false;
     if (EndsWithRvd(base))
-        base.resize(base.size() - 4);
-    if (base.size() > kMaxBaseChars)
-        base.resize(kMaxBaseChars);
+        base.Shorten(base.size() - 4);
+    base.Shorten(kMaxBaseChars);
+    return true;
 }
 
-std::wstring FolderOf(const std::wstring& path)
+bool FolderOf(const CofranText& path, CofranText& folder)
 {
     for (size_t i = path.size(); i > 1; --i)
         if (IsSeparator(path[i - 1]))
-            return path.substr(0, i);
-    return std::wstring();
+            return folder.assign(path.c_str(), i);
+    folder.clear();
+    return true;
 }
 
-std::wstring FileName(const std::wstring& folder, const std::wstring& base, uint32_t nameNumber)
+bool FileName(const CofranText& folder, const CofranText& base, uint32_t nameNumber, CofranText& name)
 {
-    std::wstring name = folder + base;
-    if (nameNumber != 0)
-        name += std::to_wstring(nameNumber);
-    return name + L".RVD";
+    CofranText made;
+    if (!made.assign(folder) || !made.append(base) || (nameNumber != 0 && !made.AppendNumber(nameNumber)) ||
+        !made.append(L".RVD"))
+        return false;
+    name = static_cast<CofranText&&>(made);
+    return true;
 }
 
-std::wstring DiscLabel(const std::wstring& prefix, uint32_t counter)
+bool DiscLabel(const wchar_t* prefix, uint32_t counter, CofranText& label)
 {
-    wchar_t digits[16];
-    std::swprintf(digits, 16, L"%.3u", counter);
-    return prefix + digits;
+    CofranText made;
+    if (!made.assign(prefix))
+        return false;
+    for (uint32_t width = 100; width > 1 && counter < width; width /= 10)
+        if (!made.append(L'0'))
+            return false;
+    if (!made.AppendNumber(counter))
+        return false;
+    label = static_cast<CofranText&&>(made);
+    return true;
 }
 
-std::wstring IndexTempName(const std::wstring& folder, uint32_t n)
+bool IndexTempName(const CofranText& folder, uint32_t n, CofranText& name)
 {
-    return folder + L"Ind" + std::to_wstring(n) + L".tmp";
+    CofranText made;
+    if (!made.assign(folder) || !made.append(L"Ind") || !made.AppendNumber(n) || !made.append(L".tmp"))
+        return false;
+    name = static_cast<CofranText&&>(made);
+    return true;
 }
 
 bool EndsWithSeparator(const wchar_t* path)
 {
-    size_t n = 0;
-    while (path[n] != 0)
-        ++n;
+    const size_t n = CofranText::Length(path);
     return n > 0 && IsSeparator(path[n - 1]);
 }
 
-bool CopyOut(const std::wstring& text, wchar_t* out, unsigned long outChars)
+bool CopyOut(const wchar_t* text, wchar_t* out, unsigned long outChars)
 {
-    if (text.size() + 1 > outChars)
+    const size_t length = CofranText::Length(text);
+    if (length + 1 > outChars)
         return false;
-    text.copy(out, text.size());
-    out[text.size()] = 0;
+    for (size_t i = 0; i <= length; ++i)
+        out[i] = text[i];
     return true;
+}
+
+void CopyOutCut(const wchar_t* text, wchar_t* out, unsigned long outChars)
+{
+    if (outChars == 0)
+        return;
+    size_t i = 0;
+    for (; i + 1 < outChars && text[i] != 0; ++i)
+        out[i] = text[i];
+    out[i] = 0;
 }
 
 } // namespace ImageNaming

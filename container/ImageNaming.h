@@ -1,8 +1,11 @@
-// The names of an image set: its files, disc labels and index temp files.
+// The names of an image set: its files, disc labels and index temp files. Every
+// call that builds a name answers false when memory runs out.
 #pragma once
 
-#include <cstdint>
-#include <string>
+#include <stddef.h>
+#include <stdint.h>
+
+#include "CofranText.h"
 
 namespace ImageNaming {
 
@@ -10,24 +13,26 @@ constexpr size_t kMaxBaseChars = 255;
 
 // folder: up to and including the last "\" or "/" (empty when there is none);
 // base: the rest, a trailing ".RVD" removed without regard to case, cut to 255.
-void SplitSetPath(const wchar_t* path, std::wstring& folder, std::wstring& base);
+bool SplitSetPath(const wchar_t* path, CofranText& folder, CofranText& base);
 
 // The folder of an open file's path: up to and including its last separator,
-// looked for from the end down to the second character.
-std::wstring FolderOf(const std::wstring& path);
+// looked for from the end down to the second character; empty when there is none.
+bool FolderOf(const CofranText& path, CofranText& folder);
 
 // folder + base + number + ".RVD"; no number when nameNumber is 0.
-std::wstring FileName(const std::wstring& folder, const std::wstring& base, uint32_t nameNumber);
+bool FileName(const CofranText& folder, const CofranText& base, uint32_t nameNumber, CofranText& name);
 
-// prefix + the counter in three digits.
-std::wstring DiscLabel(const std::wstring& prefix, uint32_t counter);
+// prefix + the counter in at least three digits.
+bool DiscLabel(const wchar_t* prefix, uint32_t counter, CofranText& label);
 
 // folder + "Ind" + n + ".tmp".
-std::wstring IndexTempName(const std::wstring& folder, uint32_t n);
+bool IndexTempName(const CofranText& folder, uint32_t n, CofranText& name);
 
 bool EndsWithSeparator(const wchar_t* path);
 
 // Copies text with its NUL into out of outChars characters; false when it does not fit.
-bool CopyOut(const std::wstring& text, wchar_t* out, unsigned long outChars);
+bool CopyOut(const wchar_t* text, wchar_t* out, unsigned long outChars);
+// Copies as much of text as fits out of outChars characters, and its NUL.
+void CopyOutCut(const wchar_t* text, wchar_t* out, unsigned long outChars);
 
 } // namespace ImageNaming

@@ -1,6 +1,4 @@
 // The module's factory.
-#include <new>
-
 #include "CCofran.h"
 #include "CofranResult.h"
 
@@ -17,7 +15,7 @@ extern "C" unsigned long KSCreateObjectImg(unsigned long version, unsigned long 
         return COFRAN_FAIL(KS_KIND_VERSION_TOO_NEW);
     if (kind != kContainerKind)
         return COFRAN_FAIL(KS_KIND_WRONG_OBJECT);
-    CCofran* object = new (std::nothrow) CCofran();
+    CCofran* object = new CCofran(); // null without memory (CCofran's own operator new)
     if (object == nullptr)
         return COFRAN_FAIL(KS_KIND_NO_MEMORY);
     *out = static_cast<IKSCofran*>(object);

@@ -1,7 +1,6 @@
 #include "SetFileSpelling.h"
 
-#include <vector>
-
+#include "CofranBuffer.h"
 #include "CofranFile.h"
 #include "FolderScan.h"
 #include "KSWideString.h"
@@ -12,15 +11,15 @@ namespace {
 
 constexpr size_t kExtensionChars = 4; // ".rvd"
 
-bool ExactlyThere(const std::wstring& path)
+bool ExactlyThere(const wchar_t* path)
 {
     CofranFile probe;
-    if (probe.OpenRead(path.c_str()))
+    if (probe.OpenRead(path))
         return true;
     return CofranFile::LastError() == ERROR_ACCESS_DENIED;
 }
 
-bool IsRvdExtension(const std::wstring& name, size_t at)
+bool IsRvdExtension(const wchar_t* name, size_t at)
 {
     static const wchar_t rvd[] = L".rvd";
     for (size_t i = 0; i < kExtensionChars; ++i)
@@ -29,30 +28,56 @@ bool IsRvdExtension(const std::wstring& name, size_t at)
     return true;
 }
 
-} // namespace
-
-std::wstring Existing(const std::wstring& path)
+bool SameStem(const CofranText& a, const wchar_t* b, size_t stem)
 {
-    if (ExactlyThere(path))
-        return path;
-    const size_t cut = path.find_last_of(L"\\/");
-    const std::wstring folder = cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
-    const std::wstring name = cut == std::wstring::npos ? path : path.substr(cut + 1);
-    if (name.size() <= kExtensionChars || !IsRvdExtension(name, name.size() - kExtensionChars))
-        return path;
-    const size_t stem = name.size() - kExtensionChars;
-    std::vector<std::wstring> names;
-    if (!ScanFolder(folder.empty() ? std::wstring(L"./") : folder, names))
-        return path;
-    for (const std::wstring& other : names)
-        if (other.size() == name.size() && other.compare(0, stem, name, 0, stem) == 0 && IsRvdExtension(other, stem))
-            return folder + other;
-    return path;
+    for (size_t i = 0; i < stem; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
 }
 
-bool Exists(const std::wstring& path)
+} // namespace
+
+bool Existing(const wchar_t* path, CofranText& found)
 {
-    return ExactlyThere(path) || Existing(path) != path;
+    if (ExactlyThere(path))
+        return found.assign(path);
+    const size_t length = CofranText::Length(path);
+    size_t cut = length;
+    for (size_t i = length; i > 0; --i)
+        if (path[i - 1] == L'\\' || path[i - 1] == L'/') {
+            cut = i - 1;
+            break;
+        }
+    const size_t nameAt = cut == length ? 0 : cut + 1;
+    const wchar_t* name = path + nameAt;
+    const size_t nameChars = length - nameAt;
+    if (nameChars <= kExtensionChars || !IsRvdExtension(name, nameChars - kExtensionChars))
+        return found.assign(path);
+    const size_t stem = nameChars - kExtensionChars;
+    CofranText folder;
+    if (!(nameAt == 0 ? folder.assign(L"./") : folder.assign(path, nameAt)))
+        return false;
+    CofranBuffer<CofranText> names;
+    if (!ScanFolder(folder, names))
+        return found.assign(path);
+    for (const CofranText& other : names)
+        if (other.size() == nameChars && SameStem(other, name, stem) && IsRvdExtension(other.c_str(), stem)) {
+            CofranText made;
+            if (!made.assign(path, nameAt) || !made.append(other))
+                return false;
+            found = static_cast<CofranText&&>(made);
+            return true;
+        }
+    return found.assign(path);
+}
+
+bool Exists(const wchar_t* path)
+{
+    if (ExactlyThere(path))
+        return true;
+    CofranText found;
+    return !Existing(path, found) || !found.Equals(path);
 }
 
 } // namespace SetFileSpelling

@@ -4,14 +4,16 @@
 // renamed on another system is still found, under the name it has on disk.
 #pragma once
 
-#include <string>
+#include "CofranText.h"
 
 namespace SetFileSpelling {
 
-// path when that file is there; else the folder's file of the same name up to an
-// extension ".rvd" spelled in another case; else path.
-std::wstring Existing(const std::wstring& path);
-// Whether a file of that name is there, its ".rvd" in any case.
-bool Exists(const std::wstring& path);
+// found: path when that file is there; else the folder's file of the same name up
+// to an extension ".rvd" spelled in another case; else path. False when memory
+// runs out.
+bool Existing(const wchar_t* path, CofranText& found);
+// Whether a file of that name is there, its ".rvd" in any case (when memory runs
+// out, taken as there).
+bool Exists(const wchar_t* path);
 
 } // namespace SetFileSpelling

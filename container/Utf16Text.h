@@ -4,19 +4,21 @@
 // UTF-16 unit (Windows).
 #pragma once
 
-#include <cstddef>
-#include <string>
+#include <stddef.h>
+
+#include "CofranText.h"
 
 namespace Utf16Text {
 
-// The text of units up to the first NUL or count units.
-std::wstring FromUtf16(const char16_t* units, size_t count);
+// text gets the units up to the first NUL or count units; false when memory runs out.
+bool FromUtf16(const char16_t* units, size_t count, CofranText& text);
 
-// text as UTF-16 units, without a NUL; a character no UTF-16 can hold becomes U+FFFD.
-std::u16string ToUtf16(const std::wstring& text);
+// The UTF-16 units text (NUL-terminated) takes, without its NUL.
+size_t Utf16Units(const wchar_t* text);
 
 // text into a field of count units, NUL-padded, always terminated; a surrogate pair
-// that does not fit whole is left out rather than split.
-void ToUtf16(const std::wstring& text, char16_t* units, size_t count);
+// that does not fit whole is left out rather than split. A character no UTF-16 can
+// hold becomes U+FFFD.
+void ToUtf16(const wchar_t* text, char16_t* units, size_t count);
 
 } // namespace Utf16Text
