@@ -6,6 +6,22 @@
 #include "CImageCheck.h"
 #include "CheckResult.h"
 
+namespace {
+
+// True when a file of that name lies in its folder, its letters in any case: the
+// set's naming rule and the name a file was written or copied under may differ.
+bool AnyCaseFileExists(const wchar_t* path)
+{
+    WIN32_FIND_DATAW found;
+    const HANDLE search = FindFirstFileW(path, &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    return true;
+}
+
+} // namespace
+
 bool CImageCheck::IsListed(uint32_t fileNumber) const
 {
     for (const _KS_IMG& file : files_)
@@ -41,7 +57,7 @@ unsigned long CImageCheck::EnsureFileListed(uint32_t fileNumber)
                                                   names_.data(), static_cast<unsigned long>(names_.size()),
                                                   fileNumber, name, KS_PATH_CHARS) != 0)
             return 0;
-        if (GetFileAttributesW(name) != INVALID_FILE_ATTRIBUTES)
+        if (AnyCaseFileExists(name))
             return 0;
         unsigned long rc = PromptForFile(name);
         if (rc != 0)

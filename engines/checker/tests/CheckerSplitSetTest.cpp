@@ -121,6 +121,7 @@ struct DiscDrive {
     IKSCheck* check = nullptr;
     bool cancelOnAsk = false;
     std::vector<std::string> asked;
+    std::vector<std::string> texts; // each request's text as the checker wrote it
     int other = 0;
 
     static unsigned long Prompt(void* context, unsigned long message, void* data)
@@ -132,6 +133,7 @@ struct DiscDrive {
         }
         const _KS_IMG_MSG_FILE* file = static_cast<const _KS_IMG_MSG_FILE*>(data);
         const std::string wanted = NarrowPath(file->Path);
+        d->texts.push_back(wanted);
         const std::string name = wanted.substr(wanted.rfind('/') + 1);
         d->asked.push_back(name);
         // The set's naming rule and the name the file was written under may differ
@@ -189,6 +191,71 @@ TEST_F(SplitSetTest, ADiscSetAsksForTheFilesItNeeds)
     EXPECT_EQ(0, strcasecmp(BaseName(set_.files.front()).c_str(), disc.asked.front().c_str()));
     EXPECT_EQ(0, disc.other);
     ASSERT_EQ(0, std::system(("rm -rf '" + folder_ + "disc'").c_str()));
+}
+
+// In a plain folder a file of the set that is not there is asked for by its name,
+// without its folder, before the version's files are checked: refused, the run ends
+// with the refusal's code; put back, the check passes. Without a callback nobody is
+// asked and the run ends with the broken chain of files.
+TEST_F(SplitSetTest, APlainFolderAsksForAMissingFileByItsName)
+{
+    ASSERT_GE(set_.files.size(), 2u);
+    const std::string plain = folder_ + "plain/";
+    ASSERT_EQ(0, mkdir(plain.c_str(), 0755));
+    for (size_t i = 1; i < set_.files.size(); ++i)
+        Copy(NarrowPath(set_.files[i]), plain + BaseName(set_.files[i]));
+    const std::wstring last = WidePath(plain + BaseName(set_.files.back()));
+    {
+        SplitSetChecker check;
+        check.Prepare(last);
+        const _KS_PROGRESS_INFO end = check.Run();
+        EXPECT_EQ(0x054u, KSResultKind(end.Result)) << std::hex << end.Result;
+        EXPECT_EQ(static_cast<unsigned long>(KS_MODULE_CONTAINER), KSResultModule(end.Result));
+    }
+    {
+        SplitSetChecker check;
+        DiscDrive user;
+        user.stash = folder_ + "nowhere/"; // the user has no such file and refuses
+        user.drive = plain;
+        check.Prepare(last);
+        ASSERT_EQ(0u, check.p->SetPromptCall(&DiscDrive::Prompt, &user));
+        const _KS_PROGRESS_INFO end = check.Run();
+        EXPECT_EQ(KSMakeResult(3, KS_MODULE_CONSOLE, 0x607), end.Result) << std::hex << end.Result;
+        EXPECT_EQ(static_cast<uint32_t>(KS_CHECK_STATE_FINISH), end.State);
+        ASSERT_EQ(1u, user.texts.size());
+        EXPECT_EQ(0, strcasecmp(BaseName(set_.files.front()).c_str(), user.texts[0].c_str())) << user.texts[0];
+    }
+    SplitSetChecker check;
+    DiscDrive user;
+    user.stash = folder_ + "stash/";
+    user.drive = plain;
+    check.Prepare(last);
+    ASSERT_EQ(0u, check.p->SetPromptCall(&DiscDrive::Prompt, &user));
+    const _KS_PROGRESS_INFO end = check.Run();
+    EXPECT_EQ(0u, end.Result) << std::hex << end.Result;
+    // The name alone, spelt by the set's naming rule, which may differ in case from
+    // the name the file was written under.
+    ASSERT_EQ(1u, user.texts.size());
+    EXPECT_EQ(0, strcasecmp(BaseName(set_.files.front()).c_str(), user.texts[0].c_str())) << user.texts[0];
+    EXPECT_EQ(0, user.other);
+
+    // There, but cut short (under a name whose case differs from the naming rule's):
+    // asking would not help, and the run reports the damage instead.
+    const std::string putBack = plain + BaseName(set_.files.front());
+    struct stat info;
+    ASSERT_EQ(0, stat(putBack.c_str(), &info));
+    ASSERT_EQ(0, truncate(putBack.c_str(), info.st_size / 2));
+    SplitSetChecker damaged;
+    DiscDrive asked;
+    asked.stash = folder_ + "stash/";
+    asked.drive = plain;
+    damaged.Prepare(last);
+    ASSERT_EQ(0u, damaged.p->SetPromptCall(&DiscDrive::Prompt, &asked));
+    const _KS_PROGRESS_INFO broken = damaged.Run();
+    EXPECT_NE(0u, broken.Result);
+    EXPECT_EQ(static_cast<unsigned long>(KS_MODULE_CONTAINER), KSResultModule(broken.Result)) << std::hex << broken.Result;
+    EXPECT_TRUE(asked.texts.empty());
+    ASSERT_EQ(0, std::system(("rm -rf '" + plain + "'").c_str()));
 }
 
 TEST_F(SplitSetTest, CancelDuringTheBlocksEndsCancelled)
