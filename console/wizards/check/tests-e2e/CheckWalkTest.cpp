@@ -66,15 +66,16 @@ public:
     void EndCancelQuestion() override {}
 };
 
-// The user at the disc change dialog: notes the name asked for and, when told to,
-// puts that file of the set (kept aside in the stash) into the drive's folder.
+// The user at the disc change dialog: notes the name asked for (the file's name,
+// never a path) and, when told to, puts that file of the set (kept aside in the
+// stash) into the drive's folder.
 struct AnsweringUser : IDiscChangePrompt {
     std::string stash, drive;
     bool confirm = true;
     std::vector<std::string> asked;
     bool Ask(const std::string& displayName, bool, const std::string&) override
     {
-        const std::string name = displayName.substr(displayName.rfind('/') + 1);
+        const std::string& name = displayName;
         asked.push_back(name);
         if (!confirm || asked.size() > 20)
             return false;
