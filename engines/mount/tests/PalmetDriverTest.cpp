@@ -211,6 +211,43 @@ TEST_F(PalmetDriverTest, FatVolumeMountsReadsBackListsAndUnmountsWhateverLetterI
     }
 }
 
+TEST_F(PalmetDriverTest, AVolumeBeginningInALaterFileOfASplitSetReadsBack)
+{
+    const BackupDisk& source = BackupDisk::Get();
+    const MountSet set = BackUpSplitVolume("driver-split", source.fat32.index, 3, 50, 1);
+    ASSERT_EQ(set.volume.Magic, KS_VOLUME_MAGIC);
+    ASSERT_GE(set.files.size(), 3u);
+    Start(true);
+    ASSERT_EQ(Mount(set, 11), 0u);
+    // The disk was plugged in with the file holding the volume's start: a middle one.
+    HANDLE volume = CreateFileA("\\\\.\\L:", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(volume, INVALID_HANDLE_VALUE);
+    std::vector<uint8_t> record(ZEDISK_PLUGIN_RECORD_SIZE);
+    DWORD returned = 0;
+    ASSERT_TRUE(DeviceIoControl(volume, IOCTL_ZEDISK_GET_RECORD, nullptr, 0, record.data(),
+                                static_cast<DWORD>(record.size()), &returned, nullptr));
+    CloseHandle(volume);
+    std::wstring path;
+    for (size_t at = ZEDISK_RECORD_PATH; at + 1 < record.size() && (record[at] | record[at + 1]); at += 2)
+        path += static_cast<wchar_t>(record[at] | (record[at + 1] << 8));
+    EXPECT_NE(std::find(set.files.begin(), set.files.end(), path), set.files.end()) << "a file of the set";
+    EXPECT_NE(path, set.files.front());
+    EXPECT_NE(path, set.files.back());
+    const std::string cut = MakeWorkFolder("driver-split-cut") + "/volume.img";
+    uint64_t bytes = 0;
+    ASSERT_TRUE(CutVolume('L', cut, bytes));
+    EXPECT_EQ(bytes, MountDiskSectors(set.volume.TotalSectors) * 512);
+    for (const char* file : {"/DOCS/FILE2.TXT", "/BIG.BIN"}) {
+        const std::string got = Mtype(cut, 0, file);
+        EXPECT_FALSE(got.empty()) << file;
+        EXPECT_TRUE(got == Mtype(source.Path(), source.fat32.start * 512, file)) << file;
+    }
+    std::remove(cut.c_str());
+    ASSERT_EQ(mount->UnmountImage(1u << 11), 0u);
+    ExpectAllGone('L');
+}
+
 TEST_F(PalmetDriverTest, TwoMountsAreListedAndAListTooSmallIsRefused)
 {
     const BackupDisk& source = BackupDisk::Get();
