@@ -307,12 +307,38 @@ TEST_F(PalmetDriverTest, NoBusAndARefusedPlugInLeaveNothingBehind)
     ExpectAllGone('M');
 }
 
-TEST_F(PalmetDriverTest, EjectTakesTheDiskAwayWithItsNamesAndLetter)
+TEST_F(PalmetDriverTest, WritesReadBackAndEjectTakesTheDiskAwayWithItsNamesAndLetter)
 {
     const MountSet set = BackUpOneVolume("driver-eject", BackupDisk::Get().fat16.index, L"");
     Start(true);
     ASSERT_EQ(Mount(set, 9), 0u);
     ASSERT_EQ(KSPlatformArrivedDisks().size(), 1u);
+
+    // A write through the letter reaches the disk's own sectors and reads back.
+    HANDLE volume = CreateFileA("\\\\.\\J:", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(volume, INVALID_HANDLE_VALUE);
+    std::vector<char> pattern(4096), back(4096);
+    for (size_t i = 0; i < pattern.size(); ++i)
+        pattern[i] = static_cast<char>(i * 7 + 3);
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(set.volume.TotalSectors - 8) * 512;
+    DWORD done = 0;
+    ASSERT_TRUE(SetFilePointerEx(volume, at, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(WriteFile(volume, pattern.data(), 4096, &done, nullptr));
+    ASSERT_TRUE(SetFilePointerEx(volume, at, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(ReadFile(volume, back.data(), 4096, &done, nullptr));
+    CloseHandle(volume);
+    EXPECT_TRUE(back == pattern);
+    HANDLE disk = CreateFileA("\\\\.\\PhysicalDrive1", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(disk, INVALID_HANDLE_VALUE);
+    at.QuadPart += 63 * 512;
+    std::fill(back.begin(), back.end(), 0);
+    ASSERT_TRUE(SetFilePointerEx(disk, at, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(ReadFile(disk, back.data(), 4096, &done, nullptr));
+    CloseHandle(disk);
+    EXPECT_TRUE(back == pattern) << "the same sectors seen through the whole disk";
     ASSERT_EQ(mount->EjectImage(1u << 9), 0u);
     ExpectAllGone('J');
     EXPECT_TRUE(Listed().empty());
