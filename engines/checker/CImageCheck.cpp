@@ -185,7 +185,10 @@ unsigned long CImageCheck::SetPromptCall(KS_CHECK_PROMPT_CALLBACK callback, void
     promptContext_ = context;
     if (container_ == nullptr)
         return CheckResult::RunNotPrepared;
-    return container_->SetCallBack(callback, context);
+    // The container's own requests reach the caller through the checker, so that a
+    // file it asks for is named the way the checker's requests name it.
+    return container_->SetCallBack(callback != nullptr ? &CImageCheck::ContainerPrompt : nullptr,
+                                   callback != nullptr ? this : context);
 }
 
 unsigned long CImageCheck::GetCheckProgress(_KS_PROGRESS_INFO* record)

@@ -65,6 +65,9 @@ private:
     int DiscRecordOf(uint32_t fileNumber) const;
     unsigned long Prompt(unsigned long message, void* data);
     unsigned long PromptForFile(const wchar_t* name);
+    // The container's callback: its file request (a whole path) goes on as a request
+    // for the file's name, anything else as it came.
+    static unsigned long ContainerPrompt(void* self, unsigned long message, void* data);
     // Plain folder: asks for each file of the chosen version that is missing.
     unsigned long EnsureVersionFiles();
     unsigned long EnsureFileListed(uint32_t fileNumber);

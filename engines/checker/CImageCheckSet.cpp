@@ -277,6 +277,20 @@ unsigned long CImageCheck::PromptForFile(const wchar_t* name)
     return Prompt(KS_IMG_MSG_LOCATE_FILE, &message);
 }
 
+unsigned long CImageCheck::ContainerPrompt(void* self, unsigned long message, void* data)
+{
+    CImageCheck* check = static_cast<CImageCheck*>(self);
+    if (check->prompt_ == nullptr)
+        return KS_RESULT(KS_MODULE_CHECKER, CheckResult::KIND_NOT_READY);
+    if (message != KS_IMG_MSG_LOCATE_FILE || data == nullptr)
+        return check->prompt_(check->promptContext_, message, data);
+    _KS_IMG_MSG_FILE named = *static_cast<const _KS_IMG_MSG_FILE*>(data);
+    named.Path[KS_PATH_CHARS - 1] = 0;
+    const wchar_t* name = ImageFileNameOf(named.Path);
+    std::memmove(named.Path, name, (std::wcslen(name) + 1) * sizeof(wchar_t));
+    return check->prompt_(check->promptContext_, message, &named);
+}
+
 unsigned long CImageCheck::SureNeedCd(uint32_t fileNumber, int wait)
 {
     if (discs_.empty() || !ImagePathRules::OnDisc(imagePath_))

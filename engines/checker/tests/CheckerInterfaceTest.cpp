@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <cwchar>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "CheckerTestSupport.h"
 #include "IKSCheck.h"
@@ -129,4 +132,39 @@ TEST(CheckerInterface, WithoutContainerEveryOperationSaysSo)
     EXPECT_EQ(0x0137A005u, check->GetImgVolumes(nullptr, 0, &count, &version));
     EXPECT_EQ(0x0282A005u, check->GetVerComment(nullptr, 0, &count, &version));
     check->Release();
+}
+
+// The container's own file request carries a whole path; the caller is asked for the
+// file's name alone, as the checker's own requests ask. A disc request and the
+// answers go through as they are.
+TEST(CheckerInterface, TheContainersFileRequestReachesTheCallerAsTheFilesName)
+{
+    struct Asked {
+        std::vector<std::pair<unsigned long, std::wstring>> requests;
+        static unsigned long Answer(void* self, unsigned long message, void* data)
+        {
+            const wchar_t* text = message == KS_IMG_MSG_INSERT_DISC ? static_cast<_KS_IMG_MSG_DISC*>(data)->DiscNumber
+                                                                    : static_cast<_KS_IMG_MSG_FILE*>(data)->Path;
+            static_cast<Asked*>(self)->requests.emplace_back(message, text);
+            return message == KS_IMG_MSG_INSERT_DISC ? 0x00DB1607u : 0u;
+        }
+    } asked;
+    FakeChecker c(FakeCofran::OneVolumeSet(kFakeSetFolder, 1, {1}));
+    ASSERT_EQ(0u, c.check->SetPromptCall(&Asked::Answer, &asked));
+    ASSERT_NE(nullptr, c.fake->callback);
+
+    _KS_IMG_MSG_FILE file{};
+    file.FileNumber = 2;
+    const std::wstring path = L"/media/a-folder-whose-name-is-long-enough-to-fill-a-request/split2.RVD";
+    std::wcsncpy(file.Path, path.c_str(), KS_PATH_CHARS - 1);
+    EXPECT_EQ(0u, c.fake->callback(c.fake->callbackContext, KS_IMG_MSG_LOCATE_FILE, &file));
+    _KS_IMG_MSG_DISC disc{};
+    disc.Kind = 2;
+    std::wcsncpy(disc.DiscNumber, L"3", 63);
+    EXPECT_EQ(0x00DB1607u, c.fake->callback(c.fake->callbackContext, KS_IMG_MSG_INSERT_DISC, &disc));
+    ASSERT_EQ(2u, asked.requests.size());
+    EXPECT_EQ(KS_IMG_MSG_LOCATE_FILE, asked.requests[0].first);
+    EXPECT_EQ(L"split2.RVD", asked.requests[0].second);
+    EXPECT_EQ(path, std::wstring(file.Path)) << "the container's record stays as it was";
+    EXPECT_EQ(L"3", asked.requests[1].second);
 }

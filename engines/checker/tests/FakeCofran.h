@@ -52,7 +52,14 @@ public:
 
     unsigned long Release() override;
     unsigned long SetTempPath(const wchar_t*) override { return 0; }
-    unsigned long SetCallBack(KS_IMG_CALLBACK, void*) override { return 0; }
+    KS_IMG_CALLBACK callback = nullptr; // as SetCallBack was given it
+    void* callbackContext = nullptr;
+    unsigned long SetCallBack(KS_IMG_CALLBACK fn, void* context) override
+    {
+        callback = fn;
+        callbackContext = context;
+        return 0;
+    }
     unsigned long SearchLastCofran(const wchar_t* path, wchar_t* out, unsigned long outChars,
                                    unsigned long byNameNumber) override;
     unsigned long GetBackupImg(_KS_IMG* list, unsigned long* count) override;
