@@ -57,8 +57,11 @@ unsigned long CRestore::SetPassword(wchar_t* password, unsigned long bytes)
 {
     if (password == nullptr)
         return KS_RESULT(KS_MODULE_RESTORE, KS_KIND_BAD_ARGUMENT);
-    // The text and its terminating zero must fit the buffer.
-    const size_t chars = std::wcslen(password);
+    // The text and its terminating zero must fit the buffer; the length the caller
+    // gives bounds the reading, so a text without its zero is never read past.
+    size_t chars = 0;
+    while (chars < bytes / sizeof(wchar_t) && password[chars] != L'\0')
+        ++chars;
     if (bytes > sizeof password_ - sizeof(wchar_t) || chars >= sizeof password_ / sizeof(wchar_t))
         return KS_RESULT(KS_MODULE_RESTORE, kTooLong);
     ClearPassword();

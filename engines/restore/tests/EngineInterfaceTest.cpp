@@ -234,6 +234,19 @@ TEST(RestoreEngine, PasswordsBelongToTheirEngineAndALongOneIsRefused)
     EXPECT_EQ(KSResultKind(first->SetPassword(nullptr, 0)), KS_KIND_BAD_ARGUMENT);
 }
 
+// The length in bytes bounds what is read: a caller's text without a terminator
+// (here a heap buffer of exactly its characters) is never read past.
+TEST(RestoreEngine, APasswordIsReadNoFurtherThanItsLength)
+{
+    FakeDisks disks;
+    Engine engine(new CRestore(Services(&disks)));
+    std::unique_ptr<wchar_t[]> unterminated(new wchar_t[4]{L'k', L'e', L'y', L's'});
+    engine->SetPassword(unterminated.get(), 4 * sizeof(wchar_t));
+    ASSERT_NE(engine->Password(), nullptr);
+    EXPECT_STREQ(engine->Password(), L"keys");
+    EXPECT_EQ(engine->PasswordBytes(), 4 * sizeof(wchar_t));
+}
+
 TEST(RestoreEngine, ListingsRefuseANullCount)
 {
     FakeDisks disks;
