@@ -48,7 +48,8 @@ void KSPlatformRemoveDeviceInterface(const GUID& interfaceClass, const std::stri
 
 // The nth call from now (1: the next) of the named entry point fails with error:
 // "SetupDiCreateDeviceInfoW", "UpdateDriverForPlugAndPlayDevicesW", "HeapCreate", ...
-// Each name keeps one pending failure; a later call for the same name replaces it.
+// Each name keeps one pending failure; a later call for the same name replaces it,
+// and nth 0 takes it back.
 void KSPlatformFailSetupCall(const std::string& call, DWORD error, unsigned nth = 1);
 // CMP_WaitNoPendingInstallEvents answers WAIT_TIMEOUT to the next count calls, then
 // WAIT_OBJECT_0 (kKSInstallsAlwaysPending: never ends).
