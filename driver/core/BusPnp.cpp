@@ -49,9 +49,23 @@ ZdStatus BusRelations(ZdBus* bus, ZdRequest* request)
         for (ZdChild* child = bus->first; child != nullptr; child = child->next)
             if (child->linked && child->present)
                 ++present;
-        for (ZdChild* child = bus->first; child != nullptr; child = child->next)
-            if (child->linked && !child->present)
+        ZdChild* child = bus->first;
+        while (child != nullptr) {
+            ZdChild* next = child->next;
+            if (child->linked && !child->present) {
                 child->reportedMissing = true;
+                // A child unplugged before any relations answer reached the system
+                // never gets its REMOVE: it goes now, with its letter and serial.
+                if (!child->reported) {
+                    bus->Unlink(child);
+                    child->bus = nullptr;
+                    --bus->childCount;
+                    child->SetState(ZD_PNP_DELETED);
+                    ZdDeleteChild(child);
+                }
+            }
+            child = next;
+        }
         if (!(request->HasInformation && present == 0)) {
             ZdPortDevice** devices = nullptr;
             if (present != 0) {
@@ -64,6 +78,10 @@ ZdStatus BusRelations(ZdBus* bus, ZdRequest* request)
                 if (child->linked && child->present)
                     devices[n++] = child->device;
             status = ZdPortSetRelations(request->Irp, devices, n);
+            if (ZdSucceeded(status))
+                for (ZdChild* child = bus->first; child != nullptr; child = child->next)
+                    if (child->linked && child->present)
+                        child->reported = true;
             if (devices != nullptr)
                 ZdPortFree(devices, ZD_TAG_BUS);
         }

@@ -52,6 +52,7 @@ struct ZdChild : ZdCommon {
     uint32_t serial = 0;
     bool present = false;
     bool reportedMissing = false;
+    bool reported = false;            // in a relations answer: the system knows the child
     volatile int32_t readOnly = 0;
     volatile int32_t stopCounter = 0;
     volatile int32_t interfaceReferences = 0;

@@ -108,9 +108,20 @@ SmallSet::SmallSet(uint64_t totalSectors, const wchar_t* password, uint8_t fileS
     EXPECT_EQ(0u, r->GetVolumes(&volume, 1));
 }
 
-std::vector<uint8_t> MakeRecord(const _KS_VOLUME& volume, uint8_t letter, uint32_t diskId,
-                                const std::u16string& password, const std::wstring& path)
+std::wstring KernelPath(const std::wstring& hostPath)
 {
+    if (hostPath.empty() || hostPath[0] != L'/')
+        return hostPath;
+    std::wstring path = std::wstring(1, wchar_t(kHostDrive)) + L":";
+    for (wchar_t c : hostPath)
+        path.push_back(c == L'/' ? L'\\' : c);
+    return path;
+}
+
+std::vector<uint8_t> MakeRecord(const _KS_VOLUME& volume, uint8_t letter, uint32_t diskId,
+                                const std::u16string& password, const std::wstring& hostPath)
+{
+    const std::wstring path = KernelPath(hostPath);
     std::vector<uint8_t> record(ZEDISK_PLUGIN_RECORD_SIZE, 0);
     StoreLE32(record.data(), ZEDISK_PLUGIN_RECORD_SIZE);
     StoreLE32(record.data() + 4, diskId);
@@ -148,6 +159,10 @@ void CoreTest::SetUp()
 {
     KSPlatformReset();
     wdk::Reset();
+    KSDriveEntry host;
+    host.letter = kHostDrive;
+    host.hostFolder = "/";
+    ASSERT_TRUE(KSPlatformAddDrive(host));
     ASSERT_EQ(0, pnp.LoadDriver());
 }
 

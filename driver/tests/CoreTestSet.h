@@ -55,9 +55,15 @@ struct SmallSet {
     std::vector<unsigned char> clusters;
 };
 
-// A plug-in record's bytes from its parts.
+// The driver names files as the kernel does ("\\??\\X:\\..."): the host's files are
+// reached through this drive, which every core test maps onto "/".
+constexpr char kHostDrive = 'W';
+// A host path ("/tmp/a/set.rvd") as the plugging user names it ("W:\\tmp\\a\\set.rvd").
+std::wstring KernelPath(const std::wstring& hostPath);
+
+// A plug-in record's bytes from its parts; the path goes in as KernelPath gives it.
 std::vector<uint8_t> MakeRecord(const _KS_VOLUME& volume, uint8_t letter, uint32_t diskId,
-                                const std::u16string& password, const std::wstring& path);
+                                const std::u16string& password, const std::wstring& hostPath);
 
 // Loads the driver on the fake port for each test and checks at the end that
 // nothing was left behind: no device, no pool block, no open file.

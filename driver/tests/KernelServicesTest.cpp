@@ -2,6 +2,8 @@
 // fake port's native calls: what each asks of the native call and what it answers.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "CoreTestSet.h"
 #include "KSPlatformControl.h"
 #include "KernelServices.h"
@@ -65,6 +67,22 @@ TEST_F(KernelServicesTest, PathsBecomeNativeNames)
     ZdSetLastError(0);
     EXPECT_EQ(ZdInvalidHandle(), ZdCreateFile(L"Q:\\none.bin", 0x80000000, 1, nullptr, 3, 0));
     EXPECT_EQ(2u, ZdGetLastError()) << "the failing status as a Win32 error";
+}
+
+// The fake reaches a host path as the platform layer does (user mode opens sets by
+// such names); a name that is neither a drive path nor a host path names nothing.
+TEST_F(KernelServicesTest, HostPathsOpenAsThePlatformLayerOpensThem)
+{
+    Put("host.bin", "abc");
+    const std::string host = dir.Path() + "host.bin";
+    void* file = ZdCreateFile(std::wstring(host.begin(), host.end()).c_str(), 0x80000000, 1, nullptr, 3, 0);
+    ASSERT_NE(ZdInvalidHandle(), file);
+    char bytes[3] = {};
+    uint32_t read = 0;
+    EXPECT_TRUE(ZdReadFile(file, bytes, 3, &read, nullptr));
+    EXPECT_EQ(0, std::memcmp(bytes, "abc", 3));
+    ZdCloseHandle(file);
+    EXPECT_EQ(ZdInvalidHandle(), ZdCreateFile(L"host.bin", 0x80000000, 1, nullptr, 3, 0));
 }
 
 TEST_F(KernelServicesTest, DispositionsOptionsAndAccess)

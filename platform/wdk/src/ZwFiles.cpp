@@ -67,6 +67,8 @@ ZdStatus FromErrno(int error)
 }
 
 // "\??\X:\a\b" to the host path the drive table gives; empty when it names none.
+// "\??\/a/b" names the host's "/a/b": the platform layer passes such paths on
+// unchanged, so what user mode opened by that name the kernel opens too.
 std::string HostPathOf(const ZdWChar* path)
 {
     std::wstring wide;
@@ -75,7 +77,8 @@ std::string HostPathOf(const ZdWChar* path)
     if (wide.compare(0, 4, L"\\??\\") != 0)
         return std::string();
     wide.erase(0, 4);
-    if (wide.size() < 2 || wide[1] != L':')
+    const bool hostPath = !wide.empty() && wide[0] == L'/';
+    if (!hostPath && (wide.size() < 2 || wide[1] != L':'))
         return std::string();
     return KSPlatformHostPath(wide.c_str());
 }
