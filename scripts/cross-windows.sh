@@ -86,8 +86,9 @@ for dll in "${!exports[@]}"; do
   done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
 done
 
-# The bus driver as native kernel images for both architectures: subsystem native,
-# imports from the kernel, the HAL and the WMI library only.
+# The bus driver as native kernel images for both architectures, the image
+# container and zlib inside: subsystem native, imports from the kernel, the HAL and
+# the WMI library only.
 for arch in x86_64 i686; do
   sys_out="$build/driver-$arch"
   if ! bash driver/windows/build-sys.sh "$arch" "$sys_out"; then
@@ -109,6 +110,11 @@ for arch in x86_64 i686; do
         ;;
     esac
   done < <(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
+  # The image container is in the image: it reads sets through the kernel's file calls.
+  if ! grep -q "ZwReadFile" <<<"$dump"; then
+    echo "cross-windows: ZeDisk.sys ($arch) cannot read images (no ZwReadFile)" >&2
+    failed=1
+  fi
 done
 
 # The launcher: a 32-bit image for the Windows GUI subsystem (no console) that

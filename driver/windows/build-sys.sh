@@ -2,9 +2,10 @@
 # Builds the native driver image ZeDisk.sys for one architecture with mingw-w64,
 # against Debian's kernel headers (mingw-w64-common) and import libraries:
 #   build-sys.sh x86_64|i686 OUTPUT_FOLDER
-# The core is compiled as freestanding C++ (no exceptions, RTTI or C++ library),
-# the glue as C, and both linked as a native-subsystem image with DriverEntry as
-# its entry, importing from ntoskrnl.exe, HAL.dll and WMILIB.SYS only.
+# The core and the image container's kernel form are compiled as freestanding C++
+# (no exceptions, RTTI or C++ library), the glue as C, and all linked with zlib
+# (libz-mingw-w64-dev, static) as a native-subsystem image with DriverEntry as its
+# entry, importing from ntoskrnl.exe, HAL.dll and WMILIB.SYS only.
 set -euo pipefail
 arch=$1
 out=$2
@@ -35,8 +36,22 @@ for name in "${core_sources[@]}"; do
   "$triple-g++" "${cxxflags[@]}" -c "$driver/core/$name.cpp" -o "$work/$name.o"
   objects+=("$work/$name.o")
 done
-"$triple-g++" "${cxxflags[@]}" -c "$here/DiskImageUnavailable.cpp" -o "$work/DiskImageUnavailable.o"
-objects+=("$work/DiskImageUnavailable.o")
+# The image container in its kernel form: the container's own reading sources
+# (driver/container/sources.txt) over the core's kernel services, the container's
+# Win32 names given by driver/container/include/windows.h, and the core's door to it.
+root=$(cd "$driver/.." && pwd)
+kernel_form_flags=("${cxxflags[@]}" -DRVD_CRC64_TABLE_ONLY -I"$driver/container/include" -I"$root/container"
+                   -I"$root/container/crypto" -I"$root/container/win32/include" -I"/usr/$triple/include")
+while IFS= read -r source; do
+  [ -n "$source" ] || continue
+  name=kf_$(basename "${source%.cpp}")
+  "$triple-g++" "${kernel_form_flags[@]}" -c "$root/$source" -o "$work/$name.o"
+  objects+=("$work/$name.o")
+done < "$driver/container/sources.txt"
+"$triple-g++" "${kernel_form_flags[@]}" -c "$driver/core/ContainerImage.cpp" -o "$work/ContainerImage.o"
+objects+=("$work/ContainerImage.o")
+"$triple-gcc" "${cflags[@]}" -c "$here/ZlibDefaultAllocator.c" -o "$work/ZlibDefaultAllocator.o"
+objects+=("$work/ZlibDefaultAllocator.o")
 for name in ZeDiskEntry ZeDiskPortWindows ZeDiskWmi; do
   "$triple-gcc" "${cflags[@]}" -c "$here/$name.c" -o "$work/$name.o"
   objects+=("$work/$name.o")
@@ -47,4 +62,4 @@ done
 "$triple-gcc" -shared -nostdlib -nostartfiles -Wl,--subsystem,native -Wl,--entry,"$entry" \
   -Wl,--image-base,0x10000 -Wl,--file-alignment,0x200 -Wl,--section-alignment,0x1000 \
   -Wl,--dynamicbase -Wl,--nxcompat -Wl,--gc-sections -Wl,--exclude-all-symbols \
-  -o "$out/ZeDisk.sys" "${objects[@]}" -lntoskrnl -lhal -lwmilib -lgcc
+  -o "$out/ZeDisk.sys" "${objects[@]}" "/usr/$triple/lib/libz.a" -lntoskrnl -lhal -lwmilib -lgcc
