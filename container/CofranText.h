@@ -39,7 +39,14 @@ public:
         const uintptr_t own = reinterpret_cast<uintptr_t>(units_.data());
         const bool inside = own != 0 && from >= own && from < own + units_.size() * sizeof(wchar_t);
         const size_t at = inside ? (from - own) / sizeof(wchar_t) : 0;
-        if (count > SIZE_MAX - had - 1 || !units_.resize(had + count + 1))
+        if (count > SIZE_MAX - had - 1)
+            return false;
+        // Texts grow a unit at a time (names, converted fields): room grows by halves.
+        const size_t need = had + count + 1;
+        const size_t room = units_.capacity() + units_.capacity() / 2;
+        if (need > units_.capacity() && !units_.reserve(need > room ? need : room))
+            return false;
+        if (!units_.resize(need))
             return false;
         if (inside)
             text = units_.data() + at;
