@@ -45,6 +45,7 @@ TEST_F(KernelFormTest, EachFailedAllocationOfAPlugInFailsItCleanlyOrStillServesT
     const size_t before = LiveBlocks();
     int failed = 0;
     int servedAfterFailure = 0;
+    int neverReported = 0;
     // Far past the allocations one plug-in makes: the last rounds fail nothing.
     constexpr uint64_t kRounds = 400;
     for (uint64_t nth = 1; nth <= kRounds; ++nth) {
@@ -61,10 +62,14 @@ TEST_F(KernelFormTest, EachFailedAllocationOfAPlugInFailsItCleanlyOrStillServesT
             continue;
         }
         if (pnp.Children().empty()) {
-            // The plug-in took the disk, but the Plug and Play manager's ask for the
-            // bus's relations found no memory: the child waits for the next ask.
+            // The plug-in took the disk, but the bus's answer to the Plug and Play
+            // manager's ask for its relations found no memory: the system never
+            // heard of the child. Unplugged, it must go at the next ask all the same,
+            // giving back its letter, serial, worker and image.
+            ++neverReported;
             ASSERT_EQ(0, TargetCall(IOCTL_ZEDISK_UNPLUG, 1u << 6));
             EXPECT_EQ(before, LiveBlocks());
+            EXPECT_EQ(0, wdk::OpenFiles());
             continue;
         }
         ASSERT_EQ(1u, pnp.Children().size());
@@ -84,6 +89,7 @@ TEST_F(KernelFormTest, EachFailedAllocationOfAPlugInFailsItCleanlyOrStillServesT
     // than the driver's few blocks.
     EXPECT_GT(failed, 10);
     EXPECT_GT(servedAfterFailure, 0);
+    EXPECT_GT(neverReported, 0) << "no round failed the bus's relations answer";
     const wdk::LedgerStats ledger = wdk::Ledger();
     EXPECT_TRUE(std::find(ledger.tagsSeen.begin(), ledger.tagsSeen.end(), 0x676D6962u) != ledger.tagsSeen.end())
         << "the container's memory comes from the pool under \"bimg\"";
