@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "CofranBuffer.h"
 #include "CofranSession.h"

@@ -1,5 +1,6 @@
 // The volume reader: opening a volume of the open set and walking its blocks.
 #include <cstring>
+#include <initializer_list>
 
 #include "CofranVolumeReader.h"
 #include "CofranResult.h"
