@@ -198,6 +198,16 @@ TEST_F(PluggedSetTest, EncryptedSetNeedsItsPassword)
     ASSERT_EQ(1u, volumes.size());
     EXPECT_EQ(static_cast<ZdStatus>(0xC000009C), Plug(MakeRecord(volumes[0], 3, 1, U16("other"), Wide(files[0]))));
     EXPECT_TRUE(pnp.Children().empty());
+    // The right password from a user the image's folder is kept from: the worker
+    // opens the image as that user, and nothing stays.
+    const size_t blocks = wdk::Ledger().liveBlocks;
+    wdk::DenyIdentity("visitor", work);
+    wdk::SetThreadIdentity("visitor");
+    EXPECT_EQ(static_cast<ZdStatus>(0xC000009C), Plug(MakeRecord(volumes[0], 3, 1, U16("geheim"), Wide(files[0]))));
+    wdk::SetThreadIdentity("SYSTEM");
+    EXPECT_TRUE(pnp.Children().empty());
+    EXPECT_EQ(0, wdk::OpenFiles());
+    EXPECT_EQ(blocks, wdk::Ledger().liveBlocks);
     Check(files[0], volumes[0], {&disk.fat16, 0x04, "fat"}, U16("geheim"), work);
 }
 
