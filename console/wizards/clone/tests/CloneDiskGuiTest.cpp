@@ -126,6 +126,7 @@ protected:
     {
         CloneGuiDriver driver(std::move(steps), stepTimeoutMs);
         COperationLauncher::Instance().StartClone(window);
+        driver.CheckAfterClose();
         EXPECT_EQ(driver.Stuck(), "");
         EXPECT_TRUE(driver.Finished());
         EXPECT_EQ(CCloneWizard::Running(), nullptr);

@@ -20,6 +20,13 @@ CloneGuiDriver::~CloneGuiDriver()
         g_source_remove(source_);
 }
 
+void CloneGuiDriver::CheckAfterClose()
+{
+    while (stuck_.empty() && next_ < steps_.size() && !steps_[next_].act &&
+           (!steps_[next_].ready || steps_[next_].ready()))
+        ++next_;
+}
+
 gboolean CloneGuiDriver::Tick(gpointer self)
 {
     CloneGuiDriver* d = static_cast<CloneGuiDriver*>(self);

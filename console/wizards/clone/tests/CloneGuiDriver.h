@@ -20,6 +20,9 @@ public:
     explicit CloneGuiDriver(std::vector<CloneGuiStep> steps, int stepTimeoutMs = 20000);
     ~CloneGuiDriver();
     bool Finished() const { return next_ == steps_.size(); }
+    // Once the wizard has closed no tick comes: the checks left at the end (steps
+    // without an action) are made here, as a tick would have made them.
+    void CheckAfterClose();
     // The step that timed out, empty when none did.
     const std::string& Stuck() const { return stuck_; }
 

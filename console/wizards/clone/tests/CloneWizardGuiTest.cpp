@@ -205,6 +205,7 @@ protected:
     {
         CloneGuiDriver driver(std::move(steps));
         RunCloneWizardLifecycle(new CCloneWizard(window, "Disk Clone Wizard", 640, -1), CCloneDataBase::Instance());
+        driver.CheckAfterClose();
         EXPECT_EQ(driver.Stuck(), "");
         EXPECT_TRUE(driver.Finished());
         EXPECT_EQ(CCloneWizard::Running(), nullptr);
