@@ -58,6 +58,19 @@ inline bool ZeDiskGuidEqual(const ZeDiskGuid& a, const ZeDiskGuid& b)
     return true;
 }
 
+// The same identity in a system's own GUID record (any type with the usual four fields).
+template <class Guid>
+Guid ZeDiskGuidAs(const ZeDiskGuid& g)
+{
+    Guid out{};
+    out.Data1 = g.Data1;
+    out.Data2 = g.Data2;
+    out.Data3 = g.Data3;
+    for (int i = 0; i < 8; ++i)
+        out.Data4[i] = g.Data4[i];
+    return out;
+}
+
 // The child's hardware identifiers (a multi-string) and compatible identifier.
 #define ZEDISK_CHILD_DEVICE_ID u"{B85B7C50-6A01-11d2-B841-00C04FAD5179}\\ZeDisk"
 #define ZEDISK_CHILD_COMPATIBLE_ID u"GenDisk"

@@ -37,12 +37,7 @@ unsigned long StartDiskAccessService()
 
 GUID BusInterfaceClass()
 {
-    GUID guid{};
-    guid.Data1 = ZEDISK_GUID_BUS_INTERFACE.Data1;
-    guid.Data2 = ZEDISK_GUID_BUS_INTERFACE.Data2;
-    guid.Data3 = ZEDISK_GUID_BUS_INTERFACE.Data3;
-    std::memcpy(guid.Data4, ZEDISK_GUID_BUS_INTERFACE.Data4, sizeof guid.Data4);
-    return guid;
+    return ZeDiskGuidAs<GUID>(ZEDISK_GUID_BUS_INTERFACE);
 }
 
 // The bus is whatever device registered the bus interface class: the first present

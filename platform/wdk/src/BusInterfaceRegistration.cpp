@@ -17,12 +17,7 @@ constexpr const char* kBusInterfaceName = "root#system#0000#{d35f7840-6a0c-11d2-
 
 GUID BusInterfaceGuid()
 {
-    GUID guid{};
-    guid.Data1 = ZEDISK_GUID_BUS_INTERFACE.Data1;
-    guid.Data2 = ZEDISK_GUID_BUS_INTERFACE.Data2;
-    guid.Data3 = ZEDISK_GUID_BUS_INTERFACE.Data3;
-    std::memcpy(guid.Data4, ZEDISK_GUID_BUS_INTERFACE.Data4, sizeof guid.Data4);
-    return guid;
+    return ZeDiskGuidAs<GUID>(ZEDISK_GUID_BUS_INTERFACE);
 }
 
 } // namespace

@@ -19,12 +19,7 @@ namespace {
 
 GUID BusClass()
 {
-    GUID guid{};
-    guid.Data1 = ZEDISK_GUID_BUS_INTERFACE.Data1;
-    guid.Data2 = ZEDISK_GUID_BUS_INTERFACE.Data2;
-    guid.Data3 = ZEDISK_GUID_BUS_INTERFACE.Data3;
-    std::memcpy(guid.Data4, ZEDISK_GUID_BUS_INTERFACE.Data4, sizeof guid.Data4);
-    return guid;
+    return ZeDiskGuidAs<GUID>(ZEDISK_GUID_BUS_INTERFACE);
 }
 
 std::vector<std::string> BusPaths()
