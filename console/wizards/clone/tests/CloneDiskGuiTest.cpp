@@ -152,9 +152,10 @@ protected:
     static std::vector<CloneGuiStep> ToTarget(int target)
     {
         return {
-            {"source page", [] { return On(CLONE_PAGE_SOURCE_SELECT); }, [] { ClickTreeRow(SourceList(), kSource); }},
+            {"source page", [] { return On(CLONE_PAGE_SOURCE_SELECT) && TreeRowShown(SourceList(), kSource); },
+             [] { ClickTreeRow(SourceList(), kSource); }},
             {"next", [] { return Sensitive(Next()); }, [] { gui_events::Click(Next()); }},
-            {"destination row", [] { return On(CLONE_PAGE_TARGET_SELECT); },
+            {"destination row", [target] { return On(CLONE_PAGE_TARGET_SELECT) && TreeRowShown(TargetList(), target); },
              [target] { ClickTreeRow(TargetList(), target); }},
         };
     }
@@ -336,7 +337,11 @@ TEST_F(CloneDiskGui, TooSmallDestinationsAreRefusedAndLeftAsTheyWere)
                      }});
     // The tight disk holds the data, but not the partitions that cannot shrink: the
     // description page refuses its plan.
-    steps.push_back({"tight", [] { return VisibleDialog(kCloneMessageTitle) == nullptr && On(CLONE_PAGE_TARGET_SELECT); },
+    steps.push_back({"tight",
+                     [] {
+                         return VisibleDialog(kCloneMessageTitle) == nullptr && On(CLONE_PAGE_TARGET_SELECT) &&
+                                TreeRowShown(TargetList(), kTight);
+                     },
                      [] { ClickTreeRow(TargetList(), kTight); }});
     steps.push_back({"next", [] { return TargetSelected() == kTight && Sensitive(Next()); },
                      [] { gui_events::Click(Next()); }});

@@ -111,6 +111,21 @@ void ClickTreeRow(GtkWidget* treeView, int row)
     gui_events::ReleaseButton(1);
 }
 
+bool TreeRowShown(GtkWidget* treeView, int row)
+{
+    if (treeView == nullptr || !GTK_WIDGET_MAPPED(treeView))
+        return false;
+    GtkTreeModel* model = gtk_tree_view_get_model(GTK_TREE_VIEW(treeView));
+    if (model == nullptr || gtk_tree_model_iter_n_children(model, nullptr) <= row)
+        return false;
+    GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
+    GdkRectangle cell;
+    gtk_tree_view_get_cell_area(GTK_TREE_VIEW(treeView), path, gtk_tree_view_get_column(GTK_TREE_VIEW(treeView), 1),
+                                &cell);
+    gtk_tree_path_free(path);
+    return cell.height > 0;
+}
+
 void SaveArtifact(GtkWidget* widget, const std::string& name)
 {
     const std::string folder = RVD_ARTIFACTS_DIR;

@@ -44,6 +44,8 @@ std::string MessageText(GtkWidget* dialog);
 void ClickDialogResponse(GtkWidget* dialog, int response);
 // Clicks the row of a tree view.
 void ClickTreeRow(GtkWidget* treeView, int row);
+// The row is in the tree view's model and laid out on screen, so a click lands on it.
+bool TreeRowShown(GtkWidget* treeView, int row);
 // Saves the window's pixels under the build tree's artifacts/ folder.
 void SaveArtifact(GtkWidget* widget, const std::string& name);
 bool Sensitive(GtkWidget* widget);
