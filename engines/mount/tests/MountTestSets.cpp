@@ -13,6 +13,22 @@ namespace {
 MountSet BackUpAndPick(const std::string& name, const std::vector<uint32_t>& partitions, const std::wstring& password,
                        uint32_t splitMiB, unsigned pick)
 {
+    const MadeMountSet made = BackUpForMount(name, partitions, password, splitMiB);
+    MountSet set;
+    set.files = made.files;
+    if (!made.files.empty())
+        set.file = made.files.back();
+    EXPECT_EQ(made.volumes.size(), partitions.size());
+    if (pick < made.volumes.size())
+        set.volume = made.volumes[pick];
+    return set;
+}
+
+} // namespace
+
+MadeMountSet BackUpForMount(const std::string& name, const std::vector<uint32_t>& partitions,
+                            const std::wstring& password, uint32_t splitMiB)
+{
     const std::string folder = MakeWorkFolder(name);
     BackupRequest request;
     request.imagePath = Wide(folder + "/set.rvd");
@@ -23,30 +39,27 @@ MountSet BackUpAndPick(const std::string& name, const std::vector<uint32_t>& par
         request.sectorBySector = 1;
         request.level = 0;
     }
-    MountSet set;
+    MadeMountSet set;
     EXPECT_EQ(0u, RunBackup(request).last.Result);
-    const std::vector<std::string> files = FilesIn(folder);
-    if (files.empty())
-        return set;
-    for (const std::string& file : files)
+    for (const std::string& file : FilesIn(folder))
         set.files.push_back(Wide(folder + "/" + file));
-    set.file = set.files.back();
-    std::unique_ptr<IKSCofran, CofranDeleter> reader(OpenSet(set.file, password));
+    if (set.files.empty())
+        return set;
+    std::unique_ptr<IKSCofran, CofranDeleter> reader(OpenSet(set.files.back(), password));
     EXPECT_NE(reader, nullptr);
     if (reader == nullptr)
         return set;
     _KS_IMG_FILE_INFO info{};
     info.Size = sizeof info;
     EXPECT_EQ(0u, reader->GetCofranInfo(&info));
-    EXPECT_EQ(info.VolumeCount, partitions.size());
-    std::vector<_KS_VOLUME> volumes(info.VolumeCount);
-    EXPECT_EQ(0u, reader->GetVolumes(volumes.data(), info.VolumeCount));
-    if (pick < volumes.size())
-        set.volume = volumes[pick];
+    set.volumes.resize(info.VolumeCount);
+    EXPECT_EQ(0u, reader->GetVolumes(set.volumes.data(), info.VolumeCount));
+    unsigned long count = 0;
+    EXPECT_EQ(0u, reader->GetBackupImg(nullptr, &count));
+    set.images.resize(count);
+    EXPECT_EQ(0u, reader->GetBackupImg(set.images.data(), &count));
     return set;
 }
-
-} // namespace
 
 MountSet BackUpOneVolume(const std::string& name, uint32_t partition, const std::wstring& password)
 {

@@ -4,6 +4,7 @@
 #include "BackupDisk.h"
 #include "BackupRunner.h"
 #include "BusDouble.h"
+#include "MountTestSets.h"
 #include "Palmet.h"
 #include "PluginRecord.h"
 
@@ -20,47 +21,6 @@
 #include <vector>
 
 namespace {
-
-struct MadeSet {
-    std::vector<std::wstring> files;   // host paths, in name order
-    std::vector<_KS_VOLUME> volumes;
-    std::vector<_KS_IMG> images;
-};
-
-MadeSet BackUp(const std::string& name, const std::vector<uint32_t>& partitions, const std::wstring& password,
-               uint32_t splitMiB = 0)
-{
-    const std::string folder = MakeWorkFolder(name);
-    BackupRequest request;
-    request.imagePath = Wide(folder + "/set.rvd");
-    request.password = password;
-    request.partitions = partitions;
-    if (splitMiB != 0) {
-        request.splitMiB = splitMiB;
-        request.sectorBySector = 1;
-        request.level = 0;
-    }
-    MadeSet set;
-    EXPECT_EQ(0u, RunBackup(request).last.Result);
-    for (const std::string& file : FilesIn(folder))
-        set.files.push_back(Wide(folder + "/" + file));
-    if (set.files.empty())
-        return set;
-    std::unique_ptr<IKSCofran, CofranDeleter> reader(OpenSet(set.files.back(), password));
-    EXPECT_NE(reader, nullptr);
-    if (reader == nullptr)
-        return set;
-    _KS_IMG_FILE_INFO info{};
-    info.Size = sizeof info;
-    EXPECT_EQ(0u, reader->GetCofranInfo(&info));
-    set.volumes.resize(info.VolumeCount);
-    EXPECT_EQ(0u, reader->GetVolumes(set.volumes.data(), info.VolumeCount));
-    unsigned long count = 0;
-    EXPECT_EQ(0u, reader->GetBackupImg(nullptr, &count));
-    set.images.resize(count);
-    EXPECT_EQ(0u, reader->GetBackupImg(set.images.data(), &count));
-    return set;
-}
 
 std::wstring RecordPath(const std::vector<uint8_t>& record)
 {
@@ -116,7 +76,7 @@ protected:
 
 TEST_F(PalmetSetTest, PlainSetArrivesWithTheWantedLetter)
 {
-    const MadeSet set = BackUp("mount-plain", {BackupDisk::Get().fat16.index}, L"");
+    const MadeMountSet set = BackUpForMount("mount-plain", {BackupDisk::Get().fat16.index}, L"");
     ASSERT_EQ(set.volumes.size(), 1u);
     auto bus = InstallBusDouble();
     bus->onPlugin = [](const std::vector<uint8_t>& record) { InstallChildVolume('G', AsArray(record)); };
@@ -133,7 +93,7 @@ TEST_F(PalmetSetTest, PlainSetArrivesWithTheWantedLetter)
 TEST_F(PalmetSetTest, ASplitSetNamesTheFileHoldingTheVolume)
 {
     const uint32_t fat32 = BackupDisk::Get().fat32.index;
-    const MadeSet set = BackUp("mount-split", {fat32, fat32, fat32}, L"", 50);
+    const MadeMountSet set = BackUpForMount("mount-split", {fat32, fat32, fat32}, L"", 50);
     ASSERT_EQ(set.volumes.size(), 3u);
     ASSERT_GE(set.images.size(), 3u);
     const _KS_VOLUME& later = set.volumes[1];
@@ -155,7 +115,7 @@ TEST_F(PalmetSetTest, ASplitSetNamesTheFileHoldingTheVolume)
 
 TEST_F(PalmetSetTest, EncryptedSetNeedsItsPassword)
 {
-    const MadeSet set = BackUp("mount-secret", {BackupDisk::Get().fat16.index}, L"s3cret");
+    const MadeMountSet set = BackUpForMount("mount-secret", {BackupDisk::Get().fat16.index}, L"s3cret");
     ASSERT_EQ(set.volumes.size(), 1u);
     auto bus = InstallBusDouble();
     bus->onPlugin = [](const std::vector<uint8_t>& record) { InstallChildVolume('G', AsArray(record)); };
@@ -176,7 +136,7 @@ TEST_F(PalmetSetTest, EncryptedSetNeedsItsPassword)
 TEST_F(PalmetSetTest, AVolumeArrivingWithAnotherLetterIsMoved)
 {
     const BackupDisk& disk = BackupDisk::Get();
-    const MadeSet set = BackUp("mount-move", {disk.fat16.index}, L"");
+    const MadeMountSet set = BackUpForMount("mount-move", {disk.fat16.index}, L"");
     ASSERT_EQ(set.volumes.size(), 1u);
     auto bus = InstallBusDouble();
     // The system gives the new volume E:, a volume of the disk map's disk.
@@ -200,7 +160,7 @@ TEST_F(PalmetSetTest, AVolumeArrivingWithAnotherLetterIsMoved)
 
 TEST_F(PalmetSetTest, FailedMountsAndTheUnplugAfterThem)
 {
-    const MadeSet set = BackUp("mount-fail", {BackupDisk::Get().fat16.index}, L"");
+    const MadeMountSet set = BackUpForMount("mount-fail", {BackupDisk::Get().fat16.index}, L"");
     ASSERT_EQ(set.volumes.size(), 1u);
 
     // No bus device.
