@@ -157,6 +157,19 @@ protected:
             {"next", [] { return Sensitive(Next()); }, [] { gui_events::Click(Next()); }},
             {"destination row", [target] { return On(CLONE_PAGE_TARGET_SELECT) && TreeRowShown(TargetList(), target); },
              [target] { ClickTreeRow(TargetList(), target); }},
+            // A click can be lost while the page is still settling (the list is
+            // filled again as the page shows): it is repeated until the row is chosen.
+            {"destination chosen",
+             [target, clicked = g_get_monotonic_time()]() mutable {
+                 if (TargetSelected() == target)
+                     return true;
+                 if (g_get_monotonic_time() - clicked > 2 * G_USEC_PER_SEC && TreeRowShown(TargetList(), target)) {
+                     ClickTreeRow(TargetList(), target);
+                     clicked = g_get_monotonic_time();
+                 }
+                 return false;
+             },
+             nullptr},
         };
     }
 
