@@ -95,6 +95,7 @@ void SnapshotDriver::Install()
         ringWaitMs_ = 10000;
         calls_.clear();
         hook_ = nullptr;
+        beforeHook_ = nullptr;
         preservedBlocks_ = 0;
     }
     KSPlatformRegisterDevice(kControlDeviceName, [](DWORD, DWORD&) { return std::make_shared<SnapControlDevice>(); });
@@ -133,6 +134,10 @@ void KSSnapshotDriverSetSectorSize(uint32_t bytes) { SnapshotDriver::Instance().
 void KSSnapshotDriverForgetUnlinked(bool forget) { SnapshotDriver::Instance().ForgetUnlinked(forget); }
 void KSSnapshotDriverSetRingWait(DWORD milliseconds) { SnapshotDriver::Instance().SetRingWait(milliseconds); }
 void KSSnapshotDriverOnRequest(std::function<void(uint32_t)> hook) { SnapshotDriver::Instance().OnRequest(std::move(hook)); }
+void KSSnapshotDriverBeforeRequest(std::function<DWORD(const KSSnapshotDriverCall&)> hook)
+{
+    SnapshotDriver::Instance().BeforeRequest(std::move(hook));
+}
 std::vector<KSSnapshotDriverCall> KSSnapshotDriverCalls() { return SnapshotDriver::Instance().Calls(); }
 uint64_t KSSnapshotDriverPreservedBlocks() { return SnapshotDriver::Instance().PreservedBlocks(); }
 unsigned KSSnapshotDriverLiveSnapshots() { return SnapshotDriver::Instance().LiveSnapshots(); }

@@ -32,6 +32,7 @@ void SnapshotDriver::Remove()
     snapshots_.clear();
     volumes_.clear();
     hook_ = nullptr;
+    beforeHook_ = nullptr;
 }
 
 std::shared_ptr<SnapshotVolume> SnapshotDriver::VolumeOf(char letter)
@@ -73,8 +74,10 @@ DWORD SnapshotDriver::Control(DWORD code, const void* in, DWORD inSize, void* ou
     returned = 0;
     KSSnapshotDriverCall call;
     call.code = code;
-    DWORD error;
-    if (code == IOCTL_SNAP_WRITE_SECTORS) {
+    DWORD error = BeforeAnswer(code, in, inSize, out, outSize);
+    if (error != ERROR_SUCCESS) {
+        // Refused by the test's hook before the driver looked at it.
+    } else if (code == IOCTL_SNAP_WRITE_SECTORS) {
         // A write may wait for room in the ring: it takes the lock itself.
         error = TransferSectors(true, out, outSize, returned, call);
     } else {
@@ -280,6 +283,36 @@ void SnapshotDriver::FailControl(uint32_t code, DWORD error)
         failures_.erase(code);
     else
         failures_[code] = error;
+}
+
+DWORD SnapshotDriver::BeforeAnswer(DWORD code, const void* in, DWORD inSize, const void* out, DWORD outSize)
+{
+    std::function<DWORD(const KSSnapshotDriverCall&)> hook;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        hook = beforeHook_;
+    }
+    if (!hook)
+        return ERROR_SUCCESS;
+    KSSnapshotDriverCall call;
+    call.code = code;
+    if (code == IOCTL_SNAP_READ_SNAPSHOT && in != nullptr && inSize >= SNAP_READ_RECORD_BYTES) {
+        const SNAP_READ_RECORD record = LoadSnapReadRecord(in);
+        call.firstSector = record.FirstSector;
+        call.sectorCount = record.SectorCount;
+    } else if ((code == IOCTL_SNAP_READ_SECTORS || code == IOCTL_SNAP_WRITE_SECTORS) && out != nullptr &&
+               outSize >= SNAP_SECTOR_HEAD_BYTES) {
+        const SNAP_SECTOR_HEAD head = LoadSnapSectorHead(out);
+        call.firstSector = head.FirstSector;
+        call.sectorCount = head.SectorCount;
+    }
+    return hook(call);
+}
+
+void SnapshotDriver::BeforeRequest(std::function<DWORD(const KSSnapshotDriverCall&)> hook)
+{
+    std::lock_guard<std::mutex> guard(lock_);
+    beforeHook_ = std::move(hook);
 }
 
 void SnapshotDriver::OnRequest(std::function<void(uint32_t)> hook)

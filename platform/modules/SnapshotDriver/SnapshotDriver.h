@@ -33,12 +33,15 @@ public:
     void ForgetUnlinked(bool forget);
     void SetRingWait(DWORD milliseconds);
     void OnRequest(std::function<void(uint32_t)> hook);
+    void BeforeRequest(std::function<DWORD(const KSSnapshotDriverCall&)> hook);
     std::vector<KSSnapshotDriverCall> Calls();
     uint64_t PreservedBlocks();
     unsigned LiveSnapshots();
     unsigned QueuedBlocks();
 
 private:
+    // The test's before-request hook, if any: ERROR_SUCCESS lets the request go on.
+    DWORD BeforeAnswer(DWORD code, const void* in, DWORD inSize, const void* out, DWORD outSize);
     DWORD Dispatch(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD& returned,
                    KSSnapshotDriverCall& call);
     DWORD Create(const void* in, DWORD inSize, void* out, DWORD outSize, DWORD& returned, KSSnapshotDriverCall& call);
@@ -60,5 +63,6 @@ private:
     DWORD ringWaitMs_ = 10000;
     std::vector<KSSnapshotDriverCall> calls_;
     std::function<void(uint32_t)> hook_;
+    std::function<DWORD(const KSSnapshotDriverCall&)> beforeHook_;
     uint64_t preservedBlocks_ = 0;
 };

@@ -38,11 +38,6 @@ void KSSnapshotDriverForgetUnlinked(bool forget);
 // How long a write waits for room in a full ring before it is refused.
 void KSSnapshotDriverSetRingWait(DWORD milliseconds);
 
-// Called with the code of every control request that succeeded, on the requesting
-// thread, once the driver has answered it (null removes the hook). Tests use it to
-// change a volume at a chosen point of a client's work.
-void KSSnapshotDriverOnRequest(std::function<void(uint32_t code)> hook);
-
 struct KSSnapshotDriverCall {
     uint32_t code = 0;
     uint64_t firstSector = 0; // sector transfers and snapshot reads
@@ -50,6 +45,19 @@ struct KSSnapshotDriverCall {
     uint32_t ringSize = 0;    // IOCTL_SNAP_CREATE
     bool succeeded = false;
 };
+
+// Called with every control request before the driver answers it, on the requesting
+// thread and with no lock of the driver held (a snapshot read or a sector transfer
+// carries its range). A result other than ERROR_SUCCESS fails the request with it.
+// Tests use it to change a volume, or fail a read, at a chosen point of a client's
+// work (null removes the hook).
+void KSSnapshotDriverBeforeRequest(std::function<DWORD(const KSSnapshotDriverCall& call)> hook);
+
+// Called with the code of every control request that succeeded, on the requesting
+// thread, once the driver has answered it (null removes the hook). Tests use it to
+// change a volume at a chosen point of a client's work.
+void KSSnapshotDriverOnRequest(std::function<void(uint32_t code)> hook);
+
 // The control requests sent to the control device since Install, in order.
 std::vector<KSSnapshotDriverCall> KSSnapshotDriverCalls();
 // Blocks preserved into rings since Install, and snapshots alive now.
