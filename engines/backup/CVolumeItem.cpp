@@ -201,7 +201,7 @@ unsigned long CVolumeItem::ReadVolumeSectors(unsigned long long firstSector, uns
         return KS_TRACE(KS_RESULT(KS_MODULE_BACKUP, KS_KIND_BAD_ARGUMENT));
     const DWORD started = GetTickCount();
     unsigned long rc;
-    if (snapshotRunning_.load() && snapshot_ != nullptr) {
+    if (snapshotReads_.load() && snapshot_ != nullptr) {
         // The snapshot serves the volume's sectors as they were at its start; only
         // what lies past the volume (the partition's last sectors) is read from the disk.
         const uint64_t inside = firstSector < volumeLength_ ? std::min<uint64_t>(count, volumeLength_ - firstSector) : 0;

@@ -81,6 +81,8 @@ private:
     void FillRecordByHand();
     unsigned long FillPartitionFields();
     unsigned long PrepareSnapshotBitmap();
+    unsigned long ReadFromSnapshot();
+    uint64_t OsVolumeLength(uint32_t bytesPerSector, uint64_t fallback) const;
     unsigned long ReadRaw(uint64_t diskSector, unsigned long count, void* buffer);
     unsigned long ReadRunWithRetries(uint64_t position, uint32_t run, void* buffer);
     uint64_t VolumeTotalSectors() const;
@@ -94,6 +96,8 @@ private:
     unsigned long sectorBySector_ = 0;
     std::atomic<unsigned long> stop_{0};
     std::atomic<bool> snapshotRunning_{false};
+    // Set once the snapshot has started: every read of the volume goes to it.
+    std::atomic<bool> snapshotReads_{false};
     _KS_VOLUME volume_{};
     _KS_PARTITION_INFO partition_{};
     _KS_DISK_INFO disk_{};

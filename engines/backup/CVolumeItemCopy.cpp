@@ -201,6 +201,7 @@ void CVolumeItem::CloseSnapshot()
         return;
     snapshot_->SetCallBack(nullptr, nullptr);
     snapshotRunning_.store(false);
+    snapshotReads_.store(false);
     snapshot_->Close();
 }
 

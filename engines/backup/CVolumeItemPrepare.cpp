@@ -165,7 +165,7 @@ unsigned long CVolumeItem::PrepareVolume(unsigned long force)
     unsigned long rc;
     if (snapshot_ != nullptr) {
         if (KSFailed(rc = snapshot_->CreateSnapshot(0, partition_.SectorCount, blockSize_)) ||
-            KSFailed(rc = snapshot_->StartSnapshot()))
+            KSFailed(rc = snapshot_->StartSnapshot()) || KSFailed(rc = ReadFromSnapshot()))
             return Fail(KS_TRACE(rc));
     }
     if (checkDiskError_ == 0 && partition_.FileSystemType >= 1 && partition_.FileSystemType <= 3 &&
@@ -211,7 +211,31 @@ unsigned long CVolumeItem::PrepareSnapshotBitmap()
                                            static_cast<uint32_t>(bytes * 8), blockSize_};
     if (KSFailed(rc = snapshot_->SetVolumeBitmap(&region)))
         return KS_TRACE(rc);
-    volumeLength_ = VolumeTotalSectors();
+    volumeLength_ = OsVolumeLength(volume_.BytesPerSector, VolumeTotalSectors());
+    snapshotRunning_.store(true);
+    return 0;
+}
+
+// Every read from the snapshot's start on gives the volume as it stood then: the
+// file-system reader, the volume record and the used-cluster bitmap are built from
+// the same moment as the data, so a file deleted meanwhile keeps its clusters in the
+// set. The driver delivers snapshot reads through the exchange buffer, registered
+// here without a bitmap (the bitmap comes once the file-system reader has built it).
+unsigned long CVolumeItem::ReadFromSnapshot()
+{
+    const unsigned long rc = snapshot_->SetVolumeBitmap(nullptr);
+    if (KSFailed(rc))
+        return KS_TRACE(rc);
+    volumeLength_ = OsVolumeLength(512, partition_.SectorCount);
+    snapshotReads_.store(true);
+    return 0;
+}
+
+// The volume's length as the system reports it, in sectors of the given size; the
+// fallback when it cannot be had.
+uint64_t CVolumeItem::OsVolumeLength(uint32_t bytesPerSector, uint64_t fallback) const
+{
+    uint64_t sectors = fallback;
     const wchar_t name[7] = {L'\\', L'\\', L'.', L'\\', static_cast<wchar_t>(partition_.DriveLetter), L':', 0};
     HANDLE volume = CreateFileW(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
                                 nullptr);
@@ -220,12 +244,11 @@ unsigned long CVolumeItem::PrepareSnapshotBitmap()
         DWORD returned = 0;
         if (DeviceIoControl(volume, IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, length, sizeof(length), &returned,
                             nullptr) &&
-            volume_.BytesPerSector != 0)
-            volumeLength_ = LoadLE64(length) / volume_.BytesPerSector;
+            bytesPerSector != 0)
+            sectors = LoadLE64(length) / bytesPerSector;
         CloseHandle(volume);
     }
-    snapshotRunning_.store(true);
-    return 0;
+    return sectors;
 }
 
 uint64_t CVolumeItem::CountBitmapSectors()

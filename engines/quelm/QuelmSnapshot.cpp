@@ -115,7 +115,10 @@ unsigned long QuelmContext::SendControl()
 
 unsigned long QuelmContext::SetVolumeBitmap(const KS_QUELM_BITMAP_REGION* region)
 {
-    exchange_.reset(new (std::nothrow) unsigned char[kExchangeBytes]);
+    // A second call (the bitmap after the exchange buffer alone) keeps the buffer the
+    // driver already knows.
+    if (!exchange_)
+        exchange_.reset(new (std::nothrow) unsigned char[kExchangeBytes]);
     if (!exchange_)
         return KS_RESULT(KS_MODULE_BACKUP, KS_KIND_NO_MEMORY);
     exchangeBytes_ = kExchangeBytes;

@@ -144,6 +144,8 @@ public:
     unsigned long SetVolumeBitmap(const KS_QUELM_BITMAP_REGION* region) override
     {
         Note("SetVolumeBitmap");
+        if (region == nullptr)
+            return 0; // the exchange buffer alone
         const auto* bits = static_cast<const uint8_t*>(region->Bitmap);
         World().snapshotBitmap.assign(bits, bits + (region->BitCount + 7) / 8);
         World().snapshotFirstSector = region->FirstSector;

@@ -23,7 +23,7 @@ namespace {
 // which lies past an NTFS volume and is read from the disk as it is.
 constexpr uint64_t kKeepHead = 64;
 constexpr uint64_t kKeepTail = 1;
-// Rewritten in one go when the snapshot's bitmap is set: more than the 8 MiB pool.
+// Rewritten in one go when the snapshot starts: more than the 8 MiB pool.
 constexpr uint64_t kBurstSectors = 20480;
 
 std::vector<std::string> SpillFilesIn(const std::string& folder)
@@ -45,7 +45,7 @@ protected:
     }
 
     // Runs the backup of both volumes with the temp folder given, rewriting each
-    // volume from the moment its snapshot's bitmap is set until the run ends.
+    // volume from the moment its snapshot starts until the run ends.
     BackupOutcome BackupWhileRewriting(const std::string& tempFolder, const std::string& setFolder,
                                        bool& sawSpillFiles)
     {
@@ -54,7 +54,7 @@ protected:
         std::atomic<bool> finished{false};
         sawSpillFiles = false;
         KSSnapshotDriverOnRequest([&](uint32_t code) {
-            if (code != IOCTL_SNAP_SET_BITMAP)
+            if (code != IOCTL_SNAP_START)
                 return;
             const int index = current.load() + 1;
             const LiveVolume& v = volumes_[static_cast<size_t>(index)];
