@@ -84,7 +84,7 @@ private:
     unsigned long ReadFromSnapshot();
     uint64_t OsVolumeLength(uint32_t bytesPerSector, uint64_t fallback) const;
     unsigned long ReadRaw(uint64_t diskSector, unsigned long count, void* buffer);
-    unsigned long ReadRunWithRetries(uint64_t position, uint32_t run, void* buffer);
+    bool ReadNextRun(uint64_t& position, uint32_t& run, uint64_t end, void* buffer, unsigned long& rc);
     uint64_t VolumeTotalSectors() const;
     uint64_t CountBitmapSectors();
     wchar_t LetterOfFolder(const std::wstring& folder) const;
@@ -109,6 +109,9 @@ private:
     ICensa* censa_ = nullptr;
     IKSDevIO* device_ = nullptr;
     CBlockMap pending_;
+    // The bitmap step's find-read-mark of a run and the preserved-block callback's
+    // find-write-mark exclude each other, so no block is copied by both.
+    std::mutex copyLock_;
     std::vector<uint8_t> snapshotBitmap_;
     uint64_t hiddenSectors_ = 0;
     uint64_t usedSectors_ = 0;

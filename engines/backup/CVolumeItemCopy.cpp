@@ -61,17 +61,38 @@ unsigned long CVolumeItem::BackupFileSystemData(_KS_FILTERS_HEAD* filters)
     return Fail(0);
 }
 
-unsigned long CVolumeItem::ReadRunWithRetries(uint64_t position, uint32_t run, void* buffer)
+// Finds the next pending run from position (at most run sectors, clipped to end) and
+// reads it into buffer. Finding, reading and marking the run copied are one step
+// against the preserved-block callback: a block the callback has taken is never read
+// again (the driver may already give its current data there), and the callback never
+// takes a block this step is reading. A failed read is tried five times, 200 ms apart,
+// and each try looks for the run again, so blocks the callback took during a pause
+// are left out. False when nothing is pending; rc holds the read's result.
+bool CVolumeItem::ReadNextRun(uint64_t& position, uint32_t& run, uint64_t end, void* buffer, unsigned long& rc)
 {
-    unsigned long rc = 0;
-    for (unsigned attempt = 1; attempt <= kReadTries; ++attempt) {
-        rc = ReadVolumeSectors(position, run, buffer, 0);
-        if (KSSucceeded(rc))
-            return 0;
+    const uint32_t most = run;
+    for (unsigned attempt = 1;; ++attempt) {
+        {
+            std::lock_guard<std::mutex> hold(copyLock_);
+            run = most;
+            if (!pending_.FindNextRun(position, run))
+                return false;
+            if (stop_.load() != 0) {
+                rc = KS_TRACE(KS_RESULT(KS_MODULE_BACKUP, KS_KIND_CANCELLED));
+                return true;
+            }
+            run = static_cast<uint32_t>(std::min<uint64_t>(run, end - position));
+            rc = ReadVolumeSectors(position, run, buffer, 0);
+            if (KSSucceeded(rc)) {
+                pending_.Clear(position, run);
+                return true;
+            }
+        }
         Sleep(kRetryPauseMs);
         DebugPrint("ReadVolume %llu, %u. retry %u.", static_cast<unsigned long long>(position), run, attempt);
+        if (attempt == kReadTries)
+            return true;
     }
-    return rc;
 }
 
 unsigned long CVolumeItem::BackupByBitmap()
@@ -114,14 +135,12 @@ unsigned long CVolumeItem::BackupByBitmap()
     rc = 0;
     for (;;) {
         uint32_t run = chunkSectors;
-        if (!pending_.FindNextRun(position, run))
-            break;
-        if (stop_.load() != 0) {
-            rc = KS_TRACE(KS_RESULT(KS_MODULE_BACKUP, KS_KIND_CANCELLED));
+        if (!ReadNextRun(position, run, end, chunk.data(), rc)) {
+            rc = 0;
             break;
         }
-        run = static_cast<uint32_t>(std::min<uint64_t>(run, end - position));
-        rc = ReadRunWithRetries(position, run, chunk.data());
+        if (KSResultKind(rc) == KS_KIND_CANCELLED)
+            break;
         if (KSFailed(rc)) {
             const uint32_t pending = pending_.CountPending(position, run);
             if (pending == 0) {
@@ -150,7 +169,6 @@ unsigned long CVolumeItem::BackupByBitmap()
         const uint64_t percent = toCopy == 0 ? 100 : std::min<uint64_t>(100, done * 100 / toCopy);
         Report(KS_VOLUME_STATE_BITMAP, static_cast<uint64_t>(run) * bytesPerSector,
                static_cast<unsigned long>(percent));
-        pending_.Clear(position, run);
         position += run;
     }
     if (snapshot_ != nullptr)
@@ -180,6 +198,9 @@ unsigned long CVolumeItem::OnUrgentBlock(void* context, unsigned long long first
         return KS_TRACE(KS_RESULT(KS_MODULE_BACKUP, KS_KIND_BAD_ARGUMENT));
     const uint64_t end = firstSector + count;
     uint64_t position = firstSector;
+    // Held while the runs are found, written and marked copied: the bitmap step never
+    // reads one of them in between.
+    std::lock_guard<std::mutex> hold(self->copyLock_);
     while (position < end) {
         uint32_t run = static_cast<uint32_t>(end - position);
         if (!self->pending_.FindNextRun(position, run) || position >= end)

@@ -116,6 +116,7 @@ public:
     unsigned long Release() override
     {
         Note("Release");
+        World().pauseHook = nullptr;
         JoinAsync();
         delete this;
         return 0;
@@ -163,9 +164,12 @@ public:
         for (unsigned long i = 0; i < count; ++i) {
             if (World().failingSnapshotSectors.count(first + i) == 0)
                 continue;
-            Deliver([&](const PreservedBlock& b) {
-                return !b.atAttach && b.first < first + count && first < b.first + b.count;
-            });
+            // Handed over while the reader pauses before its next try.
+            World().pauseHook = [this, first, count] {
+                Deliver([&](const PreservedBlock& b) {
+                    return !b.atAttach && b.first < first + count && first < b.first + b.count;
+                });
+            };
             return KS_RESULT(KS_MODULE_BACKUP, 0x256);
         }
         FillSectors(World().partition.StartSector + first, count, buffer);
@@ -258,6 +262,14 @@ unsigned long FakeArc(unsigned long disk, unsigned long long, unsigned long* rec
 } // namespace
 
 VolumeWorld& World() { return *g_world; }
+
+void PauseDeliveringClock::Sleep(DWORD milliseconds)
+{
+    KSFakeClock::Sleep(milliseconds);
+    std::function<void()> hook = World().pauseHook;
+    if (hook)
+        hook();
+}
 
 void ResetWorld()
 {

@@ -14,10 +14,12 @@
 #include <vector>
 
 #include "KSDiskInfo.h"
+#include "KSPlatformControl.h"
 #include "VolumeServices.h"
 
 // A block the snapshot driver preserves: when a callback is attached (atAttach), or
-// when a snapshot read that overlaps it fails (the volume is written meanwhile).
+// when a snapshot read that overlaps it fails (the volume is written meanwhile; the
+// block arrives while the reader pauses before its next try, see PauseDeliveringClock).
 // A block may also arrive from a thread of its own once a snapshot read reaches the
 // trigger sector, while the reader goes on (triggerAsync).
 struct PreservedBlock {
@@ -52,6 +54,16 @@ struct VolumeWorld {
     std::vector<unsigned long> preservedResults;
     std::atomic<unsigned> snapshotReads{0};
     std::mutex lock;
+    // Run at the reader's next pause (set by a failed snapshot read).
+    std::function<void()> pauseHook;
+};
+
+// A fake clock whose sleeps are the reader's pauses between tries of a failed read:
+// the blocks preserved during that read arrive then, from the driver's thread, while
+// the reader holds nothing.
+class PauseDeliveringClock : public KSFakeClock {
+public:
+    void Sleep(DWORD milliseconds) override;
 };
 
 VolumeWorld& World();

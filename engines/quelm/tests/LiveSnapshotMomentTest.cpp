@@ -1,6 +1,6 @@
 // A live backup holds each volume as it stood at its snapshot, whatever changes after:
 // files deleted and written between the snapshot's start and the reader's look at
-// the file system.
+// the file system, and a block written while the copy step reads around it.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -99,6 +99,39 @@ TEST_F(LiveSnapshotMoment, ChangesRightAfterTheSnapshotStartsAreNotInTheSet)
             << "the volume holds the change";
         ExpectSnapshotState(live, setFolder, change.ntfs);
     }
+}
+
+// The copy step's read of a run fails; while it pauses before the next try, the
+// volume is written inside that run, the driver preserves the block and the snapshot
+// client hands it to the reader, after which the driver serves current data there.
+// The block is stored once, as it was at the snapshot.
+TEST_F(LiveSnapshotMoment, ABlockWrittenWhileItsRunIsReadIsStoredAsItWas)
+{
+    const LiveVolume& live = volumes_[1];
+    const uint8_t* boot = live.atStart.data();
+    const uint64_t dataStart = (boot[14] | boot[15] << 8) +
+                               uint64_t{boot[16]} * (boot[36] | boot[37] << 8 | boot[38] << 16 | uint32_t{boot[39]} << 24);
+    std::atomic<uint64_t> written{0};
+    std::atomic<DWORD> writeResult{ERROR_SUCCESS};
+    KSSnapshotDriverBeforeRequest([&](const KSSnapshotDriverCall& call) -> DWORD {
+        // The copy step reads the data area in runs of 128 sectors; the first such run
+        // well inside the data fails once.
+        if (call.code != IOCTL_SNAP_READ_SNAPSHOT || call.sectorCount < 64 || call.firstSector < dataStart + 256 ||
+            written.load() != 0)
+            return ERROR_SUCCESS;
+        written = call.firstSector + 40;
+        std::vector<uint8_t> sector(kLiveSector, 0xEE);
+        writeResult = KSSnapshotDriverLiveWrite(live.letter, written.load(), 1, sector.data());
+        return ERROR_IO_DEVICE;
+    });
+    const std::string setFolder = work_ + "/set-race";
+    const BackupOutcome outcome = BackUp(live, setFolder);
+    KSSnapshotDriverBeforeRequest(nullptr);
+    ASSERT_EQ(0u, outcome.last.Result) << std::hex << outcome.last.Result;
+    ASSERT_NE(0u, written.load()) << "a run of the copy step was read";
+    ASSERT_EQ(static_cast<DWORD>(ERROR_SUCCESS), writeResult.load());
+    ASSERT_EQ(0xEE, ReadFileBytes(image_, (live.partition.start + written.load()) * kLiveSector, 1)[0]);
+    ExpectSnapshotState(live, setFolder, false);
 }
 
 } // namespace
