@@ -12,6 +12,7 @@
 
 #include "BackupKinds.h"
 #include "BackupTrace.h"
+#include "CVolumeItem.h"
 #include "IKSVolume.h"
 #include "KSResult.h"
 #include "TextForms.h"
@@ -20,6 +21,28 @@ using namespace backup_kinds;
 
 namespace {
 constexpr unsigned long kRefused = 1;
+
+// The reader's preserved-block callback detached for a scope. Detaching waits for a
+// callback in flight, which may need the write lock, so the pause is never made with
+// it held; attaching again may be, since no callback runs while detached.
+class PausedUrgentBlocks {
+public:
+    explicit PausedUrgentBlocks(CVolumeItem* reader) : reader_(reader)
+    {
+        if (reader_ != nullptr)
+            reader_->PauseUrgentBlocks();
+    }
+    ~PausedUrgentBlocks()
+    {
+        if (reader_ != nullptr)
+            reader_->ResumeUrgentBlocks();
+    }
+    PausedUrgentBlocks(const PausedUrgentBlocks&) = delete;
+    PausedUrgentBlocks& operator=(const PausedUrgentBlocks&) = delete;
+
+private:
+    CVolumeItem* const reader_;
+};
 }
 
 // Called with writeLock_ held.
@@ -75,6 +98,12 @@ unsigned long IBackup::WriteToImage(void* context, unsigned long long firstSecto
     if ((mode & KS_VOLUME_WRITE_PRESERVED) != 0)
         return rc;
     if (KSResultKind(rc) == kFileFull) {
+        // Ending a file may burn a disc and ask the user for the next one, which takes
+        // as long as it takes: meanwhile the snapshot client keeps preserved blocks in
+        // its store instead of waiting here, so the volume's writers never stall.
+        hold.unlock();
+        PausedUrgentBlocks paused(self->current_);
+        hold.lock();
         if (KSFailed(rc = self->SwitchFile()))
             return KS_TRACE(rc);
         rc = self->WriteOnce(firstSector, count, buffer, mode);
@@ -82,7 +111,11 @@ unsigned long IBackup::WriteToImage(void* context, unsigned long long firstSecto
     while (KSResultKind(rc) == KS_KIND_TARGET_FULL) {
         const std::wstring path = self->imagePath_;
         hold.unlock();
-        const unsigned long answer = self->AskForDisc(KS_BACKUP_MSG_TARGET_FULL, path.c_str());
+        unsigned long answer;
+        {
+            PausedUrgentBlocks paused(self->current_);
+            answer = self->AskForDisc(KS_BACKUP_MSG_TARGET_FULL, path.c_str());
+        }
         hold.lock();
         if (answer != 0)
             return KS_TRACE(answer);

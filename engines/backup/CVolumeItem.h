@@ -50,6 +50,12 @@ public:
     unsigned long BackupByBitmap();
     // Detaches from and ends the snapshot, if any (the engine calls it after each item).
     void CloseSnapshot();
+    // While the engine cannot write (its set changes files, a disc is burned or the
+    // user is asked), preserved blocks stay in the snapshot client's store instead of
+    // waiting for it: the bitmap step's callback is detached, then attached again.
+    // Both do nothing outside the bitmap step. Called on the bitmap step's thread.
+    void PauseUrgentBlocks();
+    void ResumeUrgentBlocks();
 
     unsigned long CheckFileSystem();
     // Used sectors: counted from the file-system reader's bitmap once one is open; a
@@ -112,6 +118,7 @@ private:
     // The bitmap step's find-read-mark of a run and the preserved-block callback's
     // find-write-mark exclude each other, so no block is copied by both.
     std::mutex copyLock_;
+    bool urgentAttached_ = false;
     std::vector<uint8_t> snapshotBitmap_;
     uint64_t hiddenSectors_ = 0;
     uint64_t usedSectors_ = 0;

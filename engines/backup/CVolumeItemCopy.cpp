@@ -125,8 +125,10 @@ unsigned long CVolumeItem::BackupByBitmap()
     if (KSFailed(rc = pending_.Init(start, std::max(start, end), volume_.SectorsPerCluster, bitmapBytes,
                                     bitmap.data())))
         return Fail(KS_TRACE(rc));
-    if (snapshot_ != nullptr)
+    if (snapshot_ != nullptr) {
+        urgentAttached_ = true;
         snapshot_->SetCallBack(this, OnUrgentBlock);
+    }
 
     const uint32_t bytesPerSector = volume_.BytesPerSector != 0 ? volume_.BytesPerSector : 512;
     const uint32_t chunkSectors = kChunkBytes / bytesPerSector;
@@ -171,6 +173,7 @@ unsigned long CVolumeItem::BackupByBitmap()
                static_cast<unsigned long>(percent));
         position += run;
     }
+    urgentAttached_ = false;
     if (snapshot_ != nullptr)
         snapshot_->SetCallBack(nullptr, nullptr);
     return Fail(rc);
@@ -216,8 +219,21 @@ unsigned long CVolumeItem::OnUrgentBlock(void* context, unsigned long long first
     return 0;
 }
 
+void CVolumeItem::PauseUrgentBlocks()
+{
+    if (snapshot_ != nullptr && urgentAttached_)
+        snapshot_->SetCallBack(nullptr, nullptr);
+}
+
+void CVolumeItem::ResumeUrgentBlocks()
+{
+    if (snapshot_ != nullptr && urgentAttached_)
+        snapshot_->SetCallBack(this, OnUrgentBlock);
+}
+
 void CVolumeItem::CloseSnapshot()
 {
+    urgentAttached_ = false;
     if (snapshot_ == nullptr)
         return;
     snapshot_->SetCallBack(nullptr, nullptr);
