@@ -108,7 +108,7 @@ TEST(VolumeItem, BuildsTheSnapshotBitmapOfA200GiBVolumeAtBlock16)
     EXPECT_EQ((419430400ull / 8 + 2) / 3 * 8, volume.GetVolumeInfo()->UsedSectors);
 }
 
-TEST(VolumeItem, FiveFailedReadsOfPreservedBlocksAreSkipped)
+TEST(VolumeItem, FailedReadsOfBlocksHandedOverMeanwhileAreSkipped)
 {
     LiveNtfs(4096);
     World().clusterUsed = [](uint64_t) { return true; };
@@ -157,6 +157,7 @@ TEST(VolumeItem, AFailedReadNotCoveredByPreservedBlocksEndsTheStep)
     ASSERT_EQ(0u, volume.PrepareVolume(0));
     EXPECT_EQ(0x256u, KSResultKind(volume.BackupByBitmap()));
     KSPlatformSetClock(before);
+    EXPECT_EQ(5u * 200, clock.Slept()) << "five tries, 200 ms apart";
 }
 
 TEST(VolumeItem, PreservedRangesMustBeWholeBlocks)
