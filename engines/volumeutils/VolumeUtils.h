@@ -63,6 +63,14 @@ bool IsWow64Windows();
 // does. The caller destroys the list.
 HDEVINFO FindDeviceNode(const wchar_t* hardwareId, SP_DEVINFO_DATA& device);
 
+// The disk-access service's control device "\\.\ZEDSKACS", one handle for the
+// process: opened on first use (as an existing device, else with CREATE_ALWAYS) and
+// closed when the process ends. INVALID_HANDLE_VALUE while neither open succeeds; a
+// later call tries again. The caller never closes it.
+HANDLE DiskAccessControlDevice();
+// Closes the control device now; the next DiskAccessControlDevice opens it again.
+void CloseDiskAccessControlDevice();
+
 // One disk of the disk-access service, "\\.\ZEDSKACS\N". Every operation on an
 // unopened object does nothing and answers false.
 class DiskAccessDevice {
