@@ -1,0 +1,219 @@
+// The BCD store of a restored Vista-style system: after a restore that moves its
+// partition, and after a clone onto another disk, the store's device elements that
+// named the partition's old place name the new one (disk signature and byte offset),
+// and nothing else in the store changed, as hivexregedit exports it. A store that
+// cannot be rewritten fails the fix-up and stays as it was.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+#include "BackupDisk.h"
+#include "BackupRunner.h"
+#include "CRestore.h"
+#include "CommandOutput.h"
+#include "FixupDisk.h"
+#include "KSPlatformControl.h"
+#include "KSPlatformVolumes.h"
+#include "KSResult.h"
+#include "RestoreFixture.h"
+#include "SystemFixups.h"
+
+namespace {
+
+// The 88 bytes of a device element naming an MBR partition, as hivexregedit exports
+// them ("00,00,...").
+std::string DeviceBytes(uint32_t signature, uint64_t firstSector)
+{
+    unsigned char bytes[88] = {};
+    bytes[16] = 6;
+    bytes[24] = 0x48;
+    bytes[52] = 1;
+    const uint64_t offset = firstSector * 512;
+    for (int i = 0; i < 8; ++i)
+        bytes[32 + i] = static_cast<unsigned char>(offset >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        bytes[56 + i] = static_cast<unsigned char>(signature >> (8 * i));
+    std::string text;
+    char byte[4];
+    for (unsigned char b : bytes) {
+        std::snprintf(byte, sizeof byte, "%02x,", b);
+        text += byte;
+    }
+    text.pop_back();
+    return text;
+}
+
+bool IsNtfsSource(const WindowsSystemVolume& v) { return v.start == kSystemNtfs.start; }
+
+std::string StoreOn(const std::string& disk, uint64_t start, uint64_t sectors, bool ntfs)
+{
+    const std::string part = FixupDisk::Get().Folder() + "/bcd-part";
+    std::system(("dd if='" + disk + "' of='" + part + "' bs=512 skip=" + std::to_string(start) +
+                 " count=" + std::to_string(sectors) + " status=none").c_str());
+    if (ntfs)
+        return CommandOutput("ntfscat '" + part + "' Boot/BCD 2>/dev/null");
+    return CommandOutput("MTOOLS_SKIP_CHECK=1 mtype -i '" + part + "' ::/Boot/BCD 2>/dev/null");
+}
+
+std::string SaveStore(const std::string& bytes, const std::string& name)
+{
+    const std::string file = FixupDisk::Get().Folder() + "/" + name + "-" + std::to_string(getpid());
+    std::ofstream(file, std::ios::binary) << bytes;
+    return file;
+}
+
+std::string Exported(const std::string& storeBytes)
+{
+    return CommandOutput("hivexregedit --export '" + SaveStore(storeBytes, "export") + "' '\\' 2>&1");
+}
+
+// One element's value as hivexget prints it in hex.
+std::string ElementHex(const std::string& storeBytes, const std::string& object, const char* element)
+{
+    return CommandOutput("hivexget '" + SaveStore(storeBytes, "get") + "' '\\Objects\\" + object + "\\Elements\\" +
+                         element + "' Element | od -An -v -tx1 | tr -s ' \\n' ',,' | sed 's/^,//; s/,$//'");
+}
+
+constexpr const char* kManager = "{9dea862c-5cdd-4e70-acc1-f32b344d4795}";
+constexpr const char* kLoader = "{1b2c3d4e-0000-4000-8000-00000000000a}";
+constexpr const char* kForeign = "{1b2c3d4e-0000-4000-8000-00000000000b}";
+
+// The store now on the target at place: its own elements name the new place, the
+// foreign loader still names its other disk, and the export is the source's with the
+// three own elements changed and nothing else.
+void ExpectStoreMoved(const std::string& sourceStore, const std::string& targetStore, uint32_t newSignature,
+                      uint64_t oldStart, uint64_t newStart)
+{
+    ASSERT_FALSE(targetStore.empty()) << "no store on the target";
+    const std::string now = DeviceBytes(newSignature, newStart);
+    EXPECT_EQ(now, ElementHex(targetStore, kManager, "11000001") + "");
+    EXPECT_EQ(now, ElementHex(targetStore, kLoader, "11000001"));
+    EXPECT_EQ(now, ElementHex(targetStore, kLoader, "21000001"));
+    EXPECT_EQ(DeviceBytes(0x12345678, oldStart), ElementHex(targetStore, kForeign, "21000001"));
+    std::string expected = Exported(sourceStore);
+    const std::string old = "hex(3):" + DeviceBytes(kFixtureSignature, oldStart) + "\n";
+    int replaced = 0;
+    for (size_t at; (at = expected.find(old)) != std::string::npos; ++replaced)
+        expected.replace(at, old.size(), "hex(3):" + now + "\n");
+    EXPECT_EQ(3, replaced);
+    EXPECT_EQ(expected, Exported(targetStore));
+}
+
+class RestoreBcd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        FixupDisk::Get();
+        KSPlatformClearRegistry();
+        KSPlatformClearVolumeMounts();
+        KSPlatformClearDrives();
+        KSPlatformSetWindowsDirectory(std::string());
+        KSPlatformSetPrivilegeError(ERROR_SUCCESS);
+        KSPlatformSetVolumeWriteError(ERROR_SUCCESS);
+    }
+    void TearDown() override { SetUp(); }
+};
+
+TEST_F(RestoreBcd, APartitionRestoreToAnotherOffsetPointsTheStoreAtTheNewPlace)
+{
+    FixupDisk& disk = FixupDisk::Get();
+    disk.Partition(TargetTable());
+    const std::string folder = MakeWorkFolder("bcd-restore");
+    BackupRequest request;
+    request.imagePath = Wide(folder + "/set.rvd");
+    request.partitions = {disk.IndexOf(kSystemNtfs), disk.IndexOf(kSystemFat32)};
+    ASSERT_EQ(0u, RunBackup(request).last.Result);
+
+    void* object = nullptr;
+    ASSERT_EQ(0u, KSCreateObjectRt(0, KS_RESTORE_KIND, &object));
+    RestoreEngine engine(static_cast<IKSRestore*>(object));
+    std::wstring path = Wide(folder + "/" + FilesIn(folder).front());
+    unsigned long count = 0;
+    _KS_VERSION version{};
+    ASSERT_EQ(0u, engine->GetImageVersions(&version, 1, &count, &path[0]));
+    ASSERT_EQ(0u, engine->SetImgInfo(&version, &path[0]));
+    _KS_VOLUME volumes[2] = {};
+    ASSERT_EQ(0u, engine->GetImgVolumes(volumes, 2, &count, &version));
+    ASSERT_EQ(2u, count);
+    // The NTFS system gets no letter: the store is reached by its volume name.
+    for (_KS_VOLUME& volume : volumes) {
+        const FixupPlace& place = volume.PartitionStart == kSystemNtfs.start ? kPlaces[0] : kPlaces[1];
+        _KS_RESTORE_TARGET target = TargetRecord(place, place.source.start == kSystemNtfs.start ? 0 : 'H', true);
+        ASSERT_EQ(0u, engine->AddRestore(&volume, &target, 0));
+    }
+    const _KS_PROGRESS_INFO record = ExecuteAndWait(engine.get());
+    ASSERT_EQ(0u, record.Result) << std::hex << record.Result;
+
+    for (const FixupPlace* place : {&kPlaces[0], &kPlaces[1]}) {
+        SCOPED_TRACE(place->start);
+        const bool ntfs = IsNtfsSource(place->source);
+        ExpectStoreMoved(StoreOn(disk.Fixture(), place->source.start, place->source.sectors, ntfs),
+                         StoreOn(disk.Target(), place->start, place->sectors, ntfs), kTargetSignature,
+                         place->source.start, place->start);
+    }
+}
+
+TEST_F(RestoreBcd, ACloneOntoAnotherDiskPointsTheStoreAtTheTargetDisksSignature)
+{
+    FixupDisk& disk = FixupDisk::Get();
+    disk.Partition(TargetTable());
+    void* object = nullptr;
+    ASSERT_EQ(0u, KSCreateObjectRt(0, KS_RESTORE_KIND, &object));
+    RestoreEngine engine(static_cast<IKSRestore*>(object));
+    _KS_RESTORE_TARGET source = TargetRecord({kSystemFat32, kSystemFat32.start, kSystemFat32.sectors,
+                                              kSystemFat32.start, 2, true},
+                                             0, false);
+    source.DiskNumber = 0;
+    _KS_RESTORE_TARGET target = TargetRecord(kPlaces[1], 'H', true);
+    ASSERT_EQ(0u, engine->AddDiskRestore(&source, &target, 0));
+    const _KS_PROGRESS_INFO record = ExecuteAndWait(engine.get());
+    ASSERT_EQ(0u, record.Result) << std::hex << record.Result;
+    ExpectStoreMoved(StoreOn(disk.Fixture(), kSystemFat32.start, kSystemFat32.sectors, false),
+                     StoreOn(disk.Target(), kPlaces[1].start, kPlaces[1].sectors, false), kTargetSignature,
+                     kSystemFat32.start, kPlaces[1].start);
+}
+
+TEST_F(RestoreBcd, AStoreThatCannotBeRewrittenFailsTheFixupAndStaysAsItWas)
+{
+    FixupDisk& disk = FixupDisk::Get();
+    enum Fault { kDamagedStore, kWriteRefused };
+    for (const Fault fault : {kDamagedStore, kWriteRefused}) {
+        SCOPED_TRACE(fault);
+        SetUp();
+        disk.CopyFixture();
+        const std::string at = disk.Target() + "@@" + std::to_string(kSystemFat32.start * 512);
+        // boot.ini names the new place already, so that nothing is written before the store.
+        std::string bootIni = CommandOutput("MTOOLS_SKIP_CHECK=1 mtype -i '" + at + "' ::/boot.ini");
+        for (size_t pos; (pos = bootIni.find("rdisk(0)partition(2)")) != std::string::npos;)
+            bootIni.replace(pos, 20, "rdisk(1)partition(2)");
+        const std::string bootFile = SaveStore(bootIni, "boot.ini");
+        ASSERT_EQ(0, std::system(("MTOOLS_SKIP_CHECK=1 mcopy -o -i '" + at + "' '" + bootFile + "' ::/boot.ini").c_str()));
+        if (fault == kDamagedStore) {
+            std::string bytes = StoreOn(disk.Target(), kSystemFat32.start, kSystemFat32.sectors, false);
+            bytes[0] = 'X';
+            const std::string damaged = SaveStore(bytes, "damaged");
+            ASSERT_EQ(0, std::system(("MTOOLS_SKIP_CHECK=1 mcopy -o -i '" + at + "' '" + damaged + "' ::/Boot/BCD").c_str()));
+        }
+        const std::string before = StoreOn(disk.Target(), kSystemFat32.start, kSystemFat32.sectors, false);
+        ASSERT_FALSE(before.empty());
+        if (fault == kWriteRefused)
+            KSPlatformSetVolumeWriteError(ERROR_WRITE_PROTECT);
+        CRestore engine(DefaultRestoreServices());
+        _KS_VOLUME source = SourceVolume(kSystemFat32);
+        FixupPlace place = kPlaces[1];
+        place.start = kSystemFat32.start;
+        _KS_RESTORE_TARGET target = TargetRecord(place, 'H', true);
+        _KS_RESTORE_OPERATION operation{&source, &target, 0};
+        const unsigned long result = UpdateSystemForPartOpt(engine, operation);
+        EXPECT_EQ(0x611u, KSResultKind(result)) << std::hex << result;
+        KSPlatformSetVolumeWriteError(ERROR_SUCCESS);
+        EXPECT_EQ(before, StoreOn(disk.Target(), kSystemFat32.start, kSystemFat32.sectors, false));
+    }
+    SetUp();
+}
+
+} // namespace
