@@ -21,86 +21,27 @@
 #include "KSResult.h"
 #include "RestoreFixture.h"
 #include "SystemFixups.h"
+#include "restore/BcdStoreCheck.h"
 
 namespace {
 
-// The 88 bytes of a device element naming an MBR partition, as hivexregedit exports
-// them ("00,00,...").
-std::string DeviceBytes(uint32_t signature, uint64_t firstSector)
-{
-    unsigned char bytes[88] = {};
-    bytes[16] = 6;
-    bytes[24] = 0x48;
-    bytes[52] = 1;
-    const uint64_t offset = firstSector * 512;
-    for (int i = 0; i < 8; ++i)
-        bytes[32 + i] = static_cast<unsigned char>(offset >> (8 * i));
-    for (int i = 0; i < 4; ++i)
-        bytes[56 + i] = static_cast<unsigned char>(signature >> (8 * i));
-    std::string text;
-    char byte[4];
-    for (unsigned char b : bytes) {
-        std::snprintf(byte, sizeof byte, "%02x,", b);
-        text += byte;
-    }
-    text.pop_back();
-    return text;
-}
-
-bool IsNtfsSource(const WindowsSystemVolume& v) { return v.start == kSystemNtfs.start; }
-
 std::string StoreOn(const std::string& disk, uint64_t start, uint64_t sectors, bool ntfs)
 {
-    const std::string part = FixupDisk::Get().Folder() + "/bcd-part";
-    std::system(("dd if='" + disk + "' of='" + part + "' bs=512 skip=" + std::to_string(start) +
-                 " count=" + std::to_string(sectors) + " status=none").c_str());
-    if (ntfs)
-        return CommandOutput("ntfscat '" + part + "' Boot/BCD 2>/dev/null");
-    return CommandOutput("MTOOLS_SKIP_CHECK=1 mtype -i '" + part + "' ::/Boot/BCD 2>/dev/null");
+    return BcdStoreOn(disk, start, sectors, ntfs, FixupDisk::Get().Folder());
 }
 
-std::string SaveStore(const std::string& bytes, const std::string& name)
+void ExpectStoreMoved(const std::string& sourceStore, const std::string& targetStore, uint64_t oldStart,
+                      uint64_t newStart)
 {
-    const std::string file = FixupDisk::Get().Folder() + "/" + name + "-" + std::to_string(getpid());
+    ExpectBcdStoreMoved(sourceStore, targetStore, kFixtureSignature, oldStart, kTargetSignature, newStart,
+                        FixupDisk::Get().Folder());
+}
+
+std::string SaveFile(const std::string& bytes, const std::string& name)
+{
+    const std::string file = FixupDisk::Get().Folder() + "/" + name;
     std::ofstream(file, std::ios::binary) << bytes;
     return file;
-}
-
-std::string Exported(const std::string& storeBytes)
-{
-    return CommandOutput("hivexregedit --export '" + SaveStore(storeBytes, "export") + "' '\\' 2>&1");
-}
-
-// One element's value as hivexget prints it in hex.
-std::string ElementHex(const std::string& storeBytes, const std::string& object, const char* element)
-{
-    return CommandOutput("hivexget '" + SaveStore(storeBytes, "get") + "' '\\Objects\\" + object + "\\Elements\\" +
-                         element + "' Element | od -An -v -tx1 | tr -s ' \\n' ',,' | sed 's/^,//; s/,$//'");
-}
-
-constexpr const char* kManager = "{9dea862c-5cdd-4e70-acc1-f32b344d4795}";
-constexpr const char* kLoader = "{1b2c3d4e-0000-4000-8000-00000000000a}";
-constexpr const char* kForeign = "{1b2c3d4e-0000-4000-8000-00000000000b}";
-
-// The store now on the target at place: its own elements name the new place, the
-// foreign loader still names its other disk, and the export is the source's with the
-// three own elements changed and nothing else.
-void ExpectStoreMoved(const std::string& sourceStore, const std::string& targetStore, uint32_t newSignature,
-                      uint64_t oldStart, uint64_t newStart)
-{
-    ASSERT_FALSE(targetStore.empty()) << "no store on the target";
-    const std::string now = DeviceBytes(newSignature, newStart);
-    EXPECT_EQ(now, ElementHex(targetStore, kManager, "11000001") + "");
-    EXPECT_EQ(now, ElementHex(targetStore, kLoader, "11000001"));
-    EXPECT_EQ(now, ElementHex(targetStore, kLoader, "21000001"));
-    EXPECT_EQ(DeviceBytes(0x12345678, oldStart), ElementHex(targetStore, kForeign, "21000001"));
-    std::string expected = Exported(sourceStore);
-    const std::string old = "hex(3):" + DeviceBytes(kFixtureSignature, oldStart) + "\n";
-    int replaced = 0;
-    for (size_t at; (at = expected.find(old)) != std::string::npos; ++replaced)
-        expected.replace(at, old.size(), "hex(3):" + now + "\n");
-    EXPECT_EQ(3, replaced);
-    EXPECT_EQ(expected, Exported(targetStore));
 }
 
 class RestoreBcd : public ::testing::Test {
@@ -150,10 +91,10 @@ TEST_F(RestoreBcd, APartitionRestoreToAnotherOffsetPointsTheStoreAtTheNewPlace)
 
     for (const FixupPlace* place : {&kPlaces[0], &kPlaces[1]}) {
         SCOPED_TRACE(place->start);
-        const bool ntfs = IsNtfsSource(place->source);
+        const bool ntfs = place->source.start == kSystemNtfs.start;
         ExpectStoreMoved(StoreOn(disk.Fixture(), place->source.start, place->source.sectors, ntfs),
-                         StoreOn(disk.Target(), place->start, place->sectors, ntfs), kTargetSignature,
-                         place->source.start, place->start);
+                         StoreOn(disk.Target(), place->start, place->sectors, ntfs), place->source.start,
+                         place->start);
     }
 }
 
@@ -173,8 +114,8 @@ TEST_F(RestoreBcd, ACloneOntoAnotherDiskPointsTheStoreAtTheTargetDisksSignature)
     const _KS_PROGRESS_INFO record = ExecuteAndWait(engine.get());
     ASSERT_EQ(0u, record.Result) << std::hex << record.Result;
     ExpectStoreMoved(StoreOn(disk.Fixture(), kSystemFat32.start, kSystemFat32.sectors, false),
-                     StoreOn(disk.Target(), kPlaces[1].start, kPlaces[1].sectors, false), kTargetSignature,
-                     kSystemFat32.start, kPlaces[1].start);
+                     StoreOn(disk.Target(), kPlaces[1].start, kPlaces[1].sectors, false), kSystemFat32.start,
+                     kPlaces[1].start);
 }
 
 TEST_F(RestoreBcd, AStoreThatCannotBeRewrittenFailsTheFixupAndStaysAsItWas)
@@ -190,12 +131,12 @@ TEST_F(RestoreBcd, AStoreThatCannotBeRewrittenFailsTheFixupAndStaysAsItWas)
         std::string bootIni = CommandOutput("MTOOLS_SKIP_CHECK=1 mtype -i '" + at + "' ::/boot.ini");
         for (size_t pos; (pos = bootIni.find("rdisk(0)partition(2)")) != std::string::npos;)
             bootIni.replace(pos, 20, "rdisk(1)partition(2)");
-        const std::string bootFile = SaveStore(bootIni, "boot.ini");
+        const std::string bootFile = SaveFile(bootIni, "boot.ini");
         ASSERT_EQ(0, std::system(("MTOOLS_SKIP_CHECK=1 mcopy -o -i '" + at + "' '" + bootFile + "' ::/boot.ini").c_str()));
         if (fault == kDamagedStore) {
             std::string bytes = StoreOn(disk.Target(), kSystemFat32.start, kSystemFat32.sectors, false);
             bytes[0] = 'X';
-            const std::string damaged = SaveStore(bytes, "damaged");
+            const std::string damaged = SaveFile(bytes, "damaged");
             ASSERT_EQ(0, std::system(("MTOOLS_SKIP_CHECK=1 mcopy -o -i '" + at + "' '" + damaged + "' ::/Boot/BCD").c_str()));
         }
         const std::string before = StoreOn(disk.Target(), kSystemFat32.start, kSystemFat32.sectors, false);
