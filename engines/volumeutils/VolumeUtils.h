@@ -80,7 +80,8 @@ public:
     DiskAccessDevice(const DiskAccessDevice&) = delete;
     DiskAccessDevice& operator=(const DiskAccessDevice&) = delete;
 
-    // Disk numbers above 1000 are never opened.
+    // Disk numbers above 1000 are never opened. The first open of the process opens
+    // the control device too (DiskAccessControlDevice), whether or not the disk opens.
     bool Open(unsigned disk);
     bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
     bool Read(uint64_t sector, void* buffer, DWORD sectors);

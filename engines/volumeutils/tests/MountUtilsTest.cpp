@@ -182,6 +182,26 @@ TEST_F(MountUtilsTest, TheControlDeviceIsTriedAgainUntilTheServiceRuns)
     KSZedskacsRemove();
 }
 
+TEST_F(MountUtilsTest, DisksOfTheServiceAreOpenedWhileTheProcessHoldsItsControlDevice)
+{
+    CloseDiskAccessControlDevice();
+    KSZedskacsInstall(SERVICE_RUNNING);
+    ControlOpens opens;
+    RegisterControlDevice(opens);
+    const unsigned before = KSPlatformOpenHandles();
+    for (const unsigned disk : {0u, 0u, 5u}) {
+        DiskAccessDevice device;
+        EXPECT_EQ(device.Open(disk), disk == 0) << disk;
+        uint8_t sector[512] = {};
+        EXPECT_EQ(device.Read(0, sector, 1), disk == 0) << disk;
+    }
+    EXPECT_EQ(opens.dispositions, std::vector<DWORD>{OPEN_EXISTING}) << "opened once, by the first disk";
+    EXPECT_EQ(KSPlatformOpenHandles(), before + 1) << "the control device alone stays open";
+    CloseDiskAccessControlDevice();
+    EXPECT_EQ(KSPlatformOpenHandles(), before);
+    KSZedskacsRemove();
+}
+
 TEST_F(MountUtilsTest, TheControlDeviceIsClosedWhenTheProcessEnds)
 {
     int closed[2];
