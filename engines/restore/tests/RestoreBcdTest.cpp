@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "BackupDisk.h"
 #include "BackupRunner.h"
@@ -59,14 +60,18 @@ protected:
     void TearDown() override { SetUp(); }
 };
 
-TEST_F(RestoreBcd, APartitionRestoreToAnotherOffsetPointsTheStoreAtTheNewPlace)
+// Backs the fixture's system volumes at places up and restores them there (the NTFS
+// system without a letter: its store is reached by its volume name), by partition
+// or as a disk run.
+void RestoreSystems(const std::vector<const FixupPlace*>& places, bool diskRun)
 {
     FixupDisk& disk = FixupDisk::Get();
     disk.Partition(TargetTable());
-    const std::string folder = MakeWorkFolder("bcd-restore");
+    const std::string folder = MakeWorkFolder(diskRun ? "bcd-disk-run" : "bcd-restore");
     BackupRequest request;
     request.imagePath = Wide(folder + "/set.rvd");
-    request.partitions = {disk.IndexOf(kSystemNtfs), disk.IndexOf(kSystemFat32)};
+    for (const FixupPlace* place : places)
+        request.partitions.push_back(disk.IndexOf(place->source));
     ASSERT_EQ(0u, RunBackup(request).last.Result);
 
     void* object = nullptr;
@@ -77,25 +82,38 @@ TEST_F(RestoreBcd, APartitionRestoreToAnotherOffsetPointsTheStoreAtTheNewPlace)
     _KS_VERSION version{};
     ASSERT_EQ(0u, engine->GetImageVersions(&version, 1, &count, &path[0]));
     ASSERT_EQ(0u, engine->SetImgInfo(&version, &path[0]));
-    _KS_VOLUME volumes[2] = {};
-    ASSERT_EQ(0u, engine->GetImgVolumes(volumes, 2, &count, &version));
-    ASSERT_EQ(2u, count);
-    // The NTFS system gets no letter: the store is reached by its volume name.
-    for (_KS_VOLUME& volume : volumes) {
-        const FixupPlace& place = volume.PartitionStart == kSystemNtfs.start ? kPlaces[0] : kPlaces[1];
-        _KS_RESTORE_TARGET target = TargetRecord(place, place.source.start == kSystemNtfs.start ? 0 : 'H', true);
-        ASSERT_EQ(0u, engine->AddRestore(&volume, &target, 0));
-    }
+    std::vector<_KS_VOLUME> volumes(places.size());
+    ASSERT_EQ(0u, engine->GetImgVolumes(volumes.data(), static_cast<unsigned long>(volumes.size()), &count, &version));
+    ASSERT_EQ(places.size(), count);
+    if (diskRun)
+        engine->SetDiskMode(1);
+    for (const FixupPlace* place : places)
+        for (_KS_VOLUME& volume : volumes)
+            if (volume.PartitionStart == place->source.start) {
+                const char letter = place->source.start == kSystemNtfs.start ? 0 : 'H';
+                _KS_RESTORE_TARGET target = TargetRecord(*place, letter, true);
+                ASSERT_EQ(0u, engine->AddRestore(&volume, &target, 0));
+            }
     const _KS_PROGRESS_INFO record = ExecuteAndWait(engine.get());
     ASSERT_EQ(0u, record.Result) << std::hex << record.Result;
 
-    for (const FixupPlace* place : {&kPlaces[0], &kPlaces[1]}) {
+    for (const FixupPlace* place : places) {
         SCOPED_TRACE(place->start);
         const bool ntfs = place->source.start == kSystemNtfs.start;
         ExpectStoreMoved(StoreOn(disk.Fixture(), place->source.start, place->source.sectors, ntfs),
                          StoreOn(disk.Target(), place->start, place->sectors, ntfs), place->source.start,
                          place->start);
     }
+}
+
+TEST_F(RestoreBcd, APartitionRestoreToAnotherOffsetPointsTheStoreAtTheNewPlace)
+{
+    RestoreSystems({&kPlaces[0], &kPlaces[1]}, false);
+}
+
+TEST_F(RestoreBcd, ADiskRunPointsTheStoreAtTheNewPlace)
+{
+    RestoreSystems({&kPlaces[1]}, true);
 }
 
 TEST_F(RestoreBcd, ACloneOntoAnotherDiskPointsTheStoreAtTheTargetDisksSignature)
