@@ -96,6 +96,7 @@ TEST_F(VolumeUtilsTest, AVolumeIsFoundAmongMoreNamesThanAFirstBufferHolds)
     EXPECT_EQ(0u, AssignDriveLetter('K', 0, 36864));
     EXPECT_EQ('K', KSPlatformDriveLetterOf(0, 36864));
     EXPECT_EQ(0u, KSPlatformOpenHandles());
+    KSPlatformSetClock(nullptr);
 }
 
 // A volume whose lock is refused is offered 11 tries, 100 ms apart, and reported as

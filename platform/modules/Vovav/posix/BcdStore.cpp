@@ -42,10 +42,12 @@ public:
     bool Read(std::string& bytes) const
     {
         std::ifstream in(path_, std::ios::binary);
+        if (!in)
+            return false;
         std::ostringstream all;
         all << in.rdbuf();
         bytes = all.str();
-        return static_cast<bool>(in) || in.eof();
+        return true;
     }
 
 private:
