@@ -6,6 +6,9 @@ bool DiskAccessDevice::Open(unsigned disk)
 {
     if (IsOpen() || disk > 1000)
         return false;
+    // The service's disks are reached while the process holds its control device;
+    // the first disk opened opens it, for the rest of the process.
+    DiskAccessControlDevice();
     const std::wstring name = L"\\\\.\\ZEDSKACS\\" + std::to_wstring(disk);
     HANDLE handle = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -26,6 +26,21 @@ bool SameText(const wchar_t* a, const wchar_t* b, size_t chars)
     return true;
 }
 
+// Every name of the device namespace as one multi-string. A machine can have more
+// names than a first buffer holds: the buffer grows while the call answers that it
+// is too small. Empty when the list cannot be read.
+std::vector<wchar_t> DeviceNames()
+{
+    std::vector<wchar_t> names(65536);
+    for (;;) {
+        if (QueryDosDeviceW(nullptr, names.data(), static_cast<DWORD>(names.size())) != 0)
+            return names;
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || names.size() >= (1u << 24))
+            return {};
+        names.resize(names.size() * 2);
+    }
+}
+
 bool PartitionTarget(unsigned disk, uint64_t start, wchar_t* target)
 {
     unsigned number = 0;
@@ -74,8 +89,8 @@ bool GetVolumeOfPartition(wchar_t out[39], unsigned disk, uint64_t start)
         return false;
     // Every name of the device namespace; the volume names among them are
     // "Volume{...}" with the braces at the 7th and 44th characters.
-    std::vector<wchar_t> names(65536);
-    if (QueryDosDeviceW(nullptr, names.data(), static_cast<DWORD>(names.size())) == 0)
+    const std::vector<wchar_t> names = DeviceNames();
+    if (names.empty())
         return false;
     for (const wchar_t* name = names.data(); *name; name += std::wcslen(name) + 1) {
         if (std::wcsncmp(name, L"Volume", 6) != 0 || std::wcslen(name) < 44 || name[6] != L'{' || name[43] != L'}')

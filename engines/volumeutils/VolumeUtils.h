@@ -63,6 +63,14 @@ bool IsWow64Windows();
 // does. The caller destroys the list.
 HDEVINFO FindDeviceNode(const wchar_t* hardwareId, SP_DEVINFO_DATA& device);
 
+// The disk-access service's control device "\\.\ZEDSKACS", one handle for the
+// process: opened on first use (as an existing device, else with CREATE_ALWAYS) and
+// closed when the process ends. INVALID_HANDLE_VALUE while neither open succeeds; a
+// later call tries again. The caller never closes it.
+HANDLE DiskAccessControlDevice();
+// Closes the control device now; the next DiskAccessControlDevice opens it again.
+void CloseDiskAccessControlDevice();
+
 // One disk of the disk-access service, "\\.\ZEDSKACS\N". Every operation on an
 // unopened object does nothing and answers false.
 class DiskAccessDevice {
@@ -72,7 +80,8 @@ public:
     DiskAccessDevice(const DiskAccessDevice&) = delete;
     DiskAccessDevice& operator=(const DiskAccessDevice&) = delete;
 
-    // Disk numbers above 1000 are never opened.
+    // Disk numbers above 1000 are never opened. The first open of the process opens
+    // the control device too (DiskAccessControlDevice), whether or not the disk opens.
     bool Open(unsigned disk);
     bool IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
     bool Read(uint64_t sector, void* buffer, DWORD sectors);

@@ -11,6 +11,7 @@
 
 #include "KSPlatformArrival.h"
 #include "KSPlatformControl.h"
+#include "VolumeUtils.h"
 #include "KSResult.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +70,7 @@ protected:
         if (mount != nullptr)
             mount->Release();
         KSPlatformReset();
+        CloseDiskAccessControlDevice();   // held for the process once a disk of the service opened
         EXPECT_EQ(KSPlatformOpenHandles(), handles);
     }
     void Start(bool serviceStarts)

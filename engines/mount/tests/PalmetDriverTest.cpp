@@ -14,6 +14,7 @@
 #include "KSImageFormat.h"
 #include "KSPlatformArrival.h"
 #include "KSPlatformControl.h"
+#include "VolumeUtils.h"
 #include "KSPlatformVolumes.h"
 #include "KSResult.h"
 
@@ -91,6 +92,7 @@ protected:
         mount = nullptr;
         wdk::PnpManager::Instance().UnloadDriver();
         KSPlatformReset();
+        CloseDiskAccessControlDevice();   // held for the process once a disk of the service opened
         EXPECT_EQ(KSPlatformOpenHandles(), handles) << "every handle is closed";
         EXPECT_EQ(wdk::LiveDevices(), 0);
         EXPECT_EQ(wdk::OpenFiles(), 0);

@@ -74,10 +74,14 @@ unsigned long UpdateBcd(const FixupServices& services, const _KS_RESTORE_OPERATI
     option.boot = target.BootFlag;
     if (option.oldSignature == option.newSignature && target.BootFlag == 0)
         return 0;
+    // Vovav is handed the record first: which volume to look at is in it, and its
+    // answers below are about the store it found there. A store that is there and was
+    // not rewritten fails the fix-up.
+    unsigned char record[KS_BCD_OPTION_BYTES];
+    KSStoreBcdOption(option, record);
+    const unsigned long init = services.bcdInit(nullptr, record);
     if (services.bcdIsVistaBoot() && !services.bcdIsUsingBcdFile() && services.bcdIsBcdPartition()) {
-        unsigned char record[KS_BCD_OPTION_BYTES];
-        KSStoreBcdOption(option, record);
-        if (services.bcdInit(nullptr, record) != 0)
+        if (init != 0)
             return FixupFailure(kBcd);
         services.bcdLock();
         services.bcdUnlock();

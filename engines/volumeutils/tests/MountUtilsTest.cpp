@@ -14,7 +14,11 @@
 #include "KSPlatformSetup.h"
 #include "KSPlatformVolumes.h"
 #include "KSResult.h"
+#include "KSZedskacs.h"
 #include "VolumeUtils.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -92,6 +96,137 @@ TEST_F(MountUtilsTest, DiskAccessDevicesOpenOnlyWhatIsThere)
     EXPECT_FALSE(opened1001);
 }
 
+class AnyDevice : public KSDevice {
+public:
+    DWORD Read(uint64_t, void*, DWORD, DWORD& done) override { return done = 0, ERROR_SUCCESS; }
+    DWORD Write(uint64_t, const void*, DWORD, DWORD& done) override { return done = 0, ERROR_SUCCESS; }
+    DWORD Control(DWORD, const void*, DWORD, void*, DWORD, DWORD& returned) override { return returned = 0, 0; }
+    uint64_t Size() const override { return 0; }
+};
+
+// A control device that notes how each open asked for it and may refuse some.
+struct ControlOpens {
+    std::vector<DWORD> dispositions;
+    bool refuseExisting = false;
+    int closedFd = -1;   // gets a byte when a device made here is destroyed
+};
+
+class NotingControlDevice : public AnyDevice {
+public:
+    explicit NotingControlDevice(int closedFd) : closedFd_(closedFd) {}
+    ~NotingControlDevice() override
+    {
+        if (closedFd_ >= 0 && write(closedFd_, "c", 1) != 1)
+            std::abort();
+    }
+
+private:
+    int closedFd_;
+};
+
+void RegisterControlDevice(ControlOpens& opens)
+{
+    KSPlatformRegisterDevice("ZEDSKACS", [&opens](DWORD, DWORD& error) -> std::shared_ptr<KSDevice> {
+        const DWORD disposition = KSPlatformDeviceOpenDisposition();
+        opens.dispositions.push_back(disposition);
+        if (opens.refuseExisting && disposition == OPEN_EXISTING) {
+            error = ERROR_FILE_NOT_FOUND;
+            return nullptr;
+        }
+        return std::make_shared<NotingControlDevice>(opens.closedFd);
+    });
+}
+
+TEST_F(MountUtilsTest, TheControlDeviceOpensOncePerProcess)
+{
+    CloseDiskAccessControlDevice();
+    ControlOpens opens;
+    RegisterControlDevice(opens);
+    const unsigned before = KSPlatformOpenHandles();
+    HANDLE first = DiskAccessControlDevice();
+    ASSERT_NE(first, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(DiskAccessControlDevice(), first);
+    EXPECT_EQ(DiskAccessControlDevice(), first);
+    EXPECT_EQ(opens.dispositions, std::vector<DWORD>{OPEN_EXISTING});
+    EXPECT_EQ(KSPlatformOpenHandles(), before + 1);
+    CloseDiskAccessControlDevice();
+    EXPECT_EQ(KSPlatformOpenHandles(), before);
+}
+
+TEST_F(MountUtilsTest, TheControlDeviceIsOpenedWithCreateAlwaysWhenItIsNoExistingDevice)
+{
+    CloseDiskAccessControlDevice();
+    ControlOpens opens;
+    opens.refuseExisting = true;
+    RegisterControlDevice(opens);
+    HANDLE device = DiskAccessControlDevice();
+    EXPECT_NE(device, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(opens.dispositions, (std::vector<DWORD>{OPEN_EXISTING, CREATE_ALWAYS}));
+    EXPECT_EQ(DiskAccessControlDevice(), device);
+    EXPECT_EQ(opens.dispositions.size(), 2u) << "once open, never opened again";
+    CloseDiskAccessControlDevice();
+}
+
+TEST_F(MountUtilsTest, TheControlDeviceIsTriedAgainUntilTheServiceRuns)
+{
+    CloseDiskAccessControlDevice();
+    const unsigned before = KSPlatformOpenHandles();
+    KSZedskacsInstall(SERVICE_STOPPED);
+    EXPECT_EQ(DiskAccessControlDevice(), INVALID_HANDLE_VALUE) << "the service is stopped";
+    EXPECT_EQ(KSPlatformOpenHandles(), before);
+    EXPECT_EQ(StartDiskAccessService(), 0u);
+    HANDLE device = DiskAccessControlDevice();
+    EXPECT_NE(device, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(DiskAccessControlDevice(), device);
+    CloseDiskAccessControlDevice();
+    KSZedskacsRemove();
+}
+
+TEST_F(MountUtilsTest, DisksOfTheServiceAreOpenedWhileTheProcessHoldsItsControlDevice)
+{
+    CloseDiskAccessControlDevice();
+    KSZedskacsInstall(SERVICE_RUNNING);
+    ControlOpens opens;
+    RegisterControlDevice(opens);
+    const unsigned before = KSPlatformOpenHandles();
+    for (const unsigned disk : {0u, 0u, 5u}) {
+        DiskAccessDevice device;
+        EXPECT_EQ(device.Open(disk), disk == 0) << disk;
+        uint8_t sector[512] = {};
+        EXPECT_EQ(device.Read(0, sector, 1), disk == 0) << disk;
+    }
+    EXPECT_EQ(opens.dispositions, std::vector<DWORD>{OPEN_EXISTING}) << "opened once, by the first disk";
+    EXPECT_EQ(KSPlatformOpenHandles(), before + 1) << "the control device alone stays open";
+    CloseDiskAccessControlDevice();
+    EXPECT_EQ(KSPlatformOpenHandles(), before);
+    KSZedskacsRemove();
+}
+
+TEST_F(MountUtilsTest, TheControlDeviceIsClosedWhenTheProcessEnds)
+{
+    int closed[2];
+    ASSERT_EQ(pipe(closed), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(closed[0]);
+        CloseDiskAccessControlDevice();
+        static ControlOpens opens;
+        opens.closedFd = closed[1];
+        RegisterControlDevice(opens);
+        const bool opened = DiskAccessControlDevice() != INVALID_HANDLE_VALUE;
+        KSPlatformUnregisterDevice("ZEDSKACS");   // the handle alone keeps the device
+        std::exit(opened ? 0 : 1);
+    }
+    close(closed[1]);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    char byte = 0;
+    EXPECT_EQ(read(closed[0], &byte, 1), 1) << "the handle was closed at exit";
+    close(closed[0]);
+}
+
 TEST_F(MountUtilsTest, DiskAccessServiceStartsOnceAndCountsWhenRunning)
 {
     EXPECT_EQ(KSResultKind(StartDiskAccessService()), 0x100u) << "no such service";
@@ -114,20 +249,13 @@ TEST_F(MountUtilsTest, NoBusDeviceIsAnInvalidHandle)
     EXPECT_EQ(OpenBusDevice(false), INVALID_HANDLE_VALUE);
 }
 
-class AnyBus : public KSDevice {
-public:
-    DWORD Read(uint64_t, void*, DWORD, DWORD& done) override { return done = 0, ERROR_SUCCESS; }
-    DWORD Write(uint64_t, const void*, DWORD, DWORD& done) override { return done = 0, ERROR_SUCCESS; }
-    DWORD Control(DWORD, const void*, DWORD, void*, DWORD, DWORD& returned) override { return returned = 0, 0; }
-    uint64_t Size() const override { return 0; }
-};
 
 TEST_F(MountUtilsTest, TheBusIsTheFirstInterfaceOfItsClass)
 {
     std::vector<DWORD> opens;
     const auto opener = [&opens](DWORD access, DWORD&) {
         opens.push_back(access);
-        return std::make_shared<AnyBus>();
+        return std::make_shared<AnyDevice>();
     };
     // A device of the old name alone is not the bus.
     KSPlatformRegisterDevice("ZeDiskBus", opener);

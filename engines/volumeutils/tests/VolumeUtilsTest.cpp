@@ -79,6 +79,26 @@ TEST_F(VolumeUtilsTest, AVolumeNameGetsALetterThatIsFoundAgainAndRemoved)
     EXPECT_EQ(0u, KSPlatformOpenHandles());
 }
 
+// A machine has many more names in its device namespace than volumes; a list longer
+// than any first guess is read whole, and the volume is still found and lettered.
+TEST_F(VolumeUtilsTest, AVolumeIsFoundAmongMoreNamesThanAFirstBufferHolds)
+{
+    KSFakeClock clock;
+    KSPlatformSetClock(&clock);
+    for (unsigned i = 0; i < 3000; ++i) {
+        const std::wstring name = L"SerialPortOfAMachineWithManyDevices" + std::to_wstring(i);
+        KSPlatformAddObjectName(name, L"\\Device\\Serial" + std::to_wstring(i));
+    }
+    wchar_t name[39] = {};
+    ASSERT_TRUE(GetVolumeOfPartition(name, 0, 36864));
+    const std::string guid = KSPlatformVolumeGuid(0, 36864);
+    EXPECT_EQ(std::wstring(name), std::wstring(guid.begin(), guid.end()));
+    EXPECT_EQ(0u, AssignDriveLetter('K', 0, 36864));
+    EXPECT_EQ('K', KSPlatformDriveLetterOf(0, 36864));
+    EXPECT_EQ(0u, KSPlatformOpenHandles());
+    KSPlatformSetClock(nullptr);
+}
+
 // A volume whose lock is refused is offered 11 tries, 100 ms apart, and reported as
 // an invalid handle, closed again.
 class RefusingVolume : public KSDevice {

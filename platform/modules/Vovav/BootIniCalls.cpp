@@ -7,6 +7,7 @@
 #include "BootIniEdit.h"
 #include "BootIniFile.h"
 #include "Vovav.h"
+#include "VolumeRoot.h"
 #include "VovavExport.h"
 #include "VovavRecords.h"
 
@@ -28,23 +29,6 @@ unsigned PartitionNumber(unsigned long disk, uint64_t first)
     return BootIni_GetArcInfo(disk, first, arc) == 0 ? static_cast<unsigned>(arc[KS_ARC_PARTITION]) : 0;
 }
 
-std::string RootOf(const KSBootIniOption& option)
-{
-    if (option.letter >= 'A' && option.letter <= 'Z')
-        return std::string(1, static_cast<char>(option.letter)) + ":";
-    if (option.letter >= 'a' && option.letter <= 'z')
-        return std::string(1, static_cast<char>(option.letter - 'a' + 'A')) + ":";
-    std::string root;
-    for (size_t i = 0; i < KS_BOOTINI_PATH_CHARS && option.volumePath[i]; ++i) {
-        if (option.volumePath[i] > 0x7F)
-            return {};
-        root += static_cast<char>(option.volumePath[i]);
-    }
-    while (!root.empty() && root.back() == '\\')
-        root.pop_back();
-    return root;
-}
-
 } // namespace
 
 extern "C" VOVAV_EXPORT unsigned long BootIni_SetOptPart(unsigned long, const unsigned char* record)
@@ -54,7 +38,7 @@ extern "C" VOVAV_EXPORT unsigned long BootIni_SetOptPart(unsigned long, const un
     if (record == nullptr)
         return 1;
     const KSBootIniOption option = KSLoadBootIniOption(record);
-    const std::string root = RootOf(option);
+    const std::string root = VolumeRootOf(option.letter, option.volumePath, KS_BOOTINI_PATH_CHARS);
     if (root.empty() || !ReadBootIni(root, pending.original))
         return 1;
     pending.root = root;

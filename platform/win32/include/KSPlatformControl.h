@@ -83,6 +83,9 @@ using KSDeviceFamilyOpener = std::function<std::shared_ptr<KSDevice>(const std::
 void KSPlatformRegisterDeviceFamily(const std::string& prefix, KSDeviceFamilyOpener opener);
 void KSPlatformUnregisterDeviceFamily(const std::string& prefix);
 void KSPlatformClearDevices();
+// Inside an opener: the creation disposition (OPEN_EXISTING, CREATE_ALWAYS, ...) the
+// CreateFile call that runs it was given; 0 outside an open.
+DWORD KSPlatformDeviceOpenDisposition();
 
 // ---------------------------------------------------------------------------
 // Services of the service control manager. Empty on a real machine.

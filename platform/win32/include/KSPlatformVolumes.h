@@ -26,6 +26,11 @@ bool KSPlatformParseVolumeGuid(const std::wstring& name, unsigned& disk, uint64_
 void KSPlatformSetVolumeMounted(unsigned disk, uint64_t firstSector, bool mounted);
 bool KSPlatformIsVolumeMounted(unsigned disk, uint64_t firstSector);
 void KSPlatformClearVolumeMounts();
+// Further names of the DOS device namespace, as a real machine has hundreds of (serial
+// ports, pipes, other drivers' devices): listed by QueryDosDeviceW(NULL) after the
+// volumes' names, each standing for the device given. Reset clears them.
+void KSPlatformAddObjectName(const std::wstring& name, const std::wstring& target);
+void KSPlatformClearObjectNames();
 
 // ---------------------------------------------------------------------------
 // Files on volumes. Paths are narrow Win32 paths.

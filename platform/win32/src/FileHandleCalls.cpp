@@ -37,7 +37,9 @@ bool IsDevicePath(const wchar_t* path)
     return path[2] == L'?' && path[4] != 0 && path[5] != L':';
 }
 
-HANDLE OpenDevice(const wchar_t* name, DWORD access)
+thread_local DWORD deviceOpenDisposition = 0;
+
+HANDLE OpenDevice(const wchar_t* name, DWORD access, DWORD disposition)
 {
     std::string narrow;
     for (const wchar_t* c = name; *c; ++c) {
@@ -48,7 +50,9 @@ HANDLE OpenDevice(const wchar_t* name, DWORD access)
         narrow += static_cast<char>(*c);
     }
     DWORD error = ERROR_SUCCESS;
+    deviceOpenDisposition = disposition;
     std::shared_ptr<KSDevice> device = DeviceRegistry::Instance().Open(narrow, access, error);
+    deviceOpenDisposition = 0;
     if (!device) {
         SetLastError(error);
         return INVALID_HANDLE_VALUE;
@@ -123,11 +127,13 @@ bool IsFileKind(ObjectKind kind)
 
 } // namespace
 
+DWORD KSPlatformDeviceOpenDisposition() { return deviceOpenDisposition; }
+
 extern "C" HANDLE WINAPI CreateFileW(LPCWSTR path, DWORD access, DWORD /*share*/, LPSECURITY_ATTRIBUTES /*security*/,
                                      DWORD disposition, DWORD flagsAndAttributes, HANDLE /*templateFile*/)
 {
     if (IsDevicePath(path))
-        return OpenDevice(path + 4, access);
+        return OpenDevice(path + 4, access, disposition);
     const int fd = ks_win32::OpenDescriptor(path, access, disposition, flagsAndAttributes);
     if (fd == -1)
         return INVALID_HANDLE_VALUE;

@@ -17,6 +17,7 @@ void KSPlatformReset()
     KSPlatformSetClock(nullptr);
     KSPlatformClearRegistry();
     KSPlatformClearVolumeMounts();
+    KSPlatformClearObjectNames();
     KSPlatformSetPrivilegeError(ERROR_SUCCESS);
     KSPlatformSetVolumeWriteError(ERROR_SUCCESS);
     KSPlatformSetWindowsDirectory(std::string());

@@ -11,8 +11,10 @@
 #include <cstdio>
 #include <cwctype>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <utility>
+#include <vector>
 
 using namespace ks_platform;
 
@@ -23,6 +25,13 @@ std::set<std::pair<unsigned, uint64_t>>& Mounted()
 {
     static auto* mounted = new std::set<std::pair<unsigned, uint64_t>>;
     return *mounted;
+}
+
+std::mutex addedDosNamesLock;
+std::vector<std::pair<std::wstring, std::wstring>>& AddedDosNames()
+{
+    static auto* names = new std::vector<std::pair<std::wstring, std::wstring>>;
+    return *names;
 }
 
 std::wstring Widen(const std::string& text) { return std::wstring(text.begin(), text.end()); }
@@ -49,6 +58,15 @@ char MountPointLetter(LPCWSTR mountPoint)
     return DriveIndexLetter(mountPoint[0]);
 }
 
+std::optional<std::wstring> AddedDosNameTarget(const std::wstring& name)
+{
+    std::lock_guard<std::mutex> guard(addedDosNamesLock);
+    for (const auto& entry : AddedDosNames())
+        if (entry.first == name)
+            return entry.second;
+    return std::nullopt;
+}
+
 // The device name behind a name of the DOS device namespace; empty when none.
 std::string TargetOf(const std::wstring& name)
 {
@@ -60,6 +78,8 @@ std::string TargetOf(const std::wstring& name)
             return {};
         disk = drive->volume.disk;
         first = drive->volume.firstSector;
+    } else if (std::optional<std::wstring> added = AddedDosNameTarget(name)) {
+        return std::string(added->begin(), added->end());
     } else if (name.compare(0, 6, L"Volume") == 0) {
         if (!KSPlatformParseVolumeGuid(name, disk, first))
             return {};
@@ -133,6 +153,18 @@ void KSPlatformClearVolumeMounts()
     Mounted().clear();
 }
 
+void KSPlatformAddObjectName(const std::wstring& name, const std::wstring& target)
+{
+    std::lock_guard<std::mutex> guard(addedDosNamesLock);
+    AddedDosNames().emplace_back(name, target);
+}
+
+void KSPlatformClearObjectNames()
+{
+    std::lock_guard<std::mutex> guard(addedDosNamesLock);
+    AddedDosNames().clear();
+}
+
 extern "C" BOOL WINAPI GetVolumeNameForVolumeMountPointW(LPCWSTR mountPoint, LPWSTR volumeName, DWORD size)
 {
     const char letter = MountPointLetter(mountPoint);
@@ -191,7 +223,7 @@ extern "C" BOOL WINAPI DeleteVolumeMountPointW(LPCWSTR mountPoint)
 }
 
 // deviceName null lists the names: the letters with volumes, then each partition's
-// "Volume{...}" and "HarddiskNPartitionM".
+// "Volume{...}" and "HarddiskNPartitionM", then the names a test added.
 extern "C" DWORD WINAPI QueryDosDeviceW(LPCWSTR deviceName, LPWSTR targetPath, DWORD size)
 {
     std::wstring list;
@@ -220,6 +252,9 @@ extern "C" DWORD WINAPI QueryDosDeviceW(LPCWSTR deviceName, LPWSTR targetPath, D
         }
         for (const std::shared_ptr<ArrivedDisk>& arrived : ArrivedDisks::Instance().All())
             listVolumes(arrived->Number(), arrived->Volumes());
+        std::lock_guard<std::mutex> guard(addedDosNamesLock);
+        for (const auto& entry : AddedDosNames())
+            list += entry.first + L'\0';
     }
     list += L'\0';
     if (!targetPath || size < list.size()) {
