@@ -33,7 +33,10 @@ unsigned long RunInstaller64(const wchar_t* folder, unsigned long, const Install
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    // Inst is a console program: without CREATE_NO_WINDOW its console would flash
+    // over the user interface while it installs.
+    if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &process))
         return InstallFailure();
     CloseHandle(process.hThread);
 

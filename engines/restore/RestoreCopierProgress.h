@@ -26,7 +26,7 @@ struct RestoreCopierContext {
     DWORD lastCancelTick;
     bool percentRefreshed;
     bool cancelRefreshed;
-    DWORD (*tick)();    // GetTickCount; tests put a clock of their own here
+    DWORD(WINAPI* tick)(); // GetTickCount; tests put a clock of their own here
     int (*operationName)(unsigned long id, char* text, const void* info);
 };
 

@@ -156,25 +156,29 @@ struct KS_CMD_WORDS_REQUEST {
 #pragma pack(pop)
 
 #define KS_CMD_AT(T, field, offset) static_assert(offsetof(T, field) == (offset), #T " layout")
+// A field after a pointer: its offset as given holds where pointers have 8 bytes (the
+// 32-bit Windows modules keep the same order with 4-byte pointers).
+#define KS_CMD_AT_64(T, field, offset) \
+    static_assert(sizeof(void*) != 8 || offsetof(T, field) == (offset), #T " 64-bit layout")
 KS_CMD_AT(KS_CMD_COUNT_REPLY, Count, 84);
 KS_CMD_AT(KS_CMD_DISK_REQUEST, Disk, 84);
 KS_CMD_AT(KS_CMD_DISK_INFO_REPLY, Info, 84);
 KS_CMD_AT(KS_CMD_PARTITION_REQUEST, Partition, 92);
 KS_CMD_AT(KS_CMD_PARTITION_INFO_REPLY, Info, 84);
 KS_CMD_AT(KS_CMD_POINTER_REQUEST, Pointer, 84);
-KS_CMD_AT(KS_CMD_CALLBACK_REQUEST, Context, 92);
+KS_CMD_AT_64(KS_CMD_CALLBACK_REQUEST, Context, 92);
 KS_CMD_AT(KS_CMD_VALUE_REQUEST, Value, 84);
 KS_CMD_AT(KS_CMD_PROGRESS_REPLY, Progress, 84);
-KS_CMD_AT(KS_CMD_IMG_INFO_REQUEST, Path, 92);
+KS_CMD_AT_64(KS_CMD_IMG_INFO_REQUEST, Path, 92);
 KS_CMD_AT(KS_CMD_LISTING_REQUEST, Subject, 88);
-KS_CMD_AT(KS_CMD_LISTING_REPLY, Count, 92);
-KS_CMD_AT(KS_CMD_RESTORE_ITEM_REQUEST, Target, 92);
-KS_CMD_AT(KS_CMD_RESTORE_ITEM_REQUEST, Option, 100);
-KS_CMD_AT(KS_CMD_PASSWORD_REQUEST, Length, 92);
-KS_CMD_AT(KS_CMD_ADD_CHECK_REQUEST, Zero, 92);
-KS_CMD_AT(KS_CMD_MOUNT_REQUEST, Letter, 100);
-KS_CMD_AT(KS_CMD_MOUNT_REQUEST, Password, 104);
-KS_CMD_AT(KS_CMD_MOUNTED_REPLY, Count, 92);
+KS_CMD_AT_64(KS_CMD_LISTING_REPLY, Count, 92);
+KS_CMD_AT_64(KS_CMD_RESTORE_ITEM_REQUEST, Target, 92);
+KS_CMD_AT_64(KS_CMD_RESTORE_ITEM_REQUEST, Option, 100);
+KS_CMD_AT_64(KS_CMD_PASSWORD_REQUEST, Length, 92);
+KS_CMD_AT_64(KS_CMD_ADD_CHECK_REQUEST, Zero, 92);
+KS_CMD_AT_64(KS_CMD_MOUNT_REQUEST, Letter, 100);
+KS_CMD_AT_64(KS_CMD_MOUNT_REQUEST, Password, 104);
+KS_CMD_AT_64(KS_CMD_MOUNTED_REPLY, Count, 92);
 KS_CMD_AT(KS_CMD_ADD_PARTITION_REQUEST, Disk, 84);
 KS_CMD_AT(KS_CMD_ADD_PARTITION_REQUEST, Param, 92);
 KS_CMD_AT(KS_CMD_DISK_RANGE_REQUEST, First, 92);
@@ -182,6 +186,7 @@ KS_CMD_AT(KS_CMD_DISK_RANGE_REQUEST, Second, 100);
 KS_CMD_AT(KS_CMD_ITEM_REPLY, Item, 84);
 KS_CMD_AT(KS_CMD_WORDS_REQUEST, Words, 84);
 #undef KS_CMD_AT
+#undef KS_CMD_AT_64
 
 static_assert(sizeof(KS_CMD_BARE) == 84, "layout");
 static_assert(sizeof(KS_CMD_COUNT_REPLY) == 92, "layout");

@@ -1,5 +1,6 @@
 #include "KSMemory.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 void* ReAllocMemory(void* block, size_t newSize)
@@ -11,8 +12,10 @@ void* ReAllocMemory(void* block, size_t newSize)
 
 void* kscalloc(void* /*opaque*/, unsigned int items, unsigned int size)
 {
-    // Both factors are 32-bit, so the product cannot overflow a 64-bit size_t.
-    static_assert(sizeof(size_t) >= 2 * sizeof(unsigned int), "items x size must not overflow");
+    // On a 32-bit system the product can pass size_t: a wrapped size would be a
+    // block smaller than zlib writes into.
+    if (size != 0 && items > SIZE_MAX / size)
+        return nullptr;
     return std::malloc(static_cast<size_t>(items) * size);
 }
 

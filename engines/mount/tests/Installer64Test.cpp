@@ -52,6 +52,21 @@ TEST_F(Installer64Test, TheExitCodeIsTheResult)
         EXPECT_EQ(RunInstaller64(c.folder, 0), c.result);
 }
 
+// The installer is a console program: started as it is, its console window would
+// flash over the user interface.
+TEST_F(Installer64Test, TheInstallerStartsWithoutAWindow)
+{
+    KSProcessScript script;
+    script.commandLine = "\"C:\\tools\\x64\\Inst.exe\" -I D:\\drivers";
+    script.exitCode = 0;
+    KSPlatformAddProcessScript(script);
+    EXPECT_EQ(RunInstaller64(L"D:\\drivers", 0), 0u);
+    const std::vector<KSProcessStart> starts = KSPlatformProcessStarts();
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_TRUE(starts[0].started);
+    EXPECT_EQ(starts[0].creationFlags & CREATE_NO_WINDOW, static_cast<unsigned long>(CREATE_NO_WINDOW));
+}
+
 TEST_F(Installer64Test, AnInstallerThatDoesNotStartIsTheInstallFailure)
 {
     fs::remove(root / "tools" / "x64" / "Inst.exe");

@@ -169,6 +169,7 @@ struct KSProcessStart {
     std::string commandLine;
     bool inheritHandles = false;
     bool started = false;
+    unsigned long creationFlags = 0;   // as CreateProcess was given them
 };
 
 // Adds a script or replaces the one of the same command line.

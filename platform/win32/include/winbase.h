@@ -27,6 +27,9 @@
 
 // Thread creation flags and priorities (accepted and kept; they change nothing here).
 #define CREATE_SUSPENDED 0x00000004u
+// Process creation flags: recorded for a scripted process (KSPlatformProcessStarts);
+// a real child here has no console or window either way.
+#define CREATE_NO_WINDOW 0x08000000u
 #define THREAD_PRIORITY_IDLE (-15)
 #define THREAD_PRIORITY_LOWEST (-2)
 #define THREAD_PRIORITY_BELOW_NORMAL (-1)

@@ -220,10 +220,11 @@ BOOL Start(ChildPlan& plan, LPPROCESS_INFORMATION info)
 
 template <typename StartupInfo>
 BOOL CreateFromText(const std::string* application, const std::string* commandLine, BOOL inheritHandles,
-                    const std::string* folder, const StartupInfo* startup, LPPROCESS_INFORMATION info)
+                    DWORD creationFlags, const std::string* folder, const StartupInfo* startup,
+                    LPPROCESS_INFORMATION info)
 {
     BOOL scriptedResult = FALSE;
-    if (commandLine && StartScriptedProcess(*commandLine, inheritHandles != FALSE, info, scriptedResult))
+    if (commandLine && StartScriptedProcess(*commandLine, inheritHandles != FALSE, creationFlags, info, scriptedResult))
         return scriptedResult;
     ChildPlan plan;
     if (commandLine)
@@ -295,25 +296,26 @@ extern "C" VOID WINAPI GetStartupInfoA(LPSTARTUPINFOA info)
 }
 
 extern "C" BOOL WINAPI CreateProcessA(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES,
-                                      LPSECURITY_ATTRIBUTES, BOOL inheritHandles, DWORD, LPVOID, LPCSTR currentDirectory,
+                                      LPSECURITY_ATTRIBUTES, BOOL inheritHandles, DWORD creationFlags, LPVOID,
+                                      LPCSTR currentDirectory,
                                       LPSTARTUPINFOA startupInfo, LPPROCESS_INFORMATION processInformation)
 {
     const std::string app = application ? application : "";
     const std::string line = commandLine ? commandLine : "";
     const std::string folder = currentDirectory ? currentDirectory : "";
-    return CreateFromText(application ? &app : nullptr, commandLine ? &line : nullptr, inheritHandles,
+    return CreateFromText(application ? &app : nullptr, commandLine ? &line : nullptr, inheritHandles, creationFlags,
                           currentDirectory ? &folder : nullptr, startupInfo, processInformation);
 }
 
 extern "C" BOOL WINAPI CreateProcessW(LPCWSTR application, LPWSTR commandLine, LPSECURITY_ATTRIBUTES,
-                                      LPSECURITY_ATTRIBUTES, BOOL inheritHandles, DWORD, LPVOID,
+                                      LPSECURITY_ATTRIBUTES, BOOL inheritHandles, DWORD creationFlags, LPVOID,
                                       LPCWSTR currentDirectory, LPSTARTUPINFOW startupInfo,
                                       LPPROCESS_INFORMATION processInformation)
 {
     const std::string app = application ? Narrow(application) : "";
     const std::string line = commandLine ? Narrow(commandLine) : "";
     const std::string folder = currentDirectory ? Narrow(currentDirectory) : "";
-    return CreateFromText(application ? &app : nullptr, commandLine ? &line : nullptr, inheritHandles,
+    return CreateFromText(application ? &app : nullptr, commandLine ? &line : nullptr, inheritHandles, creationFlags,
                           currentDirectory ? &folder : nullptr, startupInfo, processInformation);
 }
 

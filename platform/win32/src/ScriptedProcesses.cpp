@@ -114,8 +114,8 @@ void KSPlatformClearProcessScripts()
 
 namespace ks_platform {
 
-bool StartScriptedProcess(const std::string& commandLine, bool inheritHandles, LPPROCESS_INFORMATION info,
-                          BOOL& result)
+bool StartScriptedProcess(const std::string& commandLine, bool inheritHandles, DWORD creationFlags,
+                          LPPROCESS_INFORMATION info, BOOL& result)
 {
     ScriptState& state = Scripts();
     std::lock_guard<std::mutex> guard(state.lock);
@@ -123,7 +123,7 @@ bool StartScriptedProcess(const std::string& commandLine, bool inheritHandles, L
     if (found == state.scripts.end())
         return false;
     const KSProcessScript& script = found->second;
-    KSProcessStart start{commandLine, inheritHandles, false};
+    KSProcessStart start{commandLine, inheritHandles, false, creationFlags};
     if (script.startError != ERROR_SUCCESS || !info) {
         state.starts.push_back(start);
         SetLastError(info ? script.startError : ERROR_INVALID_PARAMETER);

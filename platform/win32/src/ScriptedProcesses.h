@@ -9,7 +9,8 @@ namespace ks_platform {
 
 // True when a script takes the command line; result and info then hold
 // CreateProcess's answer.
-bool StartScriptedProcess(const std::string& commandLine, bool inheritHandles, LPPROCESS_INFORMATION info,
+bool StartScriptedProcess(const std::string& commandLine, bool inheritHandles, DWORD creationFlags,
+                          LPPROCESS_INFORMATION info,
                           BOOL& result);
 
 } // namespace ks_platform
