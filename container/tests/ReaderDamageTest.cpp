@@ -157,6 +157,24 @@ TEST(ReaderDamage, RandomReadsRefuseAStoredBlockWhoseCrcNoLongerMatches)
     }
 }
 
+// The block walk's own reads, which a restore writes to a disk, check each block the
+// same way: the intact block reads, the damaged one is refused.
+TEST(ReaderDamage, ReadBlockRefusesAStoredBlockWhoseCrcNoLongerMatches)
+{
+    SmallSet s(6);
+    s.Patch(s.randomPos + 100, {0x01}, true);
+    CofranPtr c;
+    ASSERT_EQ(0u, c->OpenCofran(Widen(s.path).c_str(), KS_OPEN_SEQUENTIAL, nullptr, 0));
+    _KS_VOLUME v = s.volume;
+    ASSERT_EQ(0u, c->OpenVolume(&v));
+    std::vector<unsigned char> buf(4096 * 64);
+    _KS_BLOCK b;
+    ASSERT_EQ(0u, c->GetNextBlockInfo(&b, 0));
+    EXPECT_EQ(0u, c->ReadBlock(&b, buf.data())) << "the compressed pattern block";
+    ASSERT_EQ(0u, c->GetNextBlockInfo(&b, 0));
+    EXPECT_EQ(0x00Cu, Kind(c->ReadBlock(&b, buf.data()))) << "the stored random block";
+}
+
 // The same for the sectors ReadSector serves from the run index itself: the
 // pre-volume sectors and the direct runs of the system area, kept raw at level 0.
 TEST(ReaderDamage, SectorReadsRefuseDamagedPreVolumeSectorsAndSystemRuns)

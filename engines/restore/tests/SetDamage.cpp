@@ -1,0 +1,132 @@
+#include "SetDamage.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "BackupRunner.h"
+#include "IKSCofran.h"
+#include "KSImageFormat.h"
+#include "KSVolume.h"
+
+namespace {
+bool ReadAt(const std::string& file, uint64_t pos, unsigned char* out, size_t bytes)
+{
+    FILE* f = std::fopen(file.c_str(), "rb");
+    if (f == nullptr)
+        return false;
+    const bool read = fseeko(f, static_cast<off_t>(pos), SEEK_SET) == 0 && std::fread(out, 1, bytes, f) == bytes;
+    std::fclose(f);
+    return read;
+}
+
+bool TailOf(const std::string& file, _KS_IMG_TAIL& tail)
+{
+    FILE* f = std::fopen(file.c_str(), "rb");
+    if (f == nullptr)
+        return false;
+    unsigned char bytes[KS_IMG_TAIL_SIZE];
+    const bool read = fseeko(f, -static_cast<off_t>(sizeof bytes), SEEK_END) == 0 &&
+                      std::fread(bytes, 1, sizeof bytes, f) == sizeof bytes;
+    std::fclose(f);
+    if (read)
+        KSImgTailFromBytes(bytes, tail);
+    return read;
+}
+
+// The set opened for its block walk, with the volume of that partition open.
+std::unique_ptr<IKSCofran, CofranDeleter> OpenVolumeOf(const std::string& file, uint64_t partitionStart,
+                                                       _KS_VOLUME& volume)
+{
+    std::unique_ptr<IKSCofran, CofranDeleter> set(OpenSet(Wide(file), L"", KS_OPEN_SEQUENTIAL));
+    if (set == nullptr)
+        return set;
+    _KS_IMG_FILE_INFO info{};
+    info.Size = sizeof info;
+    std::vector<_KS_VOLUME> volumes;
+    if (set->GetCofranInfo(&info) == 0) {
+        volumes.resize(info.VolumeCount);
+        if (volumes.empty() || set->GetVolumes(volumes.data(), info.VolumeCount) != 0)
+            volumes.clear();
+    }
+    for (_KS_VOLUME& v : volumes) {
+        if (v.PartitionStart == partitionStart && set->OpenVolume(&v) == 0) {
+            volume = v;
+            return set;
+        }
+    }
+    set.reset();
+    return set;
+}
+} // namespace
+
+bool FindVolumeBlock(const std::string& file, uint64_t partitionStart, bool compressed, StoredPlace& place)
+{
+    _KS_IMG_TAIL tail{};
+    _KS_VOLUME volume{};
+    if (!TailOf(file, tail))
+        return false;
+    std::unique_ptr<IKSCofran, CofranDeleter> set = OpenVolumeOf(file, partitionStart, volume);
+    if (set == nullptr)
+        return false;
+    std::vector<StoredPlace> found;
+    _KS_BLOCK block{};
+    while (set->GetNextBlockInfo(&block, 0) == 0) {
+        StoredPlace p;
+        p.filePos = block.Offset - tail.Base + tail.DataStart;
+        p.stored = KSBlockStored(block);
+        p.raw = KSBlockClusters(block) * volume.SectorsPerCluster * volume.BytesPerSector;
+        if ((p.stored < p.raw) == compressed)
+            found.push_back(p);
+    }
+    set->CloseVolume();
+    if (found.empty())
+        return false;
+    place = found[found.size() / 2];
+    return true;
+}
+
+bool FindPreVolumeSectors(const std::string& file, uint64_t partitionStart, StoredPlace& place)
+{
+    _KS_IMG_TAIL tail{};
+    _KS_VOLUME volume{};
+    if (!TailOf(file, tail))
+        return false;
+    std::unique_ptr<IKSCofran, CofranDeleter> set = OpenVolumeOf(file, partitionStart, volume);
+    if (set == nullptr)
+        return false;
+    set->CloseVolume();
+    // The run index is never compressed nor enciphered: its head is read as it lies.
+    unsigned char bytes[KS_RIND_HEAD_SIZE];
+    if (!ReadAt(file, volume.RunIndexOffset - tail.Base + tail.DataStart, bytes, sizeof bytes))
+        return false;
+    _KS_RIND_HEAD head{};
+    KSRindHeadFromBytes(bytes, head);
+    if (head.Magic != KS_RIND_MAGIC || head.PreSectors == 0)
+        return false;
+    place.filePos = head.PreOffset - tail.Base + tail.DataStart;
+    place.stored = head.PreStored;
+    place.raw = head.PreSectors * volume.BytesPerSector;
+    return true;
+}
+
+bool FlipMiddleByte(const std::string& file, const StoredPlace& place)
+{
+    FILE* f = std::fopen(file.c_str(), "r+b");
+    if (f == nullptr)
+        return false;
+    const off_t at = static_cast<off_t>(place.filePos + place.stored / 2);
+    int byte = EOF;
+    bool done = fseeko(f, at, SEEK_SET) == 0 && (byte = std::fgetc(f)) != EOF;
+    done = done && fseeko(f, at, SEEK_SET) == 0 && std::fputc(byte ^ 0xFF, f) != EOF;
+    return std::fclose(f) == 0 && done;
+}
+
+std::string CopySetFile(const std::string& file, const std::string& folder)
+{
+    const std::string name = file.substr(file.rfind('/') + 1);
+    const std::string copy = folder + "/" + name;
+    const std::string command = "rm -rf '" + folder + "' && mkdir -p '" + folder + "' && cp '" + file + "' '" + copy + "'";
+    return std::system(command.c_str()) == 0 ? copy : std::string();
+}

@@ -1,0 +1,24 @@
+// Damage done to an image set's file the way a failing disk does it: one byte of the
+// stored bytes of a volume's block or of its boot track changed in place. The places
+// are found through the container and the file's own tail, for sets of one file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct StoredPlace {
+    uint64_t filePos = 0;  // first stored byte in the file
+    uint32_t stored = 0;   // bytes it takes in the file
+    uint32_t raw = 0;      // bytes it holds
+};
+
+// A block of the volume backed up from the partition at partitionStart: one kept
+// deflated when compressed is set, else one kept as it is; the middle one of those
+// the volume's block walk lists. False when the volume has none of that kind.
+bool FindVolumeBlock(const std::string& file, uint64_t partitionStart, bool compressed, StoredPlace& place);
+// The stored sectors before the volume (the disk's first track).
+bool FindPreVolumeSectors(const std::string& file, uint64_t partitionStart, StoredPlace& place);
+// Flips every bit of the byte in the middle of the place.
+bool FlipMiddleByte(const std::string& file, const StoredPlace& place);
+// A copy of a set's file in a folder of its own, to damage without touching the set.
+std::string CopySetFile(const std::string& file, const std::string& folder);
