@@ -87,6 +87,21 @@ bool FindVolumeBlock(const std::string& file, uint64_t partitionStart, bool comp
     return true;
 }
 
+unsigned long FirstBlockFailure(const std::string& file, uint64_t partitionStart)
+{
+    _KS_VOLUME volume{};
+    std::unique_ptr<IKSCofran, CofranDeleter> set = OpenVolumeOf(file, partitionStart, volume);
+    if (set == nullptr)
+        return ~0ul;
+    std::vector<unsigned char> buffer(size_t(1023) * volume.SectorsPerCluster * volume.BytesPerSector);
+    unsigned long result = 0;
+    _KS_BLOCK block{};
+    while (result == 0 && set->GetNextBlockInfo(&block, 0) == 0)
+        result = set->ReadBlock(&block, buffer.data());
+    set->CloseVolume();
+    return result;
+}
+
 bool FindPreVolumeSectors(const std::string& file, uint64_t partitionStart, StoredPlace& place)
 {
     _KS_IMG_TAIL tail{};

@@ -18,6 +18,9 @@ struct StoredPlace {
 bool FindVolumeBlock(const std::string& file, uint64_t partitionStart, bool compressed, StoredPlace& place);
 // The stored sectors before the volume (the disk's first track).
 bool FindPreVolumeSectors(const std::string& file, uint64_t partitionStart, StoredPlace& place);
+// The container's code for the first block of that volume that does not read (0 when
+// every block reads): what a restore of the volume must end with.
+unsigned long FirstBlockFailure(const std::string& file, uint64_t partitionStart);
 // Flips every bit of the byte in the middle of the place.
 bool FlipMiddleByte(const std::string& file, const StoredPlace& place);
 // A copy of a set's file in a folder of its own, to damage without touching the set.
