@@ -31,9 +31,14 @@ enum class DamageRoad {
     Smaller,         // the copiers, from the image device
 };
 
+// What is damaged: a block of the volume's clusters, the sector run of its system
+// area, or the boot track stored before it.
+enum class DamagePlace { Block, SystemRun, BootTrack };
+
 struct DamageCase {
     const char* what;
     DamageRoad road;
+    DamagePlace place;
     FixturePartition BackupDisk::*volume;
     uint64_t targetSectors;  // 0: the fixture's own partition table
     const char* type;
@@ -135,15 +140,21 @@ _KS_PROGRESS_INFO RunDamageRoad(const DamageCase& c, const std::string& setFile,
 TEST(RestoreDamage, EveryRoadRefusesADamagedBlockInsteadOfWritingIt)
 {
     const DamageCase cases[] = {
-        {"NTFS onto its own size", DamageRoad::SameSize, &BackupDisk::ntfs, 0, ""},
-        {"FAT32 onto its own size", DamageRoad::SameSize, &BackupDisk::fat32, 0, ""},
-        {"a whole disk, FAT16 damaged", DamageRoad::WholeDisk, &BackupDisk::fat16, 0, ""},
-        {"NTFS grown onto a larger partition", DamageRoad::Larger, &BackupDisk::ntfs, 98304, "7"},
-        {"FAT16 onto a larger partition, same clusters", DamageRoad::Larger, &BackupDisk::fat16, 140000, "6"},
-        {"FAT16 copied onto a larger partition", DamageRoad::LargerByCopy, &BackupDisk::fat16, 300000, "6"},
-        {"NTFS copied onto a smaller partition", DamageRoad::Smaller, &BackupDisk::ntfs, 24576, "7"},
-        {"FAT16 copied onto a smaller partition", DamageRoad::Smaller, &BackupDisk::fat16, 28672, "6"},
-        {"the boot track of a whole disk", DamageRoad::BootTrack, &BackupDisk::ntfs, 0, ""},
+        {"NTFS onto its own size", DamageRoad::SameSize, DamagePlace::Block, &BackupDisk::ntfs, 0, ""},
+        {"FAT32 onto its own size", DamageRoad::SameSize, DamagePlace::Block, &BackupDisk::fat32, 0, ""},
+        {"FAT32's FATs onto its own size", DamageRoad::SameSize, DamagePlace::SystemRun, &BackupDisk::fat32, 0, ""},
+        {"a whole disk, FAT16 damaged", DamageRoad::WholeDisk, DamagePlace::Block, &BackupDisk::fat16, 0, ""},
+        {"NTFS grown onto a larger partition", DamageRoad::Larger, DamagePlace::Block, &BackupDisk::ntfs, 98304, "7"},
+        {"FAT16 onto a larger partition, same clusters", DamageRoad::Larger, DamagePlace::Block, &BackupDisk::fat16,
+         140000, "6"},
+        {"FAT16 copied onto a larger partition", DamageRoad::LargerByCopy, DamagePlace::Block, &BackupDisk::fat16,
+         300000, "6"},
+        {"NTFS copied onto a smaller partition", DamageRoad::Smaller, DamagePlace::Block, &BackupDisk::ntfs, 24576, "7"},
+        {"FAT16 copied onto a smaller partition", DamageRoad::Smaller, DamagePlace::Block, &BackupDisk::fat16, 28672,
+         "6"},
+        {"FAT16's FATs copied onto a smaller partition", DamageRoad::Smaller, DamagePlace::SystemRun,
+         &BackupDisk::fat16, 28672, "6"},
+        {"the boot track of a whole disk", DamageRoad::BootTrack, DamagePlace::BootTrack, &BackupDisk::ntfs, 0, ""},
     };
     const BackupDisk& disk = BackupDisk::Get();
     for (const uint32_t level : {0u, 1u}) {
@@ -155,13 +166,17 @@ TEST(RestoreDamage, EveryRoadRefusesADamagedBlockInsteadOfWritingIt)
             const std::string damaged = CopySetFile(set, folder + "/set");
             ASSERT_FALSE(damaged.empty());
             StoredPlace place;
-            if (c.road == DamageRoad::BootTrack) {
+            if (c.place == DamagePlace::BootTrack) {
                 // The whole-disk item takes the boot track stored with any of the volumes.
                 for (const FixturePartition* p : {&disk.ntfs, &disk.fat32, &disk.fat16}) {
                     ASSERT_TRUE(FindPreVolumeSectors(damaged, p->start, place));
                     ASSERT_EQ(place.stored < place.raw, level != 0);
                     ASSERT_TRUE(FlipMiddleByte(damaged, place));
                 }
+            } else if (c.place == DamagePlace::SystemRun) {
+                ASSERT_TRUE(FindSystemRun(damaged, (disk.*c.volume).start, place));
+                ASSERT_EQ(place.stored < place.raw, level != 0);
+                ASSERT_TRUE(FlipMiddleByte(damaged, place));
             } else {
                 ASSERT_TRUE(FindVolumeBlock(damaged, (disk.*c.volume).start, level != 0, place));
                 ASSERT_TRUE(FlipMiddleByte(damaged, place));

@@ -102,28 +102,63 @@ unsigned long FirstBlockFailure(const std::string& file, uint64_t partitionStart
     return result;
 }
 
-bool FindPreVolumeSectors(const std::string& file, uint64_t partitionStart, StoredPlace& place)
-{
+namespace {
+// The volume's run index as it lies in the file (it is never compressed nor
+// enciphered), with what maps its stream offsets to file positions.
+struct RunIndexBytes {
     _KS_IMG_TAIL tail{};
     _KS_VOLUME volume{};
-    if (!TailOf(file, tail))
+    _KS_RIND_HEAD head{};
+    std::vector<unsigned char> bytes;
+    uint64_t FilePos(uint64_t streamOffset) const { return streamOffset - tail.Base + tail.DataStart; }
+};
+
+bool ReadRunIndex(const std::string& file, uint64_t partitionStart, RunIndexBytes& index)
+{
+    if (!TailOf(file, index.tail))
         return false;
-    std::unique_ptr<IKSCofran, CofranDeleter> set = OpenVolumeOf(file, partitionStart, volume);
+    std::unique_ptr<IKSCofran, CofranDeleter> set = OpenVolumeOf(file, partitionStart, index.volume);
     if (set == nullptr)
         return false;
     set->CloseVolume();
-    // The run index is never compressed nor enciphered: its head is read as it lies.
-    unsigned char bytes[KS_RIND_HEAD_SIZE];
-    if (!ReadAt(file, volume.RunIndexOffset - tail.Base + tail.DataStart, bytes, sizeof bytes))
+    index.bytes.resize(index.volume.RunIndexRawSize);
+    if (index.bytes.size() < KS_RIND_HEAD_SIZE ||
+        !ReadAt(file, index.FilePos(index.volume.RunIndexOffset), index.bytes.data(), index.bytes.size()))
         return false;
-    _KS_RIND_HEAD head{};
-    KSRindHeadFromBytes(bytes, head);
-    if (head.Magic != KS_RIND_MAGIC || head.PreSectors == 0)
+    KSRindHeadFromBytes(index.bytes.data(), index.head);
+    return index.head.Magic == KS_RIND_MAGIC;
+}
+} // namespace
+
+bool FindPreVolumeSectors(const std::string& file, uint64_t partitionStart, StoredPlace& place)
+{
+    RunIndexBytes index;
+    if (!ReadRunIndex(file, partitionStart, index) || index.head.PreSectors == 0)
         return false;
-    place.filePos = head.PreOffset - tail.Base + tail.DataStart;
-    place.stored = head.PreStored;
-    place.raw = head.PreSectors * volume.BytesPerSector;
+    place.filePos = index.FilePos(index.head.PreOffset);
+    place.stored = index.head.PreStored;
+    place.raw = index.head.PreSectors * index.volume.BytesPerSector;
     return true;
+}
+
+bool FindSystemRun(const std::string& file, uint64_t partitionStart, StoredPlace& place)
+{
+    RunIndexBytes index;
+    if (!ReadRunIndex(file, partitionStart, index))
+        return false;
+    bool found = false;
+    for (size_t at = index.head.HeadSize; at + KS_RIND_ENTRY_SIZE <= index.bytes.size(); at += KS_RIND_ENTRY_SIZE) {
+        _KS_RIND_ENTRY entry{};
+        KSRindEntryFromBytes(index.bytes.data() + at, entry);
+        const uint32_t sectors = entry.Length & KS_RUN_LENGTH_MASK;
+        if ((entry.Length & KS_RUN_DIRECT) == 0 || (found && sectors * index.volume.BytesPerSector <= place.raw))
+            continue;
+        place.filePos = index.FilePos(KSRindEntryOffset(entry));
+        place.stored = entry.Stored;
+        place.raw = sectors * index.volume.BytesPerSector;
+        found = true;
+    }
+    return found;
 }
 
 bool FlipMiddleByte(const std::string& file, const StoredPlace& place)

@@ -18,6 +18,9 @@ struct StoredPlace {
 bool FindVolumeBlock(const std::string& file, uint64_t partitionStart, bool compressed, StoredPlace& place);
 // The stored sectors before the volume (the disk's first track).
 bool FindPreVolumeSectors(const std::string& file, uint64_t partitionStart, StoredPlace& place);
+// The longest sector run of the volume's system area (a FAT volume's boot area, FATs
+// and root directory are kept by sector number, apart from the blocks).
+bool FindSystemRun(const std::string& file, uint64_t partitionStart, StoredPlace& place);
 // The container's code for the first block of that volume that does not read (0 when
 // every block reads): what a restore of the volume must end with.
 unsigned long FirstBlockFailure(const std::string& file, uint64_t partitionStart);
