@@ -1,8 +1,8 @@
-// A set damaged after it was written: one byte of a volume's stored block (or of its
-// boot track) changed. Every road that writes the volume's bytes to a disk checks
-// each block before using it, so the run ends with the container's bad-data code (or,
-// for a deflated block, the inflate failure), never with success, and the target
-// partition's first sector stays blank.
+// A set damaged after it was written: one byte changed in a stored block of a volume,
+// in the sector run of its system area or in its boot track. Every road that writes
+// the volume's bytes to a disk checks what it reads before using it, so the run ends
+// with the container's bad-data code (or, for a deflated blob, its inflate failure),
+// never with success, and the target partition's first sector stays blank.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
