@@ -82,6 +82,21 @@ unsigned long CofranVolumeReader::ReadCheckedBlock(const _KS_BLOCK& block, unsig
     return crc == block.Crc ? 0 : COFRAN_FAIL(KS_KIND_BAD_DATA);
 }
 
+unsigned long CofranVolumeReader::ReadIndexChunk(const _KS_RIND_ENTRY& entry, unsigned char* out)
+{
+    // A chunk places every block it lists: with a cluster number changed in a chunk
+    // kept without compression, a block and its CRC-64 still agree but would be
+    // written over other clusters. The chunk's own CRC-64 tells.
+    const unsigned long rc = ReadStored(KSRindEntryOffset(entry), entry.Stored, KS_GROUP_INDEX, out, KS_INDEX_CHUNK_SIZE);
+    if (KSFailed(rc))
+        return rc;
+    uint64_t crc = 0;
+    crc64(out, KS_INDEX_CHUNK_SIZE, &crc);
+    if (crc != KSRindEntryCrc(entry) || LoadLE32(out) != KS_INDX_MAGIC)
+        return COFRAN_FAIL(KS_KIND_BAD_DATA);
+    return 0;
+}
+
 uint64_t CofranVolumeReader::LargestStoredRun(uint32_t bytesPerSector) const
 {
     uint64_t largest = 0;
@@ -295,12 +310,9 @@ unsigned long CofranVolumeReader::GetNextBlockInfo(_KS_BLOCK* block, unsigned lo
             }
             if (!walkBuffer_.resize(KS_INDEX_CHUNK_SIZE))
                 return COFRAN_FAIL(KS_KIND_NO_MEMORY);
-            const unsigned long rc =
-                ReadStored(KSRindEntryOffset(entry), entry.Stored, KS_GROUP_INDEX, walkBuffer_.data(), KS_INDEX_CHUNK_SIZE);
+            const unsigned long rc = ReadIndexChunk(entry, walkBuffer_.data());
             if (KSFailed(rc))
                 return rc;
-            if (LoadLE32(walkBuffer_.data()) != KS_INDX_MAGIC)
-                return COFRAN_FAIL(KS_KIND_BAD_DATA);
             walkChunk_ = walkBuffer_.data();
             walkPos_ = LoadLE32(walkBuffer_.data() + 4);
             rRunPos_ = position + KS_RIND_ENTRY_SIZE;

@@ -12,6 +12,7 @@
 #include "BackupDisk.h"
 #include "BackupRunner.h"
 #include "CDiskMap.h"
+#include "KSImageFormat.h"
 #include "KSResult.h"
 #include "RestoreFixture.h"
 #include "SetDamage.h"
@@ -31,9 +32,9 @@ enum class DamageRoad {
     Smaller,         // the copiers, from the image device
 };
 
-// What is damaged: a block of the volume's clusters, the sector run of its system
-// area, or the boot track stored before it.
-enum class DamagePlace { Block, SystemRun, BootTrack };
+// What is damaged: a block of the volume's clusters, the list of its blocks (an index
+// chunk), the sector run of its system area, or the boot track stored before it.
+enum class DamagePlace { Block, IndexChunk, SystemRun, BootTrack };
 
 struct DamageCase {
     const char* what;
@@ -142,6 +143,8 @@ TEST(RestoreDamage, EveryRoadRefusesADamagedBlockInsteadOfWritingIt)
     const DamageCase cases[] = {
         {"NTFS onto its own size", DamageRoad::SameSize, DamagePlace::Block, &BackupDisk::ntfs, 0, ""},
         {"FAT32 onto its own size", DamageRoad::SameSize, DamagePlace::Block, &BackupDisk::fat32, 0, ""},
+        {"FAT32's block list onto its own size", DamageRoad::SameSize, DamagePlace::IndexChunk, &BackupDisk::fat32, 0,
+         ""},
         {"FAT32's FATs onto its own size", DamageRoad::SameSize, DamagePlace::SystemRun, &BackupDisk::fat32, 0, ""},
         {"a whole disk, FAT16 damaged", DamageRoad::WholeDisk, DamagePlace::Block, &BackupDisk::fat16, 0, ""},
         {"NTFS grown onto a larger partition", DamageRoad::Larger, DamagePlace::Block, &BackupDisk::ntfs, 98304, "7"},
@@ -171,6 +174,15 @@ TEST(RestoreDamage, EveryRoadRefusesADamagedBlockInsteadOfWritingIt)
                 for (const FixturePartition* p : {&disk.ntfs, &disk.fat32, &disk.fat16}) {
                     ASSERT_TRUE(FindPreVolumeSectors(damaged, p->start, place));
                     ASSERT_EQ(place.stored < place.raw, level != 0);
+                    ASSERT_TRUE(FlipMiddleByte(damaged, place));
+                }
+            } else if (c.place == DamagePlace::IndexChunk) {
+                ASSERT_TRUE(FindIndexChunk(damaged, (disk.*c.volume).start, level != 0, place));
+                // Kept as it is, the third block is moved by 1024 clusters: its data and
+                // CRC-64 still agree, so only the chunk's own CRC-64 can tell.
+                if (level == 0) {
+                    ASSERT_TRUE(FlipByte(damaged, place.filePos + KS_INDX_HEAD_SIZE + 2 * KS_BLOCK_SIZE + 1, 0x04));
+                } else {
                     ASSERT_TRUE(FlipMiddleByte(damaged, place));
                 }
             } else if (c.place == DamagePlace::SystemRun) {

@@ -161,16 +161,47 @@ bool FindSystemRun(const std::string& file, uint64_t partitionStart, StoredPlace
     return found;
 }
 
-bool FlipMiddleByte(const std::string& file, const StoredPlace& place)
+bool FindIndexChunk(const std::string& file, uint64_t partitionStart, bool compressed, StoredPlace& place)
+{
+    RunIndexBytes index;
+    if (!ReadRunIndex(file, partitionStart, index))
+        return false;
+    for (size_t at = index.head.HeadSize; at + KS_RIND_ENTRY_SIZE <= index.bytes.size(); at += KS_RIND_ENTRY_SIZE) {
+        _KS_RIND_ENTRY entry{};
+        KSRindEntryFromBytes(index.bytes.data() + at, entry);
+        if ((entry.Length & KS_RUN_DIRECT) != 0 || (entry.Stored < KS_INDEX_CHUNK_SIZE) != compressed)
+            continue;
+        place.filePos = index.FilePos(KSRindEntryOffset(entry));
+        place.stored = entry.Stored;
+        place.raw = KS_INDEX_CHUNK_SIZE;
+        unsigned char head[KS_INDX_HEAD_SIZE];
+        if (compressed)
+            return true;
+        if (!ReadAt(file, place.filePos, head, sizeof head))
+            return false;
+        _KS_INDX_HEAD indx{};
+        KSIndxHeadFromBytes(head, indx);
+        if (indx.Used >= indx.FirstEntry + 3 * KS_BLOCK_SIZE)
+            return true;
+    }
+    return false;
+}
+
+bool FlipByte(const std::string& file, uint64_t pos, uint8_t mask)
 {
     FILE* f = std::fopen(file.c_str(), "r+b");
     if (f == nullptr)
         return false;
-    const off_t at = static_cast<off_t>(place.filePos + place.stored / 2);
+    const off_t at = static_cast<off_t>(pos);
     int byte = EOF;
     bool done = fseeko(f, at, SEEK_SET) == 0 && (byte = std::fgetc(f)) != EOF;
-    done = done && fseeko(f, at, SEEK_SET) == 0 && std::fputc(byte ^ 0xFF, f) != EOF;
+    done = done && fseeko(f, at, SEEK_SET) == 0 && std::fputc(byte ^ mask, f) != EOF;
     return std::fclose(f) == 0 && done;
+}
+
+bool FlipMiddleByte(const std::string& file, const StoredPlace& place)
+{
+    return FlipByte(file, place.filePos + place.stored / 2, 0xFF);
 }
 
 std::string CopySetFile(const std::string& file, const std::string& folder)

@@ -21,10 +21,15 @@ bool FindPreVolumeSectors(const std::string& file, uint64_t partitionStart, Stor
 // The longest sector run of the volume's system area (a FAT volume's boot area, FATs
 // and root directory are kept by sector number, apart from the blocks).
 bool FindSystemRun(const std::string& file, uint64_t partitionStart, StoredPlace& place);
+// An index chunk of the volume (the list of its blocks and the clusters each holds):
+// one kept as it is that lists at least three blocks, or one kept deflated.
+bool FindIndexChunk(const std::string& file, uint64_t partitionStart, bool compressed, StoredPlace& place);
 // The container's code for the first block of that volume that does not read (0 when
 // every block reads): what a restore of the volume must end with.
 unsigned long FirstBlockFailure(const std::string& file, uint64_t partitionStart);
 // Flips every bit of the byte in the middle of the place.
 bool FlipMiddleByte(const std::string& file, const StoredPlace& place);
+// Flips the bits of mask in the byte at a file position.
+bool FlipByte(const std::string& file, uint64_t pos, uint8_t mask);
 // A copy of a set's file in a folder of its own, to damage without touching the set.
 std::string CopySetFile(const std::string& file, const std::string& folder);
