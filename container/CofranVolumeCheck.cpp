@@ -106,9 +106,7 @@ unsigned long CofranVolumeReader::GetVolumeBitmap(const _KS_VOLUME* volume, void
             rc = COFRAN_FAIL(KS_KIND_BAD_DATA);
             break;
         }
-        rc = ReadStored(KSRindEntryOffset(entry), entry.Stored, KS_GROUP_INDEX, chunk.data(), KS_INDEX_CHUNK_SIZE);
-        if (KSSucceeded(rc) && LoadLE32(chunk.data()) != KS_INDX_MAGIC)
-            rc = COFRAN_FAIL(KS_KIND_BAD_DATA);
+        rc = ReadIndexChunk(entry, chunk.data());
         const uint32_t used = KSSucceeded(rc) ? ChunkUsed(chunk.data()) : 0;
         for (uint32_t b = KSSucceeded(rc) ? LoadLE32(chunk.data() + 4) : used; uint64_t(b) + KS_BLOCK_SIZE <= used;
              b += KS_BLOCK_SIZE) {

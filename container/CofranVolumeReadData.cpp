@@ -93,8 +93,7 @@ unsigned long CofranVolumeReader::LoadChunk(uint32_t position, const _KS_RIND_EN
         if (!tempFile_.ReadAt(moved->tempOffset, slot.chunk.data(), KS_INDEX_CHUNK_SIZE, &done) ||
             done != KS_INDEX_CHUNK_SIZE)
             return COFRAN_FAIL(KS_KIND_READ_FAILED);
-    } else if (KSFailed(rc = ReadStored(KSRindEntryOffset(entry), entry.Stored, KS_GROUP_INDEX, slot.chunk.data(),
-                                        KS_INDEX_CHUNK_SIZE))) {
+    } else if (KSFailed(rc = ReadIndexChunk(entry, slot.chunk.data()))) {
         return rc;
     }
     if (LoadLE32(slot.chunk.data()) != KS_INDX_MAGIC)

@@ -67,6 +67,36 @@ unsigned long CofranVolumeReader::ReadBlockInto(const _KS_BLOCK& block, unsigned
     return ReadStored(block.Offset, KSBlockStored(block), KS_GROUP_DATA, out, raw);
 }
 
+unsigned long CofranVolumeReader::ReadCheckedBlock(const _KS_BLOCK& block, unsigned char* out)
+{
+    // A block kept without compression passes the codec with any damage it took:
+    // its CRC-64 is checked before a caller writes the bytes anywhere.
+    uint32_t raw = 0;
+    unsigned long rc = BlockRawSize(block, &raw);
+    if (KSSucceeded(rc))
+        rc = ReadBlockInto(block, out);
+    if (KSFailed(rc))
+        return rc;
+    uint64_t crc = 0;
+    crc64(out, raw, &crc);
+    return crc == block.Crc ? 0 : COFRAN_FAIL(KS_KIND_BAD_DATA);
+}
+
+unsigned long CofranVolumeReader::ReadIndexChunk(const _KS_RIND_ENTRY& entry, unsigned char* out)
+{
+    // A chunk places every block it lists: with a cluster number changed in a chunk
+    // kept without compression, a block and its CRC-64 still agree but would be
+    // written over other clusters. The chunk's own CRC-64 tells.
+    const unsigned long rc = ReadStored(KSRindEntryOffset(entry), entry.Stored, KS_GROUP_INDEX, out, KS_INDEX_CHUNK_SIZE);
+    if (KSFailed(rc))
+        return rc;
+    uint64_t crc = 0;
+    crc64(out, KS_INDEX_CHUNK_SIZE, &crc);
+    if (crc != KSRindEntryCrc(entry) || LoadLE32(out) != KS_INDX_MAGIC)
+        return COFRAN_FAIL(KS_KIND_BAD_DATA);
+    return 0;
+}
+
 uint64_t CofranVolumeReader::LargestStoredRun(uint32_t bytesPerSector) const
 {
     uint64_t largest = 0;
@@ -280,12 +310,9 @@ unsigned long CofranVolumeReader::GetNextBlockInfo(_KS_BLOCK* block, unsigned lo
             }
             if (!walkBuffer_.resize(KS_INDEX_CHUNK_SIZE))
                 return COFRAN_FAIL(KS_KIND_NO_MEMORY);
-            const unsigned long rc =
-                ReadStored(KSRindEntryOffset(entry), entry.Stored, KS_GROUP_INDEX, walkBuffer_.data(), KS_INDEX_CHUNK_SIZE);
+            const unsigned long rc = ReadIndexChunk(entry, walkBuffer_.data());
             if (KSFailed(rc))
                 return rc;
-            if (LoadLE32(walkBuffer_.data()) != KS_INDX_MAGIC)
-                return COFRAN_FAIL(KS_KIND_BAD_DATA);
             walkChunk_ = walkBuffer_.data();
             walkPos_ = LoadLE32(walkBuffer_.data() + 4);
             rRunPos_ = position + KS_RIND_ENTRY_SIZE;
@@ -314,7 +341,7 @@ unsigned long CofranVolumeReader::ReadBlock(const _KS_BLOCK* block, void* buffer
     const unsigned long use = session_.Use();
     if (use == KS_OPEN_RANDOM || use > KS_OPEN_SEQUENTIAL_ALT)
         return COFRAN_FAIL(KS_KIND_WRONG_OBJECT);
-    return ReadBlockInto(*block, static_cast<unsigned char*>(buffer));
+    return ReadCheckedBlock(*block, static_cast<unsigned char*>(buffer));
 }
 
 unsigned long CofranVolumeReader::CheckNextBlock(_KS_BLOCK* block)
@@ -328,9 +355,5 @@ unsigned long CofranVolumeReader::CheckNextBlock(_KS_BLOCK* block)
     uint32_t raw = 0;
     if (KSFailed(rc = BlockRawSize(*block, &raw)) || raw > sectorBytes_)
         return KSFailed(rc) ? rc : COFRAN_FAIL(KS_KIND_BAD_DATA);
-    if (KSFailed(rc = ReadBlockInto(*block, sectorBuffer_.get())))
-        return rc;
-    uint64_t crc = 0;
-    crc64(sectorBuffer_.get(), raw, &crc);
-    return crc == block->Crc ? 0 : COFRAN_FAIL(KS_KIND_BAD_DATA);
+    return ReadCheckedBlock(*block, sectorBuffer_.get());
 }

@@ -53,6 +53,11 @@ private:
     unsigned long SaveChunkToTemp(IndexChunkCache::Slot& slot);
     unsigned long BlockRawSize(const _KS_BLOCK& block, uint32_t* raw) const;
     unsigned long ReadBlockInto(const _KS_BLOCK& block, unsigned char* out);
+    // ReadBlockInto, then the block's CRC-64 (kind 0x00C when it does not match).
+    unsigned long ReadCheckedBlock(const _KS_BLOCK& block, unsigned char* out);
+    // The index chunk of a run-index entry from the image, whole, its CRC-64 and
+    // magic checked (kind 0x00C when either is wrong).
+    unsigned long ReadIndexChunk(const _KS_RIND_ENTRY& entry, unsigned char* out);
     unsigned long VerifyOnce(uint64_t offset, const unsigned char* raw, uint64_t bytes, uint64_t crc);
     unsigned long ReadClusters(uint32_t first, unsigned char* buffer, uint32_t clusters, uint32_t* done);
     unsigned long FindDirectRun(uint64_t sector, _KS_RIND_ENTRY& run) const;

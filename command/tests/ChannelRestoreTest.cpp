@@ -13,6 +13,7 @@
 #include "CommandOutput.h"
 #include "KSRestoreRecords.h"
 #include "KSResult.h"
+#include "SetDamage.h"
 
 namespace {
 
@@ -47,6 +48,35 @@ TEST(ChannelRestore, EveryFileComesBackAsTheProgressPageDrivesIt)
     EXPECT_EQ(2u, run.last.ItemCount);
     ExpectSameVolume(target, disk.Path(), disk.ntfs, true, set.folder);
     ExpectSameVolume(target, disk.Path(), disk.fat32, false, set.folder);
+}
+
+// A block of a set kept without compression damaged after it was written: the run
+// through the channel ends with the image's own code for that block, as the engine
+// does, and the target partition is left without its first sector.
+TEST(ChannelRestore, ADamagedStoredBlockEndsTheRunWithTheImagesCode)
+{
+    const BackupDisk& disk = BackupDisk::Get();
+    const std::string folder = MakeWorkFolder("channel-damaged");
+    BackupRequest request;
+    request.imagePath = Wide(folder + "/set.rvd");
+    request.level = 0;
+    request.partitions = {disk.fat32.index};
+    ASSERT_EQ(0u, RunBackup(request).last.Result);
+    const std::vector<std::string> files = FilesIn(folder);
+    ASSERT_EQ(1u, files.size());
+    const std::string file = folder + "/" + files[0];
+    StoredPlace place;
+    ASSERT_TRUE(FindVolumeBlock(file, disk.fat32.start, false, place));
+    ASSERT_TRUE(FlipMiddleByte(file, place));
+    const unsigned long expected = FirstBlockFailure(file, disk.fat32.start);
+    ASSERT_EQ(0x00Cu, KSResultKind(expected)) << std::hex << expected;
+
+    const std::string target = MakeRestoreTarget(folder);
+    Tasque tasque = NewTasque();
+    const ChannelRun run = RestoreThroughChannel(*tasque, Wide(file), {&disk.fat32});
+    EXPECT_TRUE(EndsWith(run.states, RESTORE_STATE_FINISH));
+    EXPECT_EQ(expected, run.last.Result) << std::hex << run.last.Result;
+    EXPECT_EQ(std::string(512, '\0'), PartitionBytes(target, disk.fat32.start, 1));
 }
 
 TEST(ChannelRestore, ACancelledRunEndsInStateFour)

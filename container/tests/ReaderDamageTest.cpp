@@ -91,6 +91,8 @@ TEST(ReaderDamage, EachDamagedPlaceGivesItsKind)
         {"compressed block byte: the stream does not inflate", 6, &SmallSet::patternPos, 40, {0xFF}, true, 0x064},
         {"index chunk byte: the stream does not inflate", 6, &SmallSet::chunkPos, 20, {0xFF}, true, 0x064},
         {"index chunk magic", 0, &SmallSet::chunkPos, 0, {'X'}, false, 0x00C},
+        // The first block moved by 1024 clusters: it still reads and its CRC-64 agrees.
+        {"index chunk cluster number: its CRC-64 no longer matches", 0, &SmallSet::chunkPos, 17, {0x04}, true, 0x00C},
         {"run index magic", 6, &SmallSet::runIndexPos, 0, {'X'}, false, 0x00C},
         {"run index volume number", 6, &SmallSet::runIndexPos, 8, {7}, false, 0x00C},
         {"run entry with the open-entry mark", 6, &SmallSet::runIndexPos, 48, {0xFF, 0xFF, 0xFF, 0xFF}, false, 0x00C},
@@ -107,6 +109,7 @@ TEST(ReaderDamage, EachDamagedPlaceGivesItsKind)
     }
 }
 
+// Every block a damaged chunk lists is refused: the chunk's CRC-64 no longer matches.
 TEST(ReaderDamage, RandomAccessOverADamagedChunkFailsCleanly)
 {
     SmallSet s(0);
@@ -118,7 +121,7 @@ TEST(ReaderDamage, RandomAccessOverADamagedChunkFailsCleanly)
     ASSERT_EQ(0u, c->OpenVolume(&v));
     std::vector<unsigned char> buf(4096 * 64);
     unsigned long got = 0;
-    EXPECT_EQ(0u, c->ReadData(0, buf.data(), 50, &got));
+    EXPECT_EQ(0x00Cu, Kind(c->ReadData(0, buf.data(), 50, &got)));
     EXPECT_EQ(0x00Cu, Kind(c->ReadData(60, buf.data(), 5, &got)));
     EXPECT_EQ(0x00Cu, Kind(c->ReadSector(60 * 8, buf.data(), 8, &got, 0)));
 }
@@ -155,6 +158,24 @@ TEST(ReaderDamage, RandomReadsRefuseAStoredBlockWhoseCrcNoLongerMatches)
             EXPECT_EQ(0x00Cu, Kind(c->ReadData(k.cluster, buf.data(), k.clusters, &got))) << k.what;
         }
     }
+}
+
+// The block walk's own reads, which a restore writes to a disk, check each block the
+// same way: the intact block reads, the damaged one is refused.
+TEST(ReaderDamage, ReadBlockRefusesAStoredBlockWhoseCrcNoLongerMatches)
+{
+    SmallSet s(6);
+    s.Patch(s.randomPos + 100, {0x01}, true);
+    CofranPtr c;
+    ASSERT_EQ(0u, c->OpenCofran(Widen(s.path).c_str(), KS_OPEN_SEQUENTIAL, nullptr, 0));
+    _KS_VOLUME v = s.volume;
+    ASSERT_EQ(0u, c->OpenVolume(&v));
+    std::vector<unsigned char> buf(4096 * 64);
+    _KS_BLOCK b;
+    ASSERT_EQ(0u, c->GetNextBlockInfo(&b, 0));
+    EXPECT_EQ(0u, c->ReadBlock(&b, buf.data())) << "the compressed pattern block";
+    ASSERT_EQ(0u, c->GetNextBlockInfo(&b, 0));
+    EXPECT_EQ(0x00Cu, Kind(c->ReadBlock(&b, buf.data()))) << "the stored random block";
 }
 
 // The same for the sectors ReadSector serves from the run index itself: the

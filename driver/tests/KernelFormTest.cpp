@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "CoreTestSet.h"
@@ -123,6 +124,45 @@ TEST_F(KernelFormTest, AFailedAllocationWhileReadingFailsThatReadOnly)
     disk.reset();
     EXPECT_EQ(0, TargetCall(IOCTL_ZEDISK_UNPLUG, 1u << 7));
     EXPECT_GT(failedReads, 0);
+}
+
+// A block kept as it is (the clusters are noise) damaged after the set was written:
+// the disk answers the sectors it holds with a data error, never with the damaged
+// bytes, and goes on serving the sectors before them.
+TEST_F(KernelFormTest, ADamagedStoredBlockIsADataErrorNotData)
+{
+    SmallSet set(16002);
+    const std::string file(set.path.begin(), set.path.end());
+    std::vector<uint8_t> bytes;
+    {
+        FILE* f = std::fopen(file.c_str(), "rb");
+        ASSERT_NE(nullptr, f);
+        uint8_t chunk[65536];
+        for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;)
+            bytes.insert(bytes.end(), chunk, chunk + n);
+        std::fclose(f);
+    }
+    const auto stored = std::search(bytes.begin(), bytes.end(), set.clusters.begin(), set.clusters.begin() + 64);
+    ASSERT_NE(bytes.end(), stored) << "the clusters are kept as they are";
+    {
+        FILE* f = std::fopen(file.c_str(), "r+b");
+        ASSERT_NE(nullptr, f);
+        const long at = static_cast<long>(stored - bytes.begin()) + 5000;
+        ASSERT_EQ(0, std::fseek(f, at, SEEK_SET));
+        ASSERT_NE(EOF, std::fputc(bytes[static_cast<size_t>(at)] ^ 0x01, f));
+        std::fclose(f);
+    }
+    ASSERT_EQ(0, Plug(set.Record(7)));
+    std::shared_ptr<wdk::ChildDisk> disk = Disk(pnp.Children().back());
+    ASSERT_NE(nullptr, disk);
+    // Track 0 and the system area, then the first cluster's sectors.
+    constexpr uint64_t kClustersStart = 63 + 52;
+    std::vector<uint8_t> got;
+    EXPECT_EQ(0, ReadDisk(*disk, kFirstRead, kClustersStart - kFirstRead, got));
+    EXPECT_TRUE(got == set.Expected(kFirstRead, kClustersStart - kFirstRead));
+    EXPECT_EQ(ZD_STATUS_DEVICE_DATA_ERROR, ReadDisk(*disk, kClustersStart, 8, got));
+    disk.reset();
+    EXPECT_EQ(0, TargetCall(IOCTL_ZEDISK_UNPLUG, 1u << 7));
 }
 
 TEST_F(KernelFormTest, AnImageThePluggingUserMayNotReadIsRefusedAndNothingStays)

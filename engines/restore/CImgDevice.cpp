@@ -24,6 +24,7 @@ int CImgDevice::Open()
     const wchar_t root[4] = {path_[0], L':', L'\\', 0};
     if (path_[0] != 0 && path_[1] == L':' && GetDriveTypeW(root) == DRIVE_CDROM)
         mode |= KS_OPEN_DISC_SET;
+    readFailure_ = 0;
     if (image_->OpenCofran(path_, mode, engine_.Password(), engine_.PasswordBytes()) != 0)
         return 0;
     unsigned long count = 0;
@@ -55,9 +56,11 @@ int CImgDevice::ReadSector(unsigned char* buffer, long long firstSector, long lo
         image_->ReadSector(firstSector, buffer, static_cast<unsigned long>(count), &read, 0);
     if (result == 0 && (static_cast<unsigned long long>(count) >> 32) == 0 && read == static_cast<unsigned long>(count))
         return 1;
+    const unsigned long failure = result != 0 ? result : 0x00005256u;
+    if (readFailure_ == 0)
+        readFailure_ = failure;
     char text[64];
-    std::snprintf(text, sizeof text, "ImgDevice::ReadSector---ErrorCode: 0x%08X\n",
-                  static_cast<unsigned>(result != 0 ? result : 0x00005256u));
+    std::snprintf(text, sizeof text, "ImgDevice::ReadSector---ErrorCode: 0x%08X\n", static_cast<unsigned>(failure));
     OutputDebugStringA(text);
     return 0;
 }

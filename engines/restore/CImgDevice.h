@@ -17,6 +17,9 @@ public:
     int WriteSector(unsigned char* buffer, long long firstSector, long long count) override;
     int Open() override;
     int Close() override;
+    // The image's code for the first read that failed since Open (0: none), such as
+    // a block whose CRC-64 does not match: what a copier's read failure comes from.
+    unsigned long ReadFailure() const { return readFailure_; }
 
 private:
     _KS_VOLUME* volume_;
@@ -24,4 +27,5 @@ private:
     wchar_t path_[272] = {};
     const CRestore& engine_;
     int closed_ = 1;
+    unsigned long readFailure_ = 0;
 };

@@ -23,6 +23,20 @@ bool EndsVersion(const _KS_IMG& file, const _KS_VERSION& version)
 {
     return file.VersionIndex == version.Index && file.FileNumber + 1 == version.FirstFile + version.FileCount;
 }
+
+// The path of the listed file that ends the version into out; false when none does.
+bool TakeVersionEnd(const std::vector<_KS_IMG>& files, const _KS_VERSION& version,
+                    wchar_t out[KS_RESTORE_PATH_CHARS])
+{
+    for (const _KS_IMG& file : files) {
+        if (EndsVersion(file, version)) {
+            std::wcsncpy(out, file.Path, KS_RESTORE_PATH_CHARS - 1);
+            out[KS_RESTORE_PATH_CHARS - 1] = L'\0';
+            return true;
+        }
+    }
+    return false;
+}
 }
 
 unsigned long CRestore::FindVersionFile(const wchar_t* path, const _KS_VERSION* version,
@@ -45,12 +59,20 @@ unsigned long CRestore::FindVersionFile(const wchar_t* path, const _KS_VERSION* 
     result = image_->GetBackupImg(files.data(), &count);
     if (result != 0)
         return result;
-    for (unsigned long i = 0; i < count; ++i) {
-        if (EndsVersion(files[i], *version)) {
-            std::wcsncpy(out, files[i].Path, KS_RESTORE_PATH_CHARS - 1);
-            out[KS_RESTORE_PATH_CHARS - 1] = L'\0';
-            break;
-        }
+    files.resize(count);
+    if (TakeVersionEnd(files, *version, out))
+        return 0;
+    // The last file lists the files its own version needs: an older version that
+    // does not build on the newer ones is not among them. The set's files are then
+    // looked for in its folder by the set's id, which the last file's head gives.
+    const GUID fromHead{};
+    count = 0;
+    if (image_->GetBackupImg(fromHead, out, nullptr, &count, KS_SEARCH_FOLDER) != 0 || count == 0)
+        return 0;
+    files.resize(count);
+    if (image_->GetBackupImg(fromHead, out, files.data(), &count, KS_SEARCH_FOLDER) == 0) {
+        files.resize(count);
+        TakeVersionEnd(files, *version, out);
     }
     return 0;
 }

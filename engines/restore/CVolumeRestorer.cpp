@@ -161,10 +161,12 @@ unsigned long CVolumeRestorer::RestoreOntoPartition(const _KS_VOLUME& volume, co
                 return CopyByFileSystem(source, target);
             patchBoot_ = true;
             newFatSize_ = FatSizeFor(source, target.SectorCount);
-        } else {
-            CLogWriter::Log("A volume of this file system restores only onto a partition of its size.");
+        } else if (!larger) {
+            CLogWriter::Log("A volume of this file system restores only onto a partition of its size or larger.");
             return KS_RESULT(KS_MODULE_RESTORE, kNotBuilt);
         }
+        // Any other file system (FAT12, one not recognised) onto a larger partition:
+        // its sectors as they stand at the partition's start, system area and all.
     }
 
     CRestoreProgress& progress = engine_.Progress();

@@ -65,7 +65,12 @@ unsigned long CVolumeRestorer::CopyByFileSystem(_KS_VOLUME& source, const _KS_RE
                                 uint64_t(source.ReservedSectors) + uint64_t(source.SectorsPerFat) * source.NumberOfFats +
                                     source.RootDirSectors,
                                 source.TotalSectors};
-    return RunCopier(volume, source.FileSystem, target);
+    result = RunCopier(volume, source.FileSystem, target);
+    // A copier knows only that a read failed; the image's own code says why (a
+    // damaged block is bad data, not a failing disk).
+    if (result != 0 && KSResultKind(result) != KS_KIND_CANCELLED && device.ReadFailure() != 0)
+        return device.ReadFailure();
+    return result;
 }
 
 unsigned long CVolumeRestorer::RunCopier(const KSVolumeSource& volume, unsigned fileSystem,

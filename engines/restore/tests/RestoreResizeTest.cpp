@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <unistd.h>
 
@@ -182,6 +183,70 @@ TEST(RestoreResize, FatVolumesAreResizedWhereTheirClustersMustChange)
         const std::vector<uint8_t> boot = BootSectorOf(restored);
         ASSERT_EQ(boot.size(), 512u);
         EXPECT_EQ(LoadLE32(boot.data() + 28), kResizeStart);
+    }
+}
+
+// A volume whose file system gets no resize of its own (FAT12, or one not recognised
+// at all) is copied as it stands into the start of a larger partition.
+TEST(RestoreResize, Fat12AndUnrecognisedVolumesAreCopiedAsTheyStandOntoLargerPartitions)
+{
+    const BackupDisk& disk = BackupDisk::Get();
+    const std::string folder = MakeWorkFolder("restore-as-it-stands");
+    // The FAT16 partition of a copy of the fixture holds bytes of no file system.
+    const std::string source = folder + "/source.img";
+    ASSERT_EQ(0, std::system(("cp --sparse=always '" + disk.Path() + "' '" + source + "' && seq 1 2000000 | head -c " +
+                              std::to_string(disk.fat16.sectors * 512) + " | dd of='" + source +
+                              "' bs=512 seek=" + std::to_string(disk.fat16.start) +
+                              " conv=notrunc status=none").c_str()));
+    setenv(CDiskMap::kImagesVariable, source.c_str(), 1);
+    BackupRequest request;
+    request.imagePath = Wide(folder + "/set.rvd");
+    request.partitions = {disk.fat12.index, disk.fat16.index};
+    ASSERT_EQ(0u, RunBackup(request).last.Result);
+    const std::wstring set = Wide(folder + "/" + FilesIn(folder).front());
+    std::unique_ptr<IKSCofran, CofranDeleter> listing(OpenSet(set, L""));
+    ASSERT_NE(listing, nullptr);
+    _KS_VOLUME volumes[2]{};
+    ASSERT_EQ(0u, listing->GetVolumes(volumes, 2));
+    listing.reset();
+    ASSERT_EQ(volumes[0].FileSystem, KS_FS_FAT12);
+    // No reader took the second volume. Its file-system number comes from the disk
+    // enumeration, which in this program keeps its first listing of the fixture
+    // (FAT16 there); a partition of no file system is listed as "other".
+    ASSERT_NE(volumes[1].Flags & KS_VOLFLAG_NO_FS_READER, 0);
+    volumes[1].FileSystem = KS_FS_OTHER;
+
+    const struct {
+        const FixturePartition* from;
+        uint64_t sectors;
+        const char* type;
+    } cases[] = {{&disk.fat12, disk.fat12.sectors + 4096, "1"}, {&disk.fat16, disk.fat16.sectors + 8192, "da"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.from->start);
+        const std::string target = MakeOnePartitionDisk(folder, c.sectors, c.type);
+        void* object = nullptr;
+        ASSERT_EQ(0u, KSCreateObjectRt(0, KS_RESTORE_KIND, &object));
+        RestoreEngine engine(static_cast<IKSRestore*>(object));
+        std::wstring path = set;
+        unsigned long count = 0;
+        _KS_VERSION version{};
+        ASSERT_EQ(0u, engine->GetImageVersions(&version, 1, &count, &path[0]));
+        ASSERT_EQ(0u, engine->SetImgInfo(&version, &path[0]));
+        _KS_VOLUME volume = volumes[c.from == &disk.fat12 ? 0 : 1];
+        _KS_RESTORE_TARGET place = TargetOf({kResizeStart, c.sectors});
+        ASSERT_EQ(0u, engine->AddRestore(&volume, &place, 0));
+        const _KS_PROGRESS_INFO record = ExecuteAndWait(engine.get());
+        ASSERT_EQ(record.Result, 0u) << std::hex << record.Result;
+
+        const std::string restored = folder + "/restored", original = folder + "/original";
+        ASSERT_FALSE(ExtractPartition(target, kResizeStart, c.from->sectors, restored).empty());
+        ASSERT_FALSE(ExtractPartition(source, c.from->start, c.from->sectors, original).empty());
+        if (c.from == &disk.fat12) {
+            // Clusters the volume does not use are not copied: its files and checker tell.
+            ExpectSameFat(restored, original, folder);
+        } else {
+            EXPECT_EQ(0, std::system(("cmp -s '" + restored + "' '" + original + "'").c_str()));
+        }
     }
 }
 
