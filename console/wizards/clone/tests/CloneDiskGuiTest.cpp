@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -23,6 +24,9 @@
 #include "CloneGuiDriver.h"
 #include "ClonePlanCheck.h"
 #include "CloneProgressTexts.h"
+#include "CloneServices.h"
+#include "CScriptedTasque.h"
+#include "ITasque.h"
 #include "CommandOutput.h"
 #include "COperationLauncher.h"
 #include "FixtureImage.h"
@@ -32,12 +36,13 @@
 
 namespace {
 
-enum Disk { kSource, kLarger, kSmaller, kTight, kTiny, kGpt, kDiskCount };
+enum Disk { kSource, kLarger, kSmaller, kTight, kTiny, kGpt, kSnug, kDiskCount };
 const char* const kScripts[kDiskCount] = {"clone/clone-source-disk.sh", "clone/clone-target-larger.sh",
                                          "clone/clone-target-smaller.sh", "clone/clone-target-tight.sh",
-                                         "clone/clone-target-tiny.sh", "clone/clone-target-gpt.sh"};
+                                         "clone/clone-target-tiny.sh", "clone/clone-target-gpt.sh",
+                                         "clone/clone-target-snug.sh"};
 const char* const kNames[kDiskCount] = {"clone-source.img", "clone-larger.img", "clone-smaller.img",
-                                       "clone-tight.img", "clone-tiny.img", "clone-gpt.img"};
+                                       "clone-tight.img", "clone-tiny.img", "clone-gpt.img", "clone-snug.img"};
 
 std::string g_folder;
 std::string g_paths[kDiskCount];
@@ -67,6 +72,15 @@ public:
     bool ReapIfEnded(pid_t, int*) override { return false; }
 };
 RecordingHelp g_help;
+
+// Real command objects whose engine refuses the second copy item handed to it.
+std::vector<std::unique_ptr<CScriptedTasque>> g_refusing;
+ITasque* RefusingSecondItem()
+{
+    g_refusing.push_back(std::make_unique<CScriptedTasque>(CreateTasqueObj()));
+    g_refusing.back()->FailCall(TasqueOp::AddDiskRestore, 0x00051009, 2);
+    return g_refusing.back().get();
+}
 
 class CloneDiskGui : public GuiTest {
 protected:
@@ -333,6 +347,62 @@ TEST_F(CloneDiskGui, ASmallerDiskThatHoldsTheDataIsRelaid)
 {
     Launch(CloneOnto(kSmaller, "smaller"));
     ExpectCloneOf(kSmaller, true);
+}
+
+// The FAT32 volume's share of this disk would leave it fewer than 65,525 clusters of
+// its own 2 KiB: it is given at least that many, the NTFS volume takes less.
+TEST_F(CloneDiskGui, ASmallerDiskThatHoldsTheDataAndTheSmallestFat32IsRelaid)
+{
+    Launch(CloneOnto(kSnug, "snug"));
+    ExpectCloneOf(kSnug, true);
+}
+
+// Clones that cannot run are refused before the destination is touched: every byte
+// of it stays as it was.
+TEST_F(CloneDiskGui, ARunThatCannotStartLeavesTheDestinationByteForByte)
+{
+    const struct {
+        const char* what;
+        bool noFatCopier;
+        std::string text; // of the error box
+    } cases[] = {
+        {"the engine refuses the second item", false, ""},
+        {"the FAT copier module is missing", true,
+         "A program module is missing or does not match the version this operation needs."},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        const std::string before = Sha(g_paths[kLarger]);
+        const std::string tableBefore = Sh("sfdisk --dump '" + g_paths[kLarger] + "'");
+        if (k.noFatCopier)
+            SetCloneModuleProbe(+[](const char* name) { return std::string(name) != "Brasket"; });
+        else
+            SetCloneCommandFactory(RefusingSecondItem);
+        std::vector<CloneGuiStep> steps = ToTarget(kLarger);
+        steps.push_back({"next", [] { return TargetSelected() == kLarger && Sensitive(Next()); },
+                         [] { gui_events::Click(Next()); }});
+        steps.push_back({"description", [] { return On(CLONE_PAGE_TASK_DESCRIPTION); }, [] { gui_events::Click(Next()); }});
+        steps.push_back({"delete question", [] { return VisibleDialog("Warning") != nullptr; },
+                         [] { ClickDialogResponse(VisibleDialog("Warning"), DLG_RESULT_OK); }});
+        std::string shown;
+        steps.push_back({"error", [] { return VisibleDialog("Error") != nullptr; },
+                         [&shown] {
+                             shown = MessageText(VisibleDialog("Error"));
+                             ClickDialogResponse(VisibleDialog("Error"), DLG_RESULT_OK);
+                         }});
+        steps.push_back({"cancel", [] { return VisibleDialog("Error") == nullptr && Sensitive(W()->Footer().QuitWidget()); },
+                         [] { gui_events::Click(W()->Footer().QuitWidget()); }});
+        Launch(steps);
+        SetCloneModuleProbe(nullptr);
+        SetCloneCommandFactory(nullptr);
+        g_refusing.clear();
+        EXPECT_NE(shown, "");
+        if (!k.text.empty()) {
+            EXPECT_NE(shown.find(k.text), std::string::npos) << shown;
+        }
+        EXPECT_EQ(Sh("sfdisk --dump '" + g_paths[kLarger] + "'"), tableBefore);
+        EXPECT_EQ(Sha(g_paths[kLarger]), before);
+    }
 }
 
 TEST_F(CloneDiskGui, TooSmallDestinationsAreRefusedAndLeftAsTheyWere)
