@@ -36,13 +36,16 @@
 
 namespace {
 
-enum Disk { kSource, kLarger, kSmaller, kTight, kTiny, kGpt, kSnug, kDiskCount };
+// The last two are the console's demo disks (scripts/run-console.sh).
+enum Disk { kSource, kLarger, kSmaller, kTight, kTiny, kGpt, kSnug, kDemo0, kDemo1, kDiskCount };
 const char* const kScripts[kDiskCount] = {"clone/clone-source-disk.sh", "clone/clone-target-larger.sh",
                                          "clone/clone-target-smaller.sh", "clone/clone-target-tight.sh",
                                          "clone/clone-target-tiny.sh", "clone/clone-target-gpt.sh",
-                                         "clone/clone-target-snug.sh"};
+                                         "clone/clone-target-snug.sh", "demo/demo-disk-0.sh",
+                                         "demo/demo-disk-1.sh"};
 const char* const kNames[kDiskCount] = {"clone-source.img", "clone-larger.img", "clone-smaller.img",
-                                       "clone-tight.img", "clone-tiny.img", "clone-gpt.img", "clone-snug.img"};
+                                       "clone-tight.img", "clone-tiny.img", "clone-gpt.img", "clone-snug.img",
+                                       "demo-disk-0.img", "demo-disk-1.img"};
 
 std::string g_folder;
 std::string g_paths[kDiskCount];
@@ -163,11 +166,11 @@ protected:
     }
 
     // Source page to the destination page with disk `target` selected.
-    static std::vector<CloneGuiStep> ToTarget(int target)
+    static std::vector<CloneGuiStep> ToTarget(int target, int source = kSource)
     {
         return {
-            {"source page", [] { return On(CLONE_PAGE_SOURCE_SELECT) && TreeRowShown(SourceList(), kSource); },
-             [] { ClickTreeRow(SourceList(), kSource); }},
+            {"source page", [source] { return On(CLONE_PAGE_SOURCE_SELECT) && TreeRowShown(SourceList(), source); },
+             [source] { ClickTreeRow(SourceList(), source); }},
             {"next", [] { return Sensitive(Next()); }, [] { gui_events::Click(Next()); }},
             {"destination row", [target] { return On(CLONE_PAGE_TARGET_SELECT) && TreeRowShown(TargetList(), target); },
              [target] { ClickTreeRow(TargetList(), target); }},
@@ -188,9 +191,9 @@ protected:
     }
 
     // The whole walk onto target, up to the finished log.
-    static std::vector<CloneGuiStep> CloneOnto(int target, const std::string& shot)
+    static std::vector<CloneGuiStep> CloneOnto(int target, const std::string& shot, int source = kSource)
     {
-        std::vector<CloneGuiStep> steps = ToTarget(target);
+        std::vector<CloneGuiStep> steps = ToTarget(target, source);
         steps.push_back({"next to description", [target] { return TargetSelected() == target && Sensitive(Next()); },
                          [] { gui_events::Click(Next()); }});
         steps.push_back({"description", [] { return On(CLONE_PAGE_TASK_DESCRIPTION); },
@@ -402,6 +405,37 @@ TEST_F(CloneDiskGui, ARunThatCannotStartLeavesTheDestinationByteForByte)
         }
         EXPECT_EQ(Sh("sfdisk --dump '" + g_paths[kLarger] + "'"), tableBefore);
         EXPECT_EQ(Sha(g_paths[kLarger]), before);
+    }
+}
+
+// The demo: hard disk 0 (a 40 MiB FAT32 and a 48 MiB NTFS partition) onto the 64 MiB
+// hard disk 1, as a newcomer does first.
+TEST_F(CloneDiskGui, TheDemoDiskIsClonedOntoTheSmallerDemoDisk)
+{
+    const std::string sourceSha = Sha(g_paths[kDemo0]);
+    Launch(CloneOnto(kDemo1, "demo", kDemo0));
+    EXPECT_EQ(Sha(g_paths[kDemo0]), sourceSha);
+    ASSERT_TRUE(g_plan.relayout);
+    const std::string& disk = g_paths[kDemo1];
+    const std::vector<DumpRow> rows = Dump(disk);
+    ASSERT_EQ(rows.size(), 2u) << Sh("sfdisk --dump '" + disk + "'");
+    EXPECT_EQ(rows[0].type, 0x0Bu);
+    EXPECT_EQ(rows[1].type, 0x07u);
+    const std::string fat = Cut(disk, rows[0].start, rows[0].size, "demo-fat");
+    const std::string ntfs = Cut(disk, rows[1].start, rows[1].size, "demo-ntfs");
+    const std::string srcFat = Cut(g_paths[kDemo0], 2048, 81920, "demo-src-fat");
+    const std::string srcNtfs = Cut(g_paths[kDemo0], 83968, 98304, "demo-src-ntfs");
+    EXPECT_EQ(Quiet("fsck.fat -n '" + fat + "'"), 0) << Sh("fsck.fat -n '" + fat + "'");
+    EXPECT_EQ(Quiet("ntfsfix -n '" + ntfs + "'"), 0) << Sh("ntfsfix -n '" + ntfs + "'");
+    for (const char* name : {"NOTES.TXT", "LIST.TXT"}) {
+        EXPECT_EQ(Sh("MTOOLS_SKIP_CHECK=1 mtype -i '" + fat + "' ::/" + std::string(name) + " | sha256sum"),
+                  Sh("MTOOLS_SKIP_CHECK=1 mtype -i '" + srcFat + "' ::/" + std::string(name) + " | sha256sum"))
+            << name;
+    }
+    for (const std::string name : {"report.txt", "notes.txt"}) {
+        EXPECT_EQ(Sh("ntfscat '" + ntfs + "' " + name + " | sha256sum"),
+                  Sh("ntfscat '" + srcNtfs + "' " + name + " | sha256sum"))
+            << name;
     }
 }
 
