@@ -7,10 +7,12 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <sys/stat.h>
 
 #include "CommandOutput.h"
+#include "ExplorerEntries.h"
 
 namespace {
 
@@ -56,6 +58,12 @@ TEST(RunConsoleDemo, ThePreparedRootShowsTheDemoSetAndKeepsItThroughTheCleanUp)
     for (const char* made : {"./mnt/P1/DEMO.RVD", "./mnt/mwp", "./mnt/umnt", "./mnt/umwp"})
         EXPECT_NE(out.find(std::string(made) + "\n"), std::string::npos) << made << "\n" << out;
     EXPECT_TRUE(IsFile(root + "/mnt/P1/DEMO.RVD"));
+    // The wizards' file browser: P1 is a volume row, the set an image file in it.
+    EXPECT_EQ(ListMountFolders(root + "/mnt/P"), std::vector<std::string>{root + "/mnt/P1"});
+    bool listed = false;
+    for (const ExplorerEntry& entry : ReadExplorerFolder(root + "/mnt/P1", true))
+        listed = listed || (entry.name == "DEMO.RVD" && !entry.folder);
+    EXPECT_TRUE(listed);
     EXPECT_NE(out.find(std::string(RVD_BUILD_DIR) + "/demo/demo-disk-1.img"), std::string::npos) << out;
     // What a wizard runs on its way in and out leaves the set where it is.
     for (const char* script : {"mwp", "umnt", "umwp"}) {
