@@ -3,6 +3,7 @@
 // into a command. Tests put a recorder in its place.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,13 @@ public:
     virtual int Capture(const std::vector<std::string>& argv, std::string& output) = 0;
     // Gives a freshly mounted disc time to settle.
     virtual void Pause(unsigned seconds) = 0;
+    // Starts argv and returns; ended gets its exit status (-1 when it could not be
+    // started). The POSIX runner watches the child from the GLib main loop, so ended
+    // is called from there; this default runs argv to its end first.
+    virtual void Start(const std::vector<std::string>& argv, std::function<void(int)> ended)
+    {
+        ended(Run(argv));
+    }
 };
 
 // The runner the helpers use: the POSIX one unless a test put another in place

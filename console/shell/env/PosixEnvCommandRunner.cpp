@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <glib.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -23,7 +24,7 @@ void SetEnvCommandRunner(IEnvCommandRunner* runner)
     g_runner = runner ? runner : &g_posixRunner;
 }
 
-int PosixEnvCommandRunner::Start(const std::vector<std::string>& argv, int outFd, pid_t* pid)
+int PosixEnvCommandRunner::Spawn(const std::vector<std::string>& argv, int outFd, pid_t* pid)
 {
     if (argv.empty())
         return -1;
@@ -55,7 +56,7 @@ int PosixEnvCommandRunner::Wait(pid_t pid)
 int PosixEnvCommandRunner::Run(const std::vector<std::string>& argv)
 {
     pid_t pid = 0;
-    if (Start(argv, -1, &pid) != 0)
+    if (Spawn(argv, -1, &pid) != 0)
         return -1;
     return Wait(pid);
 }
@@ -67,7 +68,7 @@ int PosixEnvCommandRunner::Capture(const std::vector<std::string>& argv, std::st
     if (pipe2(fds, O_CLOEXEC) != 0)
         return -1;
     pid_t pid = 0;
-    const int started = Start(argv, fds[1], &pid);
+    const int started = Spawn(argv, fds[1], &pid);
     close(fds[1]);
     if (started != 0) {
         close(fds[0]);
@@ -88,4 +89,25 @@ int PosixEnvCommandRunner::Capture(const std::vector<std::string>& argv, std::st
 void PosixEnvCommandRunner::Pause(unsigned seconds)
 {
     sleep(seconds);
+}
+
+namespace {
+void OnChildEnded(GPid pid, gint status, gpointer data)
+{
+    auto* ended = static_cast<std::function<void(int)>*>(data);
+    g_spawn_close_pid(pid);
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    (*ended)(code);
+    delete ended;
+}
+} // namespace
+
+void PosixEnvCommandRunner::Start(const std::vector<std::string>& argv, std::function<void(int)> ended)
+{
+    pid_t pid = 0;
+    if (Spawn(argv, -1, &pid) != 0) {
+        ended(-1);
+        return;
+    }
+    g_child_watch_add(pid, OnChildEnded, new std::function<void(int)>(std::move(ended)));
 }

@@ -5,6 +5,7 @@
 #include "ChkImgRunState.h"
 #include "ChkImgTexts.h"
 #include "EnvRoot.h"
+#include "EnvScriptsInBackground.h"
 #include "IChkImgWizard.h"
 #include "IEnvCommandRunner.h"
 #include "ITasque.h"
@@ -102,7 +103,8 @@ bool CChkImgProceedLogic::Poll()
         End();
         view_.ShowResult("Information", GTK_MB_ICON_INFORMATION, kCanceled);
         wizard_.DestoryDlg();
-        EnvCommandRunner().Run({EnvPath("/mnt/umnt")});
+        // After the wizard's own clean-up, in the same background run.
+        RunEnvScriptsInBackground(nullptr, {EnvPath("/mnt/umnt")});
         return false;
     }
     return true;

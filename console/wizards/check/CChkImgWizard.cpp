@@ -6,6 +6,7 @@
 #include "CHelpViewerLauncher.h"
 #include "CSelectVolumePage.h"
 #include "EnvRoot.h"
+#include "EnvScriptsInBackground.h"
 #include "IEnvCommandRunner.h"
 #include "ITasque.h"
 #include "WizardHead.h"
@@ -127,8 +128,11 @@ void CChkImgWizard::DestoryDlg()
     if (m_ending)
         return;
     m_ending = true;
-    EnvCommandRunner().Run({EnvPath("/mnt/umnt")});
-    EnvCommandRunner().Run({EnvPath("/mnt/umwp")});
+    // The scripts take seconds: the console goes on drawing while its window, which
+    // takes no input until they end, waits for them.
+    GtkWindow* parent = m_dialog != nullptr ? gtk_window_get_transient_for(GTK_WINDOW(m_dialog)) : nullptr;
+    RunEnvScriptsInBackground(parent != nullptr ? GTK_WIDGET(parent) : nullptr,
+                              {EnvPath("/mnt/umnt"), EnvPath("/mnt/umwp")});
     if (m_dialog)
         gtk_widget_destroy(m_dialog);
 }

@@ -5,9 +5,13 @@
 // clean-up scripts run.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "CChkImgWizard.h"
 #include "CConsoleOperationDialogs.h"
@@ -15,6 +19,7 @@
 #include "CUpdateInfoDlg.h"
 #include "ChannelFixture.h"
 #include "DamagedSetCopy.h"
+#include "EnvScriptsInBackground.h"
 #include "EnvTestRoot.h"
 #include "GuiEvents.h"
 #include "GuiTest.h"
@@ -154,6 +159,15 @@ TEST_F(CheckLauncherWalkGuiTest, SetsPutIntoThePathEntryAreCheckedToTheirResultB
     ASSERT_GT(place.stored, 0u);
     ASSERT_NO_FATAL_FAILURE(FlipByte(damaged, place.filePos + place.stored / 2));
 
+    // A damaged copy under another name in a folder that also holds the untouched
+    // original: the copy's own bytes are what is checked.
+    const std::string beside = CopySet(clean.folder, "check-launcher-beside");
+    const std::string besideCopy = beside + "/DAMAGED-" + clean.files[0];
+    ASSERT_EQ(0, std::system(("cp '" + beside + "/" + clean.files[0] + "' '" + besideCopy + "'").c_str()));
+    const StoredBlockPlace besidePlace = LocateStoredBlock(besideCopy, 1);
+    ASSERT_GT(besidePlace.stored, 0u);
+    ASSERT_NO_FATAL_FAILURE(FlipByte(besideCopy, besidePlace.filePos + besidePlace.stored / 2));
+
     const std::string succeeded = "Succeed in checking backup image!";
     const struct Case {
         const char* what;
@@ -164,6 +178,7 @@ TEST_F(CheckLauncherWalkGuiTest, SetsPutIntoThePathEntryAreCheckedToTheirResultB
     } cases[] = {
         {"a clean set", clean.folder + "/" + clean.files[0], "", "Information", true},
         {"a copy damaged in its second volume", damaged, "", "Error", false},
+        {"a damaged copy beside its original", besideCopy, "", "Error", false},
         {"a protected set", locked.folder + "/" + locked.files[0], "geheim-42", "Information", true},
     };
     for (const Case& k : cases) {
@@ -231,4 +246,121 @@ TEST_F(CheckLauncherWalkGuiTest, SetsPutIntoThePathEntryAreCheckedToTheirResultB
         EXPECT_TRUE(Ran("/mnt/umnt"));
         EXPECT_TRUE(Ran("/mnt/umwp"));
     }
+}
+
+// The clean-up scripts after the result box, as slow stand-ins: the console keeps
+// drawing while they run, and its window takes no click until they have ended.
+TEST_F(CheckLauncherWalkGuiTest, TheCleanUpScriptsRunWithoutFreezingTheConsoleOrTakingItsInput)
+{
+    const ImageSet clean = BackUpFixture("check-launcher-slow-cleanup");
+    ASSERT_EQ(1u, clean.files.size());
+    // The real runner: each script marks its start and end around a second's sleep.
+    SetEnvCommandRunner(nullptr);
+    for (const std::string name : {"umnt", "umwp"}) {
+        root.Write("/mnt/" + name, "#!/bin/sh\ntouch \"$RVD_ENV_ROOT/" + name + ".began\"\nsleep 1\ntouch \"$RVD_ENV_ROOT/" +
+                                       name + ".ended\"\n");
+        ASSERT_EQ(0, chmod((root.Root() + "/mnt/" + name).c_str(), 0755));
+    }
+    const auto exists = [&](const std::string& name) { return access((root.Root() + "/" + name).c_str(), F_OK) == 0; };
+
+    // The console's window: a button a stray click could reach.
+    GtkWidget* button = gtk_button_new_with_label("behind the wizard");
+    gtk_container_add(GTK_CONTAINER(parent), button);
+    gtk_widget_show(button);
+    int clicks = 0;
+    g_signal_connect_swapped(button, "clicked", G_CALLBACK(+[](int* n) { ++*n; }), &clicks);
+    gui_wait::Settle();
+
+    // The main loop's longest pause from the result box's OK on.
+    gint64 last = 0, longestGap = 0;
+    bool sawWaitWhileRunning = false;
+    struct Ticks {
+        gint64* last;
+        gint64* longest;
+        bool* sawWait;
+        GtkWidget* window;
+    } ticks{&last, &longestGap, &sawWaitWhileRunning, parent};
+    // Started at the result box: a timer running earlier would keep the walk's waits
+    // for a quiet moment from ever seeing one.
+    guint timer = 0;
+    const auto startTicks = [&] {
+        timer = g_timeout_add(
+        20,
+        +[](gpointer data) -> gboolean {
+            auto* t = static_cast<Ticks*>(data);
+            const gint64 now = g_get_monotonic_time();
+            if (*t->last != 0 && now - *t->last > *t->longest)
+                *t->longest = now - *t->last;
+            if (*t->last != 0)
+                *t->last = now;
+            if (EnvScriptsRunning() && !GTK_WIDGET_SENSITIVE(t->window))
+                *t->sawWait = true;
+            return TRUE;
+        },
+        &ticks);
+    };
+
+    TitledDialogWatcher watcher;
+    bool walked = false;
+    bool proceeded = false;
+    const auto walk = [&](GtkWidget* window) {
+        GtkWidget* entry = FindWidget(window, [](GtkWidget* w) {
+            return GTK_IS_ENTRY(w) && gtk_entry_get_max_length(GTK_ENTRY(w)) == 512;
+        });
+        GtkWidget* next = ButtonLabelled(window, "_Next>");
+        ASSERT_NE(nullptr, entry);
+        ASSERT_NE(nullptr, next);
+        gtk_entry_set_text(GTK_ENTRY(entry), (clean.folder + "/" + clean.files[0]).c_str());
+        ASSERT_TRUE(gui_wait::Until([&] { return GTK_WIDGET_IS_SENSITIVE(next); }, 20000));
+        gui_events::Click(next);
+        gui_wait::Settle();
+        GtkWidget* proceed = ButtonLabelled(window, "_Proceed");
+        ASSERT_NE(nullptr, proceed);
+        gui_events::Click(proceed);
+        gui_wait::Settle();
+        proceeded = true;
+    };
+    watcher.AnswerTitled(CChkImgWizard::kTitle, [&](GtkDialog* dialog) {
+        if (walked)
+            return;
+        walked = true;
+        walk(GTK_WIDGET(dialog));
+        // A walk that stopped short leaves the wizard by its Cancel button.
+        GtkWidget* cancel = ButtonLabelled(GTK_WIDGET(dialog), "_Cancel");
+        if (!proceeded && cancel != nullptr)
+            gui_events::Click(cancel);
+    });
+    watcher.AnswerTitled("Information", [&](GtkDialog* box) {
+        last = g_get_monotonic_time(); // from the OK on
+        startTicks();
+        ClickFirstButton(box);
+    });
+    CConsoleOperationDialogs dialogs;
+    COperationLauncher launcher(&dialogs);
+    launcher.StartCheckImage(parent);
+
+    // The wizard is gone and the scripts are still running: a click on the console's
+    // window is not taken, and the window shows it waits.
+    ASSERT_TRUE(proceeded);
+    EXPECT_EQ(nullptr, ModalDialogAnswerer::FindModalDialog());
+    EXPECT_FALSE(exists("umwp.ended")) << "the scripts ran before the console went on";
+    EXPECT_FALSE(GTK_WIDGET_SENSITIVE(parent));
+    GdkCursor* cursor = gdk_window_get_cursor(parent->window);
+    EXPECT_TRUE(cursor != nullptr && gdk_cursor_get_cursor_type(cursor) == GDK_WATCH);
+    gui_events::Click(button);
+    gui_wait::Settle();
+    EXPECT_EQ(0, clicks);
+
+    ASSERT_TRUE(gui_wait::Until([&] { return exists("umwp.ended") && !EnvScriptsRunning(); }, 20000));
+    gui_wait::Settle();
+    if (timer != 0)
+        g_source_remove(timer);
+    EXPECT_TRUE(exists("umnt.ended"));
+    EXPECT_TRUE(sawWaitWhileRunning);
+    EXPECT_LT(longestGap, 700 * 1000) << "the main loop stood still while the scripts ran";
+    EXPECT_TRUE(GTK_WIDGET_SENSITIVE(parent));
+    EXPECT_EQ(nullptr, gdk_window_get_cursor(parent->window));
+    gui_events::Click(button);
+    gui_wait::Settle();
+    EXPECT_EQ(1, clicks);
 }

@@ -1,9 +1,11 @@
 #include "CloneLayoutPlan.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
 #include "CDestDiskAlloction.h"
+#include "CloneVolumeFloor.h"
 #include "PartitionRules.h"
 #include "vessmar/FileSystemType.h"
 
@@ -51,7 +53,18 @@ void PlanClusterSize(TagRSPartitionInfo& planned, const _KS_PARTITION_INFO& p)
     }
 }
 
-std::vector<TagRSPartitionInfo> Relayout(const CloneLayoutInput& in)
+// The floor of each planned partition: the source partitions with a type id, in
+// order, those copied by file system at their floor.
+std::vector<uint64_t> PlannedFloors(const CloneLayoutInput& in)
+{
+    std::vector<uint64_t> floors;
+    for (const _KS_PARTITION_INFO& p : in.source.partitions)
+        if (p.PartitionType != 0)
+            floors.push_back((p.Flags & kCloneFlagKeepSize) != 0 ? 0 : CloneVolumeFloor(p));
+    return floors;
+}
+
+std::vector<TagRSPartitionInfo> Relayout(const CloneLayoutInput& in, const std::vector<uint64_t>& floors)
 {
     const uint32_t spt = in.targetSectorsPerTrack;
     const uint32_t tracks = in.targetTracksPerCylinder;
@@ -85,6 +98,9 @@ std::vector<TagRSPartitionInfo> Relayout(const CloneLayoutInput& in)
                 a.LastSector += spt;
         } else {
             int64_t size = used + used / 50 + shares(static_cast<unsigned char>(i));
+            // Never below what the file system can be made: the shares counted
+            // the floor as this partition's need.
+            size = std::max(size, static_cast<int64_t>(floors[layout.size()]));
             if (p.FileSystemType == FILE_SYSTEM_NTFS) {
                 if (size > kCloneNtfsCap)
                     size = kCloneNtfsCap;
@@ -140,7 +156,7 @@ std::vector<TagRSPartitionInfo> Relayout(const CloneLayoutInput& in)
         }
         layout.push_back(planned);
     }
-    CorrectPartitionSpace(static_cast<long long>(in.target.TotalSectors), cylinder, layout);
+    CorrectPartitionSpace(static_cast<long long>(in.target.TotalSectors), cylinder, layout, floors);
     return layout;
 }
 
@@ -204,7 +220,8 @@ unsigned short GetVoltypeFromFileSysType(uint32_t fileSystem)
     }
 }
 
-void CorrectPartitionSpace(long long diskSectors, unsigned long cylinder, std::vector<TagRSPartitionInfo>& layout)
+void CorrectPartitionSpace(long long diskSectors, unsigned long cylinder, std::vector<TagRSPartitionInfo>& layout,
+                           const std::vector<uint64_t>& floors)
 {
     if (!layout.empty() && cylinder != 0 &&
         static_cast<long long>(layout.back().addParam.LastSector) > diskSectors - 1) {
@@ -220,8 +237,9 @@ void CorrectPartitionSpace(long long diskSectors, unsigned long cylinder, std::v
             AddPartitionParam& a = layout[i].addParam;
             if (!IsResizableFileSystem(a.FileSystem) || layout[i].u8KeepSize != 0)
                 continue;
-            const long long slack =
-                static_cast<long long>(a.LastSector - a.FirstSector + 1) - layout[i].s64UseSector;
+            const long long keep = std::max<long long>(layout[i].s64UseSector,
+                                                       i < floors.size() ? static_cast<long long>(floors[i]) : 0);
+            const long long slack = static_cast<long long>(a.LastSector - a.FirstSector + 1) - keep;
             if (slack > static_cast<long long>(excess)) {
                 a.LastSector -= excess;
                 shiftFrom(i + 1, excess);
@@ -247,7 +265,8 @@ CloneLayoutPlan PlanCloneLayout(const CloneLayoutInput& in)
     CloneLayoutPlan plan;
     plan.targetCylinder = static_cast<uint64_t>(in.target.TracksPerCylinder) * in.target.SectorsPerTrack;
     plan.relayout = in.target.TotalSectors < in.source.disk.TotalSectors || in.sourceBad;
-    plan.layout = plan.relayout ? Relayout(in) : SameLayout(in);
+    plan.floors = PlannedFloors(in);
+    plan.layout = plan.relayout ? Relayout(in, plan.floors) : SameLayout(in);
     const uint32_t spt = in.targetSectorsPerTrack;
 
     for (const TagRSPartitionInfo& planned : plan.layout) {

@@ -34,15 +34,22 @@ struct CloneLayoutPlan {
     std::vector<_RESTORE_INFO> restoreItems;   // destination side, one per planned partition
     std::vector<AddPartitionParam> addParams;  // what the progress page creates
     std::vector<_RESTORE_INFO> sourceItems;    // source side, same order
+    // The fewest sectors each planned partition's volume can be given (CloneVolumeFloor;
+    // 0 for one copied sector by sector), same order.
+    std::vector<uint64_t> floors;
 };
 
 CloneLayoutPlan PlanCloneLayout(const CloneLayoutInput& input);
 
 // Fits a packed layout into diskSectors: an overrun, in whole cylinders, is taken from
 // the resizable partitions' slack (never from one kept at its size, nor from one with
-// two cylinders of slack or less), and no FAT16 partition stays above its cap. A
-// layout that still overruns is left so; ClonePlanFits refuses it.
-void CorrectPartitionSpace(long long diskSectors, unsigned long cylinder, std::vector<TagRSPartitionInfo>& layout);
+// two cylinders of slack or less), and no FAT16 partition stays above its cap. Slack
+// is what lies above the larger of a partition's used sectors and its floor (floors,
+// one per planned partition; none given: the used sectors alone), so no volume is
+// made smaller than its file system can be. A layout that still overruns is left so;
+// ClonePlanFits refuses it.
+void CorrectPartitionSpace(long long diskSectors, unsigned long cylinder, std::vector<TagRSPartitionInfo>& layout,
+                           const std::vector<uint64_t>& floors = {});
 
 // The restore engine's volume type of a file system (enumFILE_SYSTEM_TYPE).
 unsigned short GetVoltypeFromFileSysType(uint32_t fileSystem);

@@ -13,7 +13,8 @@ uint64_t CloneSectorsNeeded(const CloneLayoutPlan& plan, size_t i)
     const TagRSPartitionInfo& planned = plan.layout[i];
     if (IsSectorBySectorCopy(planned.addParam.FileSystem))
         return i < plan.sourceItems.size() ? plan.sourceItems[i].SectorCount : 0;
-    return planned.s64UseSector > 0 ? static_cast<uint64_t>(planned.s64UseSector) : 0;
+    const uint64_t used = planned.s64UseSector > 0 ? static_cast<uint64_t>(planned.s64UseSector) : 0;
+    return i < plan.floors.size() && plan.floors[i] > used ? plan.floors[i] : used;
 }
 
 bool ClonePlanFits(const CloneLayoutPlan& plan, uint64_t targetSectors)

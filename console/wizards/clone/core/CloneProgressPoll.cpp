@@ -36,6 +36,7 @@ ClonePollStep CloneProgressPoll::Step(const _KS_PROGRESS_INFO& progress, const s
             step.result = progress.Result;
         } else if (progress.State == RESTORE_STATE_USER_CANCEL) {
             step.end = ClonePollEnd::Cancelled;
+            step.result = progress.Result;
         }
         break;
     default:

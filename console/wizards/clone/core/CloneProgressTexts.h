@@ -24,6 +24,8 @@ constexpr const char* kCloneSuccessText =
     "destination disk.";
 constexpr const char* kCloneCancelTitle = "Cancel operation";
 constexpr const char* kCloneCancelText = "Are you sure you want to cancel this operation?";
+// A run the engine cancelled without the page asking it to.
+constexpr const char* kCloneEngineCancelledText = "The operation was cancelled before it finished.";
 constexpr const char* kCloneNoManagerText =
     "The device manager module could not be opened. The destination disk was not changed.";
 constexpr const char* kClonePartitionFailedText =

@@ -4,7 +4,9 @@
 
 #include "CloneCopyQueue.h"
 #include "ClonePlacement.h"
+#include "CloneServices.h"
 #include "ITasque.h"
+#include "KSResult.h"
 #include "vessmar/IManagerItem.h"
 #include "vessmar/IPartitionEntryEditor.h"
 #include "vessmar/IPartitionTableChainWriter.h"
@@ -30,12 +32,13 @@ bool MarkPartition(ITasque& command, uint8_t disk, const _RESTORE_INFO& item)
     return editor->SetActive(item.Active != 0) == 0;
 }
 
-CloneRunOutcome Discard(IVessmarModule* vessmar, CloneRunStage stage, int index = -1)
+CloneRunOutcome Discard(IVessmarModule* vessmar, CloneRunStage stage, int index = -1, unsigned long result = 0)
 {
     vessmar->Refresh(0);
     CloneRunOutcome outcome;
     outcome.stage = stage;
     outcome.failedIndex = index;
+    outcome.result = result;
     return outcome;
 }
 
@@ -49,6 +52,13 @@ CloneRunOutcome PrepareAndStartClone(ITasque& command, IVessmarModule* vessmar, 
         outcome.stage = CloneRunStage::NoDeviceManager;
         return outcome;
     }
+    // A module missing halfway would leave a new table with nothing copied into it.
+    for (const char* module : CloneRunModules(lists.add))
+        if (!CloneModuleLoads(module)) {
+            outcome.stage = CloneRunStage::ModuleMissing;
+            outcome.result = KS_RESULT(KS_MODULE_CONSOLE, KS_KIND_VERSION_TOO_NEW);
+            return outcome;
+        }
     IManagerItem* disk = nullptr;
     IPartitionTableChainWriter* writer = nullptr;
     if (command.GetDiskItem(targetDisk, &disk) == 0 && disk != nullptr)
@@ -67,19 +77,23 @@ CloneRunOutcome PrepareAndStartClone(ITasque& command, IVessmarModule* vessmar, 
     for (size_t i = 0; i < lists.restore.size(); ++i)
         if (!MarkPartition(command, targetDisk, lists.restore[i]))
             return Discard(vessmar, CloneRunStage::PartitionFailed, static_cast<int>(i));
+
+    // The engine takes every item before the disk is touched: a refusal leaves the
+    // destination's table as it was.
+    unsigned long result = command.RestoreSetCallBack(callback, context);
+    if (result == 0)
+        result = QueueCloneCopies(command, lists.source, lists.restore, lists.add);
+    if (result == 0)
+        result = CloneDiskMBR(command, sourceDisk, targetDisk);
+    if (result == 0)
+        result = command.RestoreSetDiskMode(1);
+    if (result != 0)
+        return Discard(vessmar, CloneRunStage::QueueFailed, -1, result);
     if (writer->Write() != 0)
         return Discard(vessmar, CloneRunStage::TableWriteFailed);
 
-    outcome.result = command.RestoreSetCallBack(callback, context);
-    if (outcome.result == 0)
-        outcome.result = QueueCloneCopies(command, lists.source, lists.restore, lists.add);
-    if (outcome.result == 0)
-        outcome.result = CloneDiskMBR(command, sourceDisk, targetDisk);
-    if (outcome.result == 0)
-        outcome.result = command.RestoreSetDiskMode(1);
-    if (outcome.result == 0)
-        outcome.result = command.RestoreExecute();
+    outcome.result = command.RestoreExecute();
     if (outcome.result != 0)
-        outcome.stage = CloneRunStage::QueueFailed;
+        outcome.stage = CloneRunStage::StartFailed;
     return outcome;
 }

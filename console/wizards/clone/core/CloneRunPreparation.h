@@ -1,9 +1,10 @@
 // Everything the progress page does before the copy starts, without the widgets: the
-// destination's partitions are replaced in the device manager's memory, each planned
-// one is created (with its table type id and active flag), the table chain is written
-// once, and only then are the copy items queued and the engine started. When anything
-// before the write fails, the device manager rereads the disks, so the destination
-// stays as it was and nothing is queued.
+// modules the run will load are loaded first; the destination's partitions are
+// replaced in the device manager's memory, each planned one is created (with its table
+// type id and active flag); the engine is handed every copy item; only then is the
+// table chain written, once, and the engine started. When anything before the write
+// fails, the device manager rereads the disks, so the destination stays as it was,
+// and the items the engine took never run (they die with the command object).
 #pragma once
 
 #include <cstdint>
@@ -18,9 +19,11 @@ class IVessmarModule;
 enum class CloneRunStage {
     Started,         // the copy runs
     NoDeviceManager, // the device manager module or its manager is missing
+    ModuleMissing,   // a module the run loads is not there (result)
     PartitionFailed, // a planned partition could not be made (failedIndex)
     TableWriteFailed,
-    QueueFailed,     // the table is written, but the engine took no run (result)
+    QueueFailed,     // the engine refused an item (result): nothing written
+    StartFailed,     // the table is written, but the engine did not start (result)
 };
 
 struct CloneRunOutcome {

@@ -172,14 +172,7 @@ gboolean CCloneTaskProgressPage::Poll()
         UpdateProInfo(step.totalLabel.c_str(), step.total, step.currentLabel.c_str(), step.current);
     if (step.end == ClonePollEnd::Finished) {
         m_timer = 0;
-        if (m_confirm != nullptr) {
-            // The cancel question ends by a response; its caller sees the report took over.
-            m_confirmEndedByReport = true;
-            gtk_widget_hide(m_confirm);
-            gtk_dialog_response(GTK_DIALOG(m_confirm), DLG_RESULT_CANCEL);
-            m_confirm = nullptr;
-            m_cancelRequested = 0;
-        }
+        EndCancelQuestion();
         char text[301] = "";
         if (step.result != 0)
             ZeFormatFullMessage(step.result, 300, text);
@@ -194,10 +187,32 @@ gboolean CCloneTaskProgressPage::Poll()
     }
     if (step.end == ClonePollEnd::Cancelled) {
         m_timer = 0;
+        // Cancelled by the engine, not from this page: the user is told before the
+        // wizard goes.
+        if (!m_cancelRequested) {
+            EndCancelQuestion();
+            char text[301] = "";
+            if (step.result == 0 || !ZeFormatFullMessage(step.result, 300, text))
+                std::snprintf(text, sizeof text, "%s", kCloneEngineCancelledText);
+            InsertCloneInfo(text, 1, 1);
+            ShowCloneMessage(m_wizard, "Error", GTK_MB_ICON_ERROR, GTK_MB_OK, text);
+        }
         CloseWizard();
         return FALSE;
     }
     return TRUE;
+}
+
+void CCloneTaskProgressPage::EndCancelQuestion()
+{
+    if (m_confirm == nullptr)
+        return;
+    // The cancel question ends by a response; its caller sees the report took over.
+    m_confirmEndedByReport = true;
+    gtk_widget_hide(m_confirm);
+    gtk_dialog_response(GTK_DIALOG(m_confirm), DLG_RESULT_CANCEL);
+    m_confirm = nullptr;
+    m_cancelRequested = 0;
 }
 
 void CCloneTaskProgressPage::CloseWizard()

@@ -47,6 +47,8 @@ private:
     gboolean Poll();
     void ReportPreparationFailure();
     void CloseWizard();
+    // Closes an open cancel question as if the run's end had answered it.
+    void EndCancelQuestion();
 
     GtkWidget* m_textView = nullptr;
     GtkTextBuffer* m_buffer = nullptr;

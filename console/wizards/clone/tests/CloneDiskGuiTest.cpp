@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -23,6 +24,9 @@
 #include "CloneGuiDriver.h"
 #include "ClonePlanCheck.h"
 #include "CloneProgressTexts.h"
+#include "CloneServices.h"
+#include "CScriptedTasque.h"
+#include "ITasque.h"
 #include "CommandOutput.h"
 #include "COperationLauncher.h"
 #include "FixtureImage.h"
@@ -32,12 +36,16 @@
 
 namespace {
 
-enum Disk { kSource, kLarger, kSmaller, kTight, kTiny, kGpt, kDiskCount };
+// The last two are the console's demo disks (scripts/run-console.sh).
+enum Disk { kSource, kLarger, kSmaller, kTight, kTiny, kGpt, kSnug, kDemo0, kDemo1, kDiskCount };
 const char* const kScripts[kDiskCount] = {"clone/clone-source-disk.sh", "clone/clone-target-larger.sh",
                                          "clone/clone-target-smaller.sh", "clone/clone-target-tight.sh",
-                                         "clone/clone-target-tiny.sh", "clone/clone-target-gpt.sh"};
+                                         "clone/clone-target-tiny.sh", "clone/clone-target-gpt.sh",
+                                         "clone/clone-target-snug.sh", "demo/demo-disk-0.sh",
+                                         "demo/demo-disk-1.sh"};
 const char* const kNames[kDiskCount] = {"clone-source.img", "clone-larger.img", "clone-smaller.img",
-                                       "clone-tight.img", "clone-tiny.img", "clone-gpt.img"};
+                                       "clone-tight.img", "clone-tiny.img", "clone-gpt.img", "clone-snug.img",
+                                       "demo-disk-0.img", "demo-disk-1.img"};
 
 std::string g_folder;
 std::string g_paths[kDiskCount];
@@ -67,6 +75,15 @@ public:
     bool ReapIfEnded(pid_t, int*) override { return false; }
 };
 RecordingHelp g_help;
+
+// Real command objects whose engine refuses the second copy item handed to it.
+std::vector<std::unique_ptr<CScriptedTasque>> g_refusing;
+ITasque* RefusingSecondItem()
+{
+    g_refusing.push_back(std::make_unique<CScriptedTasque>(CreateTasqueObj()));
+    g_refusing.back()->FailCall(TasqueOp::AddDiskRestore, 0x00051009, 2);
+    return g_refusing.back().get();
+}
 
 class CloneDiskGui : public GuiTest {
 protected:
@@ -149,11 +166,11 @@ protected:
     }
 
     // Source page to the destination page with disk `target` selected.
-    static std::vector<CloneGuiStep> ToTarget(int target)
+    static std::vector<CloneGuiStep> ToTarget(int target, int source = kSource)
     {
         return {
-            {"source page", [] { return On(CLONE_PAGE_SOURCE_SELECT) && TreeRowShown(SourceList(), kSource); },
-             [] { ClickTreeRow(SourceList(), kSource); }},
+            {"source page", [source] { return On(CLONE_PAGE_SOURCE_SELECT) && TreeRowShown(SourceList(), source); },
+             [source] { ClickTreeRow(SourceList(), source); }},
             {"next", [] { return Sensitive(Next()); }, [] { gui_events::Click(Next()); }},
             {"destination row", [target] { return On(CLONE_PAGE_TARGET_SELECT) && TreeRowShown(TargetList(), target); },
              [target] { ClickTreeRow(TargetList(), target); }},
@@ -174,9 +191,9 @@ protected:
     }
 
     // The whole walk onto target, up to the finished log.
-    static std::vector<CloneGuiStep> CloneOnto(int target, const std::string& shot)
+    static std::vector<CloneGuiStep> CloneOnto(int target, const std::string& shot, int source = kSource)
     {
-        std::vector<CloneGuiStep> steps = ToTarget(target);
+        std::vector<CloneGuiStep> steps = ToTarget(target, source);
         steps.push_back({"next to description", [target] { return TargetSelected() == target && Sensitive(Next()); },
                          [] { gui_events::Click(Next()); }});
         steps.push_back({"description", [] { return On(CLONE_PAGE_TASK_DESCRIPTION); },
@@ -333,6 +350,93 @@ TEST_F(CloneDiskGui, ASmallerDiskThatHoldsTheDataIsRelaid)
 {
     Launch(CloneOnto(kSmaller, "smaller"));
     ExpectCloneOf(kSmaller, true);
+}
+
+// The FAT32 volume's share of this disk would leave it fewer than 65,525 clusters of
+// its own 2 KiB: it is given at least that many, the NTFS volume takes less.
+TEST_F(CloneDiskGui, ASmallerDiskThatHoldsTheDataAndTheSmallestFat32IsRelaid)
+{
+    Launch(CloneOnto(kSnug, "snug"));
+    ExpectCloneOf(kSnug, true);
+}
+
+// Clones that cannot run are refused before the destination is touched: every byte
+// of it stays as it was.
+TEST_F(CloneDiskGui, ARunThatCannotStartLeavesTheDestinationByteForByte)
+{
+    const struct {
+        const char* what;
+        bool noFatCopier;
+        std::string text; // of the error box
+    } cases[] = {
+        {"the engine refuses the second item", false, ""},
+        {"the FAT copier module is missing", true,
+         "A program module is missing or does not match the version this operation needs."},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        const std::string before = Sha(g_paths[kLarger]);
+        const std::string tableBefore = Sh("sfdisk --dump '" + g_paths[kLarger] + "'");
+        if (k.noFatCopier)
+            SetCloneModuleProbe(+[](const char* name) { return std::string(name) != "Brasket"; });
+        else
+            SetCloneCommandFactory(RefusingSecondItem);
+        std::vector<CloneGuiStep> steps = ToTarget(kLarger);
+        steps.push_back({"next", [] { return TargetSelected() == kLarger && Sensitive(Next()); },
+                         [] { gui_events::Click(Next()); }});
+        steps.push_back({"description", [] { return On(CLONE_PAGE_TASK_DESCRIPTION); }, [] { gui_events::Click(Next()); }});
+        steps.push_back({"delete question", [] { return VisibleDialog("Warning") != nullptr; },
+                         [] { ClickDialogResponse(VisibleDialog("Warning"), DLG_RESULT_OK); }});
+        std::string shown;
+        steps.push_back({"error", [] { return VisibleDialog("Error") != nullptr; },
+                         [&shown] {
+                             shown = MessageText(VisibleDialog("Error"));
+                             ClickDialogResponse(VisibleDialog("Error"), DLG_RESULT_OK);
+                         }});
+        steps.push_back({"cancel", [] { return VisibleDialog("Error") == nullptr && Sensitive(W()->Footer().QuitWidget()); },
+                         [] { gui_events::Click(W()->Footer().QuitWidget()); }});
+        Launch(steps);
+        SetCloneModuleProbe(nullptr);
+        SetCloneCommandFactory(nullptr);
+        g_refusing.clear();
+        EXPECT_NE(shown, "");
+        if (!k.text.empty()) {
+            EXPECT_NE(shown.find(k.text), std::string::npos) << shown;
+        }
+        EXPECT_EQ(Sh("sfdisk --dump '" + g_paths[kLarger] + "'"), tableBefore);
+        EXPECT_EQ(Sha(g_paths[kLarger]), before);
+    }
+}
+
+// The demo: hard disk 0 (a 40 MiB FAT32 and a 48 MiB NTFS partition) onto the 64 MiB
+// hard disk 1, as a newcomer does first.
+TEST_F(CloneDiskGui, TheDemoDiskIsClonedOntoTheSmallerDemoDisk)
+{
+    const std::string sourceSha = Sha(g_paths[kDemo0]);
+    Launch(CloneOnto(kDemo1, "demo", kDemo0));
+    EXPECT_EQ(Sha(g_paths[kDemo0]), sourceSha);
+    ASSERT_TRUE(g_plan.relayout);
+    const std::string& disk = g_paths[kDemo1];
+    const std::vector<DumpRow> rows = Dump(disk);
+    ASSERT_EQ(rows.size(), 2u) << Sh("sfdisk --dump '" + disk + "'");
+    EXPECT_EQ(rows[0].type, 0x0Bu);
+    EXPECT_EQ(rows[1].type, 0x07u);
+    const std::string fat = Cut(disk, rows[0].start, rows[0].size, "demo-fat");
+    const std::string ntfs = Cut(disk, rows[1].start, rows[1].size, "demo-ntfs");
+    const std::string srcFat = Cut(g_paths[kDemo0], 2048, 81920, "demo-src-fat");
+    const std::string srcNtfs = Cut(g_paths[kDemo0], 83968, 98304, "demo-src-ntfs");
+    EXPECT_EQ(Quiet("fsck.fat -n '" + fat + "'"), 0) << Sh("fsck.fat -n '" + fat + "'");
+    EXPECT_EQ(Quiet("ntfsfix -n '" + ntfs + "'"), 0) << Sh("ntfsfix -n '" + ntfs + "'");
+    for (const char* name : {"NOTES.TXT", "LIST.TXT"}) {
+        EXPECT_EQ(Sh("MTOOLS_SKIP_CHECK=1 mtype -i '" + fat + "' ::/" + std::string(name) + " | sha256sum"),
+                  Sh("MTOOLS_SKIP_CHECK=1 mtype -i '" + srcFat + "' ::/" + std::string(name) + " | sha256sum"))
+            << name;
+    }
+    for (const std::string name : {"report.txt", "notes.txt"}) {
+        EXPECT_EQ(Sh("ntfscat '" + ntfs + "' " + name + " | sha256sum"),
+                  Sh("ntfscat '" + srcNtfs + "' " + name + " | sha256sum"))
+            << name;
+    }
 }
 
 TEST_F(CloneDiskGui, TooSmallDestinationsAreRefusedAndLeftAsTheyWere)

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "GuiEvents.h"
+#include "GuiWait.h"
 #include "ModalDialogAnswerer.h"
 #include "PixelSnapshot.h"
 
@@ -99,6 +100,10 @@ void ClickDialogResponse(GtkWidget* dialog, int response)
 void ClickTreeRow(GtkWidget* treeView, int row)
 {
     GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
+    // A row below the list's visible part is scrolled to first: a click there would
+    // land on nothing.
+    gtk_tree_view_scroll_to_cell(GTK_TREE_VIEW(treeView), path, nullptr, FALSE, 0, 0);
+    gui_wait::Settle();
     GdkRectangle cell;
     GtkTreeViewColumn* column = gtk_tree_view_get_column(GTK_TREE_VIEW(treeView), 1);
     gtk_tree_view_get_cell_area(GTK_TREE_VIEW(treeView), path, column, &cell);

@@ -6,14 +6,22 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
 #include "CMemoryVessmar.h"
 #include "CScriptedTasque.h"
 #include "CloneLayoutPlan.h"
 #include "CloneProgressPoll.h"
+#include "CloneServices.h"
+#include "KSResult.h"
 #include "CloneRecordsBuilder.h"
 
 namespace {
+
+bool AnyModule(const char*)
+{
+    return true;
+}
 
 _KS_PARTITION_INFO Part(uint32_t fs, uint8_t type, uint64_t start, uint64_t count, uint64_t used, bool primary,
                         uint64_t hidden, uint8_t flags)
@@ -33,8 +41,11 @@ struct Stand {
     CMemoryDisk* target;
     CloneRunLists lists;
 
+    ~Stand() { SetCloneModuleProbe(nullptr); }
     Stand()
     {
+        // The modules a run loads are there unless a test says otherwise.
+        SetCloneModuleProbe(AnyModule);
         const uint64_t cyl = 16065;
         source = tree.AddDisk(cyl * 17);
         target = tree.AddDisk(cyl * 20);
@@ -78,7 +89,7 @@ struct Stand {
     }
 };
 
-TEST(CloneRunPreparation, PartitionsAreMadeMarkedAndWrittenOnceBeforeTheItemsAreQueued)
+TEST(CloneRunPreparation, PartitionsAreMadeMarkedAndQueuedAndTheTableWrittenOnce)
 {
     Stand s;
     const CloneRunOutcome outcome = PrepareAndStartClone(s.command, &s.tree, 0, 1, s.lists, CloneBackCall, nullptr);
@@ -104,7 +115,7 @@ TEST(CloneRunPreparation, PartitionsAreMadeMarkedAndWrittenOnceBeforeTheItemsAre
     EXPECT_EQ(+copies[4].source.FirstSector, 0u);
     EXPECT_EQ(+copies[4].target.SectorCount, 63u);
     EXPECT_EQ(s.command.CountOf(TasqueOp::RestoreExecute), 1u);
-    // The copy items come after the table is written.
+    // The copy items come after every partition is made.
     size_t firstCopy = 0, lastAdd = 0;
     for (size_t i = 0; i < s.command.Calls().size(); ++i) {
         if (s.command.Calls()[i].op == TasqueOp::AddPartition)
@@ -115,19 +126,33 @@ TEST(CloneRunPreparation, PartitionsAreMadeMarkedAndWrittenOnceBeforeTheItemsAre
     EXPECT_LT(lastAdd, firstCopy);
 }
 
-TEST(CloneRunPreparation, AFailureLeavesTheDestinationAsItWasAndQueuesNothing)
+bool NoFatCopier(const char* name)
+{
+    return std::string(name) != "Brasket";
+}
+
+// Whatever fails before the table is written, the destination stays as it was and
+// the engine runs nothing: a module the run needs is missing, a partition cannot be
+// made, the engine refuses an item, the table cannot be written.
+TEST(CloneRunPreparation, AFailureLeavesTheDestinationAsItWasAndRunsNothing)
 {
     struct Row {
         const char* name;
         int refuseAfter;  // 0: the first partition is refused; -1 none
         int failWrites;
         bool noManager;
+        int refusedItem;  // the engine refuses this AddDiskRestore (from 1); 0 none
+        bool noFatCopier;
         CloneRunStage stage;
         int failedIndex;
+        bool refreshed;   // the device manager rereads the disks
+        size_t items;     // items handed to the engine (never run)
     } rows[] = {
-        {"ten refusals of the first partition", 0, 0, false, CloneRunStage::PartitionFailed, 0},
-        {"the table cannot be written", -1, 1, false, CloneRunStage::TableWriteFailed, -1},
-        {"no device manager", -1, 0, true, CloneRunStage::NoDeviceManager, -1},
+        {"ten refusals of the first partition", 0, 0, false, 0, false, CloneRunStage::PartitionFailed, 0, true, 0},
+        {"the table cannot be written", -1, 1, false, 0, false, CloneRunStage::TableWriteFailed, -1, true, 5},
+        {"no device manager", -1, 0, true, 0, false, CloneRunStage::NoDeviceManager, -1, false, 0},
+        {"the engine refuses the third item", -1, 0, false, 3, false, CloneRunStage::QueueFailed, -1, true, 3},
+        {"the FAT copier is missing", -1, 0, false, 0, true, CloneRunStage::ModuleMissing, -1, false, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -139,15 +164,25 @@ TEST(CloneRunPreparation, AFailureLeavesTheDestinationAsItWasAndQueuesNothing)
         command.disks = s.command.disks;
         s.target->refuseCreates = row.refuseAfter >= 0 ? 10 : 0;
         s.target->failWrites = row.failWrites;
+        if (row.refusedItem != 0)
+            command.FailCall(TasqueOp::AddDiskRestore, 0x00051009, row.refusedItem);
+        SetCloneModuleProbe(row.noFatCopier ? NoFatCopier : AnyModule);
         const CloneRunOutcome outcome =
             PrepareAndStartClone(command, row.noManager ? nullptr : &s.tree, 0, 1, s.lists, CloneBackCall, nullptr);
         EXPECT_EQ(outcome.stage, row.stage);
         EXPECT_EQ(outcome.failedIndex, row.failedIndex);
+        if (row.refusedItem != 0) {
+            EXPECT_EQ(outcome.result, 0x00051009u);
+        }
+        if (row.noFatCopier) {
+            EXPECT_EQ(KSResultKind(outcome.result), KS_KIND_VERSION_TOO_NEW) << "A program module is missing";
+            EXPECT_EQ(command.Calls().size(), 0u) << "nothing asked of the disks";
+        }
         EXPECT_EQ(s.target->writes, 1) << "only the fixture's write";
         EXPECT_EQ(s.TargetPartitions(), before);
-        EXPECT_EQ(command.CountOf(TasqueOp::AddDiskRestore), 0u);
+        EXPECT_EQ(command.CountOf(TasqueOp::AddDiskRestore), row.items);
         EXPECT_EQ(command.CountOf(TasqueOp::RestoreExecute), 0u);
-        EXPECT_EQ(s.tree.refreshes, row.noManager ? 0 : 1);
+        EXPECT_EQ(s.tree.refreshes, row.refreshed ? 1 : 0);
         if (row.refuseAfter >= 0) {
             EXPECT_EQ(command.CountOf(TasqueOp::AddPartition), 10u);
         }

@@ -24,6 +24,7 @@
 #include "CHelpViewerLauncher.h"
 #include "CloneProgressTexts.h"
 #include "CloneRecordsBuilder.h"
+#include "MsgLib.h"
 
 #include <gdk/gdkkeysyms.h>
 
@@ -183,6 +184,8 @@ protected:
         SetCloneCommandFactory(MakeCommand);
         SetCloneCensaSource(Censa);
         SetCloneVessmarOpener(OpenTree);
+        // The stand-in engine loads no module.
+        SetCloneModuleProbe(+[](const char*) { return true; });
         CHelpViewerLauncher::Instance().UseProcesses(&help);
         g_helpRecord = &help;
         window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
@@ -196,6 +199,7 @@ protected:
         SetCloneCommandFactory(nullptr);
         SetCloneCensaSource(nullptr);
         SetCloneVessmarOpener(nullptr);
+        SetCloneModuleProbe(nullptr);
         gtk_widget_destroy(window);
         GuiTest::TearDown();
     }
@@ -383,6 +387,39 @@ TEST_F(CloneWizardGui, CancelConfirmedMidRunClosesTheWizardOnceTheEngineSaysSo)
     for (const auto& command : pool.made)
         cancels += command->CountOf(TasqueOp::RestoreUserCancel);
     EXPECT_EQ(cancels, 1u);
+}
+
+TEST_F(CloneWizardGui, ARunTheEngineCancelsOnItsOwnIsReportedBeforeTheWizardCloses)
+{
+    const struct {
+        uint32_t result;
+        const char* text; // null: the message library's text of the result
+    } cases[] = {{0, kCloneEngineCancelledText}, {0x00051059, nullptr}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.result);
+        pool.timeline.assign(10, Progress(2, 5, 1, 20, 40));
+        pool.timeline.push_back(Progress(4, 5, 1, 20, 40, k.result));
+        std::string shown;
+        std::vector<CloneGuiStep> steps = ToProgress();
+        steps.push_back({"the box", [] { return VisibleDialog("Error") != nullptr; },
+                         [&shown] {
+                             shown = MessageText(VisibleDialog("Error"));
+                             ClickDialogResponse(VisibleDialog("Error"), DLG_RESULT_OK);
+                         }});
+        Run(steps);
+        if (k.text != nullptr) {
+            EXPECT_EQ(shown, k.text);
+        } else {
+            // The code's text where the message library has one.
+            char text[301] = "";
+            EXPECT_EQ(shown, ZeFormatFullMessage(k.result, 300, text) ? text : kCloneEngineCancelledText);
+        }
+        EXPECT_EQ(CCloneDataBase::Instance()->GetEndSign(), 1);
+        size_t cancels = 0;
+        for (const auto& command : pool.made)
+            cancels += command->CountOf(TasqueOp::RestoreUserCancel);
+        EXPECT_EQ(cancels, 0u);
+    }
 }
 
 TEST_F(CloneWizardGui, FinishingWhileTheCancelQuestionIsOpenEndsTheQuestionAndReports)

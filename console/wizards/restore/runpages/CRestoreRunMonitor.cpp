@@ -62,8 +62,12 @@ bool CRestoreRunMonitor::OnProgress(const KSProgressInfoT<wchar_t>& p)
             state_ = kClosed;
             view_.CloseWizard();
         } else {
-            // Cancelled from the engine's side (a refused disc): the result stays shown.
+            // Cancelled from the engine's side (a refused disc): said in a box, and
+            // the result stays shown.
             state_ = kFinished;
+            view_.ShowResult("Error", 3,
+                             p.Result != 0 ? FailureText(messageText_ ? messageText_(p.Result) : std::string(), p.Result)
+                                           : kEngineCancelledText);
             view_.EnableCancel(false);
             view_.EnableNext(true);
         }

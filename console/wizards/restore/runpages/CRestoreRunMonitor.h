@@ -51,6 +51,7 @@ public:
     static constexpr const char* kSuccessText = "The operation is successfully completed!";
     static constexpr const char* kDiskSuccessText =
         "If you do not restore to the source disk, please remove the source disk to boot from the destination disk.";
+    static constexpr const char* kEngineCancelledText = "The operation was cancelled before it finished.";
 
 private:
     void Finish(const KSProgressInfoT<wchar_t>& p, const std::string& itemName);

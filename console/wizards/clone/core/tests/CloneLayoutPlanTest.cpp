@@ -5,6 +5,7 @@
 #include "CDestDiskAlloction.h"
 #include "ClonePlanCheck.h"
 #include "CloneRecordsBuilder.h"
+#include "CloneVolumeFloor.h"
 
 namespace {
 
@@ -48,14 +49,15 @@ uint64_t Size(const TagRSPartitionInfo& p)
 }
 
 // The fixture disk's kinds: an active primary FAT16, a primary NTFS, a logical FAT32
-// and a logical 0x83 partition.
+// (of one-sector clusters, so that it can shrink to any FAT32 size) and a logical 0x83
+// partition.
 std::vector<_KS_PARTITION_INFO> MixedParts()
 {
     return {
         TestPart(FILE_SYSTEM_FAT16, 0x06, 63, 16065 * 10 - 63, 40000, true, 63, kCloneFlagActive, 4),
         TestPart(FILE_SYSTEM_NTFS, 0x07, 16065 * 10, 16065 * 20, 90000, true, 0, 0, 8),
         TestPart(FILE_SYSTEM_OTHER, 0x00, 16065 * 30, 16065, 0, true),  // free space
-        TestPart(FILE_SYSTEM_FAT32, 0x0B, 16065 * 31 + 63, 16065 * 30 - 63, 120000, false, 63, 0, 8),
+        TestPart(FILE_SYSTEM_FAT32, 0x0B, 16065 * 31 + 63, 16065 * 30 - 63, 120000, false, 63, 0, 1),
         TestPart(FILE_SYSTEM_OTHER, 0x83, 16065 * 61 + 63, 16065 * 4 - 63, 0, false, 63, 0, 0),
     };
 }
@@ -111,7 +113,8 @@ TEST(CloneLayoutPlan, ASmallerTargetIsPackedWithEqualSharesAndTrimmedToFit)
 {
     const uint64_t target = 1000000;
     const CloneLayoutPlan plan = PlanCloneLayout(Input(4000000, target, {
-        TestPart(FILE_SYSTEM_FAT32, 0x0C, 63, 2000000, 100000, true, 63, 0, 8),
+        // Clusters of one sector: the volume can shrink to its FAT32 minimum, far below its share.
+        TestPart(FILE_SYSTEM_FAT32, 0x0C, 63, 2000000, 100000, true, 63, 0, 1),
         TestPart(FILE_SYSTEM_NTFS, 0x07, 2000063, 1900000, 200000, true, 0, 0, 8),
     }));
     ASSERT_TRUE(plan.relayout);
@@ -125,6 +128,41 @@ TEST(CloneLayoutPlan, ASmallerTargetIsPackedWithEqualSharesAndTrimmedToFit)
     EXPECT_EQ(Val(plan.layout[0].u32PartitionType), 0x0Bu);
     EXPECT_EQ(Val(plan.restoreItems[1].VolumeType), 0x07);
     ExpectSound(plan, target);
+}
+
+// A smaller target that holds the data: the FAT32 volume's share alone would leave it
+// below what FAT32 can be (68,544 sectors; with its own 2 KiB clusters, 65,525
+// clusters beside its tables), and the overrun correction must not take it there
+// either. The room comes from the NTFS volume's slack instead.
+TEST(CloneLayoutPlan, AVolumeIsNeverPlannedBelowTheSmallestSizeItsFileSystemTakes)
+{
+    const struct {
+        const char* what;
+        uint32_t cluster;
+        uint64_t target;
+    } cases[] = {
+        {"one-sector clusters", 1, 16065 * 8},
+        {"2 KiB clusters", 4, 16065 * 22},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.what);
+        const std::vector<_KS_PARTITION_INFO> parts = {
+            TestPart(FILE_SYSTEM_FAT32, 0x0B, 63, 300032, 7700, true, 63, 0, k.cluster),
+            TestPart(FILE_SYSTEM_NTFS, 0x07, 300095, 64260, 10000, true, 0, 0, 8),
+        };
+        const CloneLayoutPlan plan = PlanCloneLayout(Input(16065 * 60, k.target, parts));
+        ASSERT_TRUE(plan.relayout);
+        ASSERT_EQ(plan.layout.size(), 2u);
+        ExpectSound(plan, k.target);
+        const uint64_t fat32 = plan.restoreItems[0].SectorCount;
+        EXPECT_GE(fat32, 68544u);
+        // Clusters of the volume's own size beside 32 reserved sectors and two tables
+        // of four bytes an entry.
+        const uint64_t table = ((fat32 / k.cluster + 2) * 4 + 511) / 512;
+        EXPECT_GE((fat32 - 32 - 2 * table) / k.cluster, 65525u);
+        EXPECT_GE(fat32, CloneVolumeFloor(parts[0]));
+        EXPECT_GE(Val(plan.restoreItems[1].SectorCount), 16065u);
+    }
 }
 
 TEST(CloneLayoutPlan, AnEqualTargetIsRelaidWhenTheSourceIsBad)

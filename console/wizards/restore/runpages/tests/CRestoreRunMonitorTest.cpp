@@ -159,15 +159,27 @@ TEST(RestoreRunMonitor, AnOpenQuestionIsClosedBeforeTheResultShows)
     EXPECT_EQ(2u, view.log.size());
 }
 
-TEST(RestoreRunMonitor, EngineSideCancelKeepsTheWizardOpen)
+TEST(RestoreRunMonitor, EngineSideCancelSaysSoAndKeepsTheWizardOpen)
 {
-    RecordingView view;
-    CRestoreRunMonitor m(view, false, Message);
-    EXPECT_FALSE(m.OnProgress(Progress(RESTORE_STATE_USER_CANCEL)));
-    EXPECT_EQ(std::vector<std::string>{"umnt"}, view.log);
-    EXPECT_TRUE(view.nextEnabled);
-    EXPECT_FALSE(m.OnQuit());
-    EXPECT_EQ("close wizard", view.log.back());
+    const struct {
+        uint32_t result;
+        std::string text;
+    } cases[] = {
+        {0, CRestoreRunMonitor::kEngineCancelledText},
+        {0x00051059, Message(0x00051059)},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.result);
+        RecordingView view;
+        CRestoreRunMonitor m(view, false, Message);
+        EXPECT_FALSE(m.OnProgress(Progress(RESTORE_STATE_USER_CANCEL, 0, 2, 40, 80, k.result)));
+        EXPECT_EQ((std::vector<std::string>{"umnt", "result"}), view.log);
+        EXPECT_EQ("Error", view.resultTitle);
+        EXPECT_NE(std::string::npos, view.resultText.find(k.text)) << view.resultText;
+        EXPECT_TRUE(view.nextEnabled);
+        EXPECT_FALSE(m.OnQuit());
+        EXPECT_EQ("close wizard", view.log.back());
+    }
 }
 
 } // namespace
