@@ -68,9 +68,12 @@ TEST(DiskMap, ListsExactlyTheNamedImageFilesInOrder)
     TempFolder dir;
     const std::string a = dir.File("a.img", 4096);
     const std::string b = dir.File("b.img", 1024 * 1024 + 100);
-    // A missing name, an empty item, a folder and a device node are no disks.
+    // A missing name, a folder and a device node are disks that are not there: each
+    // keeps its number and is not listed. An empty item names nothing.
     ImageList images((b + ":" + dir.path + "/missing.img::" + dir.path + ":/dev/null:" + a).c_str());
-    const std::vector<DiskMapEntry> disks = CDiskMap(dir.path + "/no-sys").Disks();
+    unsigned numbers = 0;
+    const std::vector<DiskMapEntry> disks = CDiskMap(dir.path + "/no-sys").Disks(numbers);
+    EXPECT_EQ(numbers, 5u);
     ASSERT_EQ(disks.size(), 2u);
     EXPECT_EQ(disks[0].path, b);
     EXPECT_EQ(disks[0].sectors, 2048u) << "a partial last sector is not counted";
@@ -79,7 +82,38 @@ TEST(DiskMap, ListsExactlyTheNamedImageFilesInOrder)
     EXPECT_EQ(disks[0].model, "Disk image b.img");
     EXPECT_EQ(disks[1].path, a);
     EXPECT_EQ(disks[1].sectors, 8u);
-    EXPECT_EQ(disks[1].number, 1u);
+    EXPECT_EQ(disks[1].number, 4u);
+}
+
+TEST(DiskMap, AMissingImageKeepsItsNumberAndTheOthersKeepTheirs)
+{
+    TempFolder dir;
+    const std::string first = dir.File("first.img", 4096);
+    const std::string victim = dir.File("victim.img", 8192);
+    const std::string last = dir.File("last.img", 512);
+    ImageList images((first + ":" + dir.path + "/gone.img:" + victim + ":" + last + ":" + dir.path + "/gone2.img")
+                         .c_str());
+    CDiskMap map(dir.path + "/no-sys");
+    unsigned numbers = 0;
+    const std::vector<DiskMapEntry> disks = map.Disks(numbers);
+    EXPECT_EQ(numbers, 5u) << "a missing last entry takes its number too";
+    const struct {
+        unsigned number;
+        bool found;
+        std::string path;
+    } cases[] = {{0, true, first}, {1, false, ""}, {2, true, victim}, {3, true, last}, {4, false, ""}, {5, false, ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.number);
+        DiskMapEntry disk;
+        ASSERT_EQ(map.FindByDeviceName(CDiskMap::DeviceName(c.number), disk), c.found);
+        if (c.found) {
+            EXPECT_EQ(disk.path, c.path);
+            EXPECT_EQ(disk.number, c.number);
+        }
+    }
+    ASSERT_EQ(disks.size(), 3u);
+    EXPECT_EQ(disks[1].number, 2u);
+    EXPECT_EQ(disks[1].path, victim);
 }
 
 TEST(DiskMap, AnEmptyListMeansNoDisksEvenWhereTheMachineHasSome)
