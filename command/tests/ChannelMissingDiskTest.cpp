@@ -53,6 +53,12 @@ TEST(ChannelMissingDisk, AGoneImageKeepsItsNumberAndNothingElseIsTakenForIt)
     const ChannelRun run = RestoreThroughChannel(*tasque, set.firstFile, {&disk.fat32});
     EXPECT_NE(0u, run.last.Result) << "a restore to a disk that is not there fails";
     EXPECT_TRUE(before == FileBytes(target)) << "and writes nothing to the disk after it";
+    // As it fails for a number past the end of the list.
+    NameDisks({disk.Path()});
+    Tasque past = NewTasque();
+    const ChannelRun beyond = RestoreThroughChannel(*past, set.firstFile, {&disk.fat32});
+    EXPECT_EQ(KSResultKind(beyond.last.Result), KSResultKind(run.last.Result)) << std::hex << run.last.Result;
+    NameDisks({disk.Path(), set.folder + "/gone.img", target});
 
     HANDLE raw = CreateFileA("\\\\.\\PhysicalDrive1", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                              OPEN_EXISTING, 0, nullptr);
