@@ -216,20 +216,29 @@ unsigned long CofranSetFiles::FindSetFile(const CofranText& folder, const Cofran
                                           uint32_t fileNumber, CofranText& found, _KS_IMG_HEAD& head,
                                           _KS_IMG_TAIL& tail)
 {
-    auto accept = [&](CofranText& candidate) {
+    // Whether a candidate is the wanted file; damaged is set when it is there but does
+    // not read as a file (its head or tail spoilt), or reads as this set's file but
+    // not the wanted one.
+    auto accept = [&](CofranText& candidate, bool& damaged) {
         CofranFile file;
-        if (KSFailed(OpenImageEnds(file, candidate.c_str(), &head, &tail)))
+        const unsigned long opened = OpenImageEnds(file, candidate.c_str(), &head, &tail);
+        if (KSFailed(opened)) {
+            damaged = damaged || KSResultKind(opened) != KS_KIND_OPEN_FAILED;
             return false;
-        if (std::memcmp(head.SetId, setId, 16) != 0 || head.FileNumber != fileNumber)
+        }
+        if (std::memcmp(head.SetId, setId, 16) != 0)
+            return false; // a file of another set that happens to bear the name
+        if (head.FileNumber != fileNumber) {
+            damaged = true;
             return false;
+        }
         found = static_cast<CofranText&&>(candidate);
         return true;
     };
-    // A file of a wanted name that is there but is not the wanted file (damaged, or
-    // of another set) ends the search: a later name or the folder the set records
-    // would give the original the copy was made from, and a check or restore of the
-    // copy would read the original in its place.
-    bool nameThere = false;
+    // A file of a wanted name that is there but damaged ends the search: a later name
+    // or the folder the set records would give the original the copy was made from,
+    // and a check or restore of the copy would read the original in its place.
+    bool damaged = false;
     CofranBuffer<CofranText> listing;
     const bool listed = ScanFolder(folder, listing);
     CofranText candidate;
@@ -239,27 +248,25 @@ unsigned long CofranSetFiles::FindSetFile(const CofranText& folder, const Cofran
             continue;
         if (!Joined(folder, name, candidate))
             return COFRAN_FAIL(KS_KIND_NO_MEMORY);
-        if (accept(candidate))
+        if (accept(candidate, damaged))
             return 0;
-        if (!listed)
-            continue;
-        for (const CofranText& other : listing) {
-            if (!SameNameIgnoringCase(other, name))
-                continue;
-            nameThere = true;
-            if (!Joined(folder, other, candidate))
-                return COFRAN_FAIL(KS_KIND_NO_MEMORY);
-            if (accept(candidate))
-                return 0;
-        }
-        if (nameThere)
+        if (listed)
+            for (const CofranText& other : listing) {
+                if (!SameNameIgnoringCase(other, name))
+                    continue;
+                if (!Joined(folder, other, candidate))
+                    return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+                if (accept(candidate, damaged))
+                    return 0;
+            }
+        if (damaged)
             return COFRAN_FAIL(KS_KIND_CHAIN_BROKEN);
     }
     if (previousHeadPath.empty())
         return COFRAN_FAIL(KS_KIND_CHAIN_BROKEN);
     if (!candidate.assign(previousHeadPath))
         return COFRAN_FAIL(KS_KIND_NO_MEMORY);
-    return accept(candidate) ? 0 : COFRAN_FAIL(KS_KIND_CHAIN_BROKEN);
+    return accept(candidate, damaged) ? 0 : COFRAN_FAIL(KS_KIND_CHAIN_BROKEN);
 }
 
 unsigned long CofranSetFiles::ListSetFrom(const CofranText& start, const CofranText& folder, _KS_IMG* list,

@@ -175,8 +175,20 @@ TEST(SetDiscovery, TheRecordedFolderIsLookedInOnlyForAFileThatIsNotBesideTheOpen
     } cases[] = {
         {"whole", true, 3},
         {"first file gone", true, 3},  // found where the set says it was written
+        {"first file another set's", true, 3}, // not this set's file: as if gone
         {"middle file spoilt", false, 1},
     };
+    const std::string stranger = dir.Path() + "stranger.rvd";
+    {
+        CofranPtr c;
+        const std::wstring path = Widen(stranger);
+        ASSERT_EQ(0u, c->OpenCofran(path.c_str(), KS_OPEN_BACKUP, nullptr, 0));
+        ASSERT_EQ(0u, c->BeginBackup(path.c_str(), 0, nullptr, nullptr, 6, 0));
+        const _KS_VOLUME v = NtfsVolume(8, 100000);
+        ASSERT_EQ(0u, c->WriteVolumeInfo(&v, 256));
+        ASSERT_EQ(0u, c->WriteData(0, data.data(), 10, 0));
+        ASSERT_EQ(0u, c->EndBackup(0));
+    }
     for (const auto& c : cases) {
         SCOPED_TRACE(c.change);
         for (size_t i = 0; i < set.size(); ++i)
@@ -184,6 +196,8 @@ TEST(SetDiscovery, TheRecordedFolderIsLookedInOnlyForAFileThatIsNotBesideTheOpen
         if (std::strcmp(c.change, "first file gone") == 0) {
             ASSERT_EQ(0, std::remove(copies[0].c_str()));
         }
+        if (std::strcmp(c.change, "first file another set's") == 0)
+            DiscoveryCopy(stranger, copies[0]);
         if (std::strcmp(c.change, "middle file spoilt") == 0)
             DiscoverySpoilHead(copies[1]);
         const std::vector<std::string> listed = DiscoveryListed(Widen(copies[2]));
