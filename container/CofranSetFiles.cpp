@@ -83,17 +83,28 @@ unsigned long CofranSetFiles::FindLastFile(const wchar_t* asked, bool byNameNumb
     CofranBuffer<CofranText> names;
     if (!ScanFolder(folder, names))
         return COFRAN_FAIL(KS_KIND_SEARCH_FAILED);
+    // A copy of the set under another name may stand beside the files it was copied
+    // from: of files with the same number, one named like the given file (same base)
+    // wins over one named otherwise, so that a copy is never read as its original.
+    CofranText ownBase;
+    if (!ImageNaming::OwnBase(path, head.NameNumber, ownBase))
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
     uint32_t best = byNameNumber ? head.NameNumber : head.FileNumber;
-    CofranText candidate;
+    bool bestOwnName = true;
+    CofranText candidate, candidateBase;
     for (const CofranText& name : names) {
         if (!Joined(folder, name, candidate))
             return COFRAN_FAIL(KS_KIND_NO_MEMORY);
         _KS_IMG_HEAD other;
         if (!ReadImageHead(candidate.c_str(), &other) || std::memcmp(other.SetId, head.SetId, 16) != 0)
             continue;
+        if (!ImageNaming::OwnBase(candidate, other.NameNumber, candidateBase))
+            return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+        const bool ownName = !ownBase.empty() && SameNameIgnoringCase(candidateBase, ownBase);
         const uint32_t number = byNameNumber ? other.NameNumber : other.FileNumber;
-        if (number >= best) {
+        if (number > best || (number == best && (ownName || !bestOwnName))) {
             best = number;
+            bestOwnName = ownName;
             if (!last.assign(candidate))
                 return COFRAN_FAIL(KS_KIND_NO_MEMORY);
         }
@@ -169,8 +180,20 @@ unsigned long CofranSetFiles::GetBackupImg(GUID setId, const wchar_t* path, _KS_
         if (KSFailed(OpenImageEnds(file, candidate.c_str(), &head, &tail)) || std::memcmp(head.SetId, id, 16) != 0)
             continue;
         if (searchMode != KS_SEARCH_FOLDER) {
+            // The file asked about, when it is one of the set, rather than whichever
+            // file of the set the folder lists first: a copy beside its original
+            // must be listed from the copy.
+            CofranText start, given;
+            if (!SetFileSpelling::Existing(path, given))
+                return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+            _KS_IMG_HEAD givenHead;
+            const bool givenOfSet = !ImageNaming::EndsWithSeparator(path) &&
+                                    ReadImageHead(given.c_str(), &givenHead) &&
+                                    std::memcmp(givenHead.SetId, id, 16) == 0;
+            if (!start.assign(givenOfSet ? given : candidate))
+                return COFRAN_FAIL(KS_KIND_NO_MEMORY);
             CofranText last;
-            const unsigned long rc = FindLastFile(candidate.c_str(), true, last);
+            const unsigned long rc = FindLastFile(start.c_str(), true, last);
             if (KSFailed(rc))
                 return rc;
             return ListSetFrom(last, folder, list, count);
@@ -188,40 +211,62 @@ unsigned long CofranSetFiles::GetBackupImg(GUID setId, const wchar_t* path, _KS_
     return 0;
 }
 
-unsigned long CofranSetFiles::FindSetFile(const CofranText& folder, const CofranText& name,
+unsigned long CofranSetFiles::FindSetFile(const CofranText& folder, const CofranText* names, size_t nameCount,
                                           const CofranText& previousHeadPath, const uint8_t* setId,
                                           uint32_t fileNumber, CofranText& found, _KS_IMG_HEAD& head,
                                           _KS_IMG_TAIL& tail)
 {
-    auto accept = [&](CofranText& candidate) {
+    // Whether a candidate is the wanted file; damaged is set when it is there but does
+    // not read as a file (its head or tail spoilt), or reads as this set's file but
+    // not the wanted one.
+    auto accept = [&](CofranText& candidate, bool& damaged) {
         CofranFile file;
-        if (KSFailed(OpenImageEnds(file, candidate.c_str(), &head, &tail)))
+        const unsigned long opened = OpenImageEnds(file, candidate.c_str(), &head, &tail);
+        if (KSFailed(opened)) {
+            damaged = damaged || KSResultKind(opened) != KS_KIND_OPEN_FAILED;
             return false;
-        if (std::memcmp(head.SetId, setId, 16) != 0 || head.FileNumber != fileNumber)
+        }
+        if (std::memcmp(head.SetId, setId, 16) != 0)
+            return false; // a file of another set that happens to bear the name
+        if (head.FileNumber != fileNumber) {
+            damaged = true;
             return false;
+        }
         found = static_cast<CofranText&&>(candidate);
         return true;
     };
+    // A file of a wanted name that is there but damaged ends the search: a later name
+    // or the folder the set records would give the original the copy was made from,
+    // and a check or restore of the copy would read the original in its place.
+    bool damaged = false;
+    CofranBuffer<CofranText> listing;
+    const bool listed = ScanFolder(folder, listing);
     CofranText candidate;
-    if (!Joined(folder, name, candidate))
-        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
-    if (accept(candidate))
-        return 0;
-    CofranBuffer<CofranText> names;
-    if (ScanFolder(folder, names))
-        for (const CofranText& other : names) {
-            if (!SameNameIgnoringCase(other, name))
-                continue;
-            if (!Joined(folder, other, candidate))
-                return COFRAN_FAIL(KS_KIND_NO_MEMORY);
-            if (accept(candidate))
-                return 0;
-        }
+    for (size_t n = 0; n < nameCount; ++n) {
+        const CofranText& name = names[n];
+        if (name.empty())
+            continue;
+        if (!Joined(folder, name, candidate))
+            return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+        if (accept(candidate, damaged))
+            return 0;
+        if (listed)
+            for (const CofranText& other : listing) {
+                if (!SameNameIgnoringCase(other, name))
+                    continue;
+                if (!Joined(folder, other, candidate))
+                    return COFRAN_FAIL(KS_KIND_NO_MEMORY);
+                if (accept(candidate, damaged))
+                    return 0;
+            }
+        if (damaged)
+            return COFRAN_FAIL(KS_KIND_CHAIN_BROKEN);
+    }
     if (previousHeadPath.empty())
         return COFRAN_FAIL(KS_KIND_CHAIN_BROKEN);
     if (!candidate.assign(previousHeadPath))
         return COFRAN_FAIL(KS_KIND_NO_MEMORY);
-    return accept(candidate) ? 0 : COFRAN_FAIL(KS_KIND_CHAIN_BROKEN);
+    return accept(candidate, damaged) ? 0 : COFRAN_FAIL(KS_KIND_CHAIN_BROKEN);
 }
 
 unsigned long CofranSetFiles::ListSetFrom(const CofranText& start, const CofranText& folder, _KS_IMG* list,
@@ -263,6 +308,9 @@ unsigned long CofranSetFiles::ListSetFrom(const CofranText& start, const CofranT
         return COFRAN_FAIL(KS_KIND_NO_MEMORY);
     uint8_t setId[16];
     std::memcpy(setId, head.SetId, 16);
+    CofranText ownBase;
+    if (!ImageNaming::OwnBase(start, head.NameNumber, ownBase))
+        return COFRAN_FAIL(KS_KIND_NO_MEMORY);
     for (;;) {
         FillImg(list[filled++], head, tail, path.c_str());
         const bool chainStart = head.FileNumber <= chainFirstFile && (head.Flags & KS_FLAG_CHAIN) == 0;
@@ -273,13 +321,18 @@ unsigned long CofranSetFiles::ListSetFrom(const CofranText& start, const CofranT
         for (const _KS_IMGNAME_NO& n : names)
             if (n.FileNumber == wanted)
                 nameNumber = n.NameNumber;
-        // The listed set's own base name: the object may hold another set open.
-        CofranText headBase, name, previous, next;
+        // Named first as the files beside it are (a set copied or renamed as a whole),
+        // then by the listed set's own base name (the object may hold another set open).
+        CofranText headBase, names[2], previous, next;
         if (!Utf16Text::FromUtf16(head.BaseName, KS_BASE_NAME_UNITS, headBase) ||
-            !ImageNaming::FileName(CofranText(), headBase.empty() ? session_.baseName : headBase, nameNumber, name) ||
+            (!ownBase.empty() && !ImageNaming::FileName(CofranText(), ownBase, nameNumber, names[0])) ||
+            !ImageNaming::FileName(CofranText(), headBase.empty() ? session_.baseName : headBase, nameNumber,
+                                   names[1]) ||
             !Utf16Text::FromUtf16(head.PrevPath, KS_HEAD_PATH_UNITS, previous))
             return COFRAN_FAIL(KS_KIND_NO_MEMORY);
-        const unsigned long found = FindSetFile(folder, name, previous, setId, wanted, next, head, tail);
+        if (SameNameIgnoringCase(names[0], names[1]))
+            names[0].clear();
+        const unsigned long found = FindSetFile(folder, names, 2, previous, setId, wanted, next, head, tail);
         if (KSResultKind(found) == KS_KIND_NO_MEMORY)
             return found;
         if (KSFailed(found))

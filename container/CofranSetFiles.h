@@ -47,10 +47,13 @@ public:
 private:
     unsigned long ListSetFrom(const CofranText& start, const CofranText& folder, _KS_IMG* list,
                               unsigned long* count);
-    // 0 with found set, kind 0x054 when the file is not there, 0x008 without memory.
-    unsigned long FindSetFile(const CofranText& folder, const CofranText& name, const CofranText& previousHeadPath,
-                              const uint8_t* setId, uint32_t fileNumber, CofranText& found, _KS_IMG_HEAD& head,
-                              _KS_IMG_TAIL& tail);
+    // Looks in folder for each of names (exactly, then without regard to case); only
+    // when no file of those names is there, at previousHeadPath. 0 with found set, kind
+    // 0x054 when the file is not found or what is found is not the wanted file of the
+    // set, 0x008 without memory.
+    unsigned long FindSetFile(const CofranText& folder, const CofranText* names, size_t nameCount,
+                              const CofranText& previousHeadPath, const uint8_t* setId, uint32_t fileNumber,
+                              CofranText& found, _KS_IMG_HEAD& head, _KS_IMG_TAIL& tail);
     unsigned long FindLastFile(const wchar_t* path, bool byNameNumber, CofranText& last);
     unsigned long LoadSwitchLists();
     unsigned long ListFilesFromLast();

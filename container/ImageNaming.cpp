@@ -47,6 +47,30 @@ bool FolderOf(const CofranText& path, CofranText& folder)
     return true;
 }
 
+bool OwnBase(const CofranText& path, uint32_t nameNumber, CofranText& base)
+{
+    base.clear();
+    size_t nameAt = 0;
+    for (size_t i = path.size(); i > 0; --i)
+        if (IsSeparator(path[i - 1])) {
+            nameAt = i;
+            break;
+        }
+    CofranText name, number;
+    if (!name.assign(path.c_str() + nameAt, path.size() - nameAt) || (nameNumber != 0 && !number.AppendNumber(nameNumber)))
+        return false;
+    if (!EndsWithRvd(name))
+        return true;
+    size_t stem = name.size() - 4;
+    if (stem < number.size())
+        return true;
+    for (size_t i = 0; i < number.size(); ++i)
+        if (name[stem - number.size() + i] != number[i])
+            return true;
+    stem -= number.size();
+    return base.assign(name.c_str(), stem);
+}
+
 bool FileName(const CofranText& folder, const CofranText& base, uint32_t nameNumber, CofranText& name)
 {
     CofranText made;

@@ -19,6 +19,12 @@ bool SplitSetPath(const wchar_t* path, CofranText& folder, CofranText& base);
 // looked for from the end down to the second character; empty when there is none.
 bool FolderOf(const CofranText& path, CofranText& folder);
 
+// The base a set's file is named by, read back from the name the file has now (its
+// folder, ".rvd" in any case and the name number taken off), so that the files of a
+// set copied or renamed as a whole are looked for under their new names. Empty when
+// the name does not end in nameNumber (when not 0) and ".rvd".
+bool OwnBase(const CofranText& path, uint32_t nameNumber, CofranText& base);
+
 // folder + base + number + ".RVD"; no number when nameNumber is 0.
 bool FileName(const CofranText& folder, const CofranText& base, uint32_t nameNumber, CofranText& name);
 

@@ -106,7 +106,14 @@ unsigned long CPartitionWalk::Fill(IPartitionManager* partitions, unsigned long 
     record.StartSector = entry->GetStartSector();
     record.DynamicDisk = OnDynamicDisk(item) ? 1 : 0;
 
-    const unsigned long long hidden = entry->GetHiddenSectors();
+    // Hidden sectors are the distance from the record that describes the partition
+    // (what its boot sector and the restore's own table walk say): for an entry of the
+    // master boot record, which lies at sector 0, its first sector; for a logical
+    // partition, its distance from its extended boot record, as the device manager
+    // gives it. The device manager's value for a primary is the room before it in its
+    // slot, which is no distance from any record.
+    const unsigned long long hidden =
+        typeId == 0 ? 0 : record.Primary != 0 ? record.StartSector : entry->GetHiddenSectors();
     record.HiddenSectors = hidden;
     if (hiddenSectors != nullptr)
         *hiddenSectors = hidden;

@@ -132,8 +132,9 @@ TEST_F(CensaListing, PartitionsAgreeWithSfdiskBlkidAndTheReaders)
         EXPECT_EQ(b[156] & KS_PART_FLAG_BOOT_B, p.bootable ? KS_PART_FLAG_BOOT_B : 0) << "only the active primary starts";
         EXPECT_EQ(b[156] & KS_PART_FLAG_WRITE_PROTECTED, 0) << "no volume has a letter here";
         EXPECT_EQ(b[128], 0);
+        // A primary's table record is the master boot record at sector 0.
         const auto logical = logicalOffsets.find(p.start);
-        EXPECT_EQ(LoadLE64(b + 180), logical != logicalOffsets.end() ? logical->second : 0u);
+        EXPECT_EQ(LoadLE64(b + 180), logical != logicalOffsets.end() ? logical->second : p.start);
 
         const std::string type = Blkid(mixed_, p.start, "TYPE");
         const std::string version = Blkid(mixed_, p.start, "VERSION");
@@ -228,6 +229,81 @@ TEST_F(CensaListing, LettersComeFromTheDriveTableAndOnlyAProtectedVolumeIsMarked
     ASSERT_TRUE(FindPartition(0, table[0].start, other));
     EXPECT_EQ(other.DriveLetter, 0) << "a volume the table does not name has no letter";
     EXPECT_EQ(KSPlatformOpenHandles(), handles);
+}
+
+// Disks laid out on 63-sector tracks and on 1 MiB boundaries: every field of every
+// entry as sfdisk reads the table, and the hidden sectors as the distance from the
+// entry's own table record, which is what each volume's boot sector says too.
+class CensaAlignedDisks : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        KSPlatformReset();
+        images_[0] = MakeFixtureImage("censa/track-aligned-disk.sh", "censa-track-aligned.img");
+        images_[1] = MakeFixtureImage("censa/mib-aligned-disk.sh", "censa-mib-aligned.img");
+        ASSERT_FALSE(images_[0].empty());
+        ASSERT_FALSE(images_[1].empty());
+        UseDisks(images_[0] + ":" + images_[1]);
+        censa_ = CreateCensaObj();
+        ASSERT_EQ(censa_->Init(), 0u);
+    }
+    void TearDown() override
+    {
+        UseDisks("");
+        KSPlatformReset();
+    }
+
+    std::string images_[2];
+    ICensa* censa_ = nullptr;
+};
+
+TEST_F(CensaAlignedDisks, EveryEntryAgreesWithSfdiskAndItsBootSector)
+{
+    const struct {
+        unsigned disk;
+        unsigned number;
+        unsigned long long start, hidden;
+    } cases[] = {
+        {0, 1, 63, 63},          {0, 2, 385560, 385560}, {0, 5, 465948, 63},   {0, 6, 498078, 1},
+        {1, 1, 2048, 2048},      {1, 2, 387072, 387072}, {1, 5, 471040, 2048}, {1, 6, 503808, 2048},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("disk " + std::to_string(c.disk) + " partition " + std::to_string(c.number));
+        const std::string& image = images_[c.disk];
+        const std::vector<SfdiskPartition> table = SfdiskPartitions(image);
+        const auto sf = std::find_if(table.begin(), table.end(),
+                                     [&](const SfdiskPartition& p) { return p.number == c.number; });
+        ASSERT_NE(sf, table.end());
+        ASSERT_EQ(sf->start, c.start);
+        const std::map<unsigned long long, unsigned long long> offsets = LogicalOffsets(image);
+        const bool primary = c.number <= 4;
+        EXPECT_EQ(c.hidden, primary ? sf->start : offsets.at(sf->start)) << "the table's own records";
+        EXPECT_EQ(c.hidden, BootSectorHiddenSectors(image, sf->start)) << "the volume's boot sector";
+
+        unsigned long long count = 0;
+        ASSERT_EQ(censa_->GetPartitionCount(c.disk, &count), 0u);
+        bool found = false;
+        for (unsigned long long i = 0; i < count && !found; ++i) {
+            _KS_PARTITION_INFO info;
+            unsigned long long hidden = ~0ull;
+            ASSERT_EQ(censa_->GetPartitionInfo(c.disk, i, &info, &hidden), 0u);
+            const unsigned char* b = reinterpret_cast<const unsigned char*>(&info);
+            if (info.PartitionType == 0 || LoadLE64(b + 168) != sf->start)
+                continue;
+            found = true;
+            EXPECT_EQ(b[129], sf->type);
+            EXPECT_EQ(LoadLE64(b + 132), sf->size);
+            EXPECT_EQ(b[157], primary ? 1u : 0u);
+            EXPECT_EQ(b[156] & KS_PART_FLAG_ACTIVE, sf->bootable ? KS_PART_FLAG_ACTIVE : 0);
+            EXPECT_EQ(std::string(reinterpret_cast<const char*>(b)), Blkid(image, sf->start, "LABEL"));
+            const std::string version = Blkid(image, sf->start, "VERSION");
+            EXPECT_EQ(LoadLE32(b + 160), version == "FAT12" ? 0u : version == "FAT16" ? 1u : 2u) << version;
+            EXPECT_EQ(LoadLE32(b + 176), BootSectorSectorsPerCluster(image, sf->start));
+            EXPECT_EQ(LoadLE64(b + 180), c.hidden) << "the record's hidden sectors";
+            EXPECT_EQ(hidden, c.hidden) << "the out-argument";
+        }
+        EXPECT_TRUE(found);
+    }
 }
 
 } // namespace

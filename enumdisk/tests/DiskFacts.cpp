@@ -165,3 +165,15 @@ unsigned BootSectorSectorsPerCluster(const std::string& image, unsigned long lon
         close(fd);
     return value;
 }
+
+unsigned long long BootSectorHiddenSectors(const std::string& image, unsigned long long start)
+{
+    const int fd = open(image.c_str(), O_RDONLY | O_CLOEXEC);
+    unsigned char sector[512];
+    unsigned long long value = 0;
+    if (fd >= 0 && ReadSector(fd, start, sector))
+        value = LoadLE32(sector + 28);
+    if (fd >= 0)
+        close(fd);
+    return value;
+}

@@ -29,3 +29,5 @@ std::map<unsigned long long, unsigned long long> LogicalOffsets(const std::strin
 unsigned long long ReaderUsedSectors(const std::string& image, unsigned long long start, unsigned long long count);
 // Sectors per cluster from the volume's boot sector.
 unsigned BootSectorSectorsPerCluster(const std::string& image, unsigned long long start);
+// Hidden sectors from the volume's boot sector (u32 at byte 28).
+unsigned long long BootSectorHiddenSectors(const std::string& image, unsigned long long start);

@@ -58,15 +58,24 @@ std::string CDiskMap::DeviceName(unsigned number) { return kDevicePrefix + std::
 
 std::vector<DiskMapEntry> CDiskMap::Disks() const
 {
-    const char* images = std::getenv(kImagesVariable);
-    if (images != nullptr)
-        return ImageDisks(images);
-    return MachineDisks();
+    unsigned numbersTaken = 0;
+    return Disks(numbersTaken);
 }
 
-std::vector<DiskMapEntry> CDiskMap::ImageDisks(const std::string& list) const
+std::vector<DiskMapEntry> CDiskMap::Disks(unsigned& numbersTaken) const
+{
+    const char* images = std::getenv(kImagesVariable);
+    if (images != nullptr)
+        return ImageDisks(images, numbersTaken);
+    std::vector<DiskMapEntry> disks = MachineDisks();
+    numbersTaken = static_cast<unsigned>(disks.size());
+    return disks;
+}
+
+std::vector<DiskMapEntry> CDiskMap::ImageDisks(const std::string& list, unsigned& numbersTaken) const
 {
     std::vector<DiskMapEntry> disks;
+    unsigned number = 0;
     size_t from = 0;
     while (from <= list.size()) {
         size_t to = list.find(':', from);
@@ -74,17 +83,21 @@ std::vector<DiskMapEntry> CDiskMap::ImageDisks(const std::string& list) const
             to = list.size();
         const std::string path = list.substr(from, to - from);
         from = to + 1;
+        if (path.empty())
+            continue; // "a::b" and an empty list name no disk
+        const unsigned listed = number++;
         struct stat st;
-        if (path.empty() || stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
             continue;
         DiskMapEntry disk;
-        disk.number = static_cast<unsigned>(disks.size());
+        disk.number = listed;
         disk.path = path;
         disk.model = "Disk image " + path.substr(path.rfind('/') + 1);
         disk.sectors = static_cast<uint64_t>(st.st_size) / 512;
         disk.imageFile = true;
         disks.push_back(disk);
     }
+    numbersTaken = number;
     return disks;
 }
 
@@ -138,9 +151,10 @@ bool CDiskMap::FindByDeviceName(const std::string& deviceName, DiskMapEntry& out
             return false;
         number = number * 10 + static_cast<unsigned long>(c - '0');
     }
-    const std::vector<DiskMapEntry> disks = Disks();
-    if (number >= disks.size())
-        return false;
-    out = disks[number];
-    return true;
+    for (const DiskMapEntry& disk : Disks())
+        if (disk.number == number) {
+            out = disk;
+            return true;
+        }
+    return false;
 }

@@ -337,3 +337,67 @@ TEST_F(SplitSetTest, ADiscSetWithLabelsAsksForEachDisc)
     EXPECT_EQ(expected, changer.asked);
     ASSERT_EQ(0, std::system(("rm -rf '" + folder_ + "labels'").c_str()));
 }
+
+namespace {
+
+// A byte of a file's head changed: the file no longer reads as a file of its set.
+void SpoilFileHead(const std::string& path)
+{
+    FILE* f = std::fopen(path.c_str(), "r+b");
+    ASSERT_NE(nullptr, f);
+    std::fseek(f, 100, SEEK_SET);
+    const int c = std::fgetc(f);
+    std::fseek(f, 100, SEEK_SET);
+    std::fputc(c ^ 0x5A, f);
+    std::fclose(f);
+}
+
+} // namespace
+
+// A copy of a split set in another folder, whose originals still stand in the folder
+// the set records for its files: checking the copy reads the copy, and a damaged file
+// of the copy is reported, never replaced by its original.
+TEST(SplitSetCopy, ADamagedCopyIsReportedWhileItsOriginalStandsWhereTheSetWasWritten)
+{
+    char pattern[] = "/tmp/provane-copy-XXXXXX";
+    const std::string folder = std::string(mkdtemp(pattern)) + "/";
+    ASSERT_EQ(0, mkdir((folder + "written").c_str(), 0755));
+    ASSERT_EQ(0, mkdir((folder + "copy").c_str(), 0755));
+    FixtureVolume filler;
+    filler.syntheticClusters = 14000;
+    FixtureSetOptions options;
+    options.level = 0;
+    options.splitMiB = 50;
+    FixtureSet set;
+    std::string error;
+    ASSERT_EQ(0u, WriteFixtureSet(WidePath(folder + "written/split.rvd"), {filler}, options, &set, &error)) << error;
+    ASSERT_GE(set.files.size(), 2u);
+    std::vector<std::string> copies;
+    for (const std::wstring& file : set.files) {
+        const std::string path = NarrowPath(file);
+        copies.push_back(folder + "copy/" + path.substr(path.rfind('/') + 1));
+        ASSERT_EQ(0, std::system(("cp '" + path + "' '" + copies.back() + "'").c_str()));
+    }
+    {
+        SplitSetChecker check;
+        check.Prepare(WidePath(copies.back()));
+        const _KS_PROGRESS_INFO end = check.Run();
+        EXPECT_EQ(0u, end.Result) << "a whole copy checks clean " << std::hex << end.Result;
+    }
+    SpoilFileHead(copies.front());
+    {
+        SplitSetChecker check;
+        check.Prepare(WidePath(copies.back()));
+        const _KS_PROGRESS_INFO end = check.Run();
+        EXPECT_EQ(static_cast<uint32_t>(KS_CHECK_STATE_FINISH), end.State);
+        EXPECT_NE(0u, end.Result) << "the copy's first file is damaged";
+        EXPECT_EQ(static_cast<unsigned long>(KS_MODULE_CONTAINER), KSResultModule(end.Result)) << std::hex << end.Result;
+    }
+    {
+        SplitSetChecker check;
+        check.Prepare(set.files.back());
+        const _KS_PROGRESS_INFO end = check.Run();
+        EXPECT_EQ(0u, end.Result) << "the original is whole " << std::hex << end.Result;
+    }
+    ASSERT_EQ(0, std::system(("rm -rf '" + folder + "'").c_str()));
+}

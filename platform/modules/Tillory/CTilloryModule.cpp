@@ -58,12 +58,12 @@ unsigned long CTilloryModule::CheckFileSystem(unsigned long disk, unsigned long 
                                               unsigned long firstSectorHigh, unsigned long)
 {
     try {
-        const std::vector<DiskMapEntry> disks = CDiskMap().Disks();
-        if (disk >= disks.size())
+        DiskMapEntry entry;
+        if (disk > 0xFFFFFFFFul || !CDiskMap().FindByDeviceName(CDiskMap::DeviceName(static_cast<unsigned>(disk)), entry))
             return 0;
         const uint64_t first = (static_cast<uint64_t>(firstSectorHigh & 0xFFFFFFFFul) << 32) |
                                (firstSectorLow & 0xFFFFFFFFul);
-        return PartitionIsClean(disks[disk], first) ? 1 : 0;
+        return PartitionIsClean(entry, first) ? 1 : 0;
     } catch (...) { // nothing leaves the module
         return 0;
     }

@@ -13,8 +13,17 @@ void CDeviceManager::Rescan()
     // from the read until the new tree is in place.
     std::lock_guard<std::mutex> tables(VessmarTableLock());
     std::vector<CDiskItem*> fresh;
-    for (const DiskMapEntry& entry : CDiskMap().Disks()) {
-        CDiskItem* disk = new CDiskItem(entry);
+    unsigned numbers = 0;
+    const std::vector<DiskMapEntry> present = CDiskMap().Disks(numbers);
+    // A disk's position in the tree is its number: a listed disk that is not there
+    // keeps its place, so that the disks after it are not taken for it.
+    auto entry = present.begin();
+    for (unsigned number = 0; number < numbers; ++number) {
+        CDiskItem* disk = nullptr;
+        if (entry != present.end() && entry->number == number)
+            disk = new CDiskItem(*entry++);
+        else
+            disk = CDiskItem::Absent(number);
         disk->Hold();
         fresh.push_back(disk);
     }

@@ -68,9 +68,22 @@ bool Consistent(const DosTable& table, uint64_t total)
 
 } // namespace
 
-CDiskItem::CDiskItem(const DiskMapEntry& disk) : disk_(disk), deviceName_(CDiskMap::DeviceName(disk.number))
+CDiskItem::CDiskItem(const DiskMapEntry& disk) : CDiskItem(disk, true) {}
+
+CDiskItem::CDiskItem(const DiskMapEntry& disk, bool present)
+    : disk_(disk), absent_(!present), deviceName_(CDiskMap::DeviceName(disk.number))
 {
-    Load();
+    if (absent_)
+        bad_ = true; // nothing to read, nothing to edit
+    else
+        Load();
+}
+
+CDiskItem* CDiskItem::Absent(unsigned number)
+{
+    DiskMapEntry nothing;
+    nothing.number = number;
+    return new CDiskItem(nothing, false);
 }
 
 CDiskItem::~CDiskItem()
@@ -116,7 +129,7 @@ void CDiskItem::Retire()
 
 bool CDiskItem::Editable() const
 {
-    return !retired_ && !bad_ && (table_.kind == DiskLabelKind::Dos || table_.kind == DiskLabelKind::None);
+    return !retired_ && !absent_ && !bad_ && (table_.kind == DiskLabelKind::Dos || table_.kind == DiskLabelKind::None);
 }
 
 void CDiskItem::DropFreeItems()
@@ -190,6 +203,8 @@ IObject* CDiskItem::GetInterface(const char* key)
     VessmarGuard guard(VessmarLock());
     if (IsKeyOf<IManagerItem>(key))
         return static_cast<IManagerItem*>(this);
+    if (absent_)
+        return nullptr;
     if (IsKeyOf<IDiskEntry>(key))
         return static_cast<IDiskEntry*>(this);
     if (IsKeyOf<IDiskGeometry>(key))

@@ -33,6 +33,9 @@ public:
 
     // Reads the disk's table and probes its file systems.
     explicit CDiskItem(const DiskMapEntry& disk);
+    // Holds the place of a listed disk that is not there, so that the disks after it
+    // keep their positions: it answers as a tree item only, never as a disk.
+    static CDiskItem* Absent(unsigned number);
     // Leaves the tree after a rescan: drops the partitions, refuses edits from now on.
     void Retire();
 
@@ -92,7 +95,10 @@ private:
     void Relist();
     void DropFreeItems();
 
+    CDiskItem(const DiskMapEntry& disk, bool present);
+
     DiskMapEntry disk_;
+    bool absent_ = false;
     std::string deviceName_;
     DosTable table_;                       // label and extended partition; partitions live in parts_
     std::vector<CPartitionItem*> parts_;   // held

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "CTextConverter.h"
 #include "LittleEndian.h"
 #include "MbrPartitionRecord.h"
 
@@ -136,6 +137,27 @@ uint64_t UsedSectorsFromReader(unsigned long (*factory)(unsigned long, unsigned 
 }
 #endif
 
+// The code page DOS and Windows write FAT labels in where the volume names none: a
+// FAT volume carries no code page of its own, and 850 is the one the system's users'
+// machines write (and the one mtools and mkfs.fat use by default).
+constexpr const char* kFatLabelCodePage = "CP850";
+
+// A FAT label as the probe reads it is the volume's bytes in its OEM code page; the
+// device manager's texts are UTF-8. An unreadable byte becomes U+FFFD.
+std::string FatLabelAsUtf8(const std::string& oem, const char* codePage)
+{
+    bool ascii = true;
+    for (const char c : oem)
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii)
+        return oem;
+    std::string out(oem.size() * 4, '\0');
+    const size_t made = CTextConverter::Convert(codePage, "UTF-8", oem.data(), oem.size(), 1, &out[0], out.size(),
+                                                "\xEF\xBF\xBD", 3);
+    out.resize(made);
+    return out;
+}
+
 } // namespace
 
 FileSystemInfo CFileSystemProbe::Probe(const std::string& path, uint64_t start, uint64_t count)
@@ -151,6 +173,15 @@ FileSystemInfo CFileSystemProbe::Probe(const std::string& path, uint64_t start, 
     if (pread(file.fd, boot, sizeof(boot), static_cast<off_t>(start * 512)) != static_cast<ssize_t>(sizeof(boot)))
         return info;
     info.hasBootRecord = HasBootSignature(boot);
+    switch (info.kind) {
+    case FILE_SYSTEM_FAT12:
+    case FILE_SYSTEM_FAT16:
+    case FILE_SYSTEM_FAT32:
+        info.label = FatLabelAsUtf8(info.label, kFatLabelCodePage);
+        break;
+    default:
+        break;
+    }
     switch (info.kind) {
     case FILE_SYSTEM_FAT12:
     case FILE_SYSTEM_FAT16:

@@ -58,7 +58,9 @@ int ArrivedDisks::Arrive(std::shared_ptr<KSDevice> owner)
         volumes.clear();
         signature = 0;
     }
-    const unsigned mapped = static_cast<unsigned>(CDiskMap().Disks().size());
+    // Numbers after every listed disk, there or not.
+    unsigned mapped = 0;
+    CDiskMap().Disks(mapped);
     PendingLetters pending{};
     {
         std::lock_guard<std::mutex> guard(guard_);

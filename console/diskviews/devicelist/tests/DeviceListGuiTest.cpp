@@ -443,6 +443,29 @@ TEST_F(DeviceListGuiTest, RescanAfterADeletedPartitionKeepsNoStaleRecord)
     EXPECT_EQ(2, list.GetPrimaryPartitionNumber()) << "the primaries of both fills are counted";
 }
 
+TEST_F(DeviceListGuiTest, AGoneDiskImageListsNothingAndTheNextDiskKeepsItsNumber)
+{
+    const std::string folder = ViewsScratch("device-list-gone");
+    ASSERT_FALSE(folder.empty());
+    const std::string copy = folder + "/disk.img";
+    ASSERT_EQ("", CommandOutput("cp --sparse=always '" + disks_.mbr + "' '" + copy + "' 2>&1"));
+    ASSERT_TRUE(NameViewsDisks({folder + "/gone.img", copy}));
+    ViewsTasque tasque = NewViewsTasque();
+    CDeviceList list(false, false, false);
+    list.SetTasque(tasque.get());
+    list.InitDeviceList();
+    const std::vector<Row> rows = StoreRows(gtk_tree_view_get_model(GTK_TREE_VIEW(list.GetDeviceListWidget())));
+    EXPECT_TRUE(ChildrenOf(rows, 0).empty()) << "disk 0 is not there";
+    const std::vector<Row> present = ChildrenOf(rows, 1);
+    ASSERT_EQ(4u, present.size()) << "the image after it is disk 1, as named";
+    __PARTITION_INFO_CMD record;
+    std::memset(&record, 0, sizeof record);
+    list.FindPartitionData(1, static_cast<uint8_t>(present[3].partNumber), record);
+    const uint64_t start = record.StartSector;
+    EXPECT_EQ(151552u, start);
+    ASSERT_TRUE(NameViewsDisks(disks_.DiskList()));
+}
+
 TEST_F(DeviceListGuiTest, NothingSelectedIsAnsweredWithItsCode)
 {
     CDeviceList list(false, false, false);

@@ -1,5 +1,7 @@
 #include "CloneLayoutPlan.h"
 
+#include "layout/PartitionSlot.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -170,7 +172,7 @@ std::vector<TagRSPartitionInfo> SameLayout(const CloneLayoutInput& in)
         TagRSPartitionInfo planned = EmptyPlanned();
         AddPartitionParam& a = planned.addParam;
         a.FileSystem = p.FileSystemType;
-        a.FirstSector = p.StartSector - p.HiddenSectors;
+        a.FirstSector = PartitionSlotFirst(p.Primary != 0, p.StartSector, p.HiddenSectors, spt);
         // The device manager puts a logical partition's data one track into its slot:
         // the slot begins a track before the source's data wherever that is free, so
         // the data keeps its place whatever gap the source left before it.

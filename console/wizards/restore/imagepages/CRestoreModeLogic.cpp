@@ -9,6 +9,7 @@
 #include "PartitionRules.h"
 #include "RestorePagePosition.h"
 #include "TagRestoreInfo.h"
+#include "layout/PartitionSlot.h"
 #include "vessmar/IDiskGeometry.h"
 #include "vessmar/IFileSystemPartitionExtendInfoEditor.h"
 #include "vessmar/IManagerItem.h"
@@ -150,7 +151,11 @@ int CRestoreModeLogic::UpDate()
     const bool logical = !info->bMakeActive && !info->bMakePrimary;
     const int64_t first = int64_t(target.StartSector);
     const int64_t count = int64_t(target.SectorCount);
-    const int64_t hidden = unallocated ? 0 : int64_t(target.HiddenSectors);
+    // The room before the target's data in its slot, and the source's slot: a
+    // primary's hidden sectors count from sector 0, its slot from its first sector.
+    const uint64_t targetSlotFirst = PartitionSlotFirst(target.Primary != 0, uint64_t(first), target.HiddenSectors, uint64_t(T));
+    const int64_t hidden = unallocated ? 0 : first - int64_t(targetSlotFirst);
+    const int64_t sourceSlotFirst = int64_t(VolumeSlotFirst(*v));
 
     int64_t S = first - hidden;
     if (info->llFreeSectorsBefore != 0 && (v->Flags & KS_VOLFLAG_PART_BIT2) == 0)
@@ -159,10 +164,10 @@ int CRestoreModeLogic::UpDate()
         S = CYL;
     if (S < T)
         S = T;
-    if (uint64_t(v->StartLessHidden) == 2048 && first < CYL && !logical)
+    if (sourceSlotFirst == 2048 && first < CYL && !logical)
         S = 2048;
     const int64_t available = count + info->llFreeSectorsBefore + hidden + info->llFreeSectorsAfter;
-    const int64_t needed = int64_t(v->HiddenPlusTotal);
+    const int64_t needed = int64_t(VolumeSlotLength(*v));
     int64_t E = available < needed ? S + count + hidden - 1 : S + needed - 1;
     if (logical && (v->Flags & (KS_VOLFLAG_PRIMARY | KS_VOLFLAG_ACTIVE)) != 0)
         E += T;
@@ -194,7 +199,7 @@ int CRestoreModeLogic::UpDate()
         if (int64_t(v->SectorsPerTrack) == T)
             S -= T;
         else
-            S -= int64_t(v->PartitionStartLow) - int64_t(v->StartLessHidden);
+            S -= int64_t(v->PartitionStartLow) - sourceSlotFirst;
         made = add(S, E);
     }
     if (!made) {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "CloneLayoutPlan.h"
+#include "layout/PartitionSlot.h"
 
 namespace {
 
@@ -19,9 +20,11 @@ _RESTORE_INFO EmptyTarget(uint8_t disk)
 void LogicalFixUp(const _KS_VOLUME& v, const NewPartitionFacts& created, bool makeActive, bool makePrimary,
                   uint64_t& first, uint64_t& count)
 {
-    if (makeActive || makePrimary || created.sectors + created.hidden != v.HiddenPlusTotal)
+    // The new partition's hidden sectors come from the device manager, which counts
+    // them from the slot: the source's slot is compared.
+    if (makeActive || makePrimary || created.sectors + created.hidden != VolumeSlotLength(v))
         return;
-    const int64_t d = static_cast<int64_t>(v.PartitionStartLow) - static_cast<int64_t>(v.StartLessHidden);
+    const int64_t d = static_cast<int64_t>(v.PartitionStartLow) - static_cast<int64_t>(VolumeSlotFirst(v));
     first = static_cast<uint64_t>(d + static_cast<int64_t>(created.start - created.hidden));
     count = static_cast<uint64_t>(static_cast<int64_t>(created.sectors + created.hidden) - d);
 }

@@ -4,6 +4,7 @@
 
 #include "CEditPartitionBack.h"
 #include "CGtkMessageBox.h"
+#include "layout/PartitionSlot.h"
 #include "CMoveResizeDeviceBlock.h"
 #include "CSpinBtn.h"
 #include "DiscMountPath.h"
@@ -297,9 +298,15 @@ int CEditPartitionPage::UpDate()
     op.u64FirstSector = info->newPartition.FirstSector;
     op.u64LastSector = info->newPartition.LastSector;
     GetOutParam(op);
-    EditPartitionArithmetic::ApplyEdit(op, ItemFacts(), info->bMakeActive != 0, info->bMakePrimary != 0,
-                                       info->targetPartition.HiddenSectors, SectorBySector(), Locked(),
-                                       info->newPartition);
+    // The room before the target's data in its slot (a primary's hidden sectors count
+    // from sector 0, layout/PartitionSlot.h).
+    const EditItemFacts facts = ItemFacts();
+    const __PARTITION_INFO_CMD& target = info->targetPartition;
+    const uint64_t roomBefore =
+        target.StartSector - PartitionSlotFirst(target.Primary != 0, target.StartSector, target.HiddenSectors,
+                                                facts.sectorsPerTrack);
+    EditPartitionArithmetic::ApplyEdit(op, facts, info->bMakeActive != 0, info->bMakePrimary != 0, roomBefore,
+                                       SectorBySector(), Locked(), info->newPartition);
     return 0;
 }
 

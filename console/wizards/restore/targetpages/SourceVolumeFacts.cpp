@@ -2,6 +2,7 @@
 
 #include "FatMetadataSize.h"
 #include "PartitionRules.h"
+#include "layout/PartitionSlot.h"
 
 namespace SourceVolumeFacts {
 
@@ -70,7 +71,7 @@ uint64_t PlannedMinimum(const _KS_VOLUME& v)
 
 uint64_t ExtentFirst(const _KS_VOLUME& v)
 {
-    return v.StartLessHidden;
+    return VolumeSlotFirst(v);
 }
 
 uint64_t ExtentLast(const _KS_VOLUME& v)
