@@ -41,8 +41,12 @@ z_stream* NewStream()
 
 bool BlobCodec::EnsureWork(uint32_t bytes)
 {
-    const size_t want = bytes > kWorkSize ? bytes : kWorkSize;
-    return work_.size() >= want || work_.resize(want);
+    if (work_.capacity() >= bytes)
+        return work_.resize_for_overwrite(bytes);
+    // The old bytes are not wanted: give them back before taking the larger
+    // buffer, so the two are never held at once.
+    work_.release();
+    return work_.resize_for_overwrite(bytes);
 }
 
 BlobCodec::~BlobCodec()

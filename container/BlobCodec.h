@@ -44,10 +44,12 @@ public:
 
     // Frees the work buffer and the zlib streams.
     void Release();
+    // Bytes the work buffer holds now.
+    size_t WorkBytes() const { return work_.capacity(); }
 
 private:
-    enum : uint32_t { kWorkSize = 4u << 20 };
-
+    // Makes the work buffer hold at least bytes, growing it to the largest block
+    // coded so far; its contents are not kept nor zeroed.
     bool EnsureWork(uint32_t bytes);
     // Deflates into work_; returns the compressed size, or 0 when it does not shrink.
     uint32_t Deflate(uint8_t level, const unsigned char* raw, uint32_t rawSize);

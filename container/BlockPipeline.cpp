@@ -2,17 +2,13 @@
 
 #include <cstring>
 #include <new>
-#include <thread>
 
 #include "AesCipher.h"
+#include "KSWorkerCount.h"
 
 void BlockPipeline::SetWorkers(unsigned count)
 {
-    if (count == 0) {
-        count = std::thread::hardware_concurrency();
-        if (count == 0)
-            count = 1;
-    }
+    count = worker_count::Resolve(count);
     if (count == workers_)
         return;
     Discard();

@@ -77,6 +77,19 @@ public:
         return true;
     }
 
+    // Like resize, but new elements of plain data keep whatever the memory held:
+    // for a work area the caller writes before it reads, where filling it first
+    // would only cost time and touch every page. Only for types without
+    // construction (checked at compile time).
+    [[nodiscard]] bool resize_for_overwrite(size_t count)
+    {
+        static_assert(__is_trivial(T), "only plain data may be left uninitialised");
+        if (count > capacity_ && !reserve(count))
+            return false;
+        size_ = count;
+        return true;
+    }
+
     [[nodiscard]] bool push_back(const T& value)
     {
         if (!Grow())

@@ -74,6 +74,13 @@ TEST_F(CofranBufferTest, GrowsKeepsOrderAndZeroFillsNewElements)
         ASSERT_EQ(b[i], 0u);
     ASSERT_TRUE(b.resize(2));
     EXPECT_EQ(b.back(), 3u);
+    // Growing for overwrite keeps the elements there were; shrinking keeps the memory.
+    ASSERT_TRUE(b.resize_for_overwrite(2000));
+    ASSERT_EQ(b.size(), 2000u);
+    EXPECT_EQ(b[1], 3u);
+    ASSERT_TRUE(b.resize_for_overwrite(2));
+    EXPECT_EQ(b.capacity(), 2000u);
+    EXPECT_EQ(b.back(), 3u);
     ASSERT_TRUE(b.insert(1, 7));
     ASSERT_TRUE(b.insert(0, 9));
     ASSERT_TRUE(b.insert(4, 11));
@@ -117,6 +124,7 @@ TEST_F(CofranBufferTest, FailedAllocationLeavesBufferAsItWas)
     } cases[] = {
         {"reserve", [](CofranBuffer<uint32_t>& b) { return b.reserve(100); }},
         {"resize", [](CofranBuffer<uint32_t>& b) { return b.resize(100); }},
+        {"resize_for_overwrite", [](CofranBuffer<uint32_t>& b) { return b.resize_for_overwrite(100); }},
         {"push_back", [](CofranBuffer<uint32_t>& b) { return b.push_back(99u); }},
         {"insert", [](CofranBuffer<uint32_t>& b) { return b.insert(1, 99u); }},
         {"assign", [](CofranBuffer<uint32_t>& b) {
@@ -142,6 +150,7 @@ TEST_F(CofranBufferTest, SizesBeyondMemoryAreRefusedNotWrapped)
 {
     CofranBuffer<uint64_t> b;
     EXPECT_FALSE(b.resize(SIZE_MAX / 4));
+    EXPECT_FALSE(b.resize_for_overwrite(SIZE_MAX / 4));
     EXPECT_FALSE(b.reserve(SIZE_MAX));
     EXPECT_TRUE(b.empty());
 }

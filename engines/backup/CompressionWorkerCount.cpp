@@ -2,17 +2,13 @@
 
 #include <cstdlib>
 
+#include "KSWorkerCount.h"
+
 namespace backup_workers {
 
 unsigned long FromText(const char* text)
 {
-    if (text == nullptr || *text < '0' || *text > '9')
-        return 0;
-    char* end = nullptr;
-    const unsigned long count = std::strtoul(text, &end, 10);
-    if (*end != '\0' || count > 255)
-        return 0;
-    return count;
+    return worker_count::FromText(text);
 }
 
 unsigned long FromEnvironment()

@@ -21,11 +21,12 @@ IKSCofran* CreateContainer()
 
 } // namespace
 
-CImageCheck::CImageCheck() : CImageCheck(CreateContainer()) {}
+CImageCheck::CImageCheck() : CImageCheck(CreateContainer(), pthread_create, CreateContainer) {}
 
-CImageCheck::CImageCheck(IKSCofran* container, ThreadStarter starter)
+CImageCheck::CImageCheck(IKSCofran* container, ThreadStarter starter, CheckBlockWorkers::ImageMaker makeImage)
     : container_(container),
       starter_(starter != nullptr ? starter : pthread_create),
+      makeImage_(makeImage),
       chosenVersion_(-1),
       currentDisc_(-1),
       prompt_(nullptr),
@@ -43,6 +44,7 @@ CImageCheck::CImageCheck(IKSCofran* container, ThreadStarter starter)
     std::memset(password_, 0, sizeof password_);
     std::memset(imagePath_, 0, sizeof imagePath_);
     std::memset(currentFile_, 0, sizeof currentFile_);
+    std::memset(openedFile_, 0, sizeof openedFile_);
 }
 
 CImageCheck::~CImageCheck()

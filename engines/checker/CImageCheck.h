@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "CCheckProgressMgr.h"
+#include "CheckBlockWorkers.h"
 #include "IKSCheck.h"
 #include "IKSCofran.h"
 
@@ -24,7 +25,11 @@ public:
     // Creates its own container through the container's factory.
     CImageCheck();
     // Takes over container (may be null: every operation that needs it then fails).
-    explicit CImageCheck(IKSCofran* container, ThreadStarter starter = pthread_create);
+    // With makeImage, each volume's blocks are checked on worker threads that open
+    // the image through objects it makes; without, through container alone, one
+    // block after the other.
+    explicit CImageCheck(IKSCofran* container, ThreadStarter starter = pthread_create,
+                         CheckBlockWorkers::ImageMaker makeImage = nullptr);
     virtual ~CImageCheck();
 
     unsigned long IsPwdProtect(wchar_t* path) override;
@@ -85,6 +90,8 @@ private:
     unsigned long ReadVolumeBlocks(int startIndex, const _KS_VOLUME& volume);
     unsigned long ReadFileBlocks(const _KS_VOLUME& volume, bool loadBitmap, uint64_t units, uint64_t* done,
                                  unsigned long cancelCode);
+    // The blocks of the open file and volume, checked by workers in the walk's order.
+    unsigned long CheckFileBlocks(const _KS_VOLUME& volume, uint64_t units, uint64_t* done, unsigned long cancelCode);
     unsigned long ReadDiscBlocks(const _KS_VOLUME& volume, uint64_t units, uint64_t* done);
     unsigned long FindVolumeFile(int startIndex, const _KS_VOLUME& volume, int* index) const;
     unsigned long VolumnBitmapCompare(const _KS_VOLUME& volume);
@@ -96,6 +103,7 @@ private:
 
     IKSCofran* container_;
     ThreadStarter starter_;
+    CheckBlockWorkers::ImageMaker makeImage_;
     int chosenVersion_;
     int currentDisc_;
     _KS_IMG_FILE_INFO fileInfo_;
@@ -111,6 +119,7 @@ private:
     std::vector<_KS_VOLUME> volumes_;
     wchar_t imagePath_[KS_PATH_CHARS];
     wchar_t currentFile_[KS_PATH_CHARS];
+    wchar_t openedFile_[KS_PATH_CHARS]; // the file OpenFile opened last
     std::atomic<bool> busy_;
     bool passwordSettled_;
     bool setLoaded_;

@@ -187,7 +187,9 @@ unsigned long CImageCheck::ReadFileBlocks(const _KS_VOLUME& volume, bool loadBit
         return IsOutsideFile(rc) ? 0 : rc;
     }
     rc = container_->CheckVolume();
-    if (rc == 0) {
+    if (rc == 0 && makeImage_ != nullptr) {
+        rc = CheckFileBlocks(volume, units, done, cancelCode);
+    } else if (rc == 0) {
         _KS_BLOCK block;
         while ((rc = container_->CheckNextBlock(&block)) == 0) {
             *done += KSBlockClusters(block);
@@ -200,6 +202,44 @@ unsigned long CImageCheck::ReadFileBlocks(const _KS_VOLUME& volume, bool loadBit
     }
     container_->CloseVolume();
     container_->CloseCofran();
+    return rc;
+}
+
+unsigned long CImageCheck::CheckFileBlocks(const _KS_VOLUME& volume, uint64_t units, uint64_t* done,
+                                           unsigned long cancelCode)
+{
+    CheckBlockWorkers::Opening opening;
+    opening.make = makeImage_;
+    opening.path = openedFile_;
+    opening.mode = openMode_ | KS_OPEN_SEQUENTIAL_ALT;
+    opening.password = PasswordOrNull();
+    opening.passwordBytes = PasswordBytes();
+    opening.volume = volume;
+    // A disc set's files come and go with the disc in the drive, and only this
+    // object may ask for one: its blocks are checked here.
+    const unsigned count = OnDiscSet() ? 0 : CheckBlockWorkers::CountFromEnvironment();
+    CheckBlockWorkers workers;
+    unsigned long rc = workers.Start(opening, count, container_);
+    unsigned long walk = 0; // the walk's own end or failure, reported after the blocks before it
+    while (rc == 0) {
+        while (walk == 0 && workers.HasRoom()) {
+            _KS_BLOCK next;
+            if ((walk = container_->GetNextBlockInfo(&next, 0)) == 0 && (walk = workers.Queue(next)) != 0)
+                break;
+        }
+        if (!workers.HasPending()) {
+            rc = walk;
+            break;
+        }
+        _KS_BLOCK block;
+        if ((rc = workers.TakeOldest(&block)) != 0)
+            break;
+        *done += KSBlockClusters(block);
+        ReportBlocks(*done, units);
+        if (progress_.Cancelled())
+            rc = cancelCode;
+    }
+    workers.Stop();
     return rc;
 }
 

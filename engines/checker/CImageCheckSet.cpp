@@ -34,6 +34,10 @@ bool CImageCheck::OnDiscSet() const
 
 unsigned long CImageCheck::OpenFile(const wchar_t* path)
 {
+    if (path != openedFile_) {
+        std::wcsncpy(openedFile_, path, KS_PATH_CHARS - 1);
+        openedFile_[KS_PATH_CHARS - 1] = 0;
+    }
     return container_->OpenCofran(path, openMode_ | KS_OPEN_SEQUENTIAL_ALT, PasswordOrNull(), PasswordBytes());
 }
 

@@ -18,6 +18,7 @@ enum : unsigned long {
     KIND_BUSY = 0x007,
     KIND_NO_MEMORY = 0x008,
     KIND_BAD_ARGUMENT = 0x009,
+    KIND_BAD_DATA = 0x00C,
     KIND_NO_VERSION = 0x00A,
     KIND_CAPACITY = 0x00E,
     KIND_FILE_NOT_IN_SET = 0x054,
@@ -83,6 +84,8 @@ constexpr unsigned long BlocksNoMemory = Make(0x3C1, KIND_NO_MEMORY);
 constexpr unsigned long BlocksNoUnits = Make(0x3CC, KIND_BAD_ARGUMENT);
 constexpr unsigned long DiscBlocksCancelled = Make(0x406, KIND_CANCELLED);
 constexpr unsigned long BlocksCancelled = Make(0x43F, KIND_CANCELLED);
+// A block read back whole whose bytes do not give the CRC-64 its record holds.
+constexpr unsigned long BlockCrcMismatch = Make(0x441, KIND_BAD_DATA);
 constexpr unsigned long DeviceOpenFailedLogged = Make(0x46A, KIND_BAD_ARGUMENT);
 constexpr unsigned long VolumeFileNotFound = Make(0x4A9, KIND_UNSPECIFIED);
 constexpr unsigned long DeviceOpenFailed = Make(0x4B0, KIND_BAD_ARGUMENT);

@@ -8,14 +8,14 @@
 
 namespace {
 
-TEST(CompressionWorkerCount, OnlyWholeNumbersUpTo255Count)
+TEST(CompressionWorkerCount, WholeNumbersCountAndAreCutTo64)
 {
     const struct {
         const char* text;
         unsigned long count;
     } cases[] = {
-        {nullptr, 0}, {"", 0},   {"1", 1},  {"4", 4},     {"255", 255}, {"256", 0},
-        {"0", 0},     {"-1", 0}, {" 4", 0}, {"4 ", 0},    {"four", 0},  {"99999999999999999999", 0},
+        {nullptr, 0}, {"", 0},   {"1", 1},  {"4", 4},  {"64", 64},  {"255", 64}, {"256", 64},
+        {"0", 0},     {"-1", 0}, {" 4", 0}, {"4 ", 0}, {"four", 0}, {"99999999999999999999", 64},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.count, backup_workers::FromText(c.text)) << (c.text ? c.text : "(unset)");
