@@ -22,12 +22,24 @@ CChkImgWizard::CChkImgWizard(GtkWidget* parent, ITasque* tasque) : m_parent(pare
 
 CChkImgWizard::~CChkImgWizard()
 {
+    // The pages go while their widgets still exist, then the window with them.
+    DeletePages();
+    if (m_dialog != nullptr)
+        gtk_widget_destroy(m_dialog);
+}
+
+void CChkImgWizard::DeletePages()
+{
     for (CChkImgBasePage*& page : m_pages) {
         delete page;
         page = nullptr;
     }
-    if (m_dialog != nullptr)
-        gtk_widget_destroy(m_dialog);
+}
+
+void CChkImgWizard::OnDialogDestroy(GtkWidget*, gpointer self)
+{
+    // Destroyed from outside: the widgets are still there while this runs.
+    static_cast<CChkImgWizard*>(self)->DeletePages();
 }
 
 void CChkImgWizard::InitWindow(GtkWidget* parent, ITasque* tasque)
@@ -52,6 +64,7 @@ void CChkImgWizard::InitWindow(GtkWidget* parent, ITasque* tasque)
     g_signal_connect(m_dialog, "key-press-event", G_CALLBACK(OnEscapeKey), this);
     g_signal_connect(m_dialog, "delete_event", G_CALLBACK(OnDeleteEvent), this);
     g_signal_connect(m_dialog, "response", G_CALLBACK(OnResponse), this);
+    g_signal_connect(m_dialog, "destroy", G_CALLBACK(OnDialogDestroy), this);
 
     m_headBox = gtk_drawing_area_new();
     gtk_widget_set_size_request(m_headBox, 640, 73);
@@ -118,7 +131,7 @@ int CChkImgWizard::RunDlg()
     gtk_notebook_set_current_page(GTK_NOTEBOOK(m_notebook), m_current);
     if (Current())
         Current()->InitPage();
-    // Responses are stopped: the run ends when a page destroys the window.
+    // Responses are stopped: the run ends when a page hides the window.
     return gtk_dialog_run(GTK_DIALOG(m_dialog));
 }
 
@@ -129,8 +142,10 @@ void CChkImgWizard::DestoryDlg()
     m_ending = true;
     EnvCommandRunner().Run({EnvPath("/mnt/umnt")});
     EnvCommandRunner().Run({EnvPath("/mnt/umwp")});
+    // Called from a page's handler: hiding ends the modal loop; the pages and the
+    // window go with the wizard object, once that handler has returned.
     if (m_dialog)
-        gtk_widget_destroy(m_dialog);
+        gtk_widget_hide(m_dialog);
 }
 
 void CChkImgWizard::OnHelp()

@@ -16,6 +16,7 @@
 
 namespace {
 std::atomic<int> g_liveRestoreWizards{0};
+CRestoreWizardDialog* g_runningRestoreWizard = nullptr; // GTK work stays on the main thread
 } // namespace
 
 CRestoreWizardDialog::CRestoreWizardDialog(GtkWidget* parent)
@@ -27,24 +28,29 @@ CRestoreWizardDialog::CRestoreWizardDialog(GtkWidget* parent, ITasque* tasque, P
     : m_maker(std::move(maker))
 {
     ++g_liveRestoreWizards;
+    g_runningRestoreWizard = this;
     m_info.pTasque = tasque;
     Build(parent);
 }
 
 CRestoreWizardDialog::~CRestoreWizardDialog()
 {
-    for (CBaseWizardPage*& page : m_pages) {
-        delete page;
-        page = nullptr;
-    }
+    DeletePages();
     if (m_info.pTasque)
         m_info.pTasque->Release();
     --g_liveRestoreWizards;
+    if (g_runningRestoreWizard == this)
+        g_runningRestoreWizard = nullptr;
 }
 
 int CRestoreWizardDialog::LiveCount()
 {
     return g_liveRestoreWizards;
+}
+
+CRestoreWizardDialog* CRestoreWizardDialog::Running()
+{
+    return g_runningRestoreWizard;
 }
 
 void CRestoreWizardDialog::Build(GtkWidget* parent)
@@ -114,6 +120,7 @@ void CRestoreWizardDialog::Build(GtkWidget* parent)
     g_signal_connect(m_dialog, "key-press-event", G_CALLBACK(OnWizardKey), this);
     g_signal_connect(m_dialog, "delete_event", G_CALLBACK(OnDeleteEvent), this);
     g_signal_connect(m_dialog, "response", G_CALLBACK(OnResponse), this);
+    g_signal_connect(m_dialog, "destroy", G_CALLBACK(OnDialogDestroy), this);
     g_signal_connect(m_back, "clicked", G_CALLBACK(OnBackClicked), this);
     g_signal_connect(m_next, "event", G_CALLBACK(OnNextEvent), this);
     g_signal_connect(m_cancel, "clicked", G_CALLBACK(OnCancelClicked), this);
@@ -131,16 +138,20 @@ CBaseWizardPage* CRestoreWizardDialog::GetPageObject(int position) const
 
 int CRestoreWizardDialog::RunDlg()
 {
-    if (m_dialog) {
+    if (m_dialog && !m_ending) {
         gtk_widget_show_all(m_dialog);
         // Pages may have hidden parts of themselves in InitPage: let them again.
         if (Current())
             Current()->InitPage();
-        // Responses are stopped: the loop ends when the window is destroyed.
+        // Responses are stopped: the loop ends when the window is hidden or destroyed.
         gtk_dialog_run(GTK_DIALOG(m_dialog));
     }
+    DestoryDlg();
+    // The pages go while their widgets still exist (they let go of what they put into
+    // them), then the window with every widget.
+    DeletePages();
     if (m_dialog)
-        DestoryDlg();
+        gtk_widget_destroy(m_dialog);
     delete this;
     return 0;
 }
@@ -158,8 +169,25 @@ void CRestoreWizardDialog::DestoryDlg()
     }
     EnvCommandRunner().Run({EnvPath("/mnt/umnt")});
     EnvCommandRunner().Run({EnvPath("/mnt/umwp")});
+    // Called from a page's handler: hiding ends the modal loop, and RunDlg deletes the
+    // pages and the window once that handler has returned.
     if (m_dialog)
-        gtk_widget_destroy(m_dialog);
+        gtk_widget_hide(m_dialog);
+}
+
+void CRestoreWizardDialog::DeletePages()
+{
+    for (CBaseWizardPage*& page : m_pages) {
+        delete page;
+        page = nullptr;
+    }
+}
+
+void CRestoreWizardDialog::OnDialogDestroy(GtkWidget*, gpointer self)
+{
+    // Destroyed from outside (the window closed by someone else): the widgets are
+    // still there while this runs, so the pages can let go of them now.
+    static_cast<CRestoreWizardDialog*>(self)->DeletePages();
 }
 
 void CRestoreWizardDialog::SetCurrentPage(int n)

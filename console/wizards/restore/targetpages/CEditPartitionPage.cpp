@@ -162,7 +162,8 @@ void CEditPartitionPage::InitSpinButtons(IManagerItem* item)
     m_setting = true;
     for (int i = 0; i < 3; ++i) {
         const bool fixed = Locked() || (SectorBySector() && i == 1);
-        m_spins[i]->Init(values[i], fixed ? values[i] : 0, fixed ? values[i] : m_maximum, step, -1.0, -1.0);
+        // A spin button's adjustment has no page size (the toolkit warns of any other).
+        m_spins[i]->Init(values[i], fixed ? values[i] : 0, fixed ? values[i] : m_maximum, step, -1.0, 0.0);
     }
     m_setting = false;
     m_block->SetMoveResizeManager(&m_manager);
