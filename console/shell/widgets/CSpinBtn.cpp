@@ -17,20 +17,14 @@ void SpinForget(GtkWidget** slot, gpointer owner)
 
 CSpinBtn::CSpinBtn()
 {
-    // The box is held, so that one never packed into a window (a page that was never
-    // shown) is freed with the object rather than left floating.
     m_eventBox = gtk_event_box_new();
-    g_object_ref_sink(m_eventBox);
     g_object_add_weak_pointer(G_OBJECT(m_eventBox), reinterpret_cast<gpointer*>(&m_eventBox));
 }
 
 CSpinBtn::~CSpinBtn()
 {
-    GtkWidget* box = m_eventBox;
     SpinForget(&m_spin, this);
     SpinForget(&m_eventBox, this);
-    if (box != nullptr)
-        g_object_unref(box);
 }
 
 void CSpinBtn::Init(double value, double lower, double upper, double step, double page, double pageSize)

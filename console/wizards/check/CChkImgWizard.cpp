@@ -187,12 +187,12 @@ void CChkImgWizard::EnableBackBtn(int enable) { gtk_widget_set_sensitive(m_back,
 void CChkImgWizard::EnableNextBtn(int enable) { gtk_widget_set_sensitive(m_next, enable != 0); }
 void CChkImgWizard::SetNextBtnFocus() { gtk_widget_grab_focus(m_next); }
 
-gboolean CChkImgWizard::OnEscapeKey(GtkWidget* widget, GdkEventKey* event, gpointer self)
+gboolean CChkImgWizard::OnEscapeKey(GtkWidget*, GdkEventKey* event, gpointer self)
 {
     auto* wizard = static_cast<CChkImgWizard*>(self);
     if (RouteWizardKey(event->keyval, false, false) != WizardKeyAction::Quit)
         return FALSE;
-    g_signal_stop_emission_by_name(widget, "response");
+    // Handled here, the key never reaches the dialog's own Escape binding (a response).
     if (wizard->Current())
         wizard->Current()->OnQuitClicked();
     return TRUE;

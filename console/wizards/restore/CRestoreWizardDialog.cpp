@@ -283,12 +283,12 @@ void CRestoreWizardDialog::OpenHelp()
     StartHelpViewer(RestoreWizardRoute::kHelpTopic);
 }
 
-gboolean CRestoreWizardDialog::OnEscapeKey(GtkWidget* widget, GdkEventKey* event, gpointer self)
+gboolean CRestoreWizardDialog::OnEscapeKey(GtkWidget*, GdkEventKey* event, gpointer self)
 {
     CRestoreWizardDialog* wizard = static_cast<CRestoreWizardDialog*>(self);
     if (RouteWizardKey(event->keyval, false, false) != WizardKeyAction::Quit)
         return FALSE;
-    g_signal_stop_emission_by_name(widget, "response");
+    // Handled here, the key never reaches the dialog's own Escape binding (a response).
     if (wizard->Current())
         wizard->Current()->OnQuitClicked();
     return TRUE;

@@ -31,7 +31,19 @@ CEditPartitionPage::CEditPartitionPage(IWizard* wizard) : CBaseWizardPage(wizard
         spin.reset(new CSpinBtn);
 }
 
-CEditPartitionPage::~CEditPartitionPage() = default;
+CEditPartitionPage::~CEditPartitionPage()
+{
+    // A page that was never shown never packed its spin buttons' boxes: they are still
+    // floating and nothing else frees them.
+    for (auto& spin : m_spins) {
+        GtkWidget* box = spin ? spin->GetEventBoxWidget() : nullptr;
+        if (box != nullptr && gtk_widget_get_parent(box) == nullptr) {
+            g_object_ref_sink(box);
+            gtk_widget_destroy(box);
+            g_object_unref(box);
+        }
+    }
+}
 
 CSpinBtn* CEditPartitionPage::Spin(int which) const
 {
