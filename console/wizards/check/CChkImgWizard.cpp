@@ -36,12 +36,6 @@ void CChkImgWizard::DeletePages()
     }
 }
 
-void CChkImgWizard::OnDialogDestroy(GtkWidget*, gpointer self)
-{
-    // Destroyed from outside: the widgets are still there while this runs.
-    static_cast<CChkImgWizard*>(self)->DeletePages();
-}
-
 void CChkImgWizard::InitWindow(GtkWidget* parent, ITasque* tasque)
 {
     m_dialog = gtk_dialog_new();
@@ -64,7 +58,6 @@ void CChkImgWizard::InitWindow(GtkWidget* parent, ITasque* tasque)
     g_signal_connect(m_dialog, "key-press-event", G_CALLBACK(OnEscapeKey), this);
     g_signal_connect(m_dialog, "delete_event", G_CALLBACK(OnDeleteEvent), this);
     g_signal_connect(m_dialog, "response", G_CALLBACK(OnResponse), this);
-    g_signal_connect(m_dialog, "destroy", G_CALLBACK(OnDialogDestroy), this);
 
     m_headBox = gtk_drawing_area_new();
     gtk_widget_set_size_request(m_headBox, 640, 73);

@@ -62,7 +62,6 @@ private:
     CChkImgBasePage* Current() const { return GetPageObject(m_current); }
 
     void DeletePages();
-    static void OnDialogDestroy(GtkWidget*, gpointer self);
     static gboolean OnEscapeKey(GtkWidget* widget, GdkEventKey* event, gpointer self);
     static gboolean OnWizardKey(GtkWidget* widget, GdkEventKey* event, gpointer self);
     static gboolean OnDeleteEvent(GtkWidget* widget, GdkEvent* event, gpointer self);

@@ -120,7 +120,6 @@ void CRestoreWizardDialog::Build(GtkWidget* parent)
     g_signal_connect(m_dialog, "key-press-event", G_CALLBACK(OnWizardKey), this);
     g_signal_connect(m_dialog, "delete_event", G_CALLBACK(OnDeleteEvent), this);
     g_signal_connect(m_dialog, "response", G_CALLBACK(OnResponse), this);
-    g_signal_connect(m_dialog, "destroy", G_CALLBACK(OnDialogDestroy), this);
     g_signal_connect(m_back, "clicked", G_CALLBACK(OnBackClicked), this);
     g_signal_connect(m_next, "event", G_CALLBACK(OnNextEvent), this);
     g_signal_connect(m_cancel, "clicked", G_CALLBACK(OnCancelClicked), this);
@@ -181,13 +180,6 @@ void CRestoreWizardDialog::DeletePages()
         delete page;
         page = nullptr;
     }
-}
-
-void CRestoreWizardDialog::OnDialogDestroy(GtkWidget*, gpointer self)
-{
-    // Destroyed from outside (the window closed by someone else): the widgets are
-    // still there while this runs, so the pages can let go of them now.
-    static_cast<CRestoreWizardDialog*>(self)->DeletePages();
 }
 
 void CRestoreWizardDialog::SetCurrentPage(int n)

@@ -78,7 +78,6 @@ private:
     void ActAsNext();
     void ReplaceEditPage();
     void DeletePages();
-    static void OnDialogDestroy(GtkWidget*, gpointer self);
     void OpenHelp();
     CBaseWizardPage* Current() const { return GetPageObject(m_current); }
 
