@@ -35,8 +35,14 @@ function(rvd_add_test)
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests
     INSTALL_RPATH "$ORIGIN/../bin")
   target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  # GUI tests run with GLib's slice allocator off, so that the sanitizers see every
+  # toolkit object that is used after it was freed.
+  set(environment "")
+  if(T_LABEL STREQUAL "gui")
+    set(environment ENVIRONMENT G_SLICE=always-malloc)
+  endif()
   gtest_discover_tests(${T_NAME}
     WORKING_DIRECTORY ${T_WORKING_DIRECTORY}
-    PROPERTIES LABELS ${T_LABEL}
+    PROPERTIES LABELS ${T_LABEL} ${environment}
     DISCOVERY_TIMEOUT 60)
 endfunction()

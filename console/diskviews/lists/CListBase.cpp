@@ -24,7 +24,10 @@ CListBase::CListBase()
 
 CListBase::~CListBase()
 {
+    // The view may be gone already with the window it was in (the pointer is then null).
     DisconnectFromView();
+    if (m_treeView != nullptr)
+        g_object_remove_weak_pointer(G_OBJECT(m_treeView), reinterpret_cast<gpointer*>(&m_treeView));
     if (m_store != nullptr)
         g_object_unref(m_store);
 }
@@ -81,6 +84,7 @@ void CListBase::InstallTreeView(GtkTreeStore* store, int heightColumn)
 {
     if (m_treeView != nullptr) {
         DisconnectFromView();
+        g_object_remove_weak_pointer(G_OBJECT(m_treeView), reinterpret_cast<gpointer*>(&m_treeView));
         gtk_widget_destroy(m_treeView);
         m_treeView = nullptr;
     }
@@ -90,6 +94,7 @@ void CListBase::InstallTreeView(GtkTreeStore* store, int heightColumn)
     m_store = store;
     m_heightColumn = heightColumn;
     m_treeView = gtk_tree_view_new_with_model(GTK_TREE_MODEL(store));
+    g_object_add_weak_pointer(G_OBJECT(m_treeView), reinterpret_cast<gpointer*>(&m_treeView));
     gtk_tree_view_set_show_expanders(GTK_TREE_VIEW(m_treeView), FALSE);
     gtk_tree_view_set_enable_search(GTK_TREE_VIEW(m_treeView), FALSE);
     gtk_container_add(GTK_CONTAINER(GetScrolledWindow()), m_treeView);

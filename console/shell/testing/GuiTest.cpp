@@ -30,12 +30,23 @@ void OnDeadline(int)
     _exit(124);
 }
 
+// A GLib or toolkit critical or warning is a fault of the program under test (a
+// freed widget used, a wrong cast, a call out of order): it fails the test running.
+void FailOnToolkitWarning(const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer)
+{
+    g_log_default_handler(domain, level, message, nullptr);
+    if ((level & (G_LOG_LEVEL_ERROR | G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING)) != 0)
+        ADD_FAILURE() << (domain ? domain : "") << ((level & G_LOG_LEVEL_WARNING) ? " warning: " : " critical: ")
+                      << (message ? message : "");
+}
+
 } // namespace
 
 void GuiTest::SetUpTestSuite()
 {
     if (ready_)
         return;
+    g_log_set_default_handler(FailOnToolkitWarning, nullptr);
     if (!XvfbDisplay::Shared().Start(&error_))
         return;
     if (!GuiWorkspace::Shared().Prepare(&error_))

@@ -23,12 +23,18 @@ CChkImgWizard::CChkImgWizard(GtkWidget* parent, ITasque* tasque) : m_parent(pare
 
 CChkImgWizard::~CChkImgWizard()
 {
+    // The pages go while their widgets still exist, then the window with them.
+    DeletePages();
+    if (m_dialog != nullptr)
+        gtk_widget_destroy(m_dialog);
+}
+
+void CChkImgWizard::DeletePages()
+{
     for (CChkImgBasePage*& page : m_pages) {
         delete page;
         page = nullptr;
     }
-    if (m_dialog != nullptr)
-        gtk_widget_destroy(m_dialog);
 }
 
 void CChkImgWizard::InitWindow(GtkWidget* parent, ITasque* tasque)
@@ -119,7 +125,7 @@ int CChkImgWizard::RunDlg()
     gtk_notebook_set_current_page(GTK_NOTEBOOK(m_notebook), m_current);
     if (Current())
         Current()->InitPage();
-    // Responses are stopped: the run ends when a page destroys the window.
+    // Responses are stopped: the run ends when a page hides the window.
     return gtk_dialog_run(GTK_DIALOG(m_dialog));
 }
 
@@ -133,8 +139,10 @@ void CChkImgWizard::DestoryDlg()
     GtkWindow* parent = m_dialog != nullptr ? gtk_window_get_transient_for(GTK_WINDOW(m_dialog)) : nullptr;
     RunEnvScriptsInBackground(parent != nullptr ? GTK_WIDGET(parent) : nullptr,
                               {EnvPath("/mnt/umnt"), EnvPath("/mnt/umwp")});
+    // Called from a page's handler: hiding ends the modal loop; the pages and the
+    // window go with the wizard object, once that handler has returned.
     if (m_dialog)
-        gtk_widget_destroy(m_dialog);
+        gtk_widget_hide(m_dialog);
 }
 
 void CChkImgWizard::OnHelp()
@@ -176,12 +184,12 @@ void CChkImgWizard::EnableBackBtn(int enable) { gtk_widget_set_sensitive(m_back,
 void CChkImgWizard::EnableNextBtn(int enable) { gtk_widget_set_sensitive(m_next, enable != 0); }
 void CChkImgWizard::SetNextBtnFocus() { gtk_widget_grab_focus(m_next); }
 
-gboolean CChkImgWizard::OnEscapeKey(GtkWidget* widget, GdkEventKey* event, gpointer self)
+gboolean CChkImgWizard::OnEscapeKey(GtkWidget*, GdkEventKey* event, gpointer self)
 {
     auto* wizard = static_cast<CChkImgWizard*>(self);
     if (RouteWizardKey(event->keyval, false, false) != WizardKeyAction::Quit)
         return FALSE;
-    g_signal_stop_emission_by_name(widget, "response");
+    // Handled here, the key never reaches the dialog's own Escape binding (a response).
     if (wizard->Current())
         wizard->Current()->OnQuitClicked();
     return TRUE;

@@ -61,6 +61,7 @@ private:
     void InitWindow(GtkWidget* parent, ITasque* tasque);
     CChkImgBasePage* Current() const { return GetPageObject(m_current); }
 
+    void DeletePages();
     static gboolean OnEscapeKey(GtkWidget* widget, GdkEventKey* event, gpointer self);
     static gboolean OnWizardKey(GtkWidget* widget, GdkEventKey* event, gpointer self);
     static gboolean OnDeleteEvent(GtkWidget* widget, GdkEvent* event, gpointer self);

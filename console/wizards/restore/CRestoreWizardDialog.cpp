@@ -17,6 +17,7 @@
 
 namespace {
 std::atomic<int> g_liveRestoreWizards{0};
+CRestoreWizardDialog* g_runningRestoreWizard = nullptr; // GTK work stays on the main thread
 } // namespace
 
 CRestoreWizardDialog::CRestoreWizardDialog(GtkWidget* parent)
@@ -28,24 +29,29 @@ CRestoreWizardDialog::CRestoreWizardDialog(GtkWidget* parent, ITasque* tasque, P
     : m_maker(std::move(maker))
 {
     ++g_liveRestoreWizards;
+    g_runningRestoreWizard = this;
     m_info.pTasque = tasque;
     Build(parent);
 }
 
 CRestoreWizardDialog::~CRestoreWizardDialog()
 {
-    for (CBaseWizardPage*& page : m_pages) {
-        delete page;
-        page = nullptr;
-    }
+    DeletePages();
     if (m_info.pTasque)
         m_info.pTasque->Release();
     --g_liveRestoreWizards;
+    if (g_runningRestoreWizard == this)
+        g_runningRestoreWizard = nullptr;
 }
 
 int CRestoreWizardDialog::LiveCount()
 {
     return g_liveRestoreWizards;
+}
+
+CRestoreWizardDialog* CRestoreWizardDialog::Running()
+{
+    return g_runningRestoreWizard;
 }
 
 void CRestoreWizardDialog::Build(GtkWidget* parent)
@@ -132,16 +138,20 @@ CBaseWizardPage* CRestoreWizardDialog::GetPageObject(int position) const
 
 int CRestoreWizardDialog::RunDlg()
 {
-    if (m_dialog) {
+    if (m_dialog && !m_ending) {
         gtk_widget_show_all(m_dialog);
         // Pages may have hidden parts of themselves in InitPage: let them again.
         if (Current())
             Current()->InitPage();
-        // Responses are stopped: the loop ends when the window is destroyed.
+        // Responses are stopped: the loop ends when the window is hidden or destroyed.
         gtk_dialog_run(GTK_DIALOG(m_dialog));
     }
+    DestoryDlg();
+    // The pages go while their widgets still exist (they let go of what they put into
+    // them), then the window with every widget.
+    DeletePages();
     if (m_dialog)
-        DestoryDlg();
+        gtk_widget_destroy(m_dialog);
     delete this;
     return 0;
 }
@@ -162,8 +172,18 @@ void CRestoreWizardDialog::DestoryDlg()
     GtkWindow* parent = m_dialog != nullptr ? gtk_window_get_transient_for(GTK_WINDOW(m_dialog)) : nullptr;
     RunEnvScriptsInBackground(parent != nullptr ? GTK_WIDGET(parent) : nullptr,
                               {EnvPath("/mnt/umnt"), EnvPath("/mnt/umwp")});
+    // Called from a page's handler: hiding ends the modal loop, and RunDlg deletes the
+    // pages and the window once that handler has returned.
     if (m_dialog)
-        gtk_widget_destroy(m_dialog);
+        gtk_widget_hide(m_dialog);
+}
+
+void CRestoreWizardDialog::DeletePages()
+{
+    for (CBaseWizardPage*& page : m_pages) {
+        delete page;
+        page = nullptr;
+    }
 }
 
 void CRestoreWizardDialog::SetCurrentPage(int n)
@@ -259,12 +279,12 @@ void CRestoreWizardDialog::OpenHelp()
     StartHelpViewer(RestoreWizardRoute::kHelpTopic);
 }
 
-gboolean CRestoreWizardDialog::OnEscapeKey(GtkWidget* widget, GdkEventKey* event, gpointer self)
+gboolean CRestoreWizardDialog::OnEscapeKey(GtkWidget*, GdkEventKey* event, gpointer self)
 {
     CRestoreWizardDialog* wizard = static_cast<CRestoreWizardDialog*>(self);
     if (RouteWizardKey(event->keyval, false, false) != WizardKeyAction::Quit)
         return FALSE;
-    g_signal_stop_emission_by_name(widget, "response");
+    // Handled here, the key never reaches the dialog's own Escape binding (a response).
     if (wizard->Current())
         wizard->Current()->OnQuitClicked();
     return TRUE;

@@ -4,9 +4,10 @@
 // to the current page and keeps the page order, and owns the record the pages share.
 //
 // Life: a page ends the wizard with DestoryDlg, which runs the environment's unmount
-// scripts and destroys the window only; RunDlg deletes the object once the modal
-// loop has returned, so no page ever returns into freed memory and callers never
-// touch or delete the wizard after RunDlg.
+// scripts and hides the window only; RunDlg deletes the pages, then the window, then
+// the object once the modal loop has returned, so no page ever returns into freed
+// memory nor lets go of widgets already gone, and callers never touch or delete the
+// wizard after RunDlg.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -67,12 +68,16 @@ public:
     static constexpr const char* kTitle = RestoreWizardRoute::kTitle;
     // Counts the objects alive, so that tests see the wizard end its own life.
     static int LiveCount();
+    // The wizard made last that is still alive, or null: what a test that started it
+    // through the console's launcher walks through.
+    static CRestoreWizardDialog* Running();
 
 private:
     ~CRestoreWizardDialog();
     void Build(GtkWidget* parent);
     void ActAsNext();
     void ReplaceEditPage();
+    void DeletePages();
     void OpenHelp();
     CBaseWizardPage* Current() const { return GetPageObject(m_current); }
 

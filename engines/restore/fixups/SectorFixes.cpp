@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <vector>
 #include <string>
 
 #include "FixupDisks.h"
@@ -77,19 +78,25 @@ bool FindEntry(RawDisk& disk, uint64_t start, uint64_t& recordSector, int& slot,
 
 namespace {
 
-// The boot sector's copy that the file system keeps (NTFS: after the volume's last
-// sector; FAT32: at the sector its boot sector names); 0 when there is none.
-uint64_t BackupBootSector(const unsigned char sector[512], uint64_t partitionSectors)
+// The places of the boot sector's copies that the file system keeps (NTFS: after the
+// volume's last sector, and the partition's last sector, where a volume grown into a
+// partition that is no whole number of clusters keeps it; FAT32: at the sector its boot
+// sector names); none when there is none.
+std::vector<uint64_t> BackupBootSectors(const unsigned char sector[512], uint64_t partitionSectors)
 {
+    std::vector<uint64_t> places;
     if (std::memcmp(sector + 3, "NTFS    ", 8) == 0) {
         const uint64_t total = LoadLE64(sector + 40);
-        return total > 0 && total < partitionSectors ? total : 0;
-    }
-    if (std::memcmp(sector + 82, "FAT32   ", 8) == 0) {
+        if (total > 0 && total < partitionSectors)
+            places.push_back(total);
+        if (partitionSectors > 1 && partitionSectors - 1 != total)
+            places.push_back(partitionSectors - 1);
+    } else if (std::memcmp(sector + 82, "FAT32   ", 8) == 0) {
         const uint16_t backup = LoadLE16(sector + 50);
-        return backup > 0 && backup < LoadLE16(sector + 14) ? backup : 0;
+        if (backup > 0 && backup < LoadLE16(sector + 14))
+            places.push_back(backup);
     }
-    return 0;
+    return places;
 }
 
 void PatchGeometry(unsigned char sector[512], uint32_t heads, uint32_t sectorsPerTrack, uint32_t hidden)
@@ -117,15 +124,15 @@ void FixBootSectorGeometry(IFixupDisks& disks, IFixupVolume& volume, const _KS_R
         return;
     // The file system's copy of the boot sector gets the same fields, or its checkers
     // find the two apart.
-    const uint64_t backup = BackupBootSector(sector, volume.Sectors());
-    if (backup == 0)
-        return;
     RawDisk raw(target.DiskNumber);
-    unsigned char copy[512];
-    if (!raw.Transfer(volume.Start() + backup, copy, false) || copy[510] != 0x55 || copy[511] != 0xAA)
-        return;
-    PatchGeometry(copy, heads, sectorsPerTrack, hidden);
-    raw.Transfer(volume.Start() + backup, copy, true);
+    for (const uint64_t backup : BackupBootSectors(sector, volume.Sectors())) {
+        unsigned char copy[512];
+        if (!raw.Transfer(volume.Start() + backup, copy, false) || copy[510] != 0x55 || copy[511] != 0xAA ||
+            std::memcmp(copy + 3, sector + 3, 8) != 0)
+            continue;
+        PatchGeometry(copy, heads, sectorsPerTrack, hidden);
+        raw.Transfer(volume.Start() + backup, copy, true);
+    }
 }
 
 bool FixTableEntryHiddenSectors(unsigned disk, uint64_t entryStart, uint64_t entrySectors, uint64_t entryHidden,

@@ -61,10 +61,14 @@ public:
         IPartitionBootInfo* boot = Ask<IPartitionBootInfo>(item_);
         return boot ? boot->WriteBootSector(sector, 1) : 0;
     }
+    // The partition the restored system starts from: an active primary partition with a
+    // boot record. (The device manager's own boot answers speak of the system running
+    // now, which a restore target never is.)
     bool IsSystemPartition() override
     {
-        IPartitionBootInfo* boot = Ask<IPartitionBootInfo>(item_);
-        return boot && boot->IsSystemPartition();
+        unsigned char sector[512] = {};
+        return Entry() && Entry()->IsPrimary() && Entry()->IsActive() && ReadBootSector(sector) == 1 &&
+               sector[510] == 0x55 && sector[511] == 0xAA;
     }
     char Letter() override { return Volume() ? Volume()->GetDriveLetter() : 0; }
     unsigned long SetLetter(char letter) override { return Volume() ? Volume()->SetDriveLetter(letter) : 1; }

@@ -40,6 +40,7 @@ public:
     void Retire();
 
     const std::string& Path() const { return disk_.path; }
+    const DiskMapEntry& Entry() const { return disk_; }
     unsigned long SetActive(CPartitionItem* item, bool active);
     unsigned long SetPartitionType(CPartitionItem* item, unsigned type);
     // True when the item is a partition of this disk and the disk holds no unwritten edits.

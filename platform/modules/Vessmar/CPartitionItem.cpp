@@ -9,6 +9,7 @@
 #include "CDiskMap.h"
 #include "InterfaceKey.h"
 #include "KSResult.h"
+#include "RunningSystemMounts.h"
 #include "VessmarLock.h"
 
 CPartitionItem::CPartitionItem(CDiskItem* disk, const DosPartition& partition, const FileSystemInfo& fileSystem)
@@ -187,16 +188,18 @@ unsigned long CPartitionItem::SetUsedSectorsSource(unsigned long source)
     return KS_RESULT(0, KS_KIND_BAD_ARGUMENT);
 }
 
+// The two boot answers say whether the partition cannot be locked because the running
+// machine works from it; a boot sector alone locks nothing.
 bool CPartitionItem::HasBootRecord()
 {
     VessmarGuard guard(VessmarLock());
-    return fileSystem_.hasBootRecord;
+    return RunningSystemMounts().RoleOf(disk_->Entry(), partition_.start).system;
 }
 
 bool CPartitionItem::IsSystemPartition()
 {
     VessmarGuard guard(VessmarLock());
-    return partition_.primary && partition_.active && fileSystem_.hasBootRecord;
+    return RunningSystemMounts().RoleOf(disk_->Entry(), partition_.start).bootFiles;
 }
 
 unsigned long CPartitionItem::ReadBootSector(void* buffer, unsigned long count)

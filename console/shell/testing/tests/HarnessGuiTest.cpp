@@ -1,5 +1,7 @@
 // The harness itself: real clicks arrive, pixels come back, modal dialogs are
 // answered, and an unanswerable dialog cannot hang a test.
+#include <gtest/gtest-spi.h>
+
 #include "GuiEvents.h"
 #include "GuiTest.h"
 #include "GuiWait.h"
@@ -103,3 +105,9 @@ TEST_F(HarnessGuiTest, UnansweredDialogIsClosedAtTheDeadline)
 }
 
 } // namespace
+
+// A toolkit critical (here: a call on no widget at all) fails the test that caused it.
+TEST_F(HarnessGuiTest, ToolkitCriticalFailsTheTest)
+{
+    EXPECT_NONFATAL_FAILURE(gtk_widget_show(nullptr), "GTK_IS_WIDGET");
+}

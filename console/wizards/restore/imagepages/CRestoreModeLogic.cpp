@@ -167,7 +167,9 @@ int CRestoreModeLogic::UpDate()
     if (sourceSlotFirst == 2048 && first < CYL && !logical)
         S = 2048;
     const int64_t available = count + info->llFreeSectorsBefore + hidden + info->llFreeSectorsAfter;
-    const int64_t needed = int64_t(VolumeSlotLength(*v));
+    // An NTFS volume keeps the copy of its boot sector in the sector after its last
+    // one: the partition holds that sector too, or the checkers refuse the volume.
+    const int64_t needed = int64_t(VolumeSlotLength(*v)) + (fs == FILE_SYSTEM_NTFS ? 1 : 0);
     int64_t E = available < needed ? S + count + hidden - 1 : S + needed - 1;
     if (logical && (v->Flags & (KS_VOLFLAG_PRIMARY | KS_VOLFLAG_ACTIVE)) != 0)
         E += T;

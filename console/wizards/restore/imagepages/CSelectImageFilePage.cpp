@@ -108,6 +108,8 @@ CSelectImageFilePage::CSelectImageFilePage(IWizard* wizard)
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(m_scrolled), GTK_POLICY_AUTOMATIC, GTK_POLICY_AUTOMATIC);
     gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(m_scrolled), GTK_SHADOW_ETCHED_IN);
     m_textView = gtk_text_view_new();
+    // Null once the view is destroyed with the window, which may come before this page goes.
+    g_object_add_weak_pointer(G_OBJECT(m_textView), reinterpret_cast<gpointer*>(&m_textView));
     gtk_text_view_set_editable(GTK_TEXT_VIEW(m_textView), FALSE);
     gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(m_textView), FALSE);
     g_signal_connect(m_textView, "button-press-event", G_CALLBACK(SwallowSinglePress), nullptr);
@@ -138,6 +140,8 @@ CSelectImageFilePage::CSelectImageFilePage(IWizard* wizard)
 CSelectImageFilePage::~CSelectImageFilePage()
 {
     DropPanel();
+    if (m_textView != nullptr)
+        g_object_remove_weak_pointer(G_OBJECT(m_textView), reinterpret_cast<gpointer*>(&m_textView));
 }
 
 void CSelectImageFilePage::InitPage()

@@ -208,16 +208,19 @@ void CRestoreRunPreparer::RestoreDisk(const RestoreRunRequest& r, uint64_t spt, 
         sources.push_back(&v);
     }
 
-    code = tables_.Write(diskItem);
-    if (code != 0)
-        return Fail(out, code);
+    // The engine accepts every item before the disk's table changes: an item it
+    // refuses leaves the disk as it was.
     for (size_t i = 0; i < targets.size(); ++i)
         if (!Queue(tasque, sources[i], targets[i], options[i], out))
             return;
     _KS_VOLUME none;
     std::memset(&none, 0, sizeof none);
-    if (Queue(tasque, &none, BootRecordTarget(n, static_cast<uint8_t>(r.sourceDisk)), 0, out))
-        out.ready = true;
+    if (!Queue(tasque, &none, BootRecordTarget(n, static_cast<uint8_t>(r.sourceDisk)), 0, out))
+        return;
+    code = tables_.Write(diskItem);
+    if (code != 0)
+        return Fail(out, code);
+    out.ready = true;
 }
 
 void CRestoreRunPreparer::RestorePartition(const RestoreRunRequest& r, uint64_t spt, RestoreRunOutcome& out)
@@ -282,10 +285,13 @@ void CRestoreRunPreparer::RestorePartition(const RestoreRunRequest& r, uint64_t 
     in.makePrimary = r.makePrimary;
     const _RESTORE_INFO target = PartitionTarget(in, v);
 
+    // The engine accepts the item before the disk's table changes: an item it refuses
+    // leaves the disk as it was.
+    if (!Queue(tasque, &v, target, r.sectorBySector ? 1 : 0, out))
+        return;
     IManagerItem* disk = item->GetParent();
     code = tables_.Write(disk);
     if (code != 0)
         return Fail(out, code);
-    if (Queue(tasque, &v, target, r.sectorBySector ? 1 : 0, out))
-        out.ready = true;
+    out.ready = true;
 }

@@ -1,8 +1,10 @@
 // Turns the wizard's choices into a restore run: the target partitions are created
-// and edited in the device manager's memory, the disk's partition tables are written
-// once, and only then are the restore items queued. Any step that fails leaves the
-// disk as it was: the edits are dropped (Refresh), nothing is queued and the run is
-// not started; the caller shows the failed step's error.
+// and edited in the device manager's memory, the restore items are queued (the
+// engine accepts or refuses each), and only then is the disk's partition table
+// written, once. Any step that fails leaves the disk as it was: the edits are dropped
+// (Refresh) and the run is not started; the caller shows the failed step's error and
+// the wizard can only be closed, so items queued before a failed write go with its
+// command object unrun.
 #pragma once
 
 #include <cstdint>

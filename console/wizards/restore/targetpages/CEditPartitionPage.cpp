@@ -32,7 +32,19 @@ CEditPartitionPage::CEditPartitionPage(IWizard* wizard) : CBaseWizardPage(wizard
         spin.reset(new CSpinBtn);
 }
 
-CEditPartitionPage::~CEditPartitionPage() = default;
+CEditPartitionPage::~CEditPartitionPage()
+{
+    // A page that was never shown never packed its spin buttons' boxes: they are still
+    // floating and nothing else frees them.
+    for (auto& spin : m_spins) {
+        GtkWidget* box = spin ? spin->GetEventBoxWidget() : nullptr;
+        if (box != nullptr && gtk_widget_get_parent(box) == nullptr) {
+            g_object_ref_sink(box);
+            gtk_widget_destroy(box);
+            g_object_unref(box);
+        }
+    }
+}
 
 CSpinBtn* CEditPartitionPage::Spin(int which) const
 {
@@ -163,7 +175,8 @@ void CEditPartitionPage::InitSpinButtons(IManagerItem* item)
     m_setting = true;
     for (int i = 0; i < 3; ++i) {
         const bool fixed = Locked() || (SectorBySector() && i == 1);
-        m_spins[i]->Init(values[i], fixed ? values[i] : 0, fixed ? values[i] : m_maximum, step, -1.0, -1.0);
+        // A spin button's adjustment has no page size (the toolkit warns of any other).
+        m_spins[i]->Init(values[i], fixed ? values[i] : 0, fixed ? values[i] : m_maximum, step, -1.0, 0.0);
     }
     m_setting = false;
     m_block->SetMoveResizeManager(&m_manager);

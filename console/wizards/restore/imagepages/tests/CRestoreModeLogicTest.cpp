@@ -149,6 +149,19 @@ TEST_F(RestoreModeTest, InitPageActsOnlyWhenReachedFromTheTargetPartitionPage)
     EXPECT_FALSE(choices.logicalSensitive);
 }
 
+TEST_F(RestoreModeTest, AFatPartitionIsPlannedAtItsVolumesOwnSize)
+{
+    volume.FileSystem = KS_FS_FAT32;
+    volume.PartitionType = 0x0C;
+    volume.StartLessHidden = 2048;
+    Use(volume);
+    logic.OnNextClicked(RestoreKind::Primary);
+    ASSERT_EQ(tasque.CountOf(TasqueOp::AddPartition), 1u);
+    const AddPartitionParam p = tasque.CallsOf(TasqueOp::AddPartition)[0].partition;
+    EXPECT_EQ(uint64_t(p.FirstSector), 2048u);
+    EXPECT_EQ(uint64_t(p.LastSector), 2048u + 100063 - 1);
+}
+
 TEST_F(RestoreModeTest, APrimaryRestoreOfAnImageThatBeganAt2048StartsAt2048)
 {
     volume.StartLessHidden = 2048;
@@ -157,13 +170,15 @@ TEST_F(RestoreModeTest, APrimaryRestoreOfAnImageThatBeganAt2048StartsAt2048)
     ASSERT_EQ(tasque.CountOf(TasqueOp::AddPartition), 1u);
     const AddPartitionParam p = tasque.CallsOf(TasqueOp::AddPartition)[0].partition;
     EXPECT_EQ(uint64_t(p.FirstSector), 2048u);
-    EXPECT_EQ(uint64_t(p.LastSector), 2048u + 100063 - 1);
+    // The NTFS partition also holds the sector after the volume, where the copy of its
+    // boot sector lies.
+    EXPECT_EQ(uint64_t(p.LastSector), 2048u + 100063);
     EXPECT_EQ(p.Primary, 1);
     CMemoryPartition* made = disk->FindByStart(2048);
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(wizard.info.pTargetItem, static_cast<IManagerItem*>(made));
     EXPECT_EQ(wizard.info.llNewPartitionStart, 2048);
-    EXPECT_EQ(wizard.info.llNewPartitionSectors, 100063);
+    EXPECT_EQ(wizard.info.llNewPartitionSectors, 100064);
     EXPECT_EQ(made->d.used, 50000u);
     EXPECT_EQ(made->usedSource, USED_SECTORS_FROM_CALLER);
     EXPECT_FALSE(made->d.active);
@@ -252,7 +267,7 @@ TEST_F(RestoreModeTest, AnExistingPartitionIsDeletedFirstAndMissingPiecesStay)
     EXPECT_EQ(deletes[0].numbers, (std::vector<unsigned long long>{0, 63, 400000 - 63}));
     EXPECT_EQ(d->deletedEntries.size(), 1u);
     ASSERT_NE(d->FindByStart(63), nullptr);
-    EXPECT_EQ(d->FindByStart(63)->d.count, 100063u);
+    EXPECT_EQ(d->FindByStart(63)->d.count, 100064u) << "the volume and its boot sector's copy";
 
     // Without a target item, a volume or the disk, the page stays silently.
     wizard.info.pTargetItem = nullptr;

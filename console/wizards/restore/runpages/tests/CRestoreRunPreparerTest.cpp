@@ -80,7 +80,7 @@ struct PartitionRun {
     }
 };
 
-TEST(RestoreRunPreparer, PartitionIsCreatedWrittenOnceThenQueued)
+TEST(RestoreRunPreparer, PartitionIsCreatedQueuedThenWrittenOnce)
 {
     PartitionRun run;
     const RestoreRunOutcome out = run.Prepare();
@@ -95,8 +95,8 @@ TEST(RestoreRunPreparer, PartitionIsCreatedWrittenOnceThenQueued)
     EXPECT_EQ(1, t.Primary);
     EXPECT_EQ(1, run.tables.writes);
     EXPECT_EQ(0, run.tables.refreshes);
-    EXPECT_LT(IndexOf(run.tasque.calls, "AddPartition"), IndexOf(run.tasque.calls, "Write"));
-    EXPECT_LT(IndexOf(run.tasque.calls, "Write"), IndexOf(run.tasque.calls, "AddRestore"));
+    EXPECT_LT(IndexOf(run.tasque.calls, "AddPartition"), IndexOf(run.tasque.calls, "AddRestore"));
+    EXPECT_LT(IndexOf(run.tasque.calls, "AddRestore"), IndexOf(run.tasque.calls, "Write"));
     EXPECT_NE(nullptr, out.newTargetItem);
 }
 
@@ -114,13 +114,15 @@ TEST(RestoreRunPreparer, LogicalPartitionFoundOneTrackInIsQueuedFromThere)
 
 TEST(RestoreRunPreparer, FailedStepQueuesNothingAndDropsTheEdits)
 {
-    struct Case { const char* what; void (*spoil)(PartitionRun&); };
+    // A failed write comes after the item was queued: the run is not started, and the
+    // item goes with the command object when the wizard is closed.
+    struct Case { const char* what; void (*spoil)(PartitionRun&); size_t queued; };
     const Case cases[] = {
-        {"AddPartition fails", [](PartitionRun& r) { r.tasque.failing = "AddPartition"; }},
-        {"FindPartition fails", [](PartitionRun& r) { r.tasque.failing = "FindPartition"; }},
-        {"no extend-info editor", [](PartitionRun& r) { r.tasque.noFileSystemEditor = true; }},
-        {"table write fails", [](PartitionRun& r) { r.tables.writeResult = kFakeFailure; }},
-        {"AddRestore fails", [](PartitionRun& r) { r.tasque.failing = "AddRestore"; }},
+        {"AddPartition fails", [](PartitionRun& r) { r.tasque.failing = "AddPartition"; }, 0},
+        {"FindPartition fails", [](PartitionRun& r) { r.tasque.failing = "FindPartition"; }, 0},
+        {"no extend-info editor", [](PartitionRun& r) { r.tasque.noFileSystemEditor = true; }, 0},
+        {"table write fails", [](PartitionRun& r) { r.tables.writeResult = kFakeFailure; }, 1},
+        {"AddRestore fails", [](PartitionRun& r) { r.tasque.failing = "AddRestore"; }, 0},
     };
     for (const Case& c : cases) {
         PartitionRun run;
@@ -128,10 +130,15 @@ TEST(RestoreRunPreparer, FailedStepQueuesNothingAndDropsTheEdits)
         const RestoreRunOutcome out = run.Prepare();
         EXPECT_FALSE(out.ready) << c.what;
         EXPECT_NE(0u, out.failedCode) << c.what;
-        EXPECT_TRUE(run.tasque.restores.empty()) << c.what;
+        EXPECT_EQ(c.queued, run.tasque.restores.size()) << c.what;
         EXPECT_EQ(1, run.tables.refreshes) << c.what;
         EXPECT_EQ(0, run.tasque.executes) << c.what;
     }
+    // The engine refuses the item before the table is written: the disk keeps its table.
+    PartitionRun refused;
+    refused.tasque.failing = "AddRestore";
+    EXPECT_FALSE(refused.Prepare().ready);
+    EXPECT_EQ(0, refused.tables.writes) << "no table is written for an item the engine refused";
     PartitionRun writeFails;
     writeFails.tables.writeResult = kFakeFailure;
     EXPECT_EQ(kFakeFailure, writeFails.Prepare().failedCode) << "the failed step's own code";
@@ -205,23 +212,36 @@ TEST(RestoreRunPreparer, WholeDiskIsLaidOutInMemoryAndWrittenOnceBeforeQueuing)
     EXPECT_EQ(1, run.tables.writes);
     const auto& calls = run.tasque.calls;
     EXPECT_LT(IndexOf(calls, "DeletePartition"), IndexOf(calls, "AddPartition"));
-    EXPECT_LT(IndexOf(calls, "Write"), IndexOf(calls, "AddRestore"));
+    EXPECT_LT(IndexOf(calls, "AddRestore"), IndexOf(calls, "Write"));
     EXPECT_EQ(2u, run.disk.GetCount());
 }
 
 TEST(RestoreRunPreparer, WholeDiskFailureLeavesTheWrittenTablesAlone)
 {
-    struct Case { const char* what; void (*spoil)(DiskRun&); const char* text; };
+    struct Case { const char* what; void (*spoil)(DiskRun&); const char* text; size_t queued; };
     const Case cases[] = {
         {"second AddPartition fails",
          [](DiskRun& r) {
              r.tasque.failing = "AddPartition";
              r.tasque.failingFromCall = 1;
          },
-         CRestoreRunPreparer::kDiskTooSmall},
-        {"FindPartition fails", [](DiskRun& r) { r.tasque.failing = "FindPartition"; }, ""},
-        {"the wipe fails", [](DiskRun& r) { r.tasque.failing = "DeletePartition"; }, ""},
-        {"no disk item", [](DiskRun& r) { r.tasque.failing = "GetDiskItem"; }, ""},
+         CRestoreRunPreparer::kDiskTooSmall, 0},
+        {"FindPartition fails", [](DiskRun& r) { r.tasque.failing = "FindPartition"; }, "", 0},
+        {"the wipe fails", [](DiskRun& r) { r.tasque.failing = "DeletePartition"; }, "", 0},
+        {"no disk item", [](DiskRun& r) { r.tasque.failing = "GetDiskItem"; }, "", 0},
+        // The engine refuses an item before the table is written.
+        {"the second item refused",
+         [](DiskRun& r) {
+             r.tasque.failing = "AddRestore";
+             r.tasque.failingFromCall = 1;
+         },
+         "", 1},
+        {"the boot record refused",
+         [](DiskRun& r) {
+             r.tasque.failing = "AddRestore";
+             r.tasque.failingFromCall = 2;
+         },
+         "", 2},
     };
     for (const Case& c : cases) {
         DiskRun run;
@@ -231,7 +251,7 @@ TEST(RestoreRunPreparer, WholeDiskFailureLeavesTheWrittenTablesAlone)
         EXPECT_EQ(c.text, out.failedText) << c.what;
         EXPECT_EQ(0, run.tables.writes) << c.what << ": nothing written";
         EXPECT_EQ(1, run.tables.refreshes) << c.what;
-        EXPECT_TRUE(run.tasque.restores.empty()) << c.what;
+        EXPECT_EQ(c.queued, run.tasque.restores.size()) << c.what;
     }
 }
 
