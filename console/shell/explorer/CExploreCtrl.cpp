@@ -38,7 +38,7 @@ CExploreCtrl::CExploreCtrl(bool listFiles) : m_scroll(std::make_unique<CScrollBa
     LoadPictures();
     GtkWidget* window = m_scroll->GetScrollBarWidget();
     // Held until the explorer ends, whether or not a dialog packs it.
-    g_object_ref_sink(window);
+    m_window = GTK_WIDGET(g_object_ref_sink(window));
     m_scroll->SetScrollBarPolicy(window, GTK_POLICY_AUTOMATIC, GTK_POLICY_AUTOMATIC);
     gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(window), GTK_SHADOW_ETCHED_IN);
 }
@@ -49,10 +49,10 @@ CExploreCtrl::~CExploreCtrl()
         g_signal_handlers_disconnect_by_data(m_treeView, this);
     if (m_store)
         g_object_unref(m_store);
-    GtkWidget* window = m_scroll->GetScrollBarWidget();
     m_scroll.reset();
-    if (window)
-        g_object_unref(window);
+    // The scroll bar's own pointer is cleared once the window is destroyed, while the
+    // reference taken at the start still holds the object: it is given back here.
+    g_object_unref(m_window);
     for (GdkPixbuf** p : {&m_openFolder, &m_closedFolder, &m_disc, &m_volume, &m_root, &m_file})
         DropPicture(*p);
 }

@@ -74,6 +74,7 @@ private:
     GtkTreeStore* m_store = nullptr;
     GtkWidget* m_treeView = nullptr; // cleared by GObject when the widget is finalised
     std::unique_ptr<CScrollBar> m_scroll;
+    GtkWidget* m_window = nullptr; // the scroll bar's window, referenced while the explorer lives
     bool m_listFiles;
     GdkPixbuf* m_openFolder = nullptr;
     GdkPixbuf* m_closedFolder = nullptr;

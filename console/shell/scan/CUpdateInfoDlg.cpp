@@ -114,11 +114,11 @@ gboolean CUpdateInfoDlg::TimeOutFun(gpointer self)
     return FALSE;
 }
 
-gboolean CUpdateInfoDlg::OnKeyPress(GtkWidget* widget, GdkEventKey* event, gpointer)
+gboolean CUpdateInfoDlg::OnKeyPress(GtkWidget*, GdkEventKey* event, gpointer)
 {
     if (event->keyval != kEscapeKey)
         return FALSE;
-    g_signal_stop_emission_by_name(widget, "response");
+    // Handled here, the key never reaches the dialog's own Escape binding (a response).
     return TRUE;
 }
 
