@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ICensa.h"
+#include "ListedPartitions.h"
 #include "IKSBackup.h"
 
 namespace {
@@ -16,17 +17,7 @@ unsigned long RefuseMessages(void*, unsigned long, void*)
 
 uint32_t PartitionIndexAt(uint64_t startSector)
 {
-    ICensa* censa = CreateCensaObj();
-    censa->Init();
-    unsigned long long count = 0;
-    censa->GetPartitionCount(0, &count);
-    for (unsigned long long i = 0; i < count; ++i) {
-        _KS_PARTITION_INFO info{};
-        if (censa->GetPartitionInfo(0, i, &info, nullptr) == 0 && info.StartSector == startSector &&
-            info.PartitionType != 0)
-            return static_cast<uint32_t>(i);
-    }
-    return ~0u;
+    return ListedPartitionAt(0, startSector);
 }
 
 unsigned long RunEngineBackup(const std::string& image, uint32_t partition, uint32_t level)

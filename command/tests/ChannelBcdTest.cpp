@@ -16,6 +16,7 @@
 #include "ChannelFixture.h"
 #include "CommandOutput.h"
 #include "ICensa.h"
+#include "ListedPartitions.h"
 #include "KSRestoreRecords.h"
 #include "restore/BcdStoreCheck.h"
 #include "restore/WindowsSystemDisk.h"
@@ -49,15 +50,7 @@ const BcdDisks& Disks()
         d.target = d.folder + "/target.img";
         PartitionTarget(d);
         NameDisks({d.fixture, d.target});
-        ICensa* censa = CreateCensaObj();
-        censa->Init();
-        unsigned long long count = 0;
-        censa->GetPartitionCount(0, &count);
-        for (unsigned long long i = 0; i < count; ++i) {
-            _KS_PARTITION_INFO info{};
-            if (censa->GetPartitionInfo(0, i, &info, nullptr) == 0 && info.StartSector == kSystemFat32.start)
-                d.fat32Index = static_cast<uint32_t>(i);
-        }
+        d.fat32Index = ListedPartitionAt(0, kSystemFat32.start);
         return d;
     }();
     return disks;

@@ -8,6 +8,7 @@
 
 #include "CDiskMap.h"
 #include "FixtureImage.h"
+#include "ListedPartitions.h"
 #include "ICensa.h"
 
 BackupDisk& BackupDisk::Get()
@@ -16,19 +17,12 @@ BackupDisk& BackupDisk::Get()
         BackupDisk d;
         d.path_ = MakeFixtureImage("backup/backup-disk.sh", "backup-disk.img");
         setenv(CDiskMap::kImagesVariable, d.path_.c_str(), 1);
-        ICensa* censa = CreateCensaObj();
-        censa->Init();
-        unsigned long long count = 0;
-        censa->GetPartitionCount(0, &count);
-        for (unsigned long long i = 0; i < count; ++i) {
-            _KS_PARTITION_INFO info{};
-            if (censa->GetPartitionInfo(0, i, &info, nullptr) != 0)
-                continue;
-            if (info.PartitionType == 0 && d.freeSpaceIndex == UINT32_MAX)
-                d.freeSpaceIndex = static_cast<uint32_t>(i);
+        for (const ListedPartition& listed : ListedPartitions(0)) {
+            if (listed.IsFreeSpace() && d.freeSpaceIndex == UINT32_MAX)
+                d.freeSpaceIndex = listed.index;
             for (FixturePartition* p : {&d.ntfs, &d.fat32, &d.fat12, &d.fat16})
-                if (info.StartSector == p->start && info.PartitionType != 0)
-                    p->index = static_cast<uint32_t>(i);
+                if (listed.info.StartSector == p->start && !listed.IsFreeSpace())
+                    p->index = listed.index;
         }
         return d;
     }();

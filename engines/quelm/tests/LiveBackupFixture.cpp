@@ -14,6 +14,7 @@
 #include "KSPlatformControl.h"
 #include "KSResult.h"
 #include "KSSnapshotDriver.h"
+#include "ListedPartitions.h"
 
 std::vector<uint8_t> ReadFileBytes(const std::string& path, uint64_t offset, uint64_t bytes)
 {
@@ -68,18 +69,8 @@ LiveDisk& CopyOfBackupDisk()
     EXPECT_EQ(0, std::system(("cp --sparse=always '" + original + "' '" + disk.image + "'").c_str()));
     setenv(CDiskMap::kImagesVariable, disk.image.c_str(), 1);
     if (!disk.ready) {
-        ICensa* censa = CreateCensaObj();
-        censa->Init();
-        unsigned long long count = 0;
-        censa->GetPartitionCount(0, &count);
-        for (unsigned long long i = 0; i < count; ++i) {
-            _KS_PARTITION_INFO info{};
-            if (censa->GetPartitionInfo(0, i, &info, nullptr) != 0 || info.PartitionType == 0)
-                continue;
-            for (FixturePartition* p : {&disk.ntfs, &disk.fat32, &disk.fat16})
-                if (info.StartSector == p->start)
-                    p->index = static_cast<uint32_t>(i);
-        }
+        for (FixturePartition* p : {&disk.ntfs, &disk.fat32, &disk.fat16})
+            p->index = ListedPartitionAt(0, p->start);
         disk.ready = true;
     }
     return disk;

@@ -11,6 +11,7 @@
 #include "CDiskMap.h"
 #include "CommandOutput.h"
 #include "ICensa.h"
+#include "ListedPartitions.h"
 
 const FixupPlace kPlaces[4] = {
     {kSystemNtfs, 4096, 32768, 4096, 1, true},
@@ -36,15 +37,9 @@ FixupDisk& FixupDisk::Get()
         d.target_ = d.folder_ + "/target.img";
         d.Partition(TargetTable());
         setenv(CDiskMap::kImagesVariable, (d.fixture_ + ":" + d.target_).c_str(), 1);
-        ICensa* censa = CreateCensaObj();
-        censa->Init();
-        unsigned long long count = 0;
-        censa->GetPartitionCount(0, &count);
-        for (unsigned long long i = 0; i < count; ++i) {
-            _KS_PARTITION_INFO info{};
-            if (censa->GetPartitionInfo(0, i, &info, nullptr) == 0 && info.PartitionType != 0)
-                d.indexes_.push_back({info.StartSector, static_cast<uint32_t>(i)});
-        }
+        for (const ListedPartition& listed : ListedPartitions(0))
+            if (!listed.IsFreeSpace())
+                d.indexes_.push_back({uint64_t{listed.info.StartSector}, listed.index});
         return d;
     }();
     return disk;
