@@ -11,6 +11,8 @@
 #include "CDiskMap.h"
 #include "CommandOutput.h"
 #include "ICensa.h"
+#include "KSPlatformControl.h"
+#include "KSPlatformVolumes.h"
 #include "ListedPartitions.h"
 
 const FixupPlace kPlaces[4] = {
@@ -126,4 +128,15 @@ std::string MountedDevicesOf(const std::string& hiveBytes)
     const std::string file = FixupDisk::Get().Folder() + "/hive-" + std::to_string(getpid());
     std::ofstream(file, std::ios::binary) << hiveBytes;
     return CommandOutput("hivexregedit --export '" + file + "' '\\MountedDevices' 2>&1");
+}
+
+void FixupDiskTest::SetUp()
+{
+    FixupDisk::Get();
+    KSPlatformClearRegistry();
+    KSPlatformClearVolumeMounts();
+    KSPlatformClearDrives();
+    KSPlatformSetWindowsDirectory(std::string());
+    KSPlatformSetPrivilegeError(ERROR_SUCCESS);
+    KSPlatformSetVolumeWriteError(ERROR_SUCCESS);
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "KSRestoreRecords.h"
 #include "KSVolume.h"
 #include "restore/WindowsSystemDisk.h"
@@ -56,3 +58,11 @@ std::string ExportedPlace(uint32_t signature, uint64_t firstSector);
 std::string TargetFile(uint64_t start, uint64_t sectors, bool ntfs, const std::string& path);
 // "MountedDevices" of a hive's bytes, as hivexregedit exports it.
 std::string MountedDevicesOf(const std::string& hiveBytes);
+
+// The fix-up tests' base: the disks made, and the simulated machine's registry,
+// mounts, drives, Windows folder and failures cleared before and after each test.
+class FixupDiskTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override { SetUp(); }
+};

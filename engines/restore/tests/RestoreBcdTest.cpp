@@ -45,20 +45,7 @@ std::string SaveFile(const std::string& bytes, const std::string& name)
     return file;
 }
 
-class RestoreBcd : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        FixupDisk::Get();
-        KSPlatformClearRegistry();
-        KSPlatformClearVolumeMounts();
-        KSPlatformClearDrives();
-        KSPlatformSetWindowsDirectory(std::string());
-        KSPlatformSetPrivilegeError(ERROR_SUCCESS);
-        KSPlatformSetVolumeWriteError(ERROR_SUCCESS);
-    }
-    void TearDown() override { SetUp(); }
-};
+class RestoreBcd : public FixupDiskTest {};
 
 // Backs the fixture's system volumes at places up and restores them there (the NTFS
 // system without a letter: its store is reached by its volume name), by partition

@@ -112,20 +112,7 @@ BackedUpSet BackUpAndList(const std::string& name, const std::vector<WindowsSyst
     return set;
 }
 
-class RestoreFixups : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        FixupDisk::Get();
-        KSPlatformClearRegistry();
-        KSPlatformClearVolumeMounts();
-        KSPlatformClearDrives();
-        KSPlatformSetWindowsDirectory(std::string());
-        KSPlatformSetPrivilegeError(ERROR_SUCCESS);
-        KSPlatformSetVolumeWriteError(ERROR_SUCCESS);
-    }
-    void TearDown() override { SetUp(); }
-};
+class RestoreFixups : public FixupDiskTest {};
 
 TEST_F(RestoreFixups, PartitionRestoresPointTheRestoredSystemsAtTheirNewPlaces)
 {
