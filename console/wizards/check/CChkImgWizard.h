@@ -83,6 +83,7 @@ private:
     GtkWidget* m_cancel = nullptr;
     std::unique_ptr<CButtonPlus> m_backButton, m_nextButton, m_cancelButton;
     GtkWidget* m_notebook = nullptr;
+    GtkWidget* m_pageArea = nullptr; // the scroller that holds the notebook
     TagChkImgInfo m_info;
     ChkImgRunState m_run;
     CChkImgBasePage* m_pages[kPageCount] = {nullptr, nullptr, nullptr};
