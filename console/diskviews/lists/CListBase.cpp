@@ -334,7 +334,7 @@ void CListBase::DrawChildCells(cairo_t* cr, GtkTreeIter* iter, const CellLook& l
         } else {
             x = tw + 8 <= rect.w ? ListTextX(rect.x + 2, rect.w, tw, alignment) : rect.x;
         }
-        DrawListText(cr, text.c_str(), x, baseline, 12, false, look.selected);
+        DrawListText(cr, text.c_str(), x, baseline, 12, false, look.selected, look.greyed && !look.selected);
         cairo_restore(cr);
     }
     g_list_free(columns);
