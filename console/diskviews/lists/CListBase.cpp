@@ -308,7 +308,11 @@ void CListBase::DrawChildCells(cairo_t* cr, GtkTreeIter* iter, const CellLook& l
     int index = 0;
     for (GList* c = columns; c != nullptr && c->next != nullptr; c = c->next, ++index) {
         GtkTreeViewColumn* column = GTK_TREE_VIEW_COLUMN(c->data);
+        if (index == 1 && look.spanFirstTwo)
+            continue; // drawn with the first
         ListRect rect = CellArea(iter, column);
+        if (index == 0 && look.spanFirstTwo && c->next->next != nullptr)
+            rect.w += CellArea(iter, GTK_TREE_VIEW_COLUMN(c->next->data)).w;
         if (look.forcedHeight > 0)
             rect.h = look.forcedHeight;
         const int modelColumn = ModelColumnOf(column);

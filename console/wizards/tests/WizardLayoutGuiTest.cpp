@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "CCloneDataBase.h"
+#include "CCloneSourceSelectPage.h"
 #include "CCloneWizard.h"
 #include "CChkImgWizard.h"
 #include "CHelpViewerLauncher.h"
@@ -465,6 +466,18 @@ TEST_F(WizardLayoutGui, EveryClonePageShowsAllItsControls)
     BoxAnswerer boxes({"Warning", "Cancel operation"});
     std::vector<CloneGuiStep> steps = {
         {"source page", [&] { return on(CLONE_PAGE_SOURCE_SELECT); }, check("0-source")},
+        {"whole disk names", [] { return true; },
+         [] {
+             // The Device column holds "Disk 5" beside its icon, not "Disk :".
+             auto* page = static_cast<CCloneSourceSelectPage*>(CCloneWizard::Running()->Page(CLONE_PAGE_SOURCE_SELECT));
+             GtkWidget* view = page->DeviceList().GetDeviceListWidget();
+             PangoLayout* text = gtk_widget_create_pango_layout(view, "Disk 5");
+             int width = 0, height = 0;
+             pango_layout_get_pixel_size(text, &width, &height);
+             g_object_unref(text);
+             GtkTreeViewColumn* device = gtk_tree_view_get_column(GTK_TREE_VIEW(view), 0);
+             EXPECT_GE(gtk_tree_view_column_get_width(device), 16 + width + 8);
+         }},
         {"next to destination", [&] { return Sensitive(next()); }, [&] { gui_events::Click(next()); }},
         {"destination page", [&] { return on(CLONE_PAGE_TARGET_SELECT) && Sensitive(next()); }, check("1-destination")},
         {"next to description", [] { return true; }, [&] { gui_events::Click(next()); }},
