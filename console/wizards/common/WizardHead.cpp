@@ -56,6 +56,43 @@ void PaintWizardHelpArea(cairo_t* cr, int width, int height)
     DrawHeadText(cr, "Help", "SimSun 12", 30, 18);
 }
 
+int PaintWrappedText(cairo_t* cr, const std::vector<std::string>& lines, double x, double y, int width)
+{
+    std::string paragraph;
+    for (const std::string& line : lines) {
+        if (!paragraph.empty() && paragraph.back() != ' ')
+            paragraph += ' ';
+        paragraph += line;
+    }
+    PangoLayout* layout = pango_cairo_create_layout(cr);
+    PangoFontDescription* description = pango_font_description_from_string("SimSun 9");
+    pango_layout_set_font_description(layout, description);
+    pango_layout_set_width(layout, width > 0 ? width * PANGO_SCALE : -1);
+    pango_layout_set_wrap(layout, PANGO_WRAP_WORD);
+    pango_layout_set_text(layout, paragraph.c_str(), -1);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_move_to(cr, x, y);
+    pango_cairo_show_layout(cr, layout);
+    int w = 0, h = 0;
+    pango_layout_get_pixel_size(layout, &w, &h);
+    pango_font_description_free(description);
+    g_object_unref(layout);
+    return h;
+}
+
+void PaintWrappedTextInto(GtkWidget* area, const std::vector<std::string>& lines, double x, double y)
+{
+    cairo_t* cr = gdk_cairo_create(area->window);
+    const int used = PaintWrappedText(cr, lines, x, y, area->allocation.width - 2 * static_cast<int>(x));
+    cairo_destroy(cr);
+    const int need = static_cast<int>(y) + used + 6;
+    if (need > area->allocation.height) {
+        int width = -1;
+        gtk_widget_get_size_request(area, &width, nullptr);
+        gtk_widget_set_size_request(area, width, need);
+    }
+}
+
 void PaintTextLines(cairo_t* cr, const std::vector<std::string>& lines, double x, double firstY, double step)
 {
     cairo_set_source_rgb(cr, 0, 0, 0);

@@ -103,9 +103,7 @@ void CAssignDriveLetterPage::OnPressNo(GtkButton*, gpointer self)
 gboolean CAssignDriveLetterPage::OnFrame(GtkWidget* widget, GdkEventExpose*, gpointer self)
 {
     CAssignDriveLetterPage* page = static_cast<CAssignDriveLetterPage*>(self);
-    cairo_t* cr = gdk_cairo_create(widget->window);
-    PaintTextLines(cr, CDriveLetterLogic::Description(page->YesSelected()), 10, 20, 15);
-    cairo_destroy(cr);
+    PaintWrappedTextInto(widget, CDriveLetterLogic::Description(page->YesSelected()), 10, 8);
     return TRUE;
 }
 
