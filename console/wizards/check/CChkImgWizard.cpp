@@ -1,5 +1,7 @@
 #include "CChkImgWizard.h"
 
+#include <algorithm>
+
 #include "CButtonPlus.h"
 #include "CChkImgProceedPage.h"
 #include "CChkImgSummaryPage.h"
@@ -55,7 +57,8 @@ void CChkImgWizard::InitWindow(GtkWidget* parent, ITasque* tasque)
     g_signal_connect(m_dialog, "response", G_CALLBACK(OnResponse), this);
 
     m_headBox = gtk_drawing_area_new();
-    gtk_widget_set_size_request(m_headBox, -1, 73);
+    // Wide enough that the subtitle does not run under the wizard's picture.
+    gtk_widget_set_size_request(m_headBox, std::max(640, WizardHeadWidthFor(m_headBox, kHeadTitle, kHeadSubtitle)), 73);
     g_signal_connect(m_headBox, "expose-event", G_CALLBACK(OnHeadExpose), this);
 
     m_backButton = std::make_unique<CButtonPlus>("<_Back");
@@ -265,8 +268,7 @@ gboolean CChkImgWizard::OnHeadExpose(GtkWidget* widget, GdkEventExpose*, gpointe
 {
     cairo_t* cr = gdk_cairo_create(widget->window);
     const WizardHeadLook look{"../res/wizard_head_bg.png", 100, "../res/chkimg_dlg_head.png"};
-    PaintWizardHead(cr, widget->allocation.width, look, "Select backup image to check",
-                    "Please select the backup image you want to check in the following tree.");
+    PaintWizardHead(cr, widget->allocation.width, look, kHeadTitle, kHeadSubtitle);
     cairo_destroy(cr);
     return TRUE;
 }

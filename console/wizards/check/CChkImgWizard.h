@@ -55,6 +55,8 @@ public:
 
     static constexpr const char* kTitle = "Check Image Wizard";
     static constexpr const char* kHelpTopic = "CHECK_IMG_FILE";
+    static constexpr const char* kHeadTitle = "Select backup image to check";
+    static constexpr const char* kHeadSubtitle = "Please select the backup image you want to check in the following tree.";
     static constexpr int kPageCount = 3;
 
 private:

@@ -2,18 +2,33 @@
 
 #include <pango/pangocairo.h>
 
+#include <algorithm>
+
 #include "ResPicture.h"
 
 namespace {
 
+constexpr int kHeadTextLeft = 12;
+constexpr int kHeadPictureRoom = 100 + 8;
+constexpr int kWidestHead = 760; // fits an 800-pixel screen with the window's frame
+
 // Draws text with its baseline-free top-left at (x, y) less the font's ascent, so
 // the given y is where the text's baseline sits, as the console's painters place it.
-void DrawHeadText(cairo_t* cr, const std::string& text, const char* font, double x, double y)
+// maxWidth > 0: the font is made smaller, down to 8 points, until the text fits.
+void DrawHeadText(cairo_t* cr, const std::string& text, const char* font, double x, double y, int maxWidth = 0)
 {
     PangoLayout* layout = pango_cairo_create_layout(cr);
     PangoFontDescription* description = pango_font_description_from_string(font);
     pango_layout_set_font_description(layout, description);
     pango_layout_set_text(layout, text.c_str(), -1);
+    for (int size = pango_font_description_get_size(description) / PANGO_SCALE; maxWidth > 0 && size > 8; --size) {
+        int width = 0, height = 0;
+        pango_layout_get_pixel_size(layout, &width, &height);
+        if (width <= maxWidth)
+            break;
+        pango_font_description_set_size(description, (size - 1) * PANGO_SCALE);
+        pango_layout_set_font_description(layout, description);
+    }
     const int baseline = pango_layout_get_baseline(layout) / PANGO_SCALE;
     cairo_move_to(cr, x, y - baseline);
     pango_cairo_show_layout(cr, layout);
@@ -40,10 +55,37 @@ void PaintWizardHead(cairo_t* cr, int width, const WizardHeadLook& look, const s
         PaintResPicture(cr, look.tilePicture, x, 0);
     PaintResPicture(cr, look.wizardPicture, width - 100, 2);
     cairo_set_source_rgb(cr, 1, 1, 1);
+    // The texts end before the wizard's picture.
+    const int room = width - kHeadTextLeft - kHeadPictureRoom;
     if (!title.empty())
-        DrawHeadText(cr, title, "SimSun Bold 15", 12, 30);
+        DrawHeadText(cr, title, "SimSun Bold 15", kHeadTextLeft, 30, room);
     if (!subtitle.empty())
-        DrawHeadText(cr, subtitle, "SimSun Bold 12", 12, 55);
+        DrawHeadText(cr, subtitle, "SimSun Bold 12", kHeadTextLeft, 55, room);
+}
+
+namespace {
+
+int TextWidth(GtkWidget* widget, const std::string& text, const char* font)
+{
+    if (text.empty())
+        return 0;
+    PangoLayout* layout = gtk_widget_create_pango_layout(widget, text.c_str());
+    PangoFontDescription* description = pango_font_description_from_string(font);
+    pango_layout_set_font_description(layout, description);
+    int width = 0, height = 0;
+    pango_layout_get_pixel_size(layout, &width, &height);
+    pango_font_description_free(description);
+    g_object_unref(layout);
+    return width;
+}
+
+} // namespace
+
+int WizardHeadWidthFor(GtkWidget* head, const std::string& title, const std::string& subtitle)
+{
+    const int text = std::max(TextWidth(head, title, "SimSun Bold 15"), TextWidth(head, subtitle, "SimSun Bold 12"));
+    // A small screen's window cannot be wider: the painter then makes the text smaller.
+    return std::min(kHeadTextLeft + text + kHeadPictureRoom, kWidestHead);
 }
 
 void PaintWizardHelpArea(cairo_t* cr, int width, int height)

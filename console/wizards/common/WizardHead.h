@@ -22,6 +22,10 @@ std::vector<int> WizardHeadTileOffsets(int width, int step);
 void PaintWizardHead(cairo_t* cr, int width, const WizardHeadLook& look, const std::string& title,
                      const std::string& subtitle);
 
+// The width a head needs so that its title and subtitle end before the wizard's
+// picture (painted 100 pixels from the right edge).
+int WizardHeadWidthFor(GtkWidget* head, const std::string& title, const std::string& subtitle);
+
 // Lines of black "SimSun" 12 text, the first baseline at (x, firstY), step apart:
 // the description frames of the wizard pages.
 void PaintTextLines(cairo_t* cr, const std::vector<std::string>& lines, double x, double firstY, double step);

@@ -2,6 +2,7 @@
 
 #include <gdk/gdkkeysyms.h>
 
+#include <algorithm>
 #include <atomic>
 
 #include "CBaseWizardPage.h"
@@ -69,7 +70,13 @@ void CRestoreWizardDialog::Build(GtkWidget* parent)
     gtk_window_set_icon_from_file(GTK_WINDOW(m_dialog), "../res/main16.ico", nullptr);
 
     m_headArea = gtk_drawing_area_new();
-    gtk_widget_set_size_request(m_headArea, -1, RestoreWizardRoute::kHeadHeight);
+    // Wide enough that no page's title or subtitle runs under the wizard's picture.
+    int headWidth = RestoreWizardRoute::kWidth;
+    for (int position = 0; position < RESTORE_PAGE_COUNT; ++position) {
+        const RestorePageHead head = RestoreWizardRoute::Head(position);
+        headWidth = std::max(headWidth, WizardHeadWidthFor(m_headArea, head.title, head.subtitle));
+    }
+    gtk_widget_set_size_request(m_headArea, headWidth, RestoreWizardRoute::kHeadHeight);
     g_signal_connect(m_headArea, "expose-event", G_CALLBACK(OnHeadExpose), this);
 
     m_notebook = gtk_notebook_new();

@@ -51,3 +51,30 @@ TEST(WizardTextPainting, AParagraphWrapsToItsAreaAndSaysHowHighItIs)
     EXPECT_LE(right, 10 + 300) << "no line runs past the area's width";
     EXPECT_GT(height, 3 * 12) << "wrapped onto more lines than it was given";
 }
+
+TEST(WizardTextPainting, TheHeadsTextsEndBeforeTheWizardsPicture)
+{
+    const int width = 640;
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, 72);
+    cairo_t* cr = cairo_create(surface);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_paint(cr);
+    // No pictures: only the white texts are painted.
+    const WizardHeadLook look{"/nonexistent/tile.png", 11, "/nonexistent/wizard.png"};
+    PaintWizardHead(cr, width, look, "Select backup image to check",
+                    "Please select the backup image you want to check in the following tree.");
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    const int stride = cairo_image_surface_get_stride(surface);
+    int rightmostWhite = -1;
+    for (int y = 0; y < 72; ++y)
+        for (int x = 0; x < width; ++x) {
+            const unsigned char* p = data + y * stride + x * 4;
+            if (p[0] > 128 && p[1] > 128 && p[2] > 128 && x > rightmostWhite)
+                rightmostWhite = x;
+        }
+    cairo_surface_destroy(surface);
+    EXPECT_GT(rightmostWhite, 200) << "the texts are painted";
+    EXPECT_LT(rightmostWhite, width - 100) << "the subtitle runs under the wizard's picture";
+}
