@@ -14,7 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "CAboutDlg.h"
 #include "CCloneDataBase.h"
+#include "CGtkMessageBox.h"
+#include "CNewVersionDlg.h"
+#include "ProductTexts.h"
 #include "CCloneSourceSelectPage.h"
 #include "CCloneWizard.h"
 #include "CChkImgWizard.h"
@@ -498,4 +502,33 @@ TEST_F(WizardLayoutGui, EveryClonePageShowsAllItsControls)
     SetCloneVessmarOpener(nullptr);
     g_cloneCommands.clear();
     g_clone = nullptr;
+}
+
+TEST_F(WizardLayoutGui, TheConsolesDialogsShowAllTheirControls)
+{
+    const auto check = [](CBaseDialog& dialog, const std::string& name) {
+        bool seen = false;
+        ModalDialogAnswerer answerer([&](GtkDialog* d) {
+            ExpectAllControlsShown(GTK_WIDGET(d), "dialog-" + name);
+            seen = true;
+            gtk_dialog_response(d, DLG_RESULT_OK);
+        });
+        dialog.RunDlg();
+        EXPECT_TRUE(seen) << name;
+    };
+    {
+        CAboutDlg about(nullptr, product_texts::kAboutTitle, product_texts::kAboutWidth, product_texts::kAboutHeight);
+        check(about, "about");
+    }
+    {
+        CNewVersionDlg newVersion(nullptr, "New version", 420, -1, "1.1", "1.2", "http://www.zendrel.example/news",
+                                  true);
+        check(newVersion, "new-version");
+    }
+    {
+        CGtkMessageBox box(nullptr, "Warning", GTK_MB_ICON_WARNING, GTK_MB_YESNO,
+                           "Note:\nThis operation will delete all the data on the destination disk ,\n"
+                           "please click \"Yes\" to continue or \"No\" to cancel.");
+        check(box, "message-box");
+    }
 }
