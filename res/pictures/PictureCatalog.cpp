@@ -3,6 +3,9 @@
 #include "Glyphs.h"
 #include "PictureLook.h"
 
+#include "BlockColours.h"
+#include "vessmar/FileSystemType.h"
+
 #include <cmath>
 
 using namespace look;
@@ -204,21 +207,17 @@ void Link(cairo_t* cr, int w, int h, State s)
     }
 }
 
+// Each swatch in the colour the disk map's blocks give that kind of partition.
 void Legend(cairo_t* cr, int w, int h)
 {
     (void)w;
-    struct {
-        const char* label;
-        unsigned colour;
-    } items[] = {{"NTFS", 0x3D6FC4}, {"FAT32", 0x3C9A4A}, {"FAT16", 0x7FBF6A}, {"FAT12", 0xA9C6EE},
-                 {"Other", 0xF2A51A}, {"Unallocated", 0x9A9A9A}};
-    double x = 0;
-    for (const auto& item : items) {
-        SetColour(cr, Rgb(item.colour));
-        cairo_rectangle(cr, x, 2, h - 4, h - 4);
+    for (const LegendSwatch& swatch : PartitionLegendSwatches()) {
+        BlockShades shades{};
+        BlockShadesOf(swatch.wholeDisk, swatch.unallocated, swatch.kind, shades);
+        cairo_set_source_rgb(cr, shades.dark.r / 255.0, shades.dark.g / 255.0, shades.dark.b / 255.0);
+        cairo_rectangle(cr, swatch.x, 2, h - 4, h - 4);
         cairo_fill(cr);
-        Text(cr, item.label, x + h, h - 4, 11, kInk);
-        x += 80;
+        Text(cr, swatch.label, swatch.x + h, h - 4, 11, kInk);
     }
 }
 
@@ -387,6 +386,16 @@ std::vector<PictureEntry> Build()
 }
 
 } // namespace
+
+const std::vector<LegendSwatch>& PartitionLegendSwatches()
+{
+    static const std::vector<LegendSwatch> swatches = {
+        {"FAT12/16", 0, FILE_SYSTEM_FAT16, false, false},     {"FAT32", 82, FILE_SYSTEM_FAT32, false, false},
+        {"NTFS", 150, FILE_SYSTEM_NTFS, false, false},        {"Other", 212, FILE_SYSTEM_OTHER, false, false},
+        {"Unallocated", 278, FILE_SYSTEM_OTHER, true, false}, {"GPT/Dynamic", 380, FILE_SYSTEM_OTHER, false, true},
+    };
+    return swatches;
+}
 
 const std::vector<PictureEntry>& PictureCatalog()
 {

@@ -16,6 +16,17 @@ struct PictureEntry {
 };
 
 const std::vector<PictureEntry>& PictureCatalog();
+
+// The swatches of the partition colour legend ("partition-color.png"): each is filled
+// with the dark shade the disk map's blocks (BlockShadesOf) give its kind.
+struct LegendSwatch {
+    const char* label;
+    int x;            // left edge of the swatch
+    int kind;         // enumFILE_SYSTEM_TYPE
+    bool unallocated; // free space
+    bool wholeDisk;   // a GPT or dynamic disk
+};
+const std::vector<LegendSwatch>& PartitionLegendSwatches();
 // The window icon, drawn at 16 x 16 and written as a Windows icon file.
 constexpr const char* kWindowIconName = "main16.ico";
 void PaintWindowIcon(cairo_t* cr, int width, int height);

@@ -24,6 +24,7 @@ void CDeviceList::InitDeviceList()
     // A rescan starts from nothing: entries and the primary count of the last fill would
     // answer for partitions that are no longer there.
     m_entries.clear();
+    m_disabledRows.clear();
     m_primaryCount = 0;
     m_checkedKeys.clear();
     m_haveLastClicked = false;
@@ -61,6 +62,53 @@ void CDeviceList::InitDeviceList()
     AppendColumn("Pri/Log", COL_PRILOG, 0.0f, 0.0f, 60, 0);
     AppendColumn(" ", COL_LAST, 0.0f, 0.0f, 1, 0);
     g_signal_connect(GetTreeView(), "cursor-changed", G_CALLBACK(CursorChanged), this);
+    gtk_tree_selection_set_select_function(gtk_tree_view_get_selection(GTK_TREE_VIEW(GetTreeView())), MaySelect,
+                                           this, nullptr);
+}
+
+gboolean CDeviceList::MaySelect(GtkTreeSelection*, GtkTreeModel* model, GtkTreePath* path, gboolean selected,
+                                gpointer self)
+{
+    if (selected)
+        return TRUE; // unselecting is always allowed
+    GtkTreeIter iter;
+    if (!gtk_tree_model_get_iter(model, &iter, path))
+        return TRUE;
+    gint disk = 0, partition = -1;
+    gtk_tree_model_get(model, &iter, COL_DISK, &disk, COL_PART, &partition, -1);
+    return static_cast<CDeviceList*>(self)->IsRowDisabled(disk, partition) ? FALSE : TRUE;
+}
+
+std::vector<std::pair<int, int>> CDeviceList::PartitionRows() const
+{
+    std::vector<std::pair<int, int>> rows;
+    GtkTreeIter root;
+    bool more = Store() != nullptr && gtk_tree_model_get_iter_first(Model(), &root);
+    for (; more; more = gtk_tree_model_iter_next(Model(), &root)) {
+        GtkTreeIter child;
+        bool has = gtk_tree_model_iter_children(Model(), &child, &root);
+        for (; has; has = gtk_tree_model_iter_next(Model(), &child))
+            rows.emplace_back(IntAt(&child, COL_DISK), IntAt(&child, COL_PART));
+    }
+    return rows;
+}
+
+bool CDeviceList::IsRowDisabled(int disk, int partition) const
+{
+    for (const auto& row : m_disabledRows)
+        if (row.first == disk && row.second == partition)
+            return true;
+    return false;
+}
+
+void CDeviceList::SetDisabledRows(const std::vector<std::pair<int, int>>& rows)
+{
+    m_disabledRows = rows;
+    GtkTreeIter selected;
+    if (GetTreeView() != nullptr && SelectedIter(&selected) &&
+        IsRowDisabled(IntAt(&selected, COL_DISK), IntAt(&selected, COL_PART)))
+        gtk_tree_selection_unselect_all(gtk_tree_view_get_selection(GTK_TREE_VIEW(GetTreeView())));
+    QueueRedraw();
 }
 
 void CDeviceList::CursorChanged(GtkTreeView*, gpointer self)
@@ -176,6 +224,7 @@ void CDeviceList::DrawPartitionRow(cairo_t* cr, GtkTreeIter* iter)
         bad = m_command->IsBadDisk(static_cast<uint8_t>(disk & 0xFF), record.StartSector,
                                    record.StartSector + record.SectorCount - 1) != 0;
     look.swatchColour = DeviceListSwatchColour(bad, kind, record.PartitionType);
+    look.greyed = IsRowDisabled(disk, partition);
     DrawChildCells(cr, iter, look);
 }
 

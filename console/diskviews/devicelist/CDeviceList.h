@@ -63,6 +63,13 @@ public:
     void SetChildIterCheckState();
     void UpdateDeviceList() { QueueRedraw(); }
 
+    // The (disk, partition) of every partition row, in list order.
+    std::vector<std::pair<int, int>> PartitionRows() const;
+    // Rows that cannot be chosen: drawn in grey, and a click or a key does not select
+    // them. A selected row that becomes one is unselected.
+    void SetDisabledRows(const std::vector<std::pair<int, int>>& rows);
+    bool IsRowDisabled(int disk, int partition) const;
+
 protected:
     gboolean OnButtonPress(GdkEventButton* event) override;
     void OnListKey(unsigned keyval) override;
@@ -71,6 +78,8 @@ protected:
 
 private:
     static void CursorChanged(GtkTreeView* view, gpointer self);
+    static gboolean MaySelect(GtkTreeSelection*, GtkTreeModel* model, GtkTreePath* path, gboolean selected,
+                              gpointer self);
     bool IsSelectedRow(GtkTreeIter* iter) const;
     void DrawPartitionRow(cairo_t* cr, GtkTreeIter* iter);
 
@@ -85,4 +94,5 @@ private:
     GtkTreeIter m_lastClicked{};
     bool m_haveLastClicked = false;
     int m_haveCheckBox = 0;
+    std::vector<std::pair<int, int>> m_disabledRows;
 };

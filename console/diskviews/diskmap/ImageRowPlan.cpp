@@ -81,8 +81,10 @@ __PARTITION_INFO_CMD ImageVolumeRecord(const _KS_VOLUME& volume)
     std::memset(&record, 0, sizeof(record));
     ImageLabelToName(volume.Label, sizeof(volume.Label) / sizeof(volume.Label[0]), record.VolumeLabel,
                      sizeof(record.VolumeLabel));
-    // Letter indexes past 'Z' mean the volume had none.
-    record.DriveLetter = volume.DriveLetter < 26 ? static_cast<char>('A' + volume.DriveLetter) : 0;
+    // Letter indexes past 'Z', and 0 (A:, which the backup records for a volume
+    // without a letter), mean the volume had none.
+    record.DriveLetter =
+        volume.DriveLetter >= 1 && volume.DriveLetter < 26 ? static_cast<char>('A' + volume.DriveLetter) : 0;
     record.PartitionType = volume.PartitionType;
     record.Flags = volume.Flags;
     record.SectorCount = volume.TotalSectors;

@@ -71,6 +71,10 @@ void CImageVolListBase::DrawImageRows(cairo_t* cr, int childHeight, bool swatchW
             } else if (swatchWithoutRecord) {
                 look.swatch = true;
                 look.swatchColour = ImageListSwatchColour(-1, 0);
+            } else {
+                // A row without a volume ("MBR and Track 0") says what it is once,
+                // across the Partition and Type columns.
+                look.spanFirstTwo = true;
             }
             DrawChildCells(cr, &child, look);
         }

@@ -33,7 +33,8 @@ int CVolListCtrl::InitList(ITasque* cmd, const char* path, _KS_VERSION* version)
     for (const ImageDiskVolumes& disk : GroupImageVolumes(m_records)) {
         GtkTreeIter root;
         gtk_tree_store_append(store, &root, nullptr);
-        const std::string title = "Disk" + std::to_string(disk.disk);
+        // Numbered from 1, as the restore list and the check's progress page number disks.
+        const std::string title = "Disk" + std::to_string(disk.disk + 1);
         gtk_tree_store_set(store, &root, COL_PARTITION, "", COL_TYPE, nullptr, COL_SIZE, "", COL_USED, "", COL_UNUSED,
                            "", COL_STATUS, "", COL_PRILOG, "", COL_HEIGHT, 30, COL_TITLE, title.c_str(), COL_IS_VOLUME,
                            FALSE, COL_DISK, disk.disk, COL_PART, -1, COL_CHECKED, checked, COL_RECORD, nullptr, -1);

@@ -313,7 +313,11 @@ void CListBase::DrawChildCells(cairo_t* cr, GtkTreeIter* iter, const CellLook& l
     int index = 0;
     for (GList* c = columns; c != nullptr && c->next != nullptr; c = c->next, ++index) {
         GtkTreeViewColumn* column = GTK_TREE_VIEW_COLUMN(c->data);
+        if (index == 1 && look.spanFirstTwo)
+            continue; // drawn with the first
         ListRect rect = CellArea(iter, column);
+        if (index == 0 && look.spanFirstTwo && c->next->next != nullptr)
+            rect.w += CellArea(iter, GTK_TREE_VIEW_COLUMN(c->next->data)).w;
         if (look.forcedHeight > 0)
             rect.h = look.forcedHeight;
         const int modelColumn = ModelColumnOf(column);
@@ -339,7 +343,7 @@ void CListBase::DrawChildCells(cairo_t* cr, GtkTreeIter* iter, const CellLook& l
         } else {
             x = tw + 8 <= rect.w ? ListTextX(rect.x + 2, rect.w, tw, alignment) : rect.x;
         }
-        DrawListText(cr, text.c_str(), x, baseline, 12, false, look.selected);
+        DrawListText(cr, text.c_str(), x, baseline, 12, false, look.selected, look.greyed && !look.selected);
         cairo_restore(cr);
     }
     g_list_free(columns);

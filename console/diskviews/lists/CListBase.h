@@ -90,6 +90,8 @@ protected:
         ListRgb swatchColour{0, 0, 0};
         int forcedHeight = 0;          // 0 keeps the view's row height
         bool cutFirstColumn = false;   // cut the first column's text to its width
+        bool greyed = false;           // a row that cannot be chosen: its text in grey
+        bool spanFirstTwo = false;     // the first column's text runs over the second column
     };
     // Every column but the last, over the cells' background areas.
     void DrawChildCells(cairo_t* cr, GtkTreeIter* iter, const CellLook& look);

@@ -8,6 +8,8 @@ struct ListRgb {
 };
 
 constexpr ListRgb kListSelectedRow{49, 106, 197};
+// The text of a row that cannot be chosen.
+constexpr ListRgb kListGreyText{150, 150, 150};
 
 // The device list's swatch. kind -1 stands for a row without a partition record of its
 // own (the single row of a GPT or dynamic disk); bad for a partition the device

@@ -76,7 +76,7 @@ void ListTextSize(cairo_t* cr, const char* text, int size, bool bold, int& width
     g_object_unref(layout);
 }
 
-void DrawListText(cairo_t* cr, const char* text, double x, double baseline, int size, bool bold, bool white)
+void DrawListText(cairo_t* cr, const char* text, double x, double baseline, int size, bool bold, bool white, bool grey)
 {
     if (text == nullptr || *text == '\0')
         return;
@@ -85,6 +85,8 @@ void DrawListText(cairo_t* cr, const char* text, double x, double baseline, int 
     pango_layout_get_pixel_size(layout, &w, &h);
     if (white)
         SetRgb(cr, 255, 255, 255);
+    else if (grey)
+        SetRgb(cr, kListGreyText.r, kListGreyText.g, kListGreyText.b);
     else
         SetRgb(cr, 0, 0, 0);
     cairo_move_to(cr, x, baseline - h);

@@ -23,8 +23,10 @@ void FillListCell(cairo_t* cr, const ListRect& cell, bool selected);
 void ListTextSize(cairo_t* cr, const char* text, int size, bool bold, int& width, int& height);
 
 // Draws text whose base line sits at y = baseline (the lists place it at the cell's
-// middle plus half the text's height); white on a selected row, else black.
-void DrawListText(cairo_t* cr, const char* text, double x, double baseline, int size, bool bold, bool white);
+// middle plus half the text's height); white on a selected row, grey on a row that
+// cannot be chosen, else black.
+void DrawListText(cairo_t* cr, const char* text, double x, double baseline, int size, bool bold, bool white,
+                  bool grey = false);
 
 // The x where a cell's text starts: left + (cell width - text width - 8) x alignment.
 double ListTextX(double left, int cellWidth, int textWidth, double alignment);

@@ -36,7 +36,11 @@ void CBaseDialog::InitDialog(GtkWidget* parent, const char* title, int width, in
     gtk_window_set_modal(window, TRUE);
     gtk_window_set_position(window, GTK_WIN_POS_CENTER_ON_PARENT);
     gtk_window_set_title(window, title ? title : "");
-    gtk_widget_set_size_request(m_dialog, width, height);
+    // The given size is the least: a fixed size request would cut off contents that
+    // need more (a longer text, a larger font).
+    m_leastWidth = width;
+    m_leastHeight = height;
+    g_signal_connect_after(m_dialog, "size-request", G_CALLBACK(AtLeastGivenSize), this);
     gtk_dialog_set_has_separator(GTK_DIALOG(m_dialog), FALSE);
 
     if (GdkPixbuf* icon = gdk_pixbuf_new_from_file("../res/main16.ico", nullptr)) {
@@ -120,12 +124,22 @@ void CBaseDialog::DestoryDlg()
     GtkWidget* dialog = m_dialog;
     g_object_remove_weak_pointer(G_OBJECT(dialog), reinterpret_cast<gpointer*>(&m_dialog));
     m_dialog = nullptr;
+    g_signal_handlers_disconnect_by_func(dialog, reinterpret_cast<gpointer>(AtLeastGivenSize), this);
     gtk_widget_destroy(dialog);
 }
 
 const char* CBaseDialog::GetHelpName()
 {
     return "UnKnow";
+}
+
+void CBaseDialog::AtLeastGivenSize(GtkWidget*, GtkRequisition* requisition, gpointer self)
+{
+    const CBaseDialog* dialog = static_cast<const CBaseDialog*>(self);
+    if (dialog->m_leastWidth > requisition->width)
+        requisition->width = dialog->m_leastWidth;
+    if (dialog->m_leastHeight > requisition->height)
+        requisition->height = dialog->m_leastHeight;
 }
 
 int CBaseDialog::OnKeyPressCallBack(unsigned int)

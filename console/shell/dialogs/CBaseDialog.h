@@ -65,6 +65,10 @@ private:
     static void RealizeEventCallBack(GtkWidget* widget, gpointer self);
     static void OnActionAreaAllocated(GtkWidget* widget, GtkAllocation* allocation, gpointer self);
     static void OnHelpClicked(GtkButton* button, gpointer self);
+    // The dialog's given size is its least size: contents that need more get more.
+    static void AtLeastGivenSize(GtkWidget* widget, GtkRequisition* requisition, gpointer self);
+    int m_leastWidth = -1;
+    int m_leastHeight = -1;
     void PlaceButtons();
 
     // Every button made by AddButton, however many share a holder.

@@ -47,7 +47,7 @@ void MovePointerTo(GtkWidget* widget, int x, int y)
 
 void MovePointerAway()
 {
-    MovePointer({XvfbDisplay::kScreenWidth - 2, XvfbDisplay::kScreenHeight - 2});
+    MovePointer({XvfbDisplay::ScreenWidth() - 2, XvfbDisplay::ScreenHeight() - 2});
 }
 
 void PressButton(unsigned button)

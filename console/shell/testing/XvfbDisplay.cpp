@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
@@ -11,6 +12,38 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+
+namespace {
+
+struct ScreenSize {
+    int width = 1024;
+    int height = 768;
+};
+
+ScreenSize RequestedScreen()
+{
+    ScreenSize size;
+    const char* text = std::getenv("RVD_TEST_SCREEN");
+    int width = 0, height = 0;
+    if (text != nullptr && std::sscanf(text, "%dx%d", &width, &height) == 2 && width >= 320 && height >= 200 &&
+        width <= 8192 && height <= 8192) {
+        size.width = width;
+        size.height = height;
+    }
+    return size;
+}
+
+} // namespace
+
+int XvfbDisplay::ScreenWidth()
+{
+    return RequestedScreen().width;
+}
+
+int XvfbDisplay::ScreenHeight()
+{
+    return RequestedScreen().height;
+}
 
 XvfbDisplay& XvfbDisplay::Shared()
 {
@@ -33,7 +66,7 @@ bool XvfbDisplay::Start(std::string* error)
         return false;
     }
     const std::string fdText = std::to_string(fds[1]);
-    const std::string screen = std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24";
+    const std::string screen = std::to_string(ScreenWidth()) + "x" + std::to_string(ScreenHeight()) + "x24";
     const pid_t pid = fork();
     if (pid < 0) {
         close(fds[0]);

@@ -19,8 +19,10 @@ public:
     const std::string& Name() const { return name_; }
 
     static constexpr int kStartTimeoutMs = 20000;
-    static constexpr int kScreenWidth = 1024;
-    static constexpr int kScreenHeight = 768;
+    // The screen's size: RVD_TEST_SCREEN ("800x600") when it names one, else 1024 x 768,
+    // so one test program can be run on a small screen as well.
+    static int ScreenWidth();
+    static int ScreenHeight();
 
 private:
     XvfbDisplay() = default;

@@ -1,5 +1,7 @@
 #include "CChkImgWizard.h"
 
+#include <algorithm>
+
 #include "CButtonPlus.h"
 #include "CChkImgProceedPage.h"
 #include "CChkImgSummaryPage.h"
@@ -11,6 +13,7 @@
 #include "ITasque.h"
 #include "WizardHead.h"
 #include "WizardKeys.h"
+#include "WizardPageArea.h"
 
 CChkImgWizard::CChkImgWizard(GtkWidget* parent) : CChkImgWizard(parent, nullptr)
 {
@@ -45,10 +48,10 @@ void CChkImgWizard::InitWindow(GtkWidget* parent, ITasque* tasque)
         gtk_window_set_transient_for(GTK_WINDOW(m_dialog), GTK_WINDOW(parent));
         gtk_window_set_position(GTK_WINDOW(m_dialog), GTK_WIN_POS_CENTER_ON_PARENT);
     }
-    gtk_window_set_resizable(GTK_WINDOW(m_dialog), FALSE);
+    // Sized after its largest page once the pages are built (FitWizardPages).
+    gtk_window_set_resizable(GTK_WINDOW(m_dialog), TRUE);
     gtk_window_set_modal(GTK_WINDOW(m_dialog), TRUE);
     gtk_window_set_title(GTK_WINDOW(m_dialog), kTitle);
-    gtk_widget_set_size_request(m_dialog, 640, 480);
     gtk_dialog_set_has_separator(GTK_DIALOG(m_dialog), FALSE);
     gtk_window_set_decorated(GTK_WINDOW(m_dialog), TRUE);
     gtk_window_set_icon_from_file(GTK_WINDOW(m_dialog), "../res/main16.ico", nullptr);
@@ -61,7 +64,8 @@ void CChkImgWizard::InitWindow(GtkWidget* parent, ITasque* tasque)
     g_signal_connect(m_dialog, "response", G_CALLBACK(OnResponse), this);
 
     m_headBox = gtk_drawing_area_new();
-    gtk_widget_set_size_request(m_headBox, 640, 73);
+    // Wide enough that the subtitle does not run under the wizard's picture.
+    gtk_widget_set_size_request(m_headBox, std::max(640, WizardHeadWidthFor(m_headBox, kHeadTitle, kHeadSubtitle)), 73);
     g_signal_connect(m_headBox, "expose-event", G_CALLBACK(OnHeadExpose), this);
 
     m_backButton = std::make_unique<CButtonPlus>("<_Back");
@@ -91,20 +95,20 @@ void CChkImgWizard::InitWindow(GtkWidget* parent, ITasque* tasque)
 
     m_upperBox = gtk_vbox_new(FALSE, 0);
     gtk_box_pack_start(GTK_BOX(m_upperBox), m_headBox, FALSE, FALSE, 0);
-    gtk_box_pack_start(GTK_BOX(m_upperBox), m_notebook, TRUE, TRUE, 0);
+    m_pageArea = WrapWizardPages(m_notebook, background);
+    gtk_box_pack_start(GTK_BOX(m_upperBox), m_pageArea, TRUE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(GTK_DIALOG(m_dialog)->vbox), m_upperBox, TRUE, TRUE, 0);
 
-    // The button row is the dialog's action area, laid out from the right edge:
-    // Cancel, Next, Back, with the help area at the other end. Cancel is its first
-    // child.
+    // The button row is the dialog's action area: Back, Next and Cancel at its right
+    // end in that order (so Tab runs over them left to right), the help area at its
+    // left end.
     m_buttonRow = GTK_DIALOG(m_dialog)->action_area;
-    gtk_widget_set_direction(m_buttonRow, GTK_TEXT_DIR_RTL);
-    gtk_button_box_set_layout(GTK_BUTTON_BOX(m_buttonRow), GTK_BUTTONBOX_START);
-    gtk_widget_set_size_request(m_buttonRow, 640, 50);
+    gtk_button_box_set_layout(GTK_BUTTON_BOX(m_buttonRow), GTK_BUTTONBOX_END);
+    gtk_box_set_spacing(GTK_BOX(m_buttonRow), 5);
     gtk_container_set_border_width(GTK_CONTAINER(m_buttonRow), 10);
-    gtk_box_pack_start(GTK_BOX(m_buttonRow), m_cancel, FALSE, FALSE, 20);
-    gtk_box_pack_start(GTK_BOX(m_buttonRow), m_next, FALSE, FALSE, 5);
     gtk_box_pack_start(GTK_BOX(m_buttonRow), m_back, FALSE, FALSE, 5);
+    gtk_box_pack_start(GTK_BOX(m_buttonRow), m_next, FALSE, FALSE, 5);
+    gtk_box_pack_start(GTK_BOX(m_buttonRow), m_cancel, FALSE, FALSE, 20);
     gtk_box_pack_start(GTK_BOX(m_buttonRow), m_helpBox, FALSE, FALSE, 20);
     gtk_button_box_set_child_secondary(GTK_BUTTON_BOX(m_buttonRow), m_helpBox, TRUE);
 
@@ -115,6 +119,7 @@ void CChkImgWizard::InitWindow(GtkWidget* parent, ITasque* tasque)
     m_pages[2] = new CChkImgProceedPage(this, m_run);
     for (CChkImgBasePage* page : m_pages)
         gtk_notebook_append_page(GTK_NOTEBOOK(m_notebook), page->GetPage(), nullptr);
+    FitWizardPages(m_dialog, m_pageArea, m_notebook);
 }
 
 int CChkImgWizard::RunDlg()
@@ -125,6 +130,7 @@ int CChkImgWizard::RunDlg()
     gtk_notebook_set_current_page(GTK_NOTEBOOK(m_notebook), m_current);
     if (Current())
         Current()->InitPage();
+    FitWizardPages(m_dialog, m_pageArea, m_notebook);
     // Responses are stopped: the run ends when a page hides the window.
     return gtk_dialog_run(GTK_DIALOG(m_dialog));
 }
@@ -168,6 +174,9 @@ void CChkImgWizard::SetCurrentPage(int page)
     gtk_notebook_set_current_page(GTK_NOTEBOOK(m_notebook), page);
     if (Current())
         Current()->InitPage();
+    // A page may have rebuilt itself larger.
+    if (m_dialog)
+        FitWizardPages(m_dialog, m_pageArea, m_notebook);
 }
 
 void CChkImgWizard::ShowBackBtn(int show) { show ? gtk_widget_show(m_back) : gtk_widget_hide(m_back); }
@@ -201,7 +210,7 @@ gboolean CChkImgWizard::OnWizardKey(GtkWidget*, GdkEventKey* event, gpointer sel
     const bool nextSensitive =
         GTK_WIDGET_IS_SENSITIVE(wizard->m_next) && GTK_WIDGET_IS_SENSITIVE(gtk_widget_get_parent(wizard->m_next));
     const bool helpShown = GTK_WIDGET_VISIBLE(wizard->m_helpBox);
-    switch (RouteWizardKey(event->keyval, nextSensitive, helpShown)) {
+    switch (RouteWizardKey(event->keyval, nextSensitive, helpShown, WizardFocusOf(wizard->m_dialog, wizard->m_next))) {
     case WizardKeyAction::Next:
         if (wizard->Current())
             wizard->Current()->OnNextClicked();
@@ -271,8 +280,7 @@ gboolean CChkImgWizard::OnHeadExpose(GtkWidget* widget, GdkEventExpose*, gpointe
 {
     cairo_t* cr = gdk_cairo_create(widget->window);
     const WizardHeadLook look{"../res/wizard_head_bg.png", 100, "../res/chkimg_dlg_head.png"};
-    PaintWizardHead(cr, widget->allocation.width, look, "Select backup image to check",
-                    "Please select the backup image you want to check in the following tree.");
+    PaintWizardHead(cr, widget->allocation.width, look, kHeadTitle, kHeadSubtitle);
     cairo_destroy(cr);
     return TRUE;
 }

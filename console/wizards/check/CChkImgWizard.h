@@ -55,6 +55,8 @@ public:
 
     static constexpr const char* kTitle = "Check Image Wizard";
     static constexpr const char* kHelpTopic = "CHECK_IMG_FILE";
+    static constexpr const char* kHeadTitle = "Select backup image to check";
+    static constexpr const char* kHeadSubtitle = "Please select the backup image you want to check in the following tree.";
     static constexpr int kPageCount = 3;
 
 private:
@@ -84,6 +86,7 @@ private:
     GtkWidget* m_cancel = nullptr;
     std::unique_ptr<CButtonPlus> m_backButton, m_nextButton, m_cancelButton;
     GtkWidget* m_notebook = nullptr;
+    GtkWidget* m_pageArea = nullptr; // the scroller that holds the notebook
     TagChkImgInfo m_info;
     ChkImgRunState m_run;
     CChkImgBasePage* m_pages[kPageCount] = {nullptr, nullptr, nullptr};

@@ -28,7 +28,9 @@ const char* GetVolumeType(unsigned fileSystem, unsigned partitionType)
 
 char VolumeLetter(const _KS_VOLUME& v)
 {
-    return v.DriveLetter <= 25 ? static_cast<char>('A' + v.DriveLetter) : '*';
+    // The backup records 0 (A:) for a volume without a letter, and A: is never a hard
+    // disk volume's letter: such volumes show "*", as the volume lists show them.
+    return v.DriveLetter >= 1 && v.DriveLetter <= 25 ? static_cast<char>('A' + v.DriveLetter) : '*';
 }
 
 namespace {

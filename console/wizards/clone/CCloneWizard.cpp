@@ -129,7 +129,9 @@ void CCloneWizard::HideSeparator(int hide)
 
 int CCloneWizard::OnKeyPressCallBack(unsigned int keyval)
 {
-    switch (CloneKeyFor(keyval, m_history.Current())) {
+    GtkWidget* focus = m_dialog != nullptr ? gtk_window_get_focus(GTK_WINDOW(m_dialog)) : nullptr;
+    const bool otherButton = focus != nullptr && GTK_IS_BUTTON(focus) && focus != m_footer.NextWidget();
+    switch (CloneKeyFor(keyval, m_history.Current(), otherButton)) {
     case CloneKeyAction::Next:
         OnNext();
         return 1;

@@ -5,11 +5,21 @@
 // mnemonics of the labels it carries ("_Next>", "_Proceed", "_Finish").
 #pragma once
 
+#include <gtk/gtk.h>
+
 // Swallow: the key is consumed and nothing happens (Return while Next is insensitive
 // must not reach the focused button instead).
 enum class WizardKeyAction { Pass, Swallow, Quit, Next, Help };
 
-WizardKeyAction RouteWizardKey(unsigned keyval, bool nextSensitive, bool helpAllowed);
+// What has the keyboard focus: Return on a focused button other than Next is that
+// button's (Back goes back, Cancel cancels), so it passes on to it.
+enum class WizardFocus { Other, NextButton, OtherButton };
+
+WizardKeyAction RouteWizardKey(unsigned keyval, bool nextSensitive, bool helpAllowed,
+                               WizardFocus focus = WizardFocus::Other);
+
+// What has the focus of this window, whose Next button is next.
+WizardFocus WizardFocusOf(GtkWidget* window, GtkWidget* next);
 
 enum class NextButtonEvent { ButtonPress, KeyPress, KeyRelease, Other };
 

@@ -2,6 +2,7 @@
 
 #include <gdk/gdkkeysyms.h>
 
+#include <algorithm>
 #include <atomic>
 
 #include "CBaseWizardPage.h"
@@ -14,6 +15,7 @@
 #include "VessmarRescan.h"
 #include "WizardHead.h"
 #include "WizardKeys.h"
+#include "WizardPageArea.h"
 
 namespace {
 std::atomic<int> g_liveRestoreWizards{0};
@@ -59,8 +61,9 @@ void CRestoreWizardDialog::Build(GtkWidget* parent)
     m_dialog = gtk_dialog_new();
     g_object_add_weak_pointer(G_OBJECT(m_dialog), reinterpret_cast<gpointer*>(&m_dialog));
     gtk_window_set_title(GTK_WINDOW(m_dialog), kTitle);
-    gtk_widget_set_size_request(m_dialog, RestoreWizardRoute::kWidth, RestoreWizardRoute::kHeight);
-    gtk_window_set_resizable(GTK_WINDOW(m_dialog), FALSE);
+    // Sized after its largest page once the pages are built (FitWizardPages); the
+    // user may make it larger.
+    gtk_window_set_resizable(GTK_WINDOW(m_dialog), TRUE);
     gtk_window_set_modal(GTK_WINDOW(m_dialog), TRUE);
     if (parent) {
         gtk_window_set_transient_for(GTK_WINDOW(m_dialog), GTK_WINDOW(parent));
@@ -74,7 +77,13 @@ void CRestoreWizardDialog::Build(GtkWidget* parent)
     gtk_window_set_icon_from_file(GTK_WINDOW(m_dialog), "../res/main16.ico", nullptr);
 
     m_headArea = gtk_drawing_area_new();
-    gtk_widget_set_size_request(m_headArea, RestoreWizardRoute::kWidth, RestoreWizardRoute::kHeadHeight);
+    // Wide enough that no page's title or subtitle runs under the wizard's picture.
+    int headWidth = RestoreWizardRoute::kWidth;
+    for (int position = 0; position < RESTORE_PAGE_COUNT; ++position) {
+        const RestorePageHead head = RestoreWizardRoute::Head(position);
+        headWidth = std::max(headWidth, WizardHeadWidthFor(m_headArea, head.title, head.subtitle));
+    }
+    gtk_widget_set_size_request(m_headArea, headWidth, RestoreWizardRoute::kHeadHeight);
     g_signal_connect(m_headArea, "expose-event", G_CALLBACK(OnHeadExpose), this);
 
     m_notebook = gtk_notebook_new();
@@ -82,19 +91,18 @@ void CRestoreWizardDialog::Build(GtkWidget* parent)
     gtk_notebook_set_show_border(GTK_NOTEBOOK(m_notebook), FALSE);
 
     m_mainBox = gtk_vbox_new(FALSE, 0);
+    m_pageArea = WrapWizardPages(m_notebook, background);
     gtk_box_pack_start(GTK_BOX(m_mainBox), m_headArea, FALSE, FALSE, 0);
-    gtk_box_pack_start(GTK_BOX(m_mainBox), m_notebook, FALSE, FALSE, 0);
-    gtk_box_pack_start(GTK_BOX(m_mainBox), gtk_hseparator_new(), TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(m_mainBox), m_pageArea, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(m_mainBox), gtk_hseparator_new(), FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(GTK_DIALOG(m_dialog)->vbox), m_mainBox, TRUE, TRUE, 0);
 
-    // The button row is the dialog's action area. It is laid out from the right edge
-    // (right to left), Cancel first, then Next and Back, with the help area at the
-    // other end; so Cancel is also the row's first child.
+    // The button row is the dialog's action area: Back, Next and Cancel at its right
+    // end in that order (so Tab runs over them left to right), the help area at its
+    // left end.
     m_buttonRow = GTK_DIALOG(m_dialog)->action_area;
-    gtk_widget_set_direction(m_buttonRow, GTK_TEXT_DIR_RTL);
-    gtk_button_box_set_layout(GTK_BUTTON_BOX(m_buttonRow), GTK_BUTTONBOX_START);
+    gtk_button_box_set_layout(GTK_BUTTON_BOX(m_buttonRow), GTK_BUTTONBOX_END);
     gtk_box_set_spacing(GTK_BOX(m_buttonRow), 5);
-    gtk_widget_set_size_request(m_buttonRow, RestoreWizardRoute::kWidth, 50);
     gtk_container_set_border_width(GTK_CONTAINER(m_buttonRow), 10);
     m_backButton = std::make_unique<CButtonPlus>("<_Back");
     m_nextButton = std::make_unique<CButtonPlus>("_Next>");
@@ -106,9 +114,9 @@ void CRestoreWizardDialog::Build(GtkWidget* parent)
         button->SetSize(80, 30);
         gtk_button_set_use_underline(GTK_BUTTON(button->GetButtonWidget()), TRUE);
     }
-    gtk_box_pack_start(GTK_BOX(m_buttonRow), m_cancel, FALSE, FALSE, 20);
-    gtk_box_pack_start(GTK_BOX(m_buttonRow), m_next, FALSE, FALSE, 5);
     gtk_box_pack_start(GTK_BOX(m_buttonRow), m_back, FALSE, FALSE, 5);
+    gtk_box_pack_start(GTK_BOX(m_buttonRow), m_next, FALSE, FALSE, 5);
+    gtk_box_pack_start(GTK_BOX(m_buttonRow), m_cancel, FALSE, FALSE, 20);
     m_helpArea = gtk_event_box_new();
     gtk_widget_set_size_request(m_helpArea, 70, 30);
     gtk_widget_set_app_paintable(m_helpArea, TRUE);
@@ -129,6 +137,7 @@ void CRestoreWizardDialog::Build(GtkWidget* parent)
         m_pages[position] = m_maker(position, this);
         gtk_notebook_append_page(GTK_NOTEBOOK(m_notebook), m_pages[position]->GetPage(), nullptr);
     }
+    FitWizardPages(m_dialog, m_pageArea, m_notebook);
 }
 
 CBaseWizardPage* CRestoreWizardDialog::GetPageObject(int position) const
@@ -143,6 +152,7 @@ int CRestoreWizardDialog::RunDlg()
         // Pages may have hidden parts of themselves in InitPage: let them again.
         if (Current())
             Current()->InitPage();
+        FitWizardPages(m_dialog, m_pageArea, m_notebook);
         // Responses are stopped: the loop ends when the window is hidden or destroyed.
         gtk_dialog_run(GTK_DIALOG(m_dialog));
     }
@@ -196,6 +206,9 @@ void CRestoreWizardDialog::SetCurrentPage(int n)
         gtk_widget_queue_draw(m_headArea);
     if (Current())
         Current()->InitPage();
+    // A page may have rebuilt itself larger.
+    if (m_dialog)
+        FitWizardPages(m_dialog, m_pageArea, m_notebook);
 }
 
 void CRestoreWizardDialog::OnBack()
@@ -294,7 +307,8 @@ gboolean CRestoreWizardDialog::OnWizardKey(GtkWidget*, GdkEventKey* event, gpoin
 {
     CRestoreWizardDialog* wizard = static_cast<CRestoreWizardDialog*>(self);
     const bool nextSensitive = GTK_WIDGET_IS_SENSITIVE(wizard->m_next);
-    switch (RouteWizardKey(event->keyval, nextSensitive, RestoreWizardRoute::HelpKeyAllowed(wizard->m_current))) {
+    switch (RouteWizardKey(event->keyval, nextSensitive, RestoreWizardRoute::HelpKeyAllowed(wizard->m_current),
+                           WizardFocusOf(wizard->m_dialog, wizard->m_next))) {
     case WizardKeyAction::Next:
         wizard->ActAsNext();
         return TRUE;

@@ -102,6 +102,7 @@ private:
     GtkWidget* m_helpArea = nullptr;
     std::unique_ptr<CButtonPlus> m_backButton, m_nextButton, m_cancelButton;
     GtkWidget* m_notebook = nullptr;
+    GtkWidget* m_pageArea = nullptr; // the scroller that holds the notebook
     TagRestoreInfo m_info;
     bool m_rightKeyCopy = false;
     CBaseWizardPage* m_pages[RESTORE_PAGE_COUNT] = {};

@@ -1,6 +1,7 @@
 // The pictures drawn by the build: every name the console reads exists, loads, and
 // has the size the widgets lay it out at.
 #include "PictureCatalog.h"
+#include "BlockColours.h"
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <gtest/gtest.h>
@@ -76,3 +77,36 @@ TEST(DrawnPictures, SizesFitWhereTheWidgetsPaintThem)
 }
 
 } // namespace
+
+// The legend beside the disk maps shows each kind of partition in the colour its
+// blocks have there.
+TEST(DrawnPictures, TheLegendUsesTheDiskMapsColours)
+{
+    GdkPixbuf* legend = gdk_pixbuf_new_from_file((kFolder + "/partition-color.png").c_str(), nullptr);
+    ASSERT_NE(legend, nullptr);
+    const int stride = gdk_pixbuf_get_rowstride(legend);
+    const int channels = gdk_pixbuf_get_n_channels(legend);
+    const guchar* pixels = gdk_pixbuf_get_pixels(legend);
+    const int height = gdk_pixbuf_get_height(legend);
+    const struct {
+        int kind;
+        bool unallocated, wholeDisk;
+    } kinds[] = {{0, false, false}, {1, false, false}, {2, false, false}, {3, false, false},
+                 {7, false, false}, {7, true, false},  {7, false, true}};
+    for (const auto& k : kinds) {
+        BlockShades shades{};
+        ASSERT_TRUE(BlockShadesOf(k.wholeDisk, k.unallocated, k.kind, shades));
+        bool shown = false;
+        for (const LegendSwatch& swatch : PartitionLegendSwatches()) {
+            BlockShades own{};
+            BlockShadesOf(swatch.wholeDisk, swatch.unallocated, swatch.kind, own);
+            if (!(own.dark == shades.dark))
+                continue;
+            const guchar* p = pixels + (height / 2) * stride + (swatch.x + (height - 4) / 2) * channels;
+            EXPECT_EQ((BlockRgb{p[0], p[1], p[2]}), shades.dark) << swatch.label;
+            shown = true;
+        }
+        EXPECT_TRUE(shown) << "kind " << k.kind;
+    }
+    g_object_unref(legend);
+}

@@ -111,6 +111,8 @@ TEST(ImageRowPlan, VolumeRecordsBecomeTheConsolesPartitionRecords)
     EXPECT_EQ(uint64_t{r.UsedSectors}, 512u);
     v.DriveLetter = 0xFF;
     EXPECT_EQ(ImageVolumeRecord(v).DriveLetter, 0) << "no letter past 'Z'";
+    v.DriveLetter = 0;
+    EXPECT_EQ(ImageVolumeRecord(v).DriveLetter, 0) << "the backup's mark of a volume without a letter";
 }
 
 TEST(ImageRowPlan, LongLabelsAreCutAt127BytesBetweenCharacters)

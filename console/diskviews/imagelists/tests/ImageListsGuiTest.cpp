@@ -306,8 +306,9 @@ TEST_F(ImageListsGuiTest, CheckListStartsCheckedAndHandsOnTheSetsRecords)
     using C = CVolListCtrl;
 
     EXPECT_EQ(2, list.GetDiskNum());
-    EXPECT_EQ("Disk0", Text(model, "0", C::COL_TITLE));
-    EXPECT_EQ("Disk2", Text(model, "1", C::COL_TITLE));
+    // Numbered from 1 as the check's progress page numbers them.
+    EXPECT_EQ("Disk1", Text(model, "0", C::COL_TITLE));
+    EXPECT_EQ("Disk3", Text(model, "1", C::COL_TITLE));
     EXPECT_EQ("Active", Text(model, "0:0", C::COL_STATUS));
     EXPECT_EQ("None", Text(model, "0:1", C::COL_STATUS));
     const std::vector<const char*> rows = {"0", "0:0", "0:1", "0:2", "1", "1:0"};

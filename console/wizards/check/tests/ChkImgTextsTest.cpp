@@ -50,7 +50,7 @@ TEST(ChkImgTextsTest, VolumeTypeNamesByNumberAndPartitionKind)
 
 TEST(ChkImgTextsTest, LetterOfAVolumeWithoutOneIsAStar)
 {
-    EXPECT_EQ(VolumeLetter(Volume(0, 4, 7, 1)), 'A');
+    EXPECT_EQ(VolumeLetter(Volume(0, 4, 7, 1)), '*'); // the backup's mark of a volume without a letter
     EXPECT_EQ(VolumeLetter(Volume(2, 4, 7, 1)), 'C');
     EXPECT_EQ(VolumeLetter(Volume(25, 4, 7, 1)), 'Z');
     EXPECT_EQ(VolumeLetter(Volume(26, 4, 7, 1)), '*');

@@ -44,14 +44,15 @@ std::string ClonePartitionLogText(int index, uint16_t volumeType, uint64_t secto
 std::string CloneSummaryFrom(int sourceDisk)
 {
     char text[96];
-    std::snprintf(text, sizeof text, "                From : Hard disk %d\n", sourceDisk);
+    // The disk lists number disks from 1.
+    std::snprintf(text, sizeof text, "                From : Hard disk %d\n", sourceDisk + 1);
     return text;
 }
 
 std::string CloneSummaryTo(int targetDisk)
 {
     char text[96];
-    std::snprintf(text, sizeof text, "                  To : Hard disk %d\n\n", targetDisk);
+    std::snprintf(text, sizeof text, "                  To : Hard disk %d\n\n", targetDisk + 1);
     return text;
 }
 

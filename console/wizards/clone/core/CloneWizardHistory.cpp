@@ -25,10 +25,10 @@ bool CloneWizardHistory::Back()
     return true;
 }
 
-CloneKeyAction CloneKeyFor(unsigned keyval, CLONE_WIZARD_PAGE current)
+CloneKeyAction CloneKeyFor(unsigned keyval, CLONE_WIZARD_PAGE current, bool otherButtonFocused)
 {
     if (keyval == kCloneKeyReturn)
-        return CloneKeyAction::Next;
+        return otherButtonFocused ? CloneKeyAction::None : CloneKeyAction::Next;
     if (keyval == kCloneKeyF1 && current != CLONE_PAGE_TASK_PROGRESS)
         return CloneKeyAction::Help;
     return CloneKeyAction::None;

@@ -27,7 +27,8 @@ private:
 
 enum class CloneKeyAction { None, Next, Help };
 // Return goes to Next; F1 opens help except on the progress page.
-CloneKeyAction CloneKeyFor(unsigned keyval, CLONE_WIZARD_PAGE current);
+// Return on a focused button other than Next is that button's: it passes on.
+CloneKeyAction CloneKeyFor(unsigned keyval, CLONE_WIZARD_PAGE current, bool otherButtonFocused = false);
 
 constexpr unsigned kCloneKeyReturn = 0xFF0D; // GDK_Return
 constexpr unsigned kCloneKeyF1 = 0xFFBE;     // GDK_F1

@@ -12,7 +12,8 @@ struct ColumnLook {
     const char* title;
     int width;
 };
-constexpr ColumnLook kColumns[] = {{"Device", 60}, {"Capacity", 80}, {"Model", 250}, {"Interface", 5}};
+// The Device column is wide enough for "Disk" and a two-digit number beside the icon.
+constexpr ColumnLook kColumns[] = {{"Device", 80}, {"Capacity", 80}, {"Model", 230}, {"Interface", 5}};
 constexpr int kRowHeight = 16;
 } // namespace
 

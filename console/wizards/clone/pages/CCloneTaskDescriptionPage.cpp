@@ -65,7 +65,8 @@ CCloneTaskDescriptionPage::CCloneTaskDescriptionPage()
     : m_sourcePanel(new CDiskPanel()), m_targetPanel(new CDiskPanel())
 {
     GtkWidget* box = gtk_vbox_new(FALSE, 0);
-    gtk_widget_set_size_request(box, 0, 306);
+    // As high as its rows need: the last one is not cut off.
+    gtk_widget_set_size_request(box, 0, -1);
     GtkWidget* intro = gtk_label_new(
         "Please review the source hard disk layout before cloning and the destination hard disk layout that will be "
         "created during the cloning procedure below.");

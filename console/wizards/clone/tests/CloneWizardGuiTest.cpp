@@ -343,7 +343,7 @@ TEST_F(CloneWizardGui, EveryPageIsWalkedWithItsRulesAndTheRunFinishes)
              CCloneTaskProgressPage* page = PageOf<CCloneTaskProgressPage>(CLONE_PAGE_TASK_PROGRESS);
              const std::string log = page->LogText();
              EXPECT_NE(log.find("Summary"), std::string::npos);
-             EXPECT_NE(log.find("From : Hard disk 0"), std::string::npos);
+             EXPECT_NE(log.find("From : Hard disk 1"), std::string::npos);
              EXPECT_NE(log.find("Partition: 3"), std::string::npos);
              EXPECT_EQ(log.find("Partition: 4"), std::string::npos) << "the boot track is never announced";
              EXPECT_FALSE(Sensitive(Quit()));

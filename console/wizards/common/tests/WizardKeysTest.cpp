@@ -27,6 +27,24 @@ TEST(WizardKeysTest, KeysRouteByWhatThePageAllows)
         EXPECT_EQ(RouteWizardKey(c.key, c.nextSensitive, c.helpAllowed), c.expected) << c.key;
 }
 
+TEST(WizardKeysTest, ReturnOnAFocusedButtonOtherThanNextIsThatButtons)
+{
+    struct Case {
+        WizardFocus focus;
+        bool nextSensitive;
+        WizardKeyAction expected;
+    };
+    const Case cases[] = {
+        {WizardFocus::OtherButton, true, WizardKeyAction::Pass}, // Back goes back, Cancel cancels
+        {WizardFocus::OtherButton, false, WizardKeyAction::Pass},
+        {WizardFocus::NextButton, true, WizardKeyAction::Next},
+        {WizardFocus::NextButton, false, WizardKeyAction::Swallow},
+        {WizardFocus::Other, true, WizardKeyAction::Next}, // a list or an entry: Return goes on
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RouteWizardKey(GDK_Return, c.nextSensitive, true, c.focus), c.expected) << int(c.focus);
+}
+
 TEST(WizardKeysTest, NextButtonActsOnPressReturnAndTheMnemonicsOfItsLabels)
 {
     struct Case {

@@ -8,8 +8,9 @@ CBaseWizardPage::CBaseWizardPage(IWizard* wizard) : m_wizard(wizard)
     g_object_ref_sink(m_page);
     GtkWidget* column = gtk_vbox_new(FALSE, 0);
     gtk_box_pack_start(GTK_BOX(m_page), column, TRUE, TRUE, 0);
+    // The head area stays empty on every page: it takes no room of the page's.
     m_headArea = gtk_hbox_new(FALSE, 0);
-    gtk_box_pack_start(GTK_BOX(column), m_headArea, TRUE, TRUE, 10);
+    gtk_box_pack_start(GTK_BOX(column), m_headArea, FALSE, FALSE, 0);
     m_functionArea = gtk_vbox_new(FALSE, 0);
     gtk_box_pack_start(GTK_BOX(column), m_functionArea, TRUE, TRUE, 10);
 }

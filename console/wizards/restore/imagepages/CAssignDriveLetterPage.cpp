@@ -7,10 +7,8 @@
 
 CAssignDriveLetterPage::CAssignDriveLetterPage(IWizard* wizard) : CBaseWizardPage(wizard), m_logic(*wizard)
 {
-    GtkWidget* label = gtk_label_new(nullptr);
-    gtk_label_set_markup(GTK_LABEL(label),
-                         (std::string("Please choose a drive letter for the restored partition:") + std::string(16, '\t'))
-                             .c_str());
+    GtkWidget* label = gtk_label_new("Please choose a drive letter for the restored partition:");
+    gtk_misc_set_alignment(GTK_MISC(label), 0.0f, 0.5f);
     gtk_box_pack_start(GTK_BOX(m_functionArea), label, FALSE, FALSE, 10);
     GtkWidget* fixed = gtk_fixed_new();
     gtk_widget_set_size_request(fixed, 620, 300);
@@ -105,9 +103,7 @@ void CAssignDriveLetterPage::OnPressNo(GtkButton*, gpointer self)
 gboolean CAssignDriveLetterPage::OnFrame(GtkWidget* widget, GdkEventExpose*, gpointer self)
 {
     CAssignDriveLetterPage* page = static_cast<CAssignDriveLetterPage*>(self);
-    cairo_t* cr = gdk_cairo_create(widget->window);
-    PaintTextLines(cr, CDriveLetterLogic::Description(page->YesSelected()), 10, 20, 15);
-    cairo_destroy(cr);
+    PaintWrappedTextInto(widget, CDriveLetterLogic::Description(page->YesSelected()), 10, 8);
     return TRUE;
 }
 

@@ -120,11 +120,10 @@ void CSelectRestoreModePage::OnRadioClicked(GtkButton*, gpointer self)
 gboolean CSelectRestoreModePage::OnDescriptionExpose(GtkWidget* widget, GdkEventExpose*, gpointer self)
 {
     CSelectRestoreModePage* page = static_cast<CSelectRestoreModePage*>(self);
-    cairo_t* cr = gdk_cairo_create(widget->window);
     int count = 0;
     const char* const* lines = DescriptionLines(page->Kind(), count);
-    PaintTextLines(cr, std::vector<std::string>(lines, lines + count), 10, 25, 15);
-    cairo_destroy(cr);
+    // Wrapped to the frame's width: no line runs past its right edge.
+    PaintWrappedTextInto(widget, std::vector<std::string>(lines, lines + count), 10, 12);
     return TRUE;
 }
 

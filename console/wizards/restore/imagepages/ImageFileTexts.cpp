@@ -22,7 +22,7 @@ std::string ImageShortName(const std::string& path)
     const size_t slash = path.rfind('/');
     if (slash == std::string::npos)
         return std::string();
-    return path.substr(slash + 1) + std::string(44, '\t');
+    return path.substr(slash + 1);
 }
 
 namespace {
@@ -75,5 +75,5 @@ const char* ImageSizeUnit(int64_t bytes)
 
 std::string ImageDateSizeLine(const std::string& date, int64_t bytes)
 {
-    return "  Date: " + date + " Size: " + ImageSizeNumber(bytes) + ImageSizeUnit(bytes) + std::string(9, '\t');
+    return "  Date: " + date + " Size: " + ImageSizeNumber(bytes) + ImageSizeUnit(bytes);
 }

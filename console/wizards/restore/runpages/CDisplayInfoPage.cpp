@@ -15,10 +15,12 @@ CDisplayInfoPage::CDisplayInfoPage(IWizard* wizard)
     gtk_widget_set_size_request(textArea, -1, 60);
     g_signal_connect(textArea, "expose_event", G_CALLBACK(DisplayText), this);
     gtk_box_pack_start(GTK_BOX(column), textArea, TRUE, TRUE, 0);
-    gtk_widget_set_size_request(m_text.GetWidget(), 300, 300);
-    gtk_box_pack_start(GTK_BOX(column), m_text.GetWidget(), FALSE, FALSE, 25);
+    // The summary scrolls: the page fits a small screen.
+    gtk_widget_set_size_request(m_text.GetWidget(), 300, 240);
+    gtk_box_pack_start(GTK_BOX(column), m_text.GetWidget(), FALSE, FALSE, 10);
     GtkWidget* label = gtk_label_new(nullptr);
-    gtk_label_set_markup(GTK_LABEL(label), "<big>Please click<b> Proceed</b> to start.\t\t\t\t\t\t\t\t\t\t\t</big>");
+    gtk_label_set_markup(GTK_LABEL(label), "<big>Please click<b> Proceed</b> to start.</big>");
+    gtk_misc_set_alignment(GTK_MISC(label), 0.0f, 0.5f);
     gtk_box_pack_start(GTK_BOX(column), label, TRUE, TRUE, 5);
     gtk_box_pack_start(GTK_BOX(GetFunctionArea()), row, TRUE, TRUE, 0);
 }

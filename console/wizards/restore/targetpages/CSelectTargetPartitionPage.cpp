@@ -38,6 +38,16 @@ bool CSelectTargetPartitionPage::Selection(int& disk, int& partition)
 void CSelectTargetPartitionPage::InitPage()
 {
     m_logic.InitPage();
+    // The rows without enough space for the chosen volume cannot be chosen.
+    std::vector<std::pair<int, int>> tooSmall;
+    for (const auto& row : m_list->PartitionRows())
+        if (m_logic.TargetTooSmall(row.first, row.second))
+            tooSmall.push_back(row);
+    m_list->SetDisabledRows(tooSmall);
+    // A chosen row that became one (another volume is restored now) is no target.
+    int disk = 0, partition = -1;
+    if (!Selection(disk, partition) && m_wizard->GetParam()->bTargetUsable != 0)
+        DeviceListRowChangedCallBack();
     if (GtkWidget* dlg = m_wizard->GetDlg())
         gtk_widget_queue_draw(dlg);
 }

@@ -87,6 +87,14 @@ TargetPartitionFacts CTargetPartitionPageLogic::ReadTarget(int disk, int partiti
     return f;
 }
 
+bool CTargetPartitionPageLogic::TargetTooSmall(int disk, int partition)
+{
+    if (wizard_->GetParam()->FirstVolume() == nullptr)
+        return false;
+    IManagerItem* item = nullptr;
+    return CTargetPartitionRules::TooSmall(ReadTarget(disk, partition, item));
+}
+
 void CTargetPartitionPageLogic::Refuse(const TargetPartitionVerdict& verdict)
 {
     if (!verdict.logReason.empty())

@@ -19,6 +19,8 @@ public:
     void RowChanged(int disk, int partition);
     // Next: false when the page stays.
     bool OnNextClicked(int disk, int partition);
+    // Whether the row's target has too little space for the volume being restored.
+    bool TargetTooSmall(int disk, int partition);
 
     static constexpr const char* kCannotLock =
         "Can not lock volume,please restore system partition or boot partition with ISO under LINUX operating system!";

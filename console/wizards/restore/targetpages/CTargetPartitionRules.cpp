@@ -47,6 +47,13 @@ bool CTargetPartitionRules::IsEnable(const TargetPartitionFacts& f)
     return (f.checkFlags & 0x3) != 0;
 }
 
+bool CTargetPartitionRules::TooSmall(const TargetPartitionFacts& f)
+{
+    if (!f.itemFound)
+        return false;
+    return SectorsToMB(f.itemSectors + f.freeBefore + f.freeAfter) < kSmallestTargetMB || !CompareSize(f);
+}
+
 bool CTargetPartitionRules::CompareSize(const TargetPartitionFacts& f)
 {
     const _KS_VOLUME& v = f.volume;

@@ -53,6 +53,9 @@ public:
     static bool IsEnable(const TargetPartitionFacts& f);
     static bool IfCanCreateLogicalPartition(const TargetPartitionFacts& f);
     static bool CompareSize(const TargetPartitionFacts& f);
+    // A target without enough space for the volume: below the smallest target size,
+    // or too small for the volume's data. The page shows such rows disabled.
+    static bool TooSmall(const TargetPartitionFacts& f);
     // Whether the selection is the partition that holds the image file.
     static bool HoldsImage(const TargetPartitionFacts& f);
 };

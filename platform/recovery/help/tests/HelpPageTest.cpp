@@ -41,3 +41,27 @@ TEST(HelpPage, OtherTopicsGetThePlainPage)
     EXPECT_EQ(HelpTopicStem(" \tBACKUP "), "BACKUP");
     EXPECT_EQ(HelpTopicStem("../x"), "");
 }
+
+// The pages say only what the wizards do: no choice of version is offered, a target
+// may be smaller than the volume it receives, the clone offers no choice of layout.
+TEST(HelpPage, TheWizardPagesDescribeWhatTheWizardsDo)
+{
+    struct Case {
+        const char* topic;
+        const char* phrase;
+        bool present;
+    } cases[] = {
+        {"RESTORE", "Pick the version", false},
+        {"RESTORE", "at least as large as the volume", false},
+        {"RESTORE", "offers no choice of version", true},
+        {"RESTORE", "A target may be smaller than the volume", true},
+        {"CLONE_DISK", "Choose whether the partitions keep their sizes", false},
+        {"CHECK_IMG_FILE", "names the file in which the first damaged block lies", false},
+        {"CHECK_IMG_FILE", "Tick the volumes", true},
+    };
+    for (const Case& c : cases) {
+        const HelpPage page = LoadHelpPage(RVD_HELP_SOURCE_PAGES, c.topic);
+        ASSERT_TRUE(page.known) << c.topic;
+        EXPECT_EQ(page.text.find(c.phrase) != std::string::npos, c.present) << c.topic << ": " << c.phrase;
+    }
+}

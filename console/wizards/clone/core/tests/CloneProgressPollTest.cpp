@@ -91,8 +91,9 @@ TEST(CloneProgressTexts, SizesAndFileSystemNames)
                                                       {5, "Other"}, {255, "Other"}};
     for (const auto& row : names)
         EXPECT_STREQ(CloneFileSystemName(row.first), row.second) << row.first;
-    EXPECT_EQ(CloneSummaryFrom(0), "                From : Hard disk 0\n");
-    EXPECT_EQ(CloneSummaryTo(1), "                  To : Hard disk 1\n\n");
+    // Disk indexes 0 and 1 are the lists' Disk 1 and Disk 2.
+    EXPECT_EQ(CloneSummaryFrom(0), "                From : Hard disk 1\n");
+    EXPECT_EQ(CloneSummaryTo(1), "                  To : Hard disk 2\n\n");
 }
 
 TEST(CloneBackCall, OnlyAPathRequestGoesOn)

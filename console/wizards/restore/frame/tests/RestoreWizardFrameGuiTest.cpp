@@ -324,3 +324,44 @@ TEST_F(RestoreWizardFrameGuiTest, AfterYesOnAQuestionOfNextTheNextPageIsShownAnd
         Key(w, GDK_Escape);
     });
 }
+
+TEST_F(RestoreWizardFrameGuiTest, TabRunsBackNextCancelLeftToRightAndReturnOnAFocusedBackGoesBack)
+{
+    CScriptedTasque tasque;
+    auto* wizard = new CRestoreWizardDialog(nullptr, &tasque, MakeLoggingPage);
+    std::vector<std::string> focusOrder;
+    int pageAfterReturnOnBack = -1;
+    Run(wizard, [&](CRestoreWizardDialog* w) {
+        w->SetCurrentPage(1);
+        gui_wait::Settle();
+        // Laid out left to right in this order.
+        int backX = 0, nextX = 0, cancelX = 0, y = 0;
+        gtk_widget_translate_coordinates(w->GetBackButton(), w->GetDlg(), 0, 0, &backX, &y);
+        gtk_widget_translate_coordinates(w->GetNextButton(), w->GetDlg(), 0, 0, &nextX, &y);
+        gtk_widget_translate_coordinates(w->GetCancelButton(), w->GetDlg(), 0, 0, &cancelX, &y);
+        EXPECT_LT(backX, nextX);
+        EXPECT_LT(nextX, cancelX);
+        gui_events::Focus(w->GetDlg());
+        gtk_widget_grab_focus(w->GetBackButton());
+        gui_wait::Settle();
+        for (int i = 0; i < 2; ++i) {
+            gui_events::TapKey(GDK_Tab);
+            gui_wait::Settle();
+            GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(w->GetDlg()));
+            focusOrder.push_back(focus == w->GetNextButton()     ? "Next"
+                                 : focus == w->GetCancelButton() ? "Cancel"
+                                 : focus == w->GetBackButton()   ? "Back"
+                                                                 : "other");
+        }
+        gtk_widget_grab_focus(w->GetBackButton());
+        gui_wait::Settle();
+        gui_events::TapKey(GDK_Return);
+        gui_wait::Settle(400); // a button activated by its key clicks after a short delay
+        pageAfterReturnOnBack = w->GetCurrentPage();
+        Key(w, GDK_Escape);
+    });
+    EXPECT_EQ(focusOrder, (std::vector<std::string>{"Next", "Cancel"}));
+    EXPECT_EQ(pageAfterReturnOnBack, 0);
+    EXPECT_EQ(Count("1:Back"), 1u);
+    EXPECT_EQ(Count("1:Next"), 0u);
+}

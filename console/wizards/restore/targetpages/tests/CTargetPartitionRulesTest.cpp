@@ -134,3 +134,27 @@ TEST(TargetPartitionRules, SectorBySectorPrimaryCannotBecomeATightLogical)
 }
 
 } // namespace
+
+// The rows the page shows disabled: too little room for the volume, nothing else.
+TEST(TargetPartitionRules, OnlyTargetsWithoutEnoughSpaceAreTooSmall)
+{
+    const _KS_VOLUME tiny = MakeVolume({KS_FS_OTHER, KS_VOLFLAG_PRIMARY, 0, 63, 100, 100, 1});
+    TargetPartitionFacts dynamicDisk = FreeSpace(2000000, kNtfs);
+    dynamicDisk.disk.Dynamic = 1; // refused, but not for its size
+    TargetPartitionFacts notFound = FreeSpace(100, kNtfs);
+    notFound.itemFound = false;
+    struct Case {
+        TargetPartitionFacts facts;
+        bool tooSmall;
+        const char* what;
+    } cases[] = {
+        {FreeSpace(1019999, kNtfs), true, "below the volume's data and its margin"},
+        {FreeSpace(1020000, kNtfs), false, "the volume's data and its margin"},
+        {FreeSpace(5244, tiny), true, "below the smallest target"},
+        {FreeSpace(5245, tiny), false, "the smallest target"},
+        {dynamicDisk, false, "a dynamic disk's space"},
+        {notFound, false, "a row without a partition item"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CTargetPartitionRules::TooSmall(c.facts), c.tooSmall) << c.what;
+}

@@ -117,6 +117,46 @@ TEST_F(TargetPagesGui, TargetPartitionPageShowsTheDeviceList)
     SavePagePicture(window, "restore-target-partition-page.png");
 }
 
+TEST_F(TargetPagesGui, ATargetTooSmallForTheVolumeIsGreyAndCannotBeChosen)
+{
+    // The free stretch before the partition (two cylinders) cannot take 100,000 used
+    // sectors; the partition (ten cylinders) can.
+    _KS_VOLUME large = MakeVolume({KS_FS_NTFS, KS_VOLFLAG_PRIMARY, 0, 63, 8 * kCyl - 64, 100000, 8});
+    wizard.info.SetVolumes({&large});
+    _KS_PARTITION_INFO free1{};
+    free1.StartSector = 63;
+    free1.SectorCount = 2 * kCyl - 63;
+    free1.Primary = 1;
+    tasque.partitions.insert(tasque.partitions.begin(), free1);
+    CSelectTargetPartitionPage page(&wizard);
+    gtk_container_add(GTK_CONTAINER(window), page.GetPage());
+    page.InitPage();
+    ASSERT_TRUE(ShowAndSettle(window));
+    CDeviceList* list = page.GetDeviceList();
+    ASSERT_EQ(list->PartitionRows(), (std::vector<std::pair<int, int>>{{0, 0}, {0, 1}}));
+    EXPECT_TRUE(list->IsRowDisabled(0, 0));
+    EXPECT_FALSE(list->IsRowDisabled(0, 1));
+    // Its text is drawn in grey.
+    gui_wait::Settle(100);
+    PixelSnapshot shot = PixelSnapshot::OfWidget(list->GetDeviceListWidget());
+    ASSERT_TRUE(shot.Valid());
+    EXPECT_GT(shot.Count(0x969696), 20);
+    SavePagePicture(window, "restore-target-partition-too-small.png");
+    // Choosing it does nothing; the partition row can be chosen.
+    GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(list->GetDeviceListWidget()));
+    GtkTreePath* tooSmall = gtk_tree_path_new_from_string("0:0");
+    gtk_tree_view_set_cursor(GTK_TREE_VIEW(list->GetDeviceListWidget()), tooSmall, nullptr, FALSE);
+    gui_wait::Settle();
+    EXPECT_FALSE(gtk_tree_selection_path_is_selected(selection, tooSmall));
+    EXPECT_FALSE(wizard.nextEnabled);
+    gtk_tree_path_free(tooSmall);
+    GtkTreePath* partition = gtk_tree_path_new_from_string("0:1");
+    gtk_tree_view_set_cursor(GTK_TREE_VIEW(list->GetDeviceListWidget()), partition, nullptr, FALSE);
+    gui_wait::Settle();
+    EXPECT_TRUE(gtk_tree_selection_path_is_selected(selection, partition));
+    gtk_tree_path_free(partition);
+}
+
 TEST_F(TargetPagesGui, EditPageShowsThePartitionBetweenItsFreeNeighbours)
 {
     TagRestoreInfo& info = wizard.info;
