@@ -457,6 +457,8 @@ TEST_F(WizardLayoutGui, EveryClonePageShowsAllItsControls)
     SetCloneCommandFactory(MakeCloneCommand);
     SetCloneCensaSource(FiveDiskCensaSource);
     SetCloneVessmarOpener(FiveDiskTree);
+    // The scripted run needs none of the copiers a real one loads first.
+    SetCloneModuleProbe([](const char*) { return true; });
     GtkWidget* parent = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     ShowAndSettle(parent);
     const auto on = [](CLONE_WIZARD_PAGE page) {
@@ -488,6 +490,10 @@ TEST_F(WizardLayoutGui, EveryClonePageShowsAllItsControls)
         {"description page", [&] { return on(CLONE_PAGE_TASK_DESCRIPTION); }, check("2-description")},
         {"next to progress", [] { return true; }, [&] { gui_events::Click(next()); }},
         {"progress page", [&] { return on(CLONE_PAGE_TASK_PROGRESS); }, check("3-progress")},
+        // The scripted run ends cancelled by the engine, which a box reports before the
+        // wizard closes.
+        {"the engine's cancel reported", [] { return VisibleDialog("Error") != nullptr; },
+         [] { ClickDialogResponse(VisibleDialog("Error"), DLG_RESULT_OK); }},
     };
     CloneGuiDriver driver(std::move(steps), 20000);
     RunCloneWizardLifecycle(new CCloneWizard(parent, "Disk Clone Wizard", 640, -1), CCloneDataBase::Instance());
@@ -500,6 +506,7 @@ TEST_F(WizardLayoutGui, EveryClonePageShowsAllItsControls)
     SetCloneCommandFactory(nullptr);
     SetCloneCensaSource(nullptr);
     SetCloneVessmarOpener(nullptr);
+    SetCloneModuleProbe(nullptr);
     g_cloneCommands.clear();
     g_clone = nullptr;
 }
