@@ -1,5 +1,6 @@
 // Restores onto partitions of another size: NTFS grown in place or shrunk on a copy,
-// FAT resized with libparted, or with its own cluster size where libparted refuses. Each
+// FAT resized with libparted, or with its own cluster size (split where too few would be
+// left for its FAT type) where libparted refuses. Each
 // restored volume passes its checker and holds the same files; a size the resizers
 // refuse fails before the partition is written.
 #include <gtest/gtest.h>
@@ -159,8 +160,10 @@ TEST(RestoreResize, FatVolumesAreResizedWhereTheirClustersMustChange)
         {&disk.fat16, "6", 262144, 0},                   // larger, 8 sectors per cluster instead of 4
         {&disk.fat16, "6", 300000, BRASKET_SIZE_REFUSED},// libparted grows FAT16 no further
         {&disk.fat16, "6", 40000, 0},                    // smaller, its own cluster size where libparted refuses
-        {&disk.fat16, "6", 16000, BRASKET_SIZE_REFUSED}, // too few clusters left for FAT16
+        {&disk.fat16, "6", 16065, 0},                    // too few 2 KiB clusters left for FAT16: 1 KiB ones
+        {&disk.fat16, "6", 4000, BRASKET_SIZE_REFUSED},  // no cluster size leaves FAT16 enough of them
         {&disk.fat32, "c", 560000, 0},                   // smaller
+        {&disk.fat32, "c", 150000, 0},                   // too few 4 KiB clusters left for FAT32: 1 KiB ones
     };
     for (const FatCase& c : cases) {
         SCOPED_TRACE(std::to_string(c.source->start) + " onto " + std::to_string(c.sectors));

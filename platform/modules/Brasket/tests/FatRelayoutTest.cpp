@@ -60,6 +60,7 @@ struct RelayoutCase {
     uint64_t wanted;
     uint64_t big;
     CFatRelayout::Outcome outcome;
+    int newClusterSectors = 0; // 0: the volume's own
 };
 
 const RelayoutCase kCases[] = {
@@ -73,6 +74,14 @@ const RelayoutCase kCases[] = {
     {"FAT32 shrunk below the clusters FAT32 needs", 32, 1, 70000, 60000, 200000, CFatRelayout::kRefused},
     {"FAT16 grown past the clusters FAT16 holds", 16, 1, 60000, 70000, 200000, CFatRelayout::kRefused},
     {"FAT16 shrunk under a cluster in use", 16, 1, 30000, 20000, 13000000, CFatRelayout::kRefused},
+    {"FAT16 of 2 KiB clusters shrunk below FAT16's count of them: 1 KiB clusters", 16, 4, 32768, 16065, 1500000,
+     CFatRelayout::kResized, 2},
+    {"FAT32 of 4 KiB clusters shrunk to a quarter: 1 KiB clusters", 32, 8, 600000, 150000, 3000000,
+     CFatRelayout::kResized, 2},
+    {"FAT16 of 2 KiB clusters shrunk to a cluster count no cluster size holds", 16, 4, 32768, 4000, 200000,
+     CFatRelayout::kRefused},
+    {"FAT16 of 2 KiB clusters shrunk close onto its data: 512-byte clusters", 16, 4, 32768, 8000, 3600000,
+     CFatRelayout::kResized, 1},
 };
 
 TEST(FatRelayout, VolumesKeepTheirClustersOnANewLength)
@@ -96,7 +105,8 @@ TEST(FatRelayout, VolumesKeepTheirClustersOnANewLength)
             const std::string fsck = CommandOutput("fsck.fat -n -v " + Quote(resized) + " 2>&1", &status);
             EXPECT_EQ(status, 0) << fsck;
             EXPECT_NE(fsck.find(" " + std::to_string(c.wanted) + " sectors total"), std::string::npos) << fsck;
-            EXPECT_NE(fsck.find(std::to_string(c.clusterSectors * 512) + " bytes per cluster"), std::string::npos)
+            const int clusterSectors = c.newClusterSectors != 0 ? c.newClusterSectors : c.clusterSectors;
+            EXPECT_NE(fsck.find(" " + std::to_string(clusterSectors * 512) + " bytes per cluster"), std::string::npos)
                 << fsck;
             EXPECT_EQ(Hashes(resized), files);
             EXPECT_NE(CommandOutput("MTOOLS_SKIP_CHECK=1 mlabel -s -i " + Quote(resized) + " ::").find("RELAID"),
