@@ -425,11 +425,11 @@ TEST_F(RestoreLauncherWalk, VolumesGoOntoExistingFatAndNtfsPartitions)
 }
 
 // Volumes onto free space: the NTFS one at its own size onto an empty disk, and at a
-// size typed on the edit page larger than its own. Each partition holds a volume the
-// checkers accept, of the typed size to the cylinder (the page lays partitions out on
-// cylinders of 7.8 MB and leaves smaller changes alone). The FAT16 volume typed smaller
-// (a partition of one cylinder) is taken by the page, but the engine's FAT copy then
-// fails with 0xF0000004: that case waits for the engine.
+// size typed on the edit page larger than its own; the FAT16 one (16 MB of 2 KiB
+// clusters, under 2 MB used) typed smaller, onto a partition of one cylinder, where
+// too few clusters of its own size are left for FAT16. Each partition holds a volume
+// the checkers accept, of the typed size to the cylinder (the page lays partitions out
+// on cylinders of 7.8 MB and leaves smaller changes alone), with the same files.
 TEST_F(RestoreLauncherWalk, VolumesOntoFreeSpaceAtTheirOwnAndAtTypedSizes)
 {
     const BackupDisk& disk = BackupDisk::Get();
@@ -444,6 +444,7 @@ TEST_F(RestoreLauncherWalk, VolumesOntoFreeSpaceAtTheirOwnAndAtTypedSizes)
     } cases[] = {
         {"NTFS at its own size at the start of an empty disk", true, true, 2048, "", 0},
         {"NTFS at a typed larger size", false, true, 120000, "40", 40},
+        {"FAT16 at a typed smaller size", false, false, 120000, "7", 7},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
