@@ -103,16 +103,27 @@ bool PlanShrinkOrSplit(const FatShape& old, uint64_t newSectors, FatShape& shape
     return false;
 }
 
-// The table of split clusters: old cluster n becomes the run of pieces from
-// Split(n), chained in order, the last piece taking the old entry's end mark, bad
-// mark or the first piece of the next cluster.
-std::vector<unsigned char> SplitTable(const std::vector<unsigned char>& old, const FatShape& was,
-                                      const FatShape& shape, uint64_t kept)
+// Where each old cluster's bytes go in the new data area, counted in old clusters from
+// its start: in place, or (packed) the clusters in use one after another in their order.
+struct ClusterSlots {
+    std::vector<uint32_t> slot; // by old cluster number - 2; empty: in place
+    uint32_t pieces = 1;        // new clusters per old one
+
+    uint64_t Slot(uint64_t n) const { return slot.empty() ? n - 2 : slot[n - 2]; }
+    // The new number of old cluster n's first piece.
+    uint64_t First(uint64_t n) const { return 2 + Slot(n) * pieces; }
+};
+
+// The new table: old cluster n becomes the run of pieces from First(n), chained in
+// order, the last piece taking the old entry's end mark, bad mark or the first piece
+// of the next cluster.
+std::vector<unsigned char> RenumberedTable(const std::vector<unsigned char>& old, const FatShape& was,
+                                           const FatShape& shape, const ClusterSlots& slots, uint64_t kept)
 {
     const bool fat32 = shape.fat32;
-    const uint32_t pieces = was.clusterSectors / shape.clusterSectors;
+    const uint32_t pieces = slots.pieces;
     const uint32_t bad = fat32 ? 0x0FFFFFF7 : 0xFFF7;
-    const auto split = [pieces](uint64_t n) { return 2 + (n - 2) * pieces; };
+    const auto split = [&slots](uint64_t n) { return slots.First(n); };
     std::vector<unsigned char> fat(size_t(shape.fatSectors) * kSector, 0);
     // Entries 0 and 1 hold the media byte and the volume's clean marks.
     std::copy(old.begin(), old.begin() + 2 * was.EntryBytes(), fat.begin());
@@ -161,6 +172,41 @@ void EndChainsAtFileLengths(std::vector<unsigned char>& fat, const FatShape& sha
             tail = next;
         }
     }
+}
+
+// Packs the clusters in use at the front of the data area, keeping their order, when one
+// lies past the clusters the new length keeps: false when they do not all fit, or when
+// the new data area starts after the old one (the packed copy could overwrite a cluster
+// not yet moved).
+bool PlanPacking(const std::vector<unsigned char>& fat, const FatShape& old, const FatShape& shape,
+                 ClusterSlots& slots)
+{
+    if (shape.DataStart() > old.DataStart())
+        return false;
+    slots.slot.assign(old.Clusters(), 0);
+    uint64_t next = 0;
+    for (uint64_t n = 2; n < old.Clusters() + 2; ++n)
+        if (Entry(fat, n, old.fat32) != 0)
+            slots.slot[n - 2] = static_cast<uint32_t>(next++);
+    return next * slots.pieces <= shape.Clusters();
+}
+
+// Packed clusters move to lower or equal sectors, in order: a move never overwrites a
+// cluster not yet moved.
+bool PackClusters(CScratchVolume& scratch, const FatShape& old, const FatShape& shape,
+                  const std::vector<unsigned char>& fat, const ClusterSlots& slots)
+{
+    std::vector<unsigned char> cluster(size_t(old.clusterSectors) * kSector);
+    for (uint64_t n = 2; n < old.Clusters() + 2; ++n) {
+        if (Entry(fat, n, old.fat32) == 0)
+            continue;
+        const uint64_t from = old.DataStart() + (n - 2) * old.clusterSectors;
+        const uint64_t to = shape.DataStart() + slots.Slot(n) * old.clusterSectors;
+        if (from != to &&
+            (!scratch.Read(cluster.data(), from, old.clusterSectors) || !scratch.Write(cluster.data(), to, old.clusterSectors)))
+            return false;
+    }
+    return true;
 }
 
 // Clusters in use move from the old data area to the new one; the order keeps a move
@@ -221,9 +267,11 @@ CFatRelayout::Outcome CFatRelayout::Resize(CScratchVolume& scratch, uint64_t new
     FatShape shape;
     if (newSectors > 0xFFFFFFFFull || !PlanShrinkOrSplit(old, newSectors, shape))
         return kRefused;
-    const uint32_t pieces = old.clusterSectors / shape.clusterSectors;
+    ClusterSlots slots;
+    slots.pieces = old.clusterSectors / shape.clusterSectors;
+    const uint32_t pieces = slots.pieces;
     // The old clusters whose every piece lies within the new length.
-    const uint64_t kept = std::min(old.Clusters(), shape.Clusters() / pieces);
+    uint64_t kept = std::min(old.Clusters(), shape.Clusters() / pieces);
     std::vector<unsigned char> fat(size_t(old.fatSectors) * kSector);
     std::vector<unsigned char> root(size_t(old.rootSectors) * kSector);
     if (!scratch.Read(fat.data(), old.reserved, old.fatSectors) ||
@@ -232,31 +280,40 @@ CFatRelayout::Outcome CFatRelayout::Resize(CScratchVolume& scratch, uint64_t new
         return kFailed;
     if (fat.size() < (old.Clusters() + 2) * old.EntryBytes())
         return kNotFat;
-    for (uint64_t c = kept + 2; c < old.Clusters() + 2; ++c)
-        if (Entry(fat, c, old.fat32) != 0)
+    bool packed = false;
+    for (uint64_t c = kept + 2; c < old.Clusters() + 2 && !packed; ++c)
+        packed = Entry(fat, c, old.fat32) != 0;
+    if (packed) {
+        if (!PlanPacking(fat, old, shape, slots))
             return kRefused;
-    if (!MoveClusters(scratch, old, shape, fat, kept))
+        kept = old.Clusters();
+        if (!PackClusters(scratch, old, shape, fat, slots))
+            return kFailed;
+    } else if (!MoveClusters(scratch, old, shape, fat, kept)) {
         return kFailed;
+    }
+    const bool renumbered = pieces > 1 || packed;
 
     // The new table: the entries of the clusters kept, the rest free.
-    if (pieces > 1) {
-        fat = SplitTable(fat, old, shape, kept);
+    if (renumbered) {
+        fat = RenumberedTable(fat, old, shape, slots, kept);
     } else {
         fat.resize(size_t(shape.fatSectors) * kSector, 0);
         std::fill(fat.begin() + static_cast<std::ptrdiff_t>((kept + 2) * old.EntryBytes()), fat.end(), 0);
     }
-    if (pieces > 1) {
+    if (renumbered) {
         // Every directory entry names its file's first cluster by the new numbers.
         const FatDirectoryPlace place{shape.fat32, shape.DataStart(), shape.clusterSectors, shape.Clusters()};
         const uint64_t oldClusters = old.Clusters();
-        const auto renumber = [pieces, oldClusters](uint32_t n) -> uint32_t {
-            return n >= 2 && n < oldClusters + 2 ? static_cast<uint32_t>(2 + uint64_t(n - 2) * pieces) : 0;
+        const auto renumber = [&slots, oldClusters](uint32_t n) -> uint32_t {
+            return n >= 2 && n < oldClusters + 2 ? static_cast<uint32_t>(slots.First(n)) : 0;
         };
         const uint32_t rootCluster = shape.fat32 ? renumber(LoadLE32(boot + 44)) : 0;
         std::vector<FatFileChain> files;
         if (!RenumberDirectoryClusters(scratch, place, fat, root, rootCluster, renumber, files))
             return kFailed;
-        EndChainsAtFileLengths(fat, shape, pieces, files);
+        if (pieces > 1)
+            EndChainsAtFileLengths(fat, shape, pieces, files);
         if (shape.fat32)
             StoreLE32(boot + 44, rootCluster);
         boot[13] = static_cast<unsigned char>(shape.clusterSectors);

@@ -6,6 +6,8 @@
 // too few clusters of the volume's size for its FAT type. There the clusters are split
 // into halves (or smaller, as needed): each piece keeps the bytes' place in the data
 // area, the chains run through the pieces and directory entries name the first piece.
+// Clusters in use past the new length are packed at the front of the data area in
+// their order, with their chains and directory entries renumbered alike.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +19,6 @@ public:
     enum Outcome { kResized, kRefused, kNotFat, kFailed };
     // scratch holds the volume from sector 0 and has room for newSectors. Refused when
     // no cluster size down to one sector keeps the volume's FAT type on the new length,
-    // or when it cuts off a cluster in use.
+    // or when the clusters in use do not fit in it.
     static Outcome Resize(CScratchVolume& scratch, uint64_t newSectors);
 };

@@ -27,8 +27,10 @@ std::string Hashes(const std::string& image)
 }
 
 // A FAT volume of sectors sectors at the start of the scratch file, holding three
-// files of patterned bytes (the last of them big bytes long).
-bool MakeVolume(const std::string& path, int bits, int clusterSectors, uint64_t sectors, uint64_t big)
+// files of patterned bytes (the last of them big bytes long). A filler file of that
+// many bytes written first and deleted last leaves the three files far into the volume.
+bool MakeVolume(const std::string& path, int bits, int clusterSectors, uint64_t sectors, uint64_t big,
+                uint64_t filler)
 {
     const std::string at = Quote(path);
     const std::string tools = "export MTOOLS_SKIP_CHECK=1; d=$(mktemp -d); "
@@ -37,8 +39,10 @@ bool MakeVolume(const std::string& path, int bits, int clusterSectors, uint64_t 
                               "yes relaid | head -c " + std::to_string(big) + " > $d/c; ";
     const std::string run = tools + "mkfs.fat -F " + std::to_string(bits) + " -s " + std::to_string(clusterSectors) +
                             " -a -n RELAID " + at + " " + std::to_string(sectors / 2) + " >/dev/null 2>&1 && " +
-                            "mmd -i " + at + " ::/DOCS && mcopy -i " + at + " $d/a ::/A.TXT && mcopy -i " + at +
-                            " $d/b ::/DOCS/B.BIN && mcopy -i " + at + " $d/c ::/DOCS/C.BIN; r=$?; rm -rf $d; exit $r";
+                            "head -c " + std::to_string(filler) + " /dev/zero > $d/f && mcopy -i " + at +
+                            " $d/f ::/FILLER.BIN && mmd -i " + at + " ::/DOCS && mcopy -i " + at +
+                            " $d/a ::/A.TXT && mcopy -i " + at + " $d/b ::/DOCS/B.BIN && mcopy -i " + at +
+                            " $d/c ::/DOCS/C.BIN && mdel -i " + at + " ::/FILLER.BIN; r=$?; rm -rf $d; exit $r";
     return std::system(("bash -c " + Quote(run)).c_str()) == 0;
 }
 
@@ -61,6 +65,7 @@ struct RelayoutCase {
     uint64_t big;
     CFatRelayout::Outcome outcome;
     int newClusterSectors = 0; // 0: the volume's own
+    uint64_t filler = 0;       // bytes in use before the files, freed again
 };
 
 const RelayoutCase kCases[] = {
@@ -82,6 +87,12 @@ const RelayoutCase kCases[] = {
      CFatRelayout::kRefused},
     {"FAT16 of 2 KiB clusters shrunk close onto its data: 512-byte clusters", 16, 4, 32768, 8000, 3600000,
      CFatRelayout::kResized, 1},
+    {"FAT16 shrunk past its files, which move to the front", 16, 1, 30000, 20000, 200000, CFatRelayout::kResized, 0,
+     12000000},
+    {"FAT16 of 2 KiB clusters split, its files moved to the front", 16, 4, 32768, 16065, 1500000,
+     CFatRelayout::kResized, 2, 12000000},
+    {"FAT32 shrunk past its files, which move to the front", 32, 1, 80000, 70000, 200000, CFatRelayout::kResized, 0,
+     36000000},
 };
 
 TEST(FatRelayout, VolumesKeepTheirClustersOnANewLength)
@@ -90,7 +101,7 @@ TEST(FatRelayout, VolumesKeepTheirClustersOnANewLength)
         SCOPED_TRACE(c.what);
         CScratchVolume scratch;
         ASSERT_TRUE(scratch.Create(nullptr, std::max(c.sectors, c.wanted)));
-        ASSERT_TRUE(MakeVolume(scratch.Path(), c.bits, c.clusterSectors, c.sectors, c.big));
+        ASSERT_TRUE(MakeVolume(scratch.Path(), c.bits, c.clusterSectors, c.sectors, c.big, c.filler));
         const std::string before = CommandOutput("sha256sum < " + Quote(scratch.Path()));
         const std::string original = CutVolume(scratch.Path(), c.sectors);
         const std::string files = Hashes(original);
