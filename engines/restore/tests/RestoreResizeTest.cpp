@@ -189,6 +189,40 @@ TEST(RestoreResize, FatVolumesAreResizedWhereTheirClustersMustChange)
     }
 }
 
+// Files written after a large one that was deleted lie far into the volume, past the
+// clusters a smaller partition keeps: they move to the front of the data area, with
+// the volume's own clusters or with split ones where too few of those would be left.
+TEST(RestoreResize, FatFilesFarIntoTheVolumeMoveToTheFrontOfASmallerPartition)
+{
+    const BackupDisk& disk = BackupDisk::Get();
+    const std::string folder = MakeWorkFolder("restore-fat-packed");
+    const std::string source = folder + "/source.img";
+    const FixturePartition& p = disk.fat16; // 16 MiB of 2 KiB clusters
+    const std::string at = "'" + source + "@@" + std::to_string(p.start * 512) + "'";
+    ASSERT_EQ(0, std::system(("cp --sparse=always '" + disk.Path() + "' '" + source + "' && head -c 12000000 /dev/zero > '" +
+                              folder + "/filler' && seq 1 60000 > '" + folder + "/far' && export MTOOLS_SKIP_CHECK=1 && "
+                              "mcopy -i " + at + " '" + folder + "/filler' ::/FILLER.BIN && mcopy -i " + at + " '" +
+                              folder + "/far' ::/DOCS/FAR.TXT && mdel -i " + at + " ::/FILLER.BIN")
+                                 .c_str()));
+    setenv(CDiskMap::kImagesVariable, source.c_str(), 1);
+    ASSERT_EQ(0, std::system(("mkdir -p '" + folder + "/set'").c_str()));
+    const std::wstring set = BackUpOne(folder + "/set", p.index);
+    const std::string original = folder + "/original";
+    ASSERT_FALSE(ExtractPartition(source, p.start, p.sectors, original).empty());
+    for (const uint64_t sectors : {24000ull, 16065ull}) {
+        SCOPED_TRACE(sectors);
+        const std::string target = MakeOnePartitionDisk(folder, sectors, "6");
+        setenv(CDiskMap::kImagesVariable, (source + ":" + target).c_str(), 1);
+        const _KS_PROGRESS_INFO record = RestoreOnto(set, sectors, p.start);
+        ASSERT_EQ(record.Result, 0u) << std::hex << record.Result;
+        const std::string restored = folder + "/restored";
+        ASSERT_FALSE(ExtractPartition(target, kResizeStart, sectors, restored).empty());
+        ExpectSameFat(restored, original, folder);
+        const std::string fsck = CommandOutput("fsck.fat -n -v '" + restored + "' 2>&1");
+        EXPECT_NE(fsck.find(std::to_string(sectors) + " sectors total"), std::string::npos) << fsck;
+    }
+}
+
 // A volume whose file system gets no resize of its own (FAT12, or one not recognised
 // at all) is copied as it stands into the start of a larger partition.
 TEST(RestoreResize, Fat12AndUnrecognisedVolumesAreCopiedAsTheyStandOntoLargerPartitions)
