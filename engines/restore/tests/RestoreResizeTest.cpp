@@ -1,5 +1,6 @@
 // Restores onto partitions of another size: NTFS grown in place or shrunk on a copy,
-// FAT resized with libparted, or with its own cluster size where libparted refuses. Each
+// FAT resized with libparted, or with its own cluster size (split where too few would be
+// left for its FAT type) where libparted refuses. Each
 // restored volume passes its checker and holds the same files; a size the resizers
 // refuse fails before the partition is written.
 #include <gtest/gtest.h>
@@ -159,8 +160,10 @@ TEST(RestoreResize, FatVolumesAreResizedWhereTheirClustersMustChange)
         {&disk.fat16, "6", 262144, 0},                   // larger, 8 sectors per cluster instead of 4
         {&disk.fat16, "6", 300000, BRASKET_SIZE_REFUSED},// libparted grows FAT16 no further
         {&disk.fat16, "6", 40000, 0},                    // smaller, its own cluster size where libparted refuses
-        {&disk.fat16, "6", 16000, BRASKET_SIZE_REFUSED}, // too few clusters left for FAT16
+        {&disk.fat16, "6", 16065, 0},                    // too few 2 KiB clusters left for FAT16: 1 KiB ones
+        {&disk.fat16, "6", 4000, BRASKET_SIZE_REFUSED},  // no cluster size leaves FAT16 enough of them
         {&disk.fat32, "c", 560000, 0},                   // smaller
+        {&disk.fat32, "c", 150000, 0},                   // too few 4 KiB clusters left for FAT32: 1 KiB ones
     };
     for (const FatCase& c : cases) {
         SCOPED_TRACE(std::to_string(c.source->start) + " onto " + std::to_string(c.sectors));
@@ -183,6 +186,40 @@ TEST(RestoreResize, FatVolumesAreResizedWhereTheirClustersMustChange)
         const std::vector<uint8_t> boot = BootSectorOf(restored);
         ASSERT_EQ(boot.size(), 512u);
         EXPECT_EQ(LoadLE32(boot.data() + 28), kResizeStart);
+    }
+}
+
+// Files written after a large one that was deleted lie far into the volume, past the
+// clusters a smaller partition keeps: they move to the front of the data area, with
+// the volume's own clusters or with split ones where too few of those would be left.
+TEST(RestoreResize, FatFilesFarIntoTheVolumeMoveToTheFrontOfASmallerPartition)
+{
+    const BackupDisk& disk = BackupDisk::Get();
+    const std::string folder = MakeWorkFolder("restore-fat-packed");
+    const std::string source = folder + "/source.img";
+    const FixturePartition& p = disk.fat16; // 16 MiB of 2 KiB clusters
+    const std::string at = "'" + source + "@@" + std::to_string(p.start * 512) + "'";
+    ASSERT_EQ(0, std::system(("cp --sparse=always '" + disk.Path() + "' '" + source + "' && head -c 12000000 /dev/zero > '" +
+                              folder + "/filler' && seq 1 60000 > '" + folder + "/far' && export MTOOLS_SKIP_CHECK=1 && "
+                              "mcopy -i " + at + " '" + folder + "/filler' ::/FILLER.BIN && mcopy -i " + at + " '" +
+                              folder + "/far' ::/DOCS/FAR.TXT && mdel -i " + at + " ::/FILLER.BIN")
+                                 .c_str()));
+    setenv(CDiskMap::kImagesVariable, source.c_str(), 1);
+    ASSERT_EQ(0, std::system(("mkdir -p '" + folder + "/set'").c_str()));
+    const std::wstring set = BackUpOne(folder + "/set", p.index);
+    const std::string original = folder + "/original";
+    ASSERT_FALSE(ExtractPartition(source, p.start, p.sectors, original).empty());
+    for (const uint64_t sectors : {24000ull, 16065ull}) {
+        SCOPED_TRACE(sectors);
+        const std::string target = MakeOnePartitionDisk(folder, sectors, "6");
+        setenv(CDiskMap::kImagesVariable, (source + ":" + target).c_str(), 1);
+        const _KS_PROGRESS_INFO record = RestoreOnto(set, sectors, p.start);
+        ASSERT_EQ(record.Result, 0u) << std::hex << record.Result;
+        const std::string restored = folder + "/restored";
+        ASSERT_FALSE(ExtractPartition(target, kResizeStart, sectors, restored).empty());
+        ExpectSameFat(restored, original, folder);
+        const std::string fsck = CommandOutput("fsck.fat -n -v '" + restored + "' 2>&1");
+        EXPECT_NE(fsck.find(std::to_string(sectors) + " sectors total"), std::string::npos) << fsck;
     }
 }
 

@@ -425,11 +425,13 @@ TEST_F(RestoreLauncherWalk, VolumesGoOntoExistingFatAndNtfsPartitions)
 }
 
 // Volumes onto free space: the NTFS one at its own size onto an empty disk, and at a
-// size typed on the edit page larger than its own. Each partition holds a volume the
-// checkers accept, of the typed size to the cylinder (the page lays partitions out on
-// cylinders of 7.8 MB and leaves smaller changes alone). The FAT16 volume typed smaller
-// (a partition of one cylinder) is taken by the page, but the engine's FAT copy then
-// fails with 0xF0000004: that case waits for the engine.
+// size typed on the edit page larger than its own; the FAT16 one (16 MB of 2 KiB
+// clusters, under 2 MB used) typed smaller, onto a partition of one cylinder, where
+// too few clusters of its own size are left for FAT16. The FAT32 one (34 MB of 512-byte
+// clusters) typed smaller cannot stay FAT32: the page gives the size back before
+// anything is written. Each partition holds a volume the checkers accept, of the
+// wanted size to the cylinder (the page lays partitions out on cylinders of 7.8 MB and
+// leaves smaller changes alone), with the same files.
 TEST_F(RestoreLauncherWalk, VolumesOntoFreeSpaceAtTheirOwnAndAtTypedSizes)
 {
     const BackupDisk& disk = BackupDisk::Get();
@@ -437,21 +439,24 @@ TEST_F(RestoreLauncherWalk, VolumesOntoFreeSpaceAtTheirOwnAndAtTypedSizes)
     const struct Case {
         const char* what;
         bool emptyDisk;
-        bool ntfs;
+        FixturePartition BackupDisk::*source;
         uint64_t at;
         std::string typedMB; // empty: the size the page offers
-        double wantMB;
+        double wantMB;       // the size the page shows after typing
     } cases[] = {
-        {"NTFS at its own size at the start of an empty disk", true, true, 2048, "", 0},
-        {"NTFS at a typed larger size", false, true, 120000, "40", 40},
+        {"NTFS at its own size at the start of an empty disk", true, &BackupDisk::ntfs, 2048, "", 0},
+        {"NTFS at a typed larger size", false, &BackupDisk::ntfs, 120000, "40", 40},
+        {"FAT16 at a typed smaller size", false, &BackupDisk::fat16, 120000, "7", 7},
+        {"FAT32 typed below the smallest FAT32 partition", false, &BackupDisk::fat32, 120000, "30", 34},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const FixturePartition& source = c.ntfs ? disk.ntfs : disk.fat16;
+        const bool ntfs = c.source == &BackupDisk::ntfs;
+        const FixturePartition& source = disk.*c.source;
         const std::string target = Target("restore-walk-free-" + std::to_string(&c - cases), c.emptyDisk);
         const size_t rowsBefore = TableOf(target).size();
         Walk walk;
-        walk.setFile = SetFile(c.ntfs ? *set_ : *fat16Set_);
+        walk.setFile = SetFile(c.source == &BackupDisk::fat16 ? *fat16Set_ : *set_);
         walk.sourceStart = source.start;
         walk.targetAt = c.at;
         walk.typedMB = c.typedMB;
@@ -460,13 +465,14 @@ TEST_F(RestoreLauncherWalk, VolumesOntoFreeSpaceAtTheirOwnAndAtTypedSizes)
         EXPECT_EQ("", result.stuck) << result.log;
         EXPECT_EQ("Succeed", result.resultTitle) << result.resultText;
         if (!c.typedMB.empty()) {
-            EXPECT_NEAR(c.wantMB, result.sizeShown, 0.1) << "the typed size was taken";
+            EXPECT_NEAR(c.wantMB, result.sizeShown, 0.1) << "the typed size was taken or given back";
         }
 
         const std::vector<TableRow> after = TableOf(target);
         ASSERT_EQ(rowsBefore + 1, after.size()) << Sh("sfdisk --dump '" + target + "'");
         const TableRow& made = after.back();
-        if (c.typedMB.empty()) {
+        const bool givenBack = !c.typedMB.empty() && std::stod(c.typedMB) != c.wantMB;
+        if (c.typedMB.empty() || givenBack) {
             EXPECT_GE(made.size, source.sectors) << "the partition holds the whole volume";
         } else {
             EXPECT_NEAR(c.wantMB, made.size / 2048.0, cylinderMB) << made.size;
@@ -476,7 +482,7 @@ TEST_F(RestoreLauncherWalk, VolumesOntoFreeSpaceAtTheirOwnAndAtTypedSizes)
         const std::string folder = target.substr(0, target.rfind('/'));
         const std::string restored = CutSectors(target, made.start, made.size, folder + "/restored.vol");
         const std::string original = CutSectors(disk.Path(), source.start, source.sectors, folder + "/original.vol");
-        if (c.ntfs) {
+        if (ntfs) {
             EXPECT_EQ(7u, made.type);
             ExpectSameNtfsFiles(restored, original);
         } else {
