@@ -1,0 +1,264 @@
+// The restore wizard opened from the console's launcher over sets that need more than
+// a path, walked with real clicks and keys: a protected set opened with a wrong
+// password typed first and the right one after it, then restored and judged by
+// ntfsfix and ntfscat.
+#include <gdk/gdkkeysyms.h>
+#include <gtest/gtest.h>
+
+#include <X11/extensions/XTest.h>
+#include <gdk/gdkx.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "BackupRunner.h"
+#include "CLogWriter.h"
+#include "COperationLauncher.h"
+#include "CRestoreWizardDialog.h"
+#include "CScriptedTasque.h"
+#include "CSelectImageFilePage.h"
+#include "ChannelFixture.h"
+#include "CloneGuiDriver.h"
+#include "CommandOutput.h"
+#include "DLG_RESULT.h"
+#include "FixtureImage.h"
+#include "GuiEvents.h"
+#include "GuiTest.h"
+#include "GuiWait.h"
+#include "ITasque.h"
+#include "LauncherWalkSteps.h"
+#include "WalkSupport.h"
+
+namespace {
+
+using namespace launcher_walk;
+
+CSelectImageFilePage* ImagePage()
+{
+    return static_cast<CSelectImageFilePage*>(W()->GetPageObject(RESTORE_PAGE_IMAGE));
+}
+
+// Types a password into the page's entry as a user does: a click into it, whatever it
+// holds cleared with the keys, the text typed and Return pressed. Gives back what the
+// entry held before Return.
+std::string TypePassword(const std::string& text)
+{
+    GtkWidget* entry = ImagePage()->GetPasswordEntry();
+    gui_events::Click(entry);
+    gui_wait::Until([&] { return gtk_widget_has_focus(entry) != FALSE; }, 5000);
+    gui_events::TapKey(GDK_End);
+    for (int i = 0; i < 12; ++i)
+        gui_events::TapKey(GDK_BackSpace);
+    for (const char c : text)
+        gui_events::TapKey(static_cast<unsigned char>(c));
+    gui_wait::Settle(20);
+    const std::string typed = gtk_entry_get_text(GTK_ENTRY(entry));
+    gui_events::TapKey(GDK_Return);
+    return typed;
+}
+
+// A key pressed, held for a while and released.
+void HoldKey(unsigned keyval, int heldMs)
+{
+    Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+    const KeyCode code = XKeysymToKeycode(display, keyval);
+    XTestFakeKeyEvent(display, code, True, CurrentTime);
+    XFlush(display);
+    gui_wait::Settle(heldMs);
+    XTestFakeKeyEvent(display, code, False, CurrentTime);
+    XFlush(display);
+}
+
+struct PasswordWalkResult {
+    std::vector<std::string> wrongBoxes; // the "Information" boxes met, by text
+    std::string typedBeforeReturn;       // the entry's text when the right password was typed
+    std::string resultTitle, resultText;
+    std::string stuck, log;
+};
+
+class RestoreLauncherSetWalk : public GuiTest {
+protected:
+    void SetUp() override
+    {
+        GuiTest::SetUp();
+        // The console's bin/ is the working directory: the modules it loads by name lie
+        // there, as they ship beside the console.
+        for (const std::string module :
+             {VESSMAR_MODULE_FILE, TILLORY_MODULE_FILE, COMMON_MODULE_FILE, BRASKET_MODULE_FILE}) {
+            const std::string link = module.substr(module.rfind('/') + 1);
+            if (access(link.c_str(), F_OK) != 0) {
+                ASSERT_EQ(symlink(module.c_str(), link.c_str()), 0) << link;
+            }
+        }
+        window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+        gtk_window_set_default_size(GTK_WINDOW(window), 200, 100);
+        ShowAndSettle(window);
+    }
+    void TearDown() override
+    {
+        gtk_widget_destroy(window);
+        GuiTest::TearDown();
+    }
+
+    // The walk from the launcher to the wizard's end: the steps given, then the same
+    // partition of the target chosen for the volume and every later page taken as offered.
+    std::string RunSteps(std::vector<CloneGuiStep> steps, uint64_t volumeStart, std::string& resultTitle,
+                         std::string& resultText)
+    {
+        const std::vector<CloneGuiStep> tail = {
+            {"volume row", [=] { return On(RESTORE_PAGE_IMAGE_PARTITION) && Found(VolumeRow(volumeStart)); },
+             [=] {
+                 GtkTreePath* row = VolumeRow(volumeStart);
+                 ClickRow(VolumePage()->GetList()->GetTreeView(), row);
+                 gtk_tree_path_free(row);
+             }},
+            {"next to the target", [] { return Sensitive(Next()); }, [] { PressNext(); }},
+            {"target row", [=] { return On(RESTORE_PAGE_TARGET_PARTITION) && Found(TargetRow(1, volumeStart)); },
+             [=] {
+                 GtkTreePath* row = TargetRow(1, volumeStart);
+                 SelectRow(TargetList()->GetDeviceListWidget(), row);
+                 gtk_tree_path_free(row);
+             }},
+            {"next to the mode", [] { return Sensitive(Next()); }, [] { PressNext(); }},
+            {"mode page", [] { return On(RESTORE_PAGE_RESTORE_MODE) && Sensitive(Next()); }, [] { PressNext(); }},
+            {"edit page", [] { return On(RESTORE_PAGE_EDIT_PARTITION) && Sensitive(Next()); }, [] { PressNext(); }},
+            {"drive letter page", [] { return On(RESTORE_PAGE_DRIVE_LETTER) && Sensitive(Next()); },
+             [] { PressNext(); }},
+            {"summary", [] { return On(RESTORE_PAGE_SUMMARY) && Sensitive(Next()); }, [] { PressNext(); }},
+            {"result box", [] { return VisibleDialog("Succeed") != nullptr || VisibleDialog("Error") != nullptr; },
+             [&] {
+                 const bool failed = VisibleDialog("Error") != nullptr;
+                 GtkWidget* box = VisibleDialog(failed ? "Error" : "Succeed");
+                 resultTitle = failed ? "Error" : "Succeed";
+                 resultText = MessageText(box);
+                 ClickDialogResponse(box, DLG_RESULT_OK);
+             }},
+            {"finish",
+             [] { return On(RESTORE_PAGE_PROGRESS) && Sensitive(Next()) && VisibleDialog("Succeed") == nullptr; },
+             [] { PressNext(); }},
+        };
+        steps.insert(steps.end(), tail.begin(), tail.end());
+        CLogWriter::StartCapture();
+        CloneGuiDriver driver(std::move(steps), 60000);
+        COperationLauncher::Instance().StartRestore(window);
+        std::string stuck = driver.Stuck();
+        if (!stuck.empty())
+            for (const std::string& line : CLogWriter::Captured())
+                stuck += "\n" + line;
+        EXPECT_EQ(nullptr, W()) << "the wizard ended its own life";
+        return stuck;
+    }
+
+    GtkWidget* window = nullptr;
+};
+
+std::string Narrow(const std::wstring& path) { return std::string(path.begin(), path.end()); }
+
+// Real command objects whose engine refuses the restore item handed to it.
+std::vector<std::unique_ptr<CScriptedTasque>> g_refusingQueue;
+ITasque* RefusingTheRestoreItem()
+{
+    g_refusingQueue.push_back(std::make_unique<CScriptedTasque>(CreateTasqueObj()));
+    g_refusingQueue.back()->FailCall(TasqueOp::AddRestore, 0x01009009);
+    return g_refusingQueue.back().get();
+}
+
+} // namespace
+
+// A protected set: the wrong password typed and confirmed with Return brings one
+// "The password is incorrect!" box, answered with Return held as a hand holds it (the
+// release that comes after the box has gone must not confirm the entry again); the
+// right password retyped into the same entry (clicked, cleared, typed) opens the set, and its NTFS
+// volume restored onto the target's NTFS partition passes ntfsfix and reads as the
+// source's.
+TEST_F(RestoreLauncherSetWalk, AWrongPasswordThenTheRightOneTypedOpensTheSetAndRestoresIt)
+{
+    const ImageSet locked = BackUpFixture("restore-launcher-walk-locked", L"secret");
+    const std::string target = MakeRestoreTarget(locked.folder);
+    const BackupDisk& disk = BackupDisk::Get();
+    PasswordWalkResult result;
+    std::vector<CloneGuiStep> steps = {
+        {"image page", [] { return On(RESTORE_PAGE_IMAGE) && GTK_WIDGET_MAPPED(W()->GetDlg()); },
+         [&] { gtk_entry_set_text(GTK_ENTRY(ImagePage()->GetFileNameEntry()), Narrow(locked.firstFile).c_str()); }},
+        {"password entry", [] { return GTK_WIDGET_MAPPED(ImagePage()->GetPasswordEntry()); },
+         [] { EXPECT_EQ("guess", TypePassword("guess")); }},
+        {"wrong password box", [] { return VisibleDialog("Information") != nullptr; },
+         [&] {
+             GtkWidget* box = VisibleDialog("Information");
+             result.wrongBoxes.push_back(MessageText(box));
+             // A window manager gives the new box the focus; none runs here.
+             gui_events::Focus(box);
+             gui_wait::Settle(50);
+             // Return held a moment, as a hand presses it: the box closes on the press.
+             HoldKey(GDK_Return, 400);
+         }},
+        // The box's own Return must not bring it back: one more box met here is noted
+        // and clicked away, and the right password is typed once none is up.
+        {"right password",
+         [&] {
+             if (GtkWidget* again = VisibleDialog("Information")) {
+                 if (result.wrongBoxes.size() < 5)
+                     result.wrongBoxes.push_back(MessageText(again));
+                 ClickDialogResponse(again, DLG_RESULT_OK);
+                 return false;
+             }
+             return On(RESTORE_PAGE_IMAGE) && GTK_WIDGET_MAPPED(ImagePage()->GetPasswordEntry());
+         },
+         [&] {
+             result.typedBeforeReturn = TypePassword("secret");
+         }},
+        {"next to the volumes",
+         [&] {
+             if (GtkWidget* again = VisibleDialog("Information")) {
+                 if (result.wrongBoxes.size() < 5)
+                     result.wrongBoxes.push_back(MessageText(again));
+                 ClickDialogResponse(again, DLG_RESULT_OK);
+                 return false;
+             }
+             return Sensitive(Next());
+         },
+         [] { PressNext(); }},
+    };
+    result.stuck = RunSteps(std::move(steps), disk.ntfs.start, result.resultTitle, result.resultText);
+    EXPECT_EQ("secret", result.typedBeforeReturn) << "the retyped keys reached the entry";
+    EXPECT_EQ(std::vector<std::string>{"The password is incorrect!"}, result.wrongBoxes);
+    ASSERT_EQ("", result.stuck);
+    EXPECT_EQ("Succeed", result.resultTitle) << result.resultText;
+    ExpectSameNtfsFiles(CutSectors(target, disk.ntfs.start, disk.ntfs.sectors, locked.folder + "/restored.ntfs"),
+                        CutSectors(disk.Path(), disk.ntfs.start, disk.ntfs.sectors, locked.folder + "/source.ntfs"));
+}
+
+// The engine refuses to queue the restore of a FAT32 volume onto a disk whose
+// partitions hold file systems and files: the wizard shows the refusal, and the
+// target's table (sfdisk --dump) and every byte of its image (sha256) stay as they were.
+TEST_F(RestoreLauncherSetWalk, ARestoreTheEngineRefusesToQueueLeavesTheTargetDiskByteForByte)
+{
+    const ImageSet set = BackUpFixture("restore-launcher-walk-refused");
+    const std::string target = set.folder + "/target.img";
+    ASSERT_EQ(0, std::system(("cp --sparse=always '" +
+                              MakeFixtureImage("restore/restore-walk-target.sh", "restore-walk-target.img") + "' '" +
+                              target + "'")
+                                 .c_str()));
+    NameDisks({BackupDisk::Get().Path(), target});
+    const std::string tableBefore = CommandOutput("sfdisk --dump '" + target + "'");
+    const std::string hashBefore = CommandOutput("sha256sum < '" + target + "'");
+    ASSERT_NE(std::string::npos, tableBefore.find("start=")) << "the target has partitions";
+
+    CRestoreWizardDialog::SetCommandFactory(RefusingTheRestoreItem);
+    std::string title, text;
+    std::vector<CloneGuiStep> steps = {
+        {"image page", [] { return On(RESTORE_PAGE_IMAGE) && GTK_WIDGET_MAPPED(W()->GetDlg()); },
+         [&] { gtk_entry_set_text(GTK_ENTRY(ImagePage()->GetFileNameEntry()), Narrow(set.firstFile).c_str()); }},
+        {"next to the volumes", [] { return Sensitive(Next()); }, [] { PressNext(); }},
+    };
+    const std::string stuck = RunSteps(std::move(steps), BackupDisk::Get().fat32.start, title, text);
+    CRestoreWizardDialog::SetCommandFactory(nullptr);
+    EXPECT_EQ("", stuck);
+    EXPECT_EQ("Error", title) << text;
+    ASSERT_EQ(1u, g_refusingQueue.size());
+    EXPECT_EQ(1, g_refusingQueue.back()->Releases()) << "the wizard let go of its command object";
+    EXPECT_EQ(tableBefore, CommandOutput("sfdisk --dump '" + target + "'"));
+    EXPECT_EQ(hashBefore, CommandOutput("sha256sum < '" + target + "'")) << "the target image is byte for byte as it was";
+    g_refusingQueue.clear();
+}
