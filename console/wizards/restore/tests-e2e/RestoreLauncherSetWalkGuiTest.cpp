@@ -16,7 +16,11 @@
 #include "CLogWriter.h"
 #include "COperationLauncher.h"
 #include "CRestoreWizardDialog.h"
+#include "CDeviceList.h"
+#include "CReadImageFilePartitionPage.h"
+#include "CRestoreVolListCtrl.h"
 #include "CScriptedTasque.h"
+#include "CSelectTargetDiskPage.h"
 #include "CSelectImageFilePage.h"
 #include "ChannelFixture.h"
 #include "CloneGuiDriver.h"
@@ -33,6 +37,21 @@
 namespace {
 
 using namespace launcher_walk;
+
+// The volume list's row of the stored disk itself (checking it checks every volume).
+GtkTreePath* StoredDiskRow()
+{
+    return FindRow(VolumePage()->GetList()->GetTreeView(), [](GtkTreeModel* model, GtkTreeIter* iter) {
+        int part = 0;
+        gtk_tree_model_get(model, iter, CRestoreVolListCtrl::COL_PART, &part, -1);
+        return part == -1;
+    });
+}
+
+GtkWidget* TargetDiskList()
+{
+    return static_cast<CSelectTargetDiskPage*>(W()->GetPageObject(RESTORE_PAGE_TARGET_DISK))->GetListView();
+}
 
 CSelectImageFilePage* ImagePage()
 {
@@ -102,11 +121,13 @@ protected:
     }
 
     // The walk from the launcher to the wizard's end: the steps given, then the same
-    // partition of the target chosen for the volume and every later page taken as offered.
+    // partition of the target chosen for the volume (or, for kWholeDisk, the stored
+    // disk onto target disk 1) and every later page taken as offered.
+    static constexpr uint64_t kWholeDisk = ~0ull;
     std::string RunSteps(std::vector<CloneGuiStep> steps, uint64_t volumeStart, std::string& resultTitle,
                          std::string& resultText)
     {
-        const std::vector<CloneGuiStep> tail = {
+        const std::vector<CloneGuiStep> partition = {
             {"volume row", [=] { return On(RESTORE_PAGE_IMAGE_PARTITION) && Found(VolumeRow(volumeStart)); },
              [=] {
                  GtkTreePath* row = VolumeRow(volumeStart);
@@ -126,6 +147,31 @@ protected:
             {"drive letter page", [] { return On(RESTORE_PAGE_DRIVE_LETTER) && Sensitive(Next()); },
              [] { PressNext(); }},
             {"summary", [] { return On(RESTORE_PAGE_SUMMARY) && Sensitive(Next()); }, [] { PressNext(); }},
+        };
+        const std::vector<CloneGuiStep> disk = {
+            {"stored disk row", [] { return On(RESTORE_PAGE_IMAGE_PARTITION) && Found(StoredDiskRow()); },
+             [] {
+                 GtkTreePath* row = StoredDiskRow();
+                 ClickRow(VolumePage()->GetList()->GetTreeView(), row);
+                 gtk_tree_path_free(row);
+             }},
+            {"next to the target disk", [] { return Sensitive(Next()); }, [] { PressNext(); }},
+            {"target disk row", [] { return On(RESTORE_PAGE_TARGET_DISK) && TreeRowShown(TargetDiskList(), 1); },
+             [] { ClickTreeRow(TargetDiskList(), 1); }},
+            {"proceed", [] { return Sensitive(Next()); }, [] { PressNext(); }},
+            {"summary", [] { return On(RESTORE_PAGE_SUMMARY) && Sensitive(Next()); }, [] { PressNext(); }},
+            // The disk's partitions all go: the wizard asks first, and Yes goes on.
+            {"deletion question", [] { return VisibleDialog("Warning") != nullptr; },
+             [] {
+                 GtkWidget* box = VisibleDialog("Warning");
+                 EXPECT_NE(std::string::npos, MessageText(box).find("All partitions on destination disk will be deleted"))
+                     << MessageText(box);
+                 ClickDialogResponse(box, DLG_RESULT_OK);
+             }},
+        };
+        const std::vector<CloneGuiStep>& choose = volumeStart == kWholeDisk ? disk : partition;
+        steps.insert(steps.end(), choose.begin(), choose.end());
+        const std::vector<CloneGuiStep> tail = {
             {"result box", [] { return VisibleDialog("Succeed") != nullptr || VisibleDialog("Error") != nullptr; },
              [&] {
                  const bool failed = VisibleDialog("Error") != nullptr;
@@ -261,4 +307,53 @@ TEST_F(RestoreLauncherSetWalk, ARestoreTheEngineRefusesToQueueLeavesTheTargetDis
     EXPECT_EQ(tableBefore, CommandOutput("sfdisk --dump '" + target + "'"));
     EXPECT_EQ(hashBefore, CommandOutput("sha256sum < '" + target + "'")) << "the target image is byte for byte as it was";
     g_refusingQueue.clear();
+}
+
+// The set's stored disk (its NTFS and FAT32 volumes) onto a disk whose partitions hold
+// other file systems and files: the disk's table becomes the planned one (the source's
+// two partitions in their order, each as large as its volume at least), and both
+// volumes pass fsck.fat -n / ntfsfix -n and hold the source's files.
+TEST_F(RestoreLauncherSetWalk, AWholeDiskOntoADiskHoldingPartitionsAndDataTakesTheSourcesLayout)
+{
+    const BackupDisk& source = BackupDisk::Get();
+    const ImageSet set = BackUpFixture("restore-launcher-walk-whole-disk");
+    const std::string target = set.folder + "/target.img";
+    ASSERT_EQ(0, std::system(("cp --sparse=always '" +
+                              MakeFixtureImage("restore/restore-walk-target.sh", "restore-walk-target.img") + "' '" +
+                              target + "'")
+                                 .c_str()));
+    NameDisks({source.Path(), target});
+    ASSERT_FALSE(TableOf(target).empty()) << "the target has partitions";
+
+    std::string title, text;
+    std::vector<CloneGuiStep> steps = {
+        {"image page", [] { return On(RESTORE_PAGE_IMAGE) && GTK_WIDGET_MAPPED(W()->GetDlg()); },
+         [&] { gtk_entry_set_text(GTK_ENTRY(ImagePage()->GetFileNameEntry()), Narrow(set.firstFile).c_str()); }},
+        {"next to the volumes", [] { return Sensitive(Next()); }, [] { PressNext(); }},
+    };
+    const std::string stuck = RunSteps(std::move(steps), kWholeDisk, title, text);
+    ASSERT_EQ("", stuck);
+    EXPECT_EQ("Succeed", title) << text;
+
+    const std::string dump = CommandOutput("sfdisk --dump '" + target + "' 2>&1");
+    const std::vector<TableRow> after = TableOf(target);
+    ASSERT_EQ(2u, after.size()) << dump;
+    const struct {
+        const FixturePartition& from;
+        bool ntfs;
+    } volumes[] = {{source.ntfs, true}, {source.fat32, false}};
+    for (size_t i = 0; i < 2; ++i) {
+        SCOPED_TRACE(volumes[i].ntfs ? "NTFS" : "FAT32");
+        const TableRow& made = after[i];
+        EXPECT_GE(made.size, volumes[i].from.sectors) << dump;
+        const std::string restored = CutSectors(target, made.start, made.size, set.folder + "/restored" + std::to_string(i));
+        const std::string original =
+            CutSectors(source.Path(), volumes[i].from.start, volumes[i].from.sectors, set.folder + "/original" + std::to_string(i));
+        if (volumes[i].ntfs) {
+            EXPECT_EQ(7u, made.type) << dump;
+            ExpectSameNtfsFiles(restored, original);
+        } else {
+            ExpectSameFatFiles(restored, original);
+        }
+    }
 }
