@@ -275,38 +275,50 @@ TEST_F(RestoreLauncherSetWalk, AWrongPasswordThenTheRightOneTypedOpensTheSetAndR
                         CutSectors(disk.Path(), disk.ntfs.start, disk.ntfs.sectors, locked.folder + "/source.ntfs"));
 }
 
-// The engine refuses to queue the restore of a FAT32 volume onto a disk whose
-// partitions hold file systems and files: the wizard shows the refusal, and the
-// target's table (sfdisk --dump) and every byte of its image (sha256) stay as they were.
+// The engine refuses to queue the restore, of a FAT32 volume onto its partition or of
+// the whole stored disk, onto a disk whose partitions hold file systems and files: the
+// wizard shows the refusal, and the target's table (sfdisk --dump) and every byte of
+// its image (sha256) stay as they were.
 TEST_F(RestoreLauncherSetWalk, ARestoreTheEngineRefusesToQueueLeavesTheTargetDiskByteForByte)
 {
     const ImageSet set = BackUpFixture("restore-launcher-walk-refused");
-    const std::string target = set.folder + "/target.img";
-    ASSERT_EQ(0, std::system(("cp --sparse=always '" +
-                              MakeFixtureImage("restore/restore-walk-target.sh", "restore-walk-target.img") + "' '" +
-                              target + "'")
-                                 .c_str()));
-    NameDisks({BackupDisk::Get().Path(), target});
-    const std::string tableBefore = CommandOutput("sfdisk --dump '" + target + "'");
-    const std::string hashBefore = CommandOutput("sha256sum < '" + target + "'");
-    ASSERT_NE(std::string::npos, tableBefore.find("start=")) << "the target has partitions";
-
-    CRestoreWizardDialog::SetCommandFactory(RefusingTheRestoreItem);
-    std::string title, text;
-    std::vector<CloneGuiStep> steps = {
-        {"image page", [] { return On(RESTORE_PAGE_IMAGE) && GTK_WIDGET_MAPPED(W()->GetDlg()); },
-         [&] { gtk_entry_set_text(GTK_ENTRY(ImagePage()->GetFileNameEntry()), Narrow(set.firstFile).c_str()); }},
-        {"next to the volumes", [] { return Sensitive(Next()); }, [] { PressNext(); }},
+    const struct {
+        const char* what;
+        uint64_t volumeStart;
+    } cases[] = {
+        {"a volume onto a partition", BackupDisk::Get().fat32.start},
+        {"the whole disk", kWholeDisk},
     };
-    const std::string stuck = RunSteps(std::move(steps), BackupDisk::Get().fat32.start, title, text);
-    CRestoreWizardDialog::SetCommandFactory(nullptr);
-    EXPECT_EQ("", stuck);
-    EXPECT_EQ("Error", title) << text;
-    ASSERT_EQ(1u, g_refusingQueue.size());
-    EXPECT_EQ(1, g_refusingQueue.back()->Releases()) << "the wizard let go of its command object";
-    EXPECT_EQ(tableBefore, CommandOutput("sfdisk --dump '" + target + "'"));
-    EXPECT_EQ(hashBefore, CommandOutput("sha256sum < '" + target + "'")) << "the target image is byte for byte as it was";
-    g_refusingQueue.clear();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string target = set.folder + "/target.img";
+        ASSERT_EQ(0, std::system(("cp --sparse=always '" +
+                                  MakeFixtureImage("restore/restore-walk-target.sh", "restore-walk-target.img") +
+                                  "' '" + target + "'")
+                                     .c_str()));
+        NameDisks({BackupDisk::Get().Path(), target});
+        const std::string tableBefore = CommandOutput("sfdisk --dump '" + target + "'");
+        const std::string hashBefore = CommandOutput("sha256sum < '" + target + "'");
+        ASSERT_NE(std::string::npos, tableBefore.find("start=")) << "the target has partitions";
+
+        CRestoreWizardDialog::SetCommandFactory(RefusingTheRestoreItem);
+        std::string title, text;
+        std::vector<CloneGuiStep> steps = {
+            {"image page", [] { return On(RESTORE_PAGE_IMAGE) && GTK_WIDGET_MAPPED(W()->GetDlg()); },
+             [&] { gtk_entry_set_text(GTK_ENTRY(ImagePage()->GetFileNameEntry()), Narrow(set.firstFile).c_str()); }},
+            {"next to the volumes", [] { return Sensitive(Next()); }, [] { PressNext(); }},
+        };
+        const std::string stuck = RunSteps(std::move(steps), c.volumeStart, title, text);
+        CRestoreWizardDialog::SetCommandFactory(nullptr);
+        EXPECT_EQ("", stuck);
+        EXPECT_EQ("Error", title) << text;
+        ASSERT_EQ(1u, g_refusingQueue.size());
+        EXPECT_EQ(1, g_refusingQueue.back()->Releases()) << "the wizard let go of its command object";
+        EXPECT_EQ(tableBefore, CommandOutput("sfdisk --dump '" + target + "'"));
+        EXPECT_EQ(hashBefore, CommandOutput("sha256sum < '" + target + "'"))
+            << "the target image is byte for byte as it was";
+        g_refusingQueue.clear();
+    }
 }
 
 // The set's stored disk (its NTFS and FAT32 volumes) onto a disk whose partitions hold
