@@ -9,6 +9,8 @@
 #include <gdk/gdkx.h>
 #include <unistd.h>
 
+#include <strings.h>
+
 #include <string>
 #include <vector>
 
@@ -368,4 +370,53 @@ TEST_F(RestoreLauncherSetWalk, AWholeDiskOntoADiskHoldingPartitionsAndDataTakesT
             ExpectSameFatFiles(restored, original);
         }
     }
+}
+
+// A set of two versions of one FAT32 volume, its files changed between them (a file
+// deleted, another added), opened by its newest file: the wizard lists and restores
+// the set's first version, and the restored volume holds the older files.
+TEST_F(RestoreLauncherSetWalk, ASetOfTwoVersionsRestoresTheVersionTheWizardOffersWithItsOlderFiles)
+{
+    const BackupDisk& fixture = BackupDisk::Get();
+    const std::string folder = MakeWorkFolder("restore-launcher-walk-versions");
+    // The backups read a copy of the fixture disk, changed between them.
+    const std::string source = folder + "/source.img";
+    ASSERT_EQ(0, std::system(("cp --sparse=always '" + fixture.Path() + "' '" + source + "'").c_str()));
+    NameDisks({source});
+    BackupRequest request;
+    request.imagePath = Wide(folder + "/versions.rvd");
+    request.partitions = {fixture.fat32.index};
+    ASSERT_EQ(0u, RunBackup(request).last.Result);
+    const std::string older = CutSectors(source, fixture.fat32.start, fixture.fat32.sectors, folder + "/older.vol");
+    const std::string volume = "'" + source + "@@" + std::to_string(fixture.fat32.start * 512) + "'";
+    ASSERT_EQ(0, std::system(("mdel -i " + volume + " ::/BIG.BIN && echo newer > '" + folder +
+                              "/newer.txt' && mcopy -i " + volume + " '" + folder + "/newer.txt' ::/NEWER.TXT")
+                                 .c_str()));
+    request.setMode = 1;
+    ASSERT_EQ(0u, RunBackup(request).last.Result);
+    std::vector<std::string> files;
+    for (const std::string& f : FilesIn(folder))
+        if (f.size() > 4 && strcasecmp(f.c_str() + f.size() - 4, ".rvd") == 0)
+            files.push_back(f);
+    ASSERT_EQ(2u, files.size());
+    const std::string target = MakeRestoreTarget(folder);
+
+    std::string title, text;
+    std::vector<CloneGuiStep> steps = {
+        {"image page", [] { return On(RESTORE_PAGE_IMAGE) && GTK_WIDGET_MAPPED(W()->GetDlg()); },
+         [&] { gtk_entry_set_text(GTK_ENTRY(ImagePage()->GetFileNameEntry()), (folder + "/" + files.back()).c_str()); }},
+        {"next to the volumes", [] { return Sensitive(Next()); }, [] { PressNext(); }},
+    };
+    const std::string stuck = RunSteps(std::move(steps), fixture.fat32.start, title, text);
+    ASSERT_EQ("", stuck);
+    EXPECT_EQ("Succeed", title) << text;
+    const std::vector<TableRow> after = TableOf(target);
+    const TableRow* made = nullptr;
+    for (const TableRow& row : after)
+        if (row.start <= fixture.fat32.start && fixture.fat32.start < row.start + row.size)
+            made = &row;
+    ASSERT_NE(nullptr, made) << CommandOutput("sfdisk --dump '" + target + "'");
+    const std::string restored = CutSectors(target, made->start, made->size, folder + "/restored.vol");
+    ExpectSameFatFiles(restored, older);
+    EXPECT_EQ("", CommandOutput("mdir -b -i '" + restored + "' ::/NEWER.TXT 2>/dev/null")) << "the newer file is absent";
 }
