@@ -420,3 +420,39 @@ TEST_F(RestoreLauncherSetWalk, ASetOfTwoVersionsRestoresTheVersionTheWizardOffer
     ExpectSameFatFiles(restored, older);
     EXPECT_EQ("", CommandOutput("mdir -b -i '" + restored + "' ::/NEWER.TXT 2>/dev/null")) << "the newer file is absent";
 }
+
+// A volume of a logical partition onto the target's logical partition at the same
+// place: the run finds the partition the pages prepared, and the volume passes
+// fsck.fat -n and holds the source's files.
+TEST_F(RestoreLauncherSetWalk, ALogicalVolumeOntoTheTargetsLogicalPartition)
+{
+    const BackupDisk& fixture = BackupDisk::Get();
+    const std::string folder = MakeWorkFolder("restore-launcher-walk-logical");
+    BackupRequest request;
+    request.imagePath = Wide(folder + "/logical.rvd");
+    request.partitions = {fixture.fat16.index};
+    ASSERT_EQ(0u, RunBackup(request).last.Result);
+    const std::vector<std::string> files = FilesIn(folder);
+    ASSERT_FALSE(files.empty());
+    const std::string target = MakeRestoreTarget(folder);
+
+    std::string title, text;
+    std::vector<CloneGuiStep> steps = {
+        {"image page", [] { return On(RESTORE_PAGE_IMAGE) && GTK_WIDGET_MAPPED(W()->GetDlg()); },
+         [&] { gtk_entry_set_text(GTK_ENTRY(ImagePage()->GetFileNameEntry()), (folder + "/" + files[0]).c_str()); }},
+        {"next to the volumes", [] { return Sensitive(Next()); }, [] { PressNext(); }},
+    };
+    const std::string stuck = RunSteps(std::move(steps), fixture.fat16.start, title, text);
+    ASSERT_EQ("", stuck);
+    EXPECT_EQ("Succeed", title) << text;
+    const std::string dump = CommandOutput("sfdisk --dump '" + target + "' 2>&1");
+    const TableRow* made = nullptr;
+    const std::vector<TableRow> after = TableOf(target);
+    for (const TableRow& row : after)
+        if (row.type != 5 && row.start <= fixture.fat16.start && fixture.fat16.start < row.start + row.size)
+            made = &row;
+    ASSERT_NE(nullptr, made) << dump;
+    EXPECT_GE(made->size, fixture.fat16.sectors) << dump;
+    ExpectSameFatFiles(CutSectors(target, made->start, made->size, folder + "/restored.vol"),
+                       CutSectors(fixture.Path(), fixture.fat16.start, fixture.fat16.sectors, folder + "/original.vol"));
+}
