@@ -33,7 +33,9 @@
 #include "GuiTest.h"
 #include "GuiWait.h"
 #include "ITasque.h"
+#include "KSVolume.h"
 #include "LauncherWalkSteps.h"
+#include "PixelSnapshot.h"
 #include "WalkSupport.h"
 
 namespace {
@@ -210,6 +212,50 @@ ITasque* RefusingTheRestoreItem()
     g_refusingQueue.push_back(std::make_unique<CScriptedTasque>(CreateTasqueObj()));
     g_refusingQueue.back()->FailCall(TasqueOp::AddRestore, 0x01009009);
     return g_refusingQueue.back().get();
+}
+
+// Real command objects whose set's NTFS volume is described as the running system's
+// boot partition was when it was backed up (what a disk-image file never is): a
+// restore of it elsewhere asks whether to go on.
+class BootVolumeTasque : public CScriptedTasque {
+public:
+    explicit BootVolumeTasque(ITasque* forward, uint64_t bootStart) : CScriptedTasque(forward), bootStart_(bootStart) {}
+    unsigned long RestoreGetImgVolumes(_KS_VOLUME* buffer, unsigned long capacity, unsigned long* count,
+                                       _KS_VERSION* version) override
+    {
+        const unsigned long result = CScriptedTasque::RestoreGetImgVolumes(buffer, capacity, count, version);
+        if (result == 0 && buffer != nullptr && count != nullptr)
+            for (unsigned long i = 0; i < *count && i < capacity; ++i)
+                if (buffer[i].PartitionStart == bootStart_)
+                    buffer[i].Flags |= KS_VOLFLAG_PART_BIT1;
+        return result;
+    }
+
+private:
+    uint64_t bootStart_;
+};
+std::vector<std::unique_ptr<BootVolumeTasque>> g_bootVolume;
+ITasque* WithABootVolume()
+{
+    g_bootVolume.push_back(std::make_unique<BootVolumeTasque>(CreateTasqueObj(), BackupDisk::Get().ntfs.start));
+    return g_bootVolume.back().get();
+}
+
+// The share of sampled pixels of the wizard that differ between what the screen shows
+// and what the window draws when asked again: 0 when the page was drawn.
+int PixelsNotRedrawn()
+{
+    const PixelSnapshot shown = PixelSnapshot::OfWidget(W()->GetDlg());
+    gtk_widget_queue_draw(W()->GetDlg());
+    gui_wait::Settle(150);
+    const PixelSnapshot redrawn = PixelSnapshot::OfWidget(W()->GetDlg());
+    if (!shown.Valid() || !redrawn.Valid())
+        return -1;
+    int differing = 0;
+    for (int y = 0; y < shown.Height(); y += 2)
+        for (int x = 0; x < shown.Width(); x += 2)
+            differing += shown.At(x, y) != redrawn.At(x, y) ? 1 : 0;
+    return differing;
 }
 
 } // namespace
@@ -455,4 +501,91 @@ TEST_F(RestoreLauncherSetWalk, ALogicalVolumeOntoTheTargetsLogicalPartition)
     EXPECT_GE(made->size, fixture.fat16.sectors) << dump;
     ExpectSameFatFiles(CutSectors(target, made->start, made->size, folder + "/restored.vol"),
                        CutSectors(fixture.Path(), fixture.fat16.start, fixture.fat16.sectors, folder + "/original.vol"));
+}
+
+// The boot volume of a set onto another partition: Next on the target page asks
+// "To restore to this partition cannot ensure boot. Are you sure to go on?"; after Yes,
+// clicked, the restore mode page is on screen as it draws itself (no grey hole), no
+// widget keeps a grab, and a click on Back takes. Three rounds, then the wizard is
+// left with Escape.
+TEST_F(RestoreLauncherSetWalk, AfterYesOnTheBootQuestionTheModePageIsDrawnAndTakesClicks)
+{
+    const BackupDisk& disk = BackupDisk::Get();
+    const ImageSet set = BackUpFixture("restore-launcher-walk-boot-question");
+    const std::string target = set.folder + "/target.img";
+    ASSERT_EQ(0, std::system(("cp --sparse=always '" +
+                              MakeFixtureImage("restore/restore-walk-target.sh", "restore-walk-target.img") + "' '" +
+                              target + "'")
+                                 .c_str()));
+    NameDisks({disk.Path(), target});
+    const std::string hashBefore = CommandOutput("sha256sum < '" + target + "'");
+    CRestoreWizardDialog::SetCommandFactory(WithABootVolume);
+
+    std::vector<std::string> questions;
+    std::vector<int> notRedrawn;
+    std::vector<bool> grabFree, backTook;
+    std::vector<CloneGuiStep> steps = {
+        {"image page", [] { return On(RESTORE_PAGE_IMAGE) && GTK_WIDGET_MAPPED(W()->GetDlg()); },
+         [&] { gtk_entry_set_text(GTK_ENTRY(ImagePage()->GetFileNameEntry()), Narrow(set.firstFile).c_str()); }},
+        {"next to the volumes", [] { return Sensitive(Next()); }, [] { PressNext(); }},
+        {"volume row", [&] { return On(RESTORE_PAGE_IMAGE_PARTITION) && Found(VolumeRow(disk.ntfs.start)); },
+         [&] {
+             GtkTreePath* row = VolumeRow(disk.ntfs.start);
+             ClickRow(VolumePage()->GetList()->GetTreeView(), row);
+             gtk_tree_path_free(row);
+         }},
+        {"next to the target", [] { return Sensitive(Next()); }, [] { PressNext(); }},
+        {"target row", [&] { return On(RESTORE_PAGE_TARGET_PARTITION) && Found(TargetRow(1, disk.fat32.start)); },
+         [&] {
+             GtkTreePath* row = TargetRow(1, disk.fat32.start);
+             SelectRow(TargetList()->GetDeviceListWidget(), row);
+             gtk_tree_path_free(row);
+         }},
+    };
+    for (int round = 0; round < 3; ++round) {
+        const std::vector<CloneGuiStep> more = {
+            {"next on the target page", [] { return On(RESTORE_PAGE_TARGET_PARTITION) && Sensitive(Next()); },
+             [] { PressNext(); }},
+            // The question runs inside the click: Yes is clicked from the driver's tick.
+            {"boot question", [] { return VisibleDialog("Warning") != nullptr; },
+             [&] {
+                 GtkWidget* box = VisibleDialog("Warning");
+                 questions.push_back(MessageText(box));
+                 ClickDialogResponse(box, DLG_RESULT_OK);
+             }},
+            {"mode page shown",
+             [] {
+                 return VisibleDialog("Warning") == nullptr && On(RESTORE_PAGE_RESTORE_MODE) &&
+                        GTK_WIDGET_MAPPED(W()->GetPageObject(RESTORE_PAGE_RESTORE_MODE)->GetPage());
+             },
+             [&] {
+                 gui_wait::Settle(150);
+                 grabFree.push_back(gtk_grab_get_current() == W()->GetDlg() &&
+                                    !GTK_WIDGET_MAPPED(W()->GetPageObject(RESTORE_PAGE_TARGET_PARTITION)->GetPage()));
+                 notRedrawn.push_back(PixelsNotRedrawn());
+                 gui_events::Click(W()->GetBackButton());
+             }},
+            {"back on the target page", [] { return On(RESTORE_PAGE_TARGET_PARTITION); },
+             [&] { backTook.push_back(true); }},
+        };
+        steps.insert(steps.end(), more.begin(), more.end());
+    }
+    steps.push_back({"leave", [] { return W() != nullptr; },
+                     [] {
+                         gui_events::Focus(W()->GetDlg());
+                         gui_events::TapKey(GDK_Escape);
+                     }});
+    CLogWriter::StartCapture();
+    CloneGuiDriver driver(std::move(steps), 20000);
+    COperationLauncher::Instance().StartRestore(window);
+    CRestoreWizardDialog::SetCommandFactory(nullptr);
+    EXPECT_EQ("", driver.Stuck());
+    EXPECT_EQ(nullptr, W()) << "Escape ended the wizard";
+    EXPECT_EQ(std::vector<std::string>(3, "To restore to this partition cannot ensure boot. Are you sure to go on?"),
+              questions);
+    EXPECT_EQ(std::vector<int>(3, 0), notRedrawn) << "sampled pixels that differ from the page drawn again";
+    EXPECT_EQ(std::vector<bool>(3, true), grabFree) << "the dialog holds the only grab; the earlier page is gone";
+    EXPECT_EQ(std::vector<bool>(3, true), backTook);
+    EXPECT_EQ(hashBefore, CommandOutput("sha256sum < '" + target + "'")) << "nothing was written";
+    g_bootVolume.clear();
 }
