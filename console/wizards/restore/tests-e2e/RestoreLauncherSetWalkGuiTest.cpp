@@ -1,15 +1,16 @@
-// The restore wizard opened from the console's launcher over sets that need more than
-// a path, walked with real clicks and keys: a protected set opened with a wrong
-// password typed first and the right one after it, then restored and judged by
-// ntfsfix and ntfscat.
-#include <gdk/gdkkeysyms.h>
-#include <gtest/gtest.h>
-
+// The restore wizard opened from the console's launcher, walked with real clicks and
+// keys over sets the backup engine wrote and target disks made by sfdisk, mkfs.fat and
+// mkntfs: a protected set opened with a wrong password typed first and the right one
+// after it; a set of two versions; a whole stored disk onto a disk holding data; a
+// logical volume onto a logical partition; a restore the engine refuses to queue; and
+// the question a boot volume asks before its restore elsewhere. Results are judged by
+// fsck.fat, ntfsfix, mtools, ntfscat, sfdisk and sha256sum.
 #include <X11/extensions/XTest.h>
+#include <gdk/gdkkeysyms.h>
 #include <gdk/gdkx.h>
-#include <unistd.h>
-
+#include <gtest/gtest.h>
 #include <strings.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -97,7 +98,7 @@ struct PasswordWalkResult {
     std::vector<std::string> wrongBoxes; // the "Information" boxes met, by text
     std::string typedBeforeReturn;       // the entry's text when the right password was typed
     std::string resultTitle, resultText;
-    std::string stuck, log;
+    std::string stuck;
 };
 
 class RestoreLauncherSetWalk : public GuiTest {
