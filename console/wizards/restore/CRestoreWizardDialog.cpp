@@ -20,11 +20,17 @@
 namespace {
 std::atomic<int> g_liveRestoreWizards{0};
 CRestoreWizardDialog* g_runningRestoreWizard = nullptr; // GTK work stays on the main thread
+CRestoreWizardDialog::CommandFactory g_restoreCommandFactory = CreateTasqueObj;
 } // namespace
 
 CRestoreWizardDialog::CRestoreWizardDialog(GtkWidget* parent)
-    : CRestoreWizardDialog(parent, CreateTasqueObj(), MakeRestorePage)
+    : CRestoreWizardDialog(parent, g_restoreCommandFactory(), MakeRestorePage)
 {
+}
+
+void CRestoreWizardDialog::SetCommandFactory(CommandFactory factory)
+{
+    g_restoreCommandFactory = factory != nullptr ? factory : CreateTasqueObj;
 }
 
 CRestoreWizardDialog::CRestoreWizardDialog(GtkWidget* parent, ITasque* tasque, PageMaker maker)

@@ -71,6 +71,11 @@ public:
     // The wizard made last that is still alive, or null: what a test that started it
     // through the console's launcher walks through.
     static CRestoreWizardDialog* Running();
+    // Where the wizard made from the launcher gets its command object: the library's
+    // factory, or for a test one whose engine answers as scripted. Null restores the
+    // library's.
+    using CommandFactory = ITasque* (*)();
+    static void SetCommandFactory(CommandFactory factory);
 
 private:
     ~CRestoreWizardDialog();

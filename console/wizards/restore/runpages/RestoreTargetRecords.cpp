@@ -25,6 +25,12 @@ void LogicalFixUp(const _KS_VOLUME& v, const NewPartitionFacts& created, bool ma
     if (makeActive || makePrimary || created.sectors + created.hidden != VolumeSlotLength(v))
         return;
     const int64_t d = static_cast<int64_t>(v.PartitionStartLow) - static_cast<int64_t>(VolumeSlotFirst(v));
+    // The new table entry puts the partition `hidden` sectors into its slot, and the
+    // volume must begin where the entry says: a source whose volume lay further into
+    // its slot (a logical aligned 2048 sectors past its table sector) goes to the new
+    // entry's start, never past it where no table points.
+    if (d != static_cast<int64_t>(created.hidden))
+        return;
     first = static_cast<uint64_t>(d + static_cast<int64_t>(created.start - created.hidden));
     count = static_cast<uint64_t>(static_cast<int64_t>(created.sectors + created.hidden) - d);
 }

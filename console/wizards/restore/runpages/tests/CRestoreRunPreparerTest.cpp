@@ -112,6 +112,23 @@ TEST(RestoreRunPreparer, LogicalPartitionFoundOneTrackInIsQueuedFromThere)
     EXPECT_EQ(0, run.tasque.restores[0].Primary);
 }
 
+// A logical volume that lay 2048 sectors past its table sector, onto a logical slot of
+// the same length made one track in: the volume goes where the new entry puts the
+// partition, never 2048 sectors on where no entry points.
+TEST(RestoreRunPreparer, AlignedLogicalVolumeGoesToTheNewEntrysStart)
+{
+    PartitionRun run;
+    run.volume = Volume(KS_FS_FAT16, 0, 2 * kCyl, 2048, 8 * kCyl - 2048, 20000);
+    run.request.makePrimary = false;
+    run.request.newParams = Param(FILE_SYSTEM_FAT16, 2 * kCyl, 10 * kCyl - 1, 0);
+    run.request.targetPartition.StartSector = 2 * kCyl - 63;
+    const RestoreRunOutcome out = run.Prepare();
+    ASSERT_TRUE(out.ready);
+    ASSERT_EQ(1u, run.tasque.restores.size());
+    EXPECT_EQ(2 * kCyl + 63, uint64_t(run.tasque.restores[0].FirstSector));
+    EXPECT_EQ(8 * kCyl - 63, uint64_t(run.tasque.restores[0].SectorCount));
+}
+
 TEST(RestoreRunPreparer, FailedStepQueuesNothingAndDropsTheEdits)
 {
     // A failed write comes after the item was queued: the run is not started, and the
