@@ -77,10 +77,11 @@ DeviceListContents EnumerateDeviceList(ITasque* command, bool showUnallocated)
         disk.title = "Disk " + std::to_string(d + 1);
         _KS_DISK_INFO info;
         std::memset(&info, 0, sizeof info);
-        if (command->EnumGetDiskInfo(d, &info) != 0) {
-            out.disks.push_back(disk);
+        // A listed disk that is not there (a missing disk image) cannot be read: it
+        // gets no row, as the wizards offer it nowhere, and the disks after it keep
+        // their numbers.
+        if (command->EnumGetDiskInfo(d, &info) != 0)
             continue;
-        }
         if (IsWholeDiskKind(info)) {
             disk.children.push_back(DevicePartitionRow{0, WholeDiskRowTexts(info), true, 0});
             out.disks.push_back(disk);

@@ -51,7 +51,8 @@ std::string DeviceDiskTitleShown(const std::string& title, bool checkBoxDrawn, b
 
 // Walks every disk of the command object. Rows and entries are built afresh; the
 // primary count counts the "Primary" rows. A failing partition query ends that disk's
-// rows, not the following disks'; a failing disk query leaves the disk without rows.
+// rows, not the following disks'; a disk whose record cannot be read (one that is not
+// there) gets no row at all, and the disks after it keep their numbers.
 struct DeviceListContents {
     std::vector<DeviceDiskRows> disks;
     std::vector<DevicePartitionEntry> entries;

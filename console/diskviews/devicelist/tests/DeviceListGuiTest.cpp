@@ -456,6 +456,14 @@ TEST_F(DeviceListGuiTest, AGoneDiskImageListsNothingAndTheNextDiskKeepsItsNumber
     list.InitDeviceList();
     const std::vector<Row> rows = StoreRows(gtk_tree_view_get_model(GTK_TREE_VIEW(list.GetDeviceListWidget())));
     EXPECT_TRUE(ChildrenOf(rows, 0).empty()) << "disk 0 is not there";
+    // It is not offered at all: no row stands for it, not even an empty disk's.
+    std::vector<std::string> diskTitles;
+    for (const Row& r : rows)
+        if (r.disk) {
+            diskTitles.push_back(r.title);
+            EXPECT_EQ(1, r.diskNumber) << r.title;
+        }
+    EXPECT_EQ(std::vector<std::string>{"Disk 2"}, diskTitles);
     const std::vector<Row> present = ChildrenOf(rows, 1);
     ASSERT_EQ(4u, present.size()) << "the image after it is disk 1, as named";
     __PARTITION_INFO_CMD record;

@@ -74,7 +74,10 @@ void CCloneDeviceList::InitDeviceList()
     for (unsigned long long i = 0; i < count; ++i) {
         _KS_DISK_INFO disk;
         std::memset(&disk, 0, sizeof disk);
-        censa->GetDiskInfo(i, &disk);
+        // A listed disk that is not there (its image file is missing) can be neither
+        // read nor written: it gets no row, and the disks after it keep their numbers.
+        if (censa->GetDiskInfo(i, &disk) != 0)
+            continue;
         const CloneDeviceRow row = MakeCloneDeviceRow(static_cast<int>(i), disk);
         GtkTreeIter iter;
         gtk_tree_store_append(m_model, &iter, nullptr);
@@ -119,12 +122,40 @@ int CCloneDeviceList::RowCount() const
     return m_model != nullptr ? gtk_tree_model_iter_n_children(GTK_TREE_MODEL(m_model), nullptr) : 0;
 }
 
+int CCloneDeviceList::RowOfDisk(int disk) const
+{
+    const int rows = RowCount();
+    for (int row = 0; row < rows; ++row) {
+        GtkTreeIter iter;
+        int index = -1;
+        if (gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(m_model), &iter, nullptr, row))
+            gtk_tree_model_get(GTK_TREE_MODEL(m_model), &iter, COL_INDEX, &index, -1);
+        if (index == disk)
+            return row;
+    }
+    return -1;
+}
+
+int CCloneDeviceList::FirstDiskOtherThan(int disk) const
+{
+    const int rows = RowCount();
+    for (int row = 0; row < rows; ++row) {
+        GtkTreeIter iter;
+        int index = -1;
+        if (gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(m_model), &iter, nullptr, row))
+            gtk_tree_model_get(GTK_TREE_MODEL(m_model), &iter, COL_INDEX, &index, -1);
+        if (index >= 0 && index != disk)
+            return index;
+    }
+    return -1;
+}
+
 void CCloneDeviceList::SetSelectDisk(int index)
 {
     m_selectDisk = index;
     GtkTreeIter iter;
-    if (m_model == nullptr || index < 0 ||
-        !gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(m_model), &iter, nullptr, index))
+    const int row = RowOfDisk(index);
+    if (m_model == nullptr || row < 0 || !gtk_tree_model_iter_nth_child(GTK_TREE_MODEL(m_model), &iter, nullptr, row))
         return;
     GtkTreePath* path = gtk_tree_model_get_path(GTK_TREE_MODEL(m_model), &iter);
     // Moving the cursor selects the row and tells the owner, as a click would.

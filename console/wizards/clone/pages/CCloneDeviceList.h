@@ -1,5 +1,6 @@
 // The whole hard disks of the machine as the clone's source and destination pages list
-// them: one row per disk with its number, capacity, model and interface. It remembers
+// them: one row per disk with its number, capacity, model and interface. A listed disk
+// that is not there gets no row; the others keep their numbers. It remembers
 // the disk of the selected row and tells its owner page of every selection change.
 #pragma once
 
@@ -40,9 +41,14 @@ public:
     GtkWidget* GetDeviceListWidget() const { return m_treeView; }
     void SetRowChangedCallBack(ITargetPartitionList* callback) { m_callback = callback; }
     int GetSelectDisk() const { return m_selectDisk; }
+    // Selects the row of disk `index` (a disk number, not a row).
     void SetSelectDisk(int index);
     int GetSelectItemData() const;
     int RowCount() const;
+    // The row that lists disk `disk`, -1 when none does.
+    int RowOfDisk(int disk) const;
+    // The first listed disk that is not `disk`, -1 when there is none.
+    int FirstDiskOtherThan(int disk) const;
 
 private:
     static void OnCursorChanged(GtkTreeView*, gpointer self);

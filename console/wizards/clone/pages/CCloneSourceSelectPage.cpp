@@ -54,8 +54,9 @@ void CCloneSourceSelectPage::DeviceListRowChangedCallBack()
         return;
     m_selectDisk = m_list->GetSelectDisk();
     ICensa* censa = Censa();
-    unsigned long long count = 0;
-    if (censa == nullptr || censa->GetDiskCount(&count) != 0 || count < 2)
+    // A clone needs a second disk that is there: a listed disk whose image is missing
+    // has no row and does not count.
+    if (censa == nullptr || m_list->RowCount() < 2)
         return;
     _KS_DISK_INFO disk;
     std::memset(&disk, 0, sizeof disk);

@@ -46,7 +46,10 @@ void CCloneTargetSelectPage::InitPage()
         m_command->Release();
     m_command = NewCloneCommand();
     m_wizard->EnableBackBtn(1);
-    m_list->SetSelectDisk(CCloneDataBase::Instance()->GetCloneSourceDisk() != 0 ? 0 : 1);
+    // The first disk listed besides the source; a disk that is not there has no row.
+    const int source = CCloneDataBase::Instance()->GetCloneSourceDisk();
+    const int first = m_list->FirstDiskOtherThan(source);
+    m_list->SetSelectDisk(first >= 0 ? first : (source != 0 ? 0 : 1));
     m_map->InitOneDiskPanel(static_cast<unsigned long long>(m_list->GetSelectDisk()), kCloneMapMargin,
                             kCloneMapWidth);
     gtk_widget_show_all(m_map->GetDiskPanel());

@@ -165,23 +165,26 @@ protected:
         return static_cast<CCloneTargetSelectPage*>(W()->Page(CLONE_PAGE_TARGET_SELECT))->DeviceList().GetSelectDisk();
     }
 
-    // Source page to the destination page with disk `target` selected.
-    static std::vector<CloneGuiStep> ToTarget(int target, int source = kSource)
+    // Source page to the destination page with disk `target` selected. The rows are
+    // the disks' numbers unless a disk of the list is not there: then `targetRow`
+    // names the destination's row.
+    static std::vector<CloneGuiStep> ToTarget(int target, int source = kSource, int targetRow = -1)
     {
+        const int row = targetRow >= 0 ? targetRow : target;
         return {
             {"source page", [source] { return On(CLONE_PAGE_SOURCE_SELECT) && TreeRowShown(SourceList(), source); },
              [source] { ClickTreeRow(SourceList(), source); }},
             {"next", [] { return Sensitive(Next()); }, [] { gui_events::Click(Next()); }},
-            {"destination row", [target] { return On(CLONE_PAGE_TARGET_SELECT) && TreeRowShown(TargetList(), target); },
-             [target] { ClickTreeRow(TargetList(), target); }},
+            {"destination row", [row] { return On(CLONE_PAGE_TARGET_SELECT) && TreeRowShown(TargetList(), row); },
+             [row] { ClickTreeRow(TargetList(), row); }},
             // A click can be lost while the page is still settling (the list is
             // filled again as the page shows): it is repeated until the row is chosen.
             {"destination chosen",
-             [target, clicked = g_get_monotonic_time()]() mutable {
+             [target, row, clicked = g_get_monotonic_time()]() mutable {
                  if (TargetSelected() == target)
                      return true;
-                 if (g_get_monotonic_time() - clicked > 2 * G_USEC_PER_SEC && TreeRowShown(TargetList(), target)) {
-                     ClickTreeRow(TargetList(), target);
+                 if (g_get_monotonic_time() - clicked > 2 * G_USEC_PER_SEC && TreeRowShown(TargetList(), row)) {
+                     ClickTreeRow(TargetList(), row);
                      clicked = g_get_monotonic_time();
                  }
                  return false;
@@ -191,9 +194,10 @@ protected:
     }
 
     // The whole walk onto target, up to the finished log.
-    static std::vector<CloneGuiStep> CloneOnto(int target, const std::string& shot, int source = kSource)
+    static std::vector<CloneGuiStep> CloneOnto(int target, const std::string& shot, int source = kSource,
+                                               int targetRow = -1)
     {
-        std::vector<CloneGuiStep> steps = ToTarget(target, source);
+        std::vector<CloneGuiStep> steps = ToTarget(target, source, targetRow);
         steps.push_back({"next to description", [target] { return TargetSelected() == target && Sensitive(Next()); },
                          [] { gui_events::Click(Next()); }});
         steps.push_back({"description", [] { return On(CLONE_PAGE_TASK_DESCRIPTION); },
@@ -437,6 +441,44 @@ TEST_F(CloneDiskGui, TheDemoDiskIsClonedOntoTheSmallerDemoDisk)
                   Sh("ntfscat '" + srcNtfs + "' " + name + " | sha256sum"))
             << name;
     }
+}
+
+// The "Device" texts of a disk list's rows.
+std::vector<std::string> DeviceTexts(GtkWidget* tree)
+{
+    std::vector<std::string> texts;
+    GtkTreeModel* model = gtk_tree_view_get_model(GTK_TREE_VIEW(tree));
+    GtkTreeIter iter;
+    for (gboolean more = gtk_tree_model_get_iter_first(model, &iter); more; more = gtk_tree_model_iter_next(model, &iter)) {
+        gchar* text = nullptr;
+        gtk_tree_model_get(model, &iter, CCloneDeviceList::COL_DEVICE, &text, -1);
+        texts.push_back(text != nullptr ? text : "");
+        g_free(text);
+    }
+    return texts;
+}
+
+// The second disk of the list is an image that is not there: neither page offers it,
+// the third keeps its number, and a clone onto that third disk lands on its image.
+TEST_F(CloneDiskGui, AMissingDiskIsNotOfferedAndTheNextDiskKeepsItsNumber)
+{
+    const std::string named = getenv("RVD_DISK_IMAGES");
+    const std::string gone = g_folder + "/gone.img";
+    ASSERT_NE(access(gone.c_str(), F_OK), 0);
+    setenv("RVD_DISK_IMAGES", (g_paths[kSource] + ":" + gone + ":" + g_paths[kLarger]).c_str(), 1);
+    std::vector<std::string> sourceRows, targetRows;
+    // Disk 2 (number 1) is the missing one: the larger disk is number 2, in row 1.
+    std::vector<CloneGuiStep> steps = CloneOnto(2, "past-missing", kSource, 1);
+    steps.insert(steps.begin(), {"source rows", [] { return On(CLONE_PAGE_SOURCE_SELECT) && TreeRowShown(SourceList(), 0); },
+                                 [&sourceRows] { sourceRows = DeviceTexts(SourceList()); }});
+    steps.insert(steps.begin() + 5, {"destination rows", nullptr, [&targetRows] { targetRows = DeviceTexts(TargetList()); }});
+    Launch(steps, 30000);
+    setenv("RVD_DISK_IMAGES", named.c_str(), 1);
+    const std::vector<std::string> listed = {"Disk 1", "Disk 3"};
+    EXPECT_EQ(sourceRows, listed);
+    EXPECT_EQ(targetRows, listed);
+    EXPECT_NE(access(gone.c_str(), F_OK), 0) << "nothing is made in the missing disk's place";
+    ExpectCloneOf(kLarger, false);
 }
 
 TEST_F(CloneDiskGui, TooSmallDestinationsAreRefusedAndLeftAsTheyWere)

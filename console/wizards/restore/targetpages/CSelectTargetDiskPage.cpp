@@ -12,7 +12,7 @@
 
 namespace {
 
-enum { kColIcon, kColDrive, kColCapacity, kColModel, kColInterface, kColCount };
+enum { kColIcon, kColDrive, kColCapacity, kColModel, kColInterface, kColDisk, kColCount };
 
 void AddTextColumn(GtkWidget* list, const char* title, int column, int width)
 {
@@ -37,7 +37,7 @@ CSelectTargetDiskPage::CSelectTargetDiskPage(IWizard* wizard)
     gtk_box_pack_start(GTK_BOX(box), title, FALSE, FALSE, 0);
 
     m_store = gtk_list_store_new(kColCount, GDK_TYPE_PIXBUF, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING,
-                                 G_TYPE_STRING);
+                                 G_TYPE_STRING, G_TYPE_INT);
     m_list = gtk_tree_view_new_with_model(GTK_TREE_MODEL(m_store));
     GtkCellRenderer* icon = gtk_cell_renderer_pixbuf_new();
     GtkCellRenderer* text = gtk_cell_renderer_text_new();
@@ -84,6 +84,10 @@ void CSelectTargetDiskPage::FillList()
     GdkPixbuf* icon = gdk_pixbuf_new_from_file("../res/disk-16x16.png", nullptr);
     const int count = m_logic.DiskCount();
     for (int d = 0; d < count; ++d) {
+        // A disk that is not there can take no restore: it gets no row, and the rows
+        // after it keep their disks' numbers.
+        if (!m_logic.DiskPresent(d))
+            continue;
         const _KS_DISK_INFO disk = m_logic.DiskRecord(d);
         std::string interfaceText;
         GetDiskInterfaceType(static_cast<_Interface_Type>(disk.InterfaceType), interfaceText);
@@ -91,24 +95,37 @@ void CSelectTargetDiskPage::FillList()
         gtk_list_store_append(m_store, &row);
         gtk_list_store_set(m_store, &row, kColIcon, icon, kColDrive, ("Disk " + std::to_string(d + 1)).c_str(),
                            kColCapacity, GetFileSizeString(static_cast<long long>(disk.TotalSectors * 512)).c_str(),
-                           kColModel, disk.ModelName, kColInterface, interfaceText.c_str(), -1);
+                           kColModel, disk.ModelName, kColInterface, interfaceText.c_str(), kColDisk, d, -1);
     }
     if (icon != nullptr)
         g_object_unref(icon);
     m_filling = false;
 }
 
-int CSelectTargetDiskPage::SelectedRow() const
+int CSelectTargetDiskPage::SelectedDisk() const
 {
     GtkTreeModel* model = nullptr;
     GtkTreeIter iter;
     GtkTreeSelection* selection = gtk_tree_view_get_selection(GTK_TREE_VIEW(m_list));
     if (!gtk_tree_selection_get_selected(selection, &model, &iter))
         return -1;
-    GtkTreePath* path = gtk_tree_model_get_path(model, &iter);
-    const int row = gtk_tree_path_get_indices(path)[0];
-    gtk_tree_path_free(path);
-    return row;
+    int disk = -1;
+    gtk_tree_model_get(model, &iter, kColDisk, &disk, -1);
+    return disk;
+}
+
+int CSelectTargetDiskPage::RowOfDisk(int disk) const
+{
+    GtkTreeIter iter;
+    int row = 0;
+    for (gboolean more = gtk_tree_model_get_iter_first(GTK_TREE_MODEL(m_store), &iter); more;
+         more = gtk_tree_model_iter_next(GTK_TREE_MODEL(m_store), &iter), ++row) {
+        int listed = -1;
+        gtk_tree_model_get(GTK_TREE_MODEL(m_store), &iter, kColDisk, &listed, -1);
+        if (listed == disk)
+            return row;
+    }
+    return -1;
 }
 
 void CSelectTargetDiskPage::ShowDiskBar(int disk)
@@ -129,14 +146,15 @@ void CSelectTargetDiskPage::InitPage()
     const bool fromImagePage = m_wizard->GetParam()->nLastPage == RESTORE_PAGE_IMAGE_PARTITION;
     if (fromImagePage)
         FillList();
-    const int row = m_logic.InitPage();
+    const int disk = m_logic.InitPage();
+    const int row = disk >= 0 ? RowOfDisk(disk) : -1;
     if (row >= 0) {
         GtkTreePath* path = gtk_tree_path_new_from_indices(row, -1);
         m_filling = true;
         gtk_tree_view_set_cursor(GTK_TREE_VIEW(m_list), path, nullptr, FALSE);
         m_filling = false;
         gtk_tree_path_free(path);
-        ShowDiskBar(row);
+        ShowDiskBar(disk);
     }
     if (GtkWidget* dlg = m_wizard->GetDlg())
         gtk_widget_queue_draw(dlg);
@@ -147,10 +165,10 @@ void CSelectTargetDiskPage::RowChangedCallBack(GtkTreeView*, gpointer self)
     auto* page = static_cast<CSelectTargetDiskPage*>(self);
     if (page->m_filling)
         return;
-    const int row = page->SelectedRow();
-    if (row >= 0)
-        page->ShowDiskBar(row);
-    page->m_logic.RowChanged(row);
+    const int disk = page->SelectedDisk();
+    if (disk >= 0)
+        page->ShowDiskBar(disk);
+    page->m_logic.RowChanged(disk);
 }
 
 int CSelectTargetDiskPage::UpDate()
@@ -159,7 +177,7 @@ int CSelectTargetDiskPage::UpDate()
         gtk_widget_hide(head);
     if (GtkWidget* container = m_wizard->GetContainer())
         gtk_widget_set_size_request(container, 640, 430);
-    return m_logic.UpDate(SelectedRow());
+    return m_logic.UpDate(SelectedDisk());
 }
 
 void CSelectTargetDiskPage::OnNextClicked()
@@ -168,7 +186,7 @@ void CSelectTargetDiskPage::OnNextClicked()
         gtk_widget_hide(head);
     if (GtkWidget* container = m_wizard->GetContainer())
         gtk_widget_set_size_request(container, 640, 430);
-    if (!m_logic.OnNextClicked(SelectedRow())) {
+    if (!m_logic.OnNextClicked(SelectedDisk())) {
         if (GtkWidget* head = m_wizard->GetHeadBox())
             gtk_widget_show(head);
     }

@@ -1,5 +1,6 @@
 // The target disk page: the machine's disks in a list, the chosen disk's partitions
-// in a bar under it. Its decisions are CTargetDiskPageLogic's.
+// in a bar under it. A listed disk that is not there gets no row; the others keep
+// their numbers. Its decisions are CTargetDiskPageLogic's.
 #pragma once
 
 #include <memory>
@@ -28,7 +29,10 @@ public:
 
 private:
     void FillList();
-    int SelectedRow() const;
+    // The disk number of the selected row, -1 when none is selected.
+    int SelectedDisk() const;
+    // The row that lists the disk, -1 when none does.
+    int RowOfDisk(int disk) const;
     void ShowDiskBar(int disk);
     static void RowChangedCallBack(GtkTreeView* view, gpointer self);
     static gboolean DisplayText(GtkWidget* widget, GdkEventExpose* event, gpointer self);

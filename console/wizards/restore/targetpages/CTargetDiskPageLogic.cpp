@@ -38,6 +38,13 @@ _KS_DISK_INFO CTargetDiskPageLogic::DiskRecord(int index)
     return record;
 }
 
+bool CTargetDiskPageLogic::DiskPresent(int index)
+{
+    _KS_DISK_INFO record{};
+    ITasque* tasque = wizard_->GetParam()->pTasque;
+    return tasque != nullptr && tasque->EnumGetDiskInfo(static_cast<unsigned long long>(index), &record) == 0;
+}
+
 TargetDiskFacts CTargetDiskPageLogic::ReadDisk(int index)
 {
     TargetDiskFacts facts;
@@ -91,8 +98,15 @@ int CTargetDiskPageLogic::InitPage()
     }
     if (info->nLastPage == RESTORE_PAGE_IMAGE_PARTITION) {
         wizard_->SetBtnNextText("_Next");
-        RowChanged(0);
-        return 0;
+        // The first disk that is there; a missing one is never chosen.
+        const int count = DiskCount();
+        int first = 0;
+        while (first < count && !DiskPresent(first))
+            ++first;
+        if (count > 0 && first == count)
+            first = -1;
+        RowChanged(first);
+        return first;
     }
     wizard_->EnableNextBtn(1);
     wizard_->SetBtnNextText("_Next");
@@ -112,13 +126,13 @@ void CTargetDiskPageLogic::RowChanged(int diskIndex)
     wizard_->EnableNextBtn(verdict.nextEnabled ? 1 : 0);
 }
 
-int CTargetDiskPageLogic::UpDate(int selectedRow)
+int CTargetDiskPageLogic::UpDate(int selectedDisk)
 {
     TagRestoreInfo* info = wizard_->GetParam();
     info->nLastPage = RESTORE_PAGE_TARGET_DISK;
     wizard_->SetBtnNextText("_Proceed");
-    if (selectedRow >= 0)
-        info->nTargetDisk = static_cast<uint32_t>(selectedRow + 1);
+    if (selectedDisk >= 0)
+        info->nTargetDisk = static_cast<uint32_t>(selectedDisk + 1);
     return 0;
 }
 
@@ -148,9 +162,9 @@ bool CTargetDiskPageLogic::EditDiskRelayout()
     return true;
 }
 
-bool CTargetDiskPageLogic::OnNextClicked(int selectedRow)
+bool CTargetDiskPageLogic::OnNextClicked(int selectedDisk)
 {
-    if (UpDate(selectedRow) != 0)
+    if (UpDate(selectedDisk) != 0)
         return false;
     TagRestoreInfo* info = wizard_->GetParam();
     if (info->bDiskRestore != 0) {

@@ -18,18 +18,21 @@ public:
     CTargetDiskPageLogic(IWizard* wizard, PageMessage message);
     virtual ~CTargetDiskPageLogic() {}
 
-    // The disks the page lists.
+    // The disks the enumeration numbers; a listed disk that is not there (a missing
+    // disk image) keeps its number but its record cannot be read.
     int DiskCount();
     _KS_DISK_INFO DiskRecord(int index);
+    // The disk is there: the page offers it as a target.
+    bool DiskPresent(int index);
 
-    // Returns the row to select (-1: none) for the page's entry.
+    // Returns the disk to select (-1: none) for the page's entry; -2 keeps the choice.
     int InitPage();
     // A row was chosen (-1: none selected).
     void RowChanged(int diskIndex);
     // Gathers the choice: last page, the Next label and the 1-based target disk.
-    int UpDate(int selectedRow);
+    int UpDate(int selectedDisk);
     // Next: false when the page stays.
-    bool OnNextClicked(int selectedRow);
+    bool OnNextClicked(int selectedDisk);
 
     int SelectedDisk() const { return selected_; }
 

@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "CDeviceList.h"
 #include "CEditPartitionPage.h"
@@ -104,6 +106,68 @@ TEST_F(TargetPagesGui, TargetDiskPageListsTheDisks)
     EXPECT_EQ(1, gtk_tree_model_iter_n_children(model, nullptr));
     EXPECT_TRUE(wizard.nextEnabled) << "a 100-cylinder disk takes the image";
     SavePagePicture(window, "restore-target-disk-page.png");
+    std::system(("rm -rf '" + std::string(folder) + "'").c_str());
+}
+
+// A command object whose second disk is named but not there: its record cannot be
+// read, as the enumeration answers for a missing disk image.
+class MissingSecondDiskTasque : public DiskTasque {
+public:
+    using DiskTasque::DiskTasque;
+    std::vector<int> diskItemsAsked;
+    unsigned long EnumGetDiskInfo(unsigned long long disk, _KS_DISK_INFO* record) override
+    {
+        return disk == 1 ? kFakeFailure : DiskTasque::EnumGetDiskInfo(disk, record);
+    }
+    unsigned long GetDiskItem(uint8_t disk, IManagerItem** item) override
+    {
+        diskItemsAsked.push_back(disk);
+        return DiskTasque::GetDiskItem(disk, item);
+    }
+};
+
+// The disk that is not there gets no row and cannot be chosen; the disk after it keeps
+// its number, and choosing its row targets it.
+TEST_F(TargetPagesGui, AMissingDiskIsNotListedAndTheNextDiskKeepsItsNumber)
+{
+    char folder[] = "/tmp/target-disk-gone-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(folder));
+    const std::string a = std::string(folder) + "/a.img", b = std::string(folder) + "/b.img";
+    for (const std::string& image : {a, b})
+        ASSERT_EQ(0, std::system(("truncate -s 64M '" + image + "' && echo 'label: dos' | sfdisk --quiet '" + image +
+                                  "' >/dev/null 2>&1").c_str()));
+    setenv("RVD_DISK_IMAGES", (a + ":" + std::string(folder) + "/gone.img:" + b).c_str(), 1);
+    MissingSecondDiskTasque missing{disk};
+    missing.diskCount = 3;
+    missing.diskInfo = tasque.diskInfo;
+    wizard.info.pTasque = &missing;
+    wizard.info.bDiskRestore = 1;
+    wizard.info.nLastPage = RESTORE_PAGE_IMAGE_PARTITION;
+    CSelectTargetDiskPage page(&wizard);
+    gtk_container_add(GTK_CONTAINER(window), page.GetPage());
+    page.InitPage();
+    ASSERT_TRUE(ShowAndSettle(window));
+    GtkTreeModel* model = gtk_tree_view_get_model(GTK_TREE_VIEW(page.GetListView()));
+    std::vector<std::string> rows;
+    GtkTreeIter iter;
+    for (gboolean more = gtk_tree_model_get_iter_first(model, &iter); more; more = gtk_tree_model_iter_next(model, &iter)) {
+        gchar* text = nullptr;
+        gtk_tree_model_get(model, &iter, 1, &text, -1);
+        rows.push_back(text != nullptr ? text : "");
+        g_free(text);
+    }
+    EXPECT_EQ((std::vector<std::string>{"Disk 1", "Disk 3"}), rows);
+    GtkTreePath* second = gtk_tree_path_new_from_indices(1, -1);
+    gtk_tree_view_set_cursor(GTK_TREE_VIEW(page.GetListView()), second, nullptr, FALSE);
+    gtk_tree_path_free(second);
+    gui_wait::Settle();
+    EXPECT_EQ(2, page.Logic().SelectedDisk());
+    EXPECT_TRUE(wizard.nextEnabled);
+    page.OnNextClicked();
+    EXPECT_EQ(3u, wizard.info.nTargetDisk) << "the third named disk";
+    ASSERT_FALSE(missing.diskItemsAsked.empty());
+    EXPECT_EQ(2, missing.diskItemsAsked.back());
+    wizard.info.pTasque = &tasque;
     std::system(("rm -rf '" + std::string(folder) + "'").c_str());
 }
 
