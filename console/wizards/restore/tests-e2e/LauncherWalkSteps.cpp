@@ -2,6 +2,8 @@
 
 #include <gdk/gdkkeysyms.h>
 
+#include <unistd.h>
+
 #include <cmath>
 #include <cstdlib>
 
@@ -185,5 +187,26 @@ void TypeInto(GtkWidget* spin, const std::string& text)
 }
 
 std::string Sh(const std::string& command) { return CommandOutput(command + " 2>&1"); }
+
+void LauncherWalkTest::SetUp()
+{
+    GuiTest::SetUp();
+    for (const std::string module :
+         {VESSMAR_MODULE_FILE, TILLORY_MODULE_FILE, COMMON_MODULE_FILE, BRASKET_MODULE_FILE}) {
+        const std::string link = module.substr(module.rfind('/') + 1);
+        if (access(link.c_str(), F_OK) != 0) {
+            ASSERT_EQ(symlink(module.c_str(), link.c_str()), 0) << link;
+        }
+    }
+    window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_default_size(GTK_WINDOW(window), 200, 100);
+    ShowAndSettle(window);
+}
+
+void LauncherWalkTest::TearDown()
+{
+    gtk_widget_destroy(window);
+    GuiTest::TearDown();
+}
 
 } // namespace launcher_walk

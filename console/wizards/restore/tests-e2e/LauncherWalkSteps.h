@@ -10,6 +10,7 @@
 #include <string>
 
 #include "CRestoreWizardDialog.h"
+#include "GuiTest.h"
 
 class CDeviceList;
 class CEditPartitionPage;
@@ -33,5 +34,15 @@ GtkTreePath* VolumeRow(uint64_t sourceStart);
 GtkTreePath* TargetRow(int disk, uint64_t at);
 void TypeInto(GtkWidget* spin, const std::string& text);
 std::string Sh(const std::string& command);
+
+// The walks' base: the modules the console loads by name linked into its bin/ (the
+// working directory), as they ship beside the console, and a main window to start the
+// wizard from.
+class LauncherWalkTest : public GuiTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    GtkWidget* window = nullptr;
+};
 
 } // namespace launcher_walk

@@ -45,39 +45,15 @@ constexpr uint32_t kBcdWalkTargetSignature = 0x7A7A0003;
 // The target's FAT32 partition, of the system volume's size, well past its old place.
 constexpr uint64_t kBcdWalkTargetStart = 40960;
 
-class RestoreLauncherBcdWalk : public GuiTest {
+class RestoreLauncherBcdWalk : public LauncherWalkTest {
 protected:
     static void TearDownTestSuite()
     {
         // The other walks of this program name their own disks; the backup fixture is
         // disk 0 again for the suites that list it without naming it.
         NameDisks({BackupDisk::Get().Path()});
-        GuiTest::TearDownTestSuite();
+        LauncherWalkTest::TearDownTestSuite();
     }
-
-    void SetUp() override
-    {
-        GuiTest::SetUp();
-        // The console's bin/ is the working directory: the modules it loads by name lie
-        // there, as they ship beside the console.
-        for (const std::string module :
-             {VESSMAR_MODULE_FILE, TILLORY_MODULE_FILE, COMMON_MODULE_FILE, BRASKET_MODULE_FILE}) {
-            const std::string link = module.substr(module.rfind('/') + 1);
-            if (access(link.c_str(), F_OK) != 0) {
-                ASSERT_EQ(symlink(module.c_str(), link.c_str()), 0) << link;
-            }
-        }
-        window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-        gtk_window_set_default_size(GTK_WINDOW(window), 200, 100);
-        ShowAndSettle(window);
-    }
-    void TearDown() override
-    {
-        gtk_widget_destroy(window);
-        GuiTest::TearDown();
-    }
-
-    GtkWidget* window = nullptr;
 };
 
 } // namespace

@@ -101,29 +101,8 @@ struct PasswordWalkResult {
     std::string stuck;
 };
 
-class RestoreLauncherSetWalk : public GuiTest {
+class RestoreLauncherSetWalk : public LauncherWalkTest {
 protected:
-    void SetUp() override
-    {
-        GuiTest::SetUp();
-        // The console's bin/ is the working directory: the modules it loads by name lie
-        // there, as they ship beside the console.
-        for (const std::string module :
-             {VESSMAR_MODULE_FILE, TILLORY_MODULE_FILE, COMMON_MODULE_FILE, BRASKET_MODULE_FILE}) {
-            const std::string link = module.substr(module.rfind('/') + 1);
-            if (access(link.c_str(), F_OK) != 0) {
-                ASSERT_EQ(symlink(module.c_str(), link.c_str()), 0) << link;
-            }
-        }
-        window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-        gtk_window_set_default_size(GTK_WINDOW(window), 200, 100);
-        ShowAndSettle(window);
-    }
-    void TearDown() override
-    {
-        gtk_widget_destroy(window);
-        GuiTest::TearDown();
-    }
 
     // The walk from the launcher to the wizard's end: the steps given, then the same
     // partition of the target chosen for the volume (or, for kWholeDisk, the stored
@@ -201,7 +180,6 @@ protected:
         return stuck;
     }
 
-    GtkWidget* window = nullptr;
 };
 
 std::string Narrow(const std::wstring& path) { return std::string(path.begin(), path.end()); }

@@ -56,11 +56,11 @@ struct WalkResult {
     std::string log; // the console's log of a walk that stopped short
 };
 
-class RestoreLauncherWalk : public GuiTest {
+class RestoreLauncherWalk : public LauncherWalkTest {
 protected:
     static void SetUpTestSuite()
     {
-        GuiTest::SetUpTestSuite();
+        LauncherWalkTest::SetUpTestSuite();
         set_ = new ImageSet(BackUpFixture("restore-launcher-walk-set"));
         // A set of the fixture's FAT16 volume alone: large enough beside what it uses to
         // be restored smaller by more than a cylinder.
@@ -79,30 +79,9 @@ protected:
         delete set_;
         delete fat16Set_;
         set_ = fat16Set_ = nullptr;
-        GuiTest::TearDownTestSuite();
+        LauncherWalkTest::TearDownTestSuite();
     }
 
-    void SetUp() override
-    {
-        GuiTest::SetUp();
-        // The working directory is the console's bin/: the modules it loads by name
-        // lie there, as they ship beside the console.
-        for (const std::string module :
-             {VESSMAR_MODULE_FILE, TILLORY_MODULE_FILE, COMMON_MODULE_FILE, BRASKET_MODULE_FILE}) {
-            const std::string link = module.substr(module.rfind('/') + 1);
-            if (access(link.c_str(), F_OK) != 0) {
-                ASSERT_EQ(symlink(module.c_str(), link.c_str()), 0) << link;
-            }
-        }
-        window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-        gtk_window_set_default_size(GTK_WINDOW(window), 200, 100);
-        ShowAndSettle(window);
-    }
-    void TearDown() override
-    {
-        gtk_widget_destroy(window);
-        GuiTest::TearDown();
-    }
 
     // A fresh target disk in its own folder: a copy of the walk's target fixture, or
     // an empty image; named as disk 1 beside the backup fixture disk.
@@ -194,7 +173,6 @@ protected:
 
     static ImageSet* set_;
     static ImageSet* fat16Set_;
-    GtkWidget* window = nullptr;
 };
 
 ImageSet* RestoreLauncherWalk::set_ = nullptr;
