@@ -14,6 +14,7 @@
 #include "CSelectTargetPartitionPage.h"
 #include "CSpinBtn.h"
 #include "CommandOutput.h"
+#include "FixtureImage.h"
 #include "GuiEvents.h"
 #include "GuiWait.h"
 
@@ -187,6 +188,12 @@ void TypeInto(GtkWidget* spin, const std::string& text)
 }
 
 std::string Sh(const std::string& command) { return CommandOutput(command + " 2>&1"); }
+
+bool CopyWalkTarget(const std::string& path)
+{
+    const std::string fixture = MakeFixtureImage("restore/restore-walk-target.sh", "restore-walk-target.img");
+    return !fixture.empty() && std::system(("cp --sparse=always '" + fixture + "' '" + path + "'").c_str()) == 0;
+}
 
 void LauncherWalkTest::SetUp()
 {

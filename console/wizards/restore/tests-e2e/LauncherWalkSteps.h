@@ -34,6 +34,9 @@ GtkTreePath* VolumeRow(uint64_t sourceStart);
 GtkTreePath* TargetRow(int disk, uint64_t at);
 void TypeInto(GtkWidget* spin, const std::string& text);
 std::string Sh(const std::string& command);
+// Copies the walks' target disk (partitions holding other file systems and files) to
+// path; false when the fixture or the copy failed.
+bool CopyWalkTarget(const std::string& path);
 
 // The walks' base: the modules the console loads by name linked into its bin/ (the
 // working directory), as they ship beside the console, and a main window to start the

@@ -319,10 +319,7 @@ TEST_F(RestoreLauncherSetWalk, ARestoreTheEngineRefusesToQueueLeavesTheTargetDis
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const std::string target = set.folder + "/target.img";
-        ASSERT_EQ(0, std::system(("cp --sparse=always '" +
-                                  MakeFixtureImage("restore/restore-walk-target.sh", "restore-walk-target.img") +
-                                  "' '" + target + "'")
-                                     .c_str()));
+        ASSERT_TRUE(CopyWalkTarget(target));
         NameDisks({BackupDisk::Get().Path(), target});
         const std::string tableBefore = CommandOutput("sfdisk --dump '" + target + "'");
         const std::string hashBefore = CommandOutput("sha256sum < '" + target + "'");
@@ -357,10 +354,7 @@ TEST_F(RestoreLauncherSetWalk, AWholeDiskOntoADiskHoldingPartitionsAndDataTakesT
     const BackupDisk& source = BackupDisk::Get();
     const ImageSet set = BackUpFixture("restore-launcher-walk-whole-disk");
     const std::string target = set.folder + "/target.img";
-    ASSERT_EQ(0, std::system(("cp --sparse=always '" +
-                              MakeFixtureImage("restore/restore-walk-target.sh", "restore-walk-target.img") + "' '" +
-                              target + "'")
-                                 .c_str()));
+    ASSERT_TRUE(CopyWalkTarget(target));
     NameDisks({source.Path(), target});
     ASSERT_FALSE(TableOf(target).empty()) << "the target has partitions";
 
@@ -492,10 +486,7 @@ TEST_F(RestoreLauncherSetWalk, AfterYesOnTheBootQuestionTheModePageIsDrawnAndTak
     const BackupDisk& disk = BackupDisk::Get();
     const ImageSet set = BackUpFixture("restore-launcher-walk-boot-question");
     const std::string target = set.folder + "/target.img";
-    ASSERT_EQ(0, std::system(("cp --sparse=always '" +
-                              MakeFixtureImage("restore/restore-walk-target.sh", "restore-walk-target.img") + "' '" +
-                              target + "'")
-                                 .c_str()));
+    ASSERT_TRUE(CopyWalkTarget(target));
     NameDisks({disk.Path(), target});
     const std::string hashBefore = CommandOutput("sha256sum < '" + target + "'");
     CRestoreWizardDialog::SetCommandFactory(WithABootVolume);

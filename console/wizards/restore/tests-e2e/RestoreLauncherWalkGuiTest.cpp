@@ -89,11 +89,10 @@ protected:
     {
         const std::string folder = MakeWorkFolder(name);
         const std::string target = folder + "/target.img";
-        const std::string make = empty ? "truncate -s 76M '" + target + "'"
-                                       : "cp --sparse=always '" +
-                                             MakeFixtureImage("restore/restore-walk-target.sh", "restore-walk-target.img") +
-                                             "' '" + target + "'";
-        EXPECT_EQ(0, std::system(make.c_str()));
+        if (empty)
+            EXPECT_EQ(0, std::system(("truncate -s 76M '" + target + "'").c_str()));
+        else
+            EXPECT_TRUE(CopyWalkTarget(target));
         NameDisks({BackupDisk::Get().Path(), target});
         return target;
     }
